@@ -1,0 +1,42 @@
+#include "DisplayFormat.h"
+
+namespace Quorel {
+
+QString formatRemaining(qint64 remainingSeconds) {
+    const qint64 minutes = remainingSeconds / 60;
+    const qint64 seconds = remainingSeconds % 60;
+    QString text;
+    if (remainingSeconds <= 599) {
+        text.append(QLatin1Char('0'));
+    }
+    text.append(QString::number(minutes));
+    text.append(QLatin1Char(':'));
+    if (seconds <= 9) {
+        text.append(QLatin1Char('0'));
+    }
+    text.append(QString::number(seconds));
+    return text;
+}
+
+QString formatUsageAgainstGoal(double totalHours, double goalHours) {
+    return QString::asprintf("%.1fh / %.1fh", totalHours, goalHours);
+}
+
+QString controlHeaderTitle(bool isRunning, bool isBreak, FocusPreset preset) {
+    if (!isRunning) {
+        return QStringLiteral("Quorel Ready");
+    }
+    if (isBreak) {
+        return QStringLiteral("Break Time");
+    }
+    return rawValue(preset) + QStringLiteral(" Active");
+}
+
+QString primaryActionTitle(bool isRunning, bool strictMode) {
+    if (!isRunning) {
+        return QStringLiteral("Start Focus");
+    }
+    return strictMode ? QStringLiteral("Locked") : QStringLiteral("Pause");
+}
+
+}  // namespace Quorel

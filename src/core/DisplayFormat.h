@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Models.h"
+
+#include <QString>
+
+namespace Quorel {
+
+// Countdown text: minutes and seconds, "45:00", "09:59", "180:00".
+QString formatRemaining(qint64 remainingSeconds);
+
+// Usage against the goal, one decimal each: "1.3h / 4.0h".
+QString formatUsageAgainstGoal(double totalHours, double goalHours);
+
+// First line of the tray's control window.
+QString controlHeaderTitle(bool isRunning, bool isBreak, FocusPreset preset);
+
+// The start/pause button's label.
+QString primaryActionTitle(bool isRunning, bool strictMode);
+
+}  // namespace Quorel

@@ -1,0 +1,326 @@
+#include "FocusManager.h"
+
+namespace Quorel {
+
+QPointer<FocusManager> FocusManager::s_shared;
+
+namespace {
+
+QStringList defaultBreakPrompts() {
+    return {
+        QStringLiteral(
+            "20-20-20 Rule: Look at something 20 feet away for 20 seconds to relax your eyes."),
+        QStringLiteral("Stand up, roll your shoulders back 5 times, and stretch your neck gently."),
+        QStringLiteral("Grab a glass of water and take 4 slow, deep breaths away from the screen."),
+        QStringLiteral("Shake out your wrists and fingers to release typing tension."),
+    };
+}
+
+QStringList defaultAdultDomains() {
+    return {
+        QStringLiteral("pornhub.com"),    QStringLiteral("xvideos.com"),
+        QStringLiteral("xnxx.com"),       QStringLiteral("xhamster.com"),
+        QStringLiteral("redtube.com"),    QStringLiteral("youporn.com"),
+        QStringLiteral("spankbang.com"),  QStringLiteral("onlyfans.com"),
+        QStringLiteral("chaturbate.com"), QStringLiteral("brazzers.com"),
+        QStringLiteral("tube8.com"),      QStringLiteral("eporner.com"),
+    };
+}
+
+QStringList defaultSupportedBrowsers() {
+    return {
+        QStringLiteral("Safari"),
+        QStringLiteral("Google Chrome"),
+        QStringLiteral("Arc"),
+        QStringLiteral("Brave Browser"),
+        QStringLiteral("Microsoft Edge"),
+        // The names Linux desktop entries give the same browsers.
+        QStringLiteral("Chromium"),
+        QStringLiteral("Chromium Web Browser"),
+        QStringLiteral("Brave Web Browser"),
+        QStringLiteral("Firefox"),
+        QStringLiteral("Firefox ESR"),
+    };
+}
+
+QList<FocusSchedule> defaultSchedules() {
+    return {
+        FocusSchedule{QUuid::createUuid(), QStringLiteral("Morning Deep Work"),
+                      FocusPreset::DeepWork, 9, 0, 12, 0, false},
+        FocusSchedule{QUuid::createUuid(), QStringLiteral("Bedtime Wind Down"),
+                      FocusPreset::WindDown, 22, 30, 23, 30, false},
+    };
+}
+
+QList<BlockedApp> defaultBlockedApps() {
+    return {
+        BlockedApp{QUuid::createUuid(), QStringLiteral("Discord"), true, 15},
+        BlockedApp{QUuid::createUuid(), QStringLiteral("Steam"), true, std::nullopt},
+        BlockedApp{QUuid::createUuid(), QStringLiteral("Messages"), false, std::nullopt},
+        BlockedApp{QUuid::createUuid(), QStringLiteral("Slack"), true, std::nullopt},
+    };
+}
+
+QList<BlockedSite> defaultBlockedSites() {
+    return {
+        BlockedSite{QUuid::createUuid(), QStringLiteral("reddit.com"), true},
+        BlockedSite{QUuid::createUuid(), QStringLiteral("x.com"), true},
+        BlockedSite{QUuid::createUuid(), QStringLiteral("netflix.com"), true},
+        BlockedSite{QUuid::createUuid(), QStringLiteral("twitch.tv"), true},
+    };
+}
+
+// Today at the given hour, or now when the calendar has no such time (a clock change).
+QDateTime todayAt(const QDateTime& now, int hour) {
+    QDateTime at = now;
+    at.setTime(QTime(hour, 0));
+    return at.isValid() ? at : now;
+}
+
+}  // namespace
+
+FocusManager::FocusManager(Platform platform, QObject* parent)
+    : QObject(parent),
+      m_platform(platform),
+      m_breakPrompts(defaultBreakPrompts()),
+      m_schedules(defaultSchedules()),
+      m_blockedApps(defaultBlockedApps()),
+      m_blockedSites(defaultBlockedSites()),
+      m_adultDomains(defaultAdultDomains()),
+      m_supportedBrowsers(defaultSupportedBrowsers()) {
+    const QDateTime now = m_platform.clock.now();
+    m_newScheduleStart = todayAt(now, 9);
+    m_newScheduleEnd = todayAt(now, 12);
+    m_currentDay = now.date();
+
+    // Derived values follow the fields they are computed from.
+    connect(this, &FocusManager::totalSecondsChanged, this, &FocusManager::countdownChanged);
+    connect(this, &FocusManager::remainingSecondsChanged, this, &FocusManager::countdownChanged);
+    connect(this, &FocusManager::isRunningChanged, this, &FocusManager::lockChanged);
+    connect(this, &FocusManager::strictModeChanged, this, &FocusManager::lockChanged);
+    connect(this, &FocusManager::screenTimeModeChanged, this, &FocusManager::usageChanged);
+
+    s_shared = this;
+    loadState();
+    setupAppWatcher();
+    startUsageTracker();
+    startFastAppGuard();
+    startLocalBridgeServer();
+}
+
+FocusManager::~FocusManager() {
+    m_heartbeat.stop();
+    m_guardTimer.stop();
+}
+
+FocusManager* FocusManager::shared() { return s_shared.data(); }
+
+template <typename T>
+bool FocusManager::assign(T& field, const T& value, void (FocusManager::*changed)()) {
+    if (field == value) {
+        return false;
+    }
+    field = value;
+    emit(this->*changed)();
+    return true;
+}
+
+// Setters: store, notify, then the field's change effect.
+
+void FocusManager::setSelectedTab(FocusTab tab) {
+    assign(m_selectedTab, tab, &FocusManager::selectedTabChanged);
+}
+
+void FocusManager::setSelectedPreset(FocusPreset preset) {
+    assign(m_selectedPreset, preset, &FocusManager::selectedPresetChanged);
+    if (m_isApplyingLoadedState || m_isRunning) {
+        return;
+    }
+    applyPreset(m_selectedPreset);
+}
+
+void FocusManager::setTotalSeconds(qint64 seconds) {
+    assign(m_totalSeconds, seconds, &FocusManager::totalSecondsChanged);
+}
+
+void FocusManager::setRemainingSeconds(qint64 seconds) {
+    assign(m_remainingSeconds, seconds, &FocusManager::remainingSecondsChanged);
+}
+
+void FocusManager::setIsRunning(bool running) {
+    assign(m_isRunning, running, &FocusManager::isRunningChanged);
+    syncAmbientAudio();
+}
+
+void FocusManager::setIsBreak(bool onBreak) {
+    assign(m_isBreak, onBreak, &FocusManager::isBreakChanged);
+    syncAmbientAudio();
+}
+
+void FocusManager::setStrictMode(bool strict) {
+    assign(m_strictMode, strict, &FocusManager::strictModeChanged);
+    saveState();
+}
+
+void FocusManager::setAutoStartBreak(bool autoStart) {
+    assign(m_autoStartBreak, autoStart, &FocusManager::autoStartBreakChanged);
+    saveState();
+}
+
+void FocusManager::setShowInMenuBar(bool show) {
+    assign(m_showInMenuBar, show, &FocusManager::showInMenuBarChanged);
+    saveState();
+}
+
+void FocusManager::setLiquidGlassEnabled(bool enabled) {
+    assign(m_liquidGlassEnabled, enabled, &FocusManager::liquidGlassEnabledChanged);
+    saveState();
+}
+
+void FocusManager::setGlassTransparency(double transparency) {
+    assign(m_glassTransparency, transparency, &FocusManager::glassTransparencyChanged);
+    saveState();
+}
+
+void FocusManager::setColorTheme(AppColorTheme theme) {
+    assign(m_colorTheme, theme, &FocusManager::colorThemeChanged);
+    saveState();
+}
+
+void FocusManager::setAmbientSound(AmbientSoundType sound) {
+    assign(m_ambientSound, sound, &FocusManager::ambientSoundChanged);
+    saveState();
+    syncAmbientAudio();
+}
+
+void FocusManager::setAmbientVolume(double volume) {
+    assign(m_ambientVolume, volume, &FocusManager::ambientVolumeChanged);
+    saveState();
+    syncAmbientAudio();
+}
+
+void FocusManager::setPreviewAmbientSound(bool preview) {
+    assign(m_previewAmbientSound, preview, &FocusManager::previewAmbientSoundChanged);
+    syncAmbientAudio();
+}
+
+void FocusManager::setBreakPromptIndex(qint64 index) {
+    assign(m_breakPromptIndex, index, &FocusManager::breakPromptIndexChanged);
+}
+
+void FocusManager::setSchedules(const QList<FocusSchedule>& schedules) {
+    assign(m_schedules, schedules, &FocusManager::schedulesChanged);
+    saveState();
+}
+
+void FocusManager::setNewScheduleTitle(const QString& title) {
+    assign(m_newScheduleTitle, title, &FocusManager::newScheduleTitleChanged);
+}
+
+void FocusManager::setNewSchedulePreset(FocusPreset preset) {
+    assign(m_newSchedulePreset, preset, &FocusManager::newSchedulePresetChanged);
+}
+
+void FocusManager::setNewScheduleStart(const QDateTime& start) {
+    assign(m_newScheduleStart, start, &FocusManager::newScheduleStartChanged);
+}
+
+void FocusManager::setNewScheduleEnd(const QDateTime& end) {
+    assign(m_newScheduleEnd, end, &FocusManager::newScheduleEndChanged);
+}
+
+void FocusManager::setBlockYouTubeShorts(bool block) {
+    assign(m_blockYouTubeShorts, block, &FocusManager::blockYouTubeShortsChanged);
+    saveState();
+}
+
+void FocusManager::setBlockInstagramReels(bool block) {
+    assign(m_blockInstagramReels, block, &FocusManager::blockInstagramReelsChanged);
+    saveState();
+}
+
+void FocusManager::setBlockAdultSites(bool block) {
+    assign(m_blockAdultSites, block, &FocusManager::blockAdultSitesChanged);
+    saveState();
+}
+
+void FocusManager::setNewAppName(const QString& name) {
+    assign(m_newAppName, name, &FocusManager::newAppNameChanged);
+}
+
+void FocusManager::setNewSiteDomain(const QString& domain) {
+    assign(m_newSiteDomain, domain, &FocusManager::newSiteDomainChanged);
+}
+
+void FocusManager::setBlockedApps(const QList<BlockedApp>& apps) {
+    assign(m_blockedApps, apps, &FocusManager::blockedAppsChanged);
+    saveState();
+}
+
+void FocusManager::setBlockedSites(const QList<BlockedSite>& sites) {
+    assign(m_blockedSites, sites, &FocusManager::blockedSitesChanged);
+    saveState();
+}
+
+void FocusManager::setInterceptedTarget(const std::optional<QString>& target) {
+    assign(m_interceptedTarget, target, &FocusManager::interceptedTargetChanged);
+}
+
+void FocusManager::setBridgeActive(bool active) {
+    assign(m_bridgeActive, active, &FocusManager::bridgeActiveChanged);
+}
+
+void FocusManager::setSafariPermissionDenied(bool denied) {
+    assign(m_safariPermissionDenied, denied, &FocusManager::safariPermissionDeniedChanged);
+}
+
+void FocusManager::setScreenTimeMode(ScreenTimeTrackingMode mode) {
+    if (assign(m_screenTimeMode, mode, &FocusManager::screenTimeModeChanged)) {
+        m_streakRunStale = true;
+    }
+    saveState();
+}
+
+void FocusManager::setDailyGoalHours(double hours) {
+    if (assign(m_dailyGoalHours, hours, &FocusManager::dailyGoalHoursChanged)) {
+        m_streakRunStale = true;
+    }
+    saveState();
+}
+
+void FocusManager::setFocusMinutesToday(qint64 minutes) {
+    assign(m_focusMinutesToday, minutes, &FocusManager::focusMinutesTodayChanged);
+    saveState();
+}
+
+void FocusManager::setSessionsToday(qint64 sessions) {
+    assign(m_sessionsToday, sessions, &FocusManager::sessionsTodayChanged);
+    saveState();
+}
+
+void FocusManager::setStreakDays(qint64 days) {
+    assign(m_streakDays, days, &FocusManager::streakDaysChanged);
+    saveState();
+}
+
+void FocusManager::setTrackedAppSeconds(const SecondsMap& map) {
+    assign(m_trackedAppSeconds, map, &FocusManager::usageChanged);
+}
+
+void FocusManager::setTrackedBlockedAppSeconds(const SecondsMap& map) {
+    assign(m_trackedBlockedAppSeconds, map, &FocusManager::usageChanged);
+}
+
+void FocusManager::setDailySecondsByDate(const SecondsMap& map) {
+    if (assign(m_dailySecondsByDate, map, &FocusManager::usageChanged)) {
+        m_streakRunStale = true;
+    }
+}
+
+void FocusManager::setDailyBlockedSecondsByDate(const SecondsMap& map) {
+    if (assign(m_dailyBlockedSecondsByDate, map, &FocusManager::usageChanged)) {
+        m_streakRunStale = true;
+    }
+}
+
+}  // namespace Quorel

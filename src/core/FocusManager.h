@@ -1,0 +1,365 @@
+#pragma once
+
+#include "Models.h"
+#include "PersistedState.h"
+#include "Platform.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+#include <QUuid>
+#include <QVariantList>
+
+#include <optional>
+
+namespace Quorel {
+
+// The one object that holds Quorel's whole state: the countdown, the settings, the lists, the
+// day's statistics and the usage maps. Every view reads its properties and calls its operations.
+//
+// A setter stores the value, notifies when it changed, and then runs the field's change effect on
+// every assignment, changed or not. All of it runs on the main thread.
+class FocusManager : public QObject {
+    Q_OBJECT
+
+    Q_PROPERTY(Quorel::FocusTab selectedTab READ selectedTab WRITE setSelectedTab NOTIFY
+                   selectedTabChanged)
+    Q_PROPERTY(Quorel::FocusPreset selectedPreset READ selectedPreset WRITE setSelectedPreset
+                   NOTIFY selectedPresetChanged)
+    Q_PROPERTY(qint64 totalSeconds READ totalSeconds WRITE setTotalSeconds NOTIFY
+                   totalSecondsChanged)
+    Q_PROPERTY(qint64 remainingSeconds READ remainingSeconds WRITE setRemainingSeconds NOTIFY
+                   remainingSecondsChanged)
+    Q_PROPERTY(bool isRunning READ isRunning WRITE setIsRunning NOTIFY isRunningChanged)
+    Q_PROPERTY(bool isBreak READ isBreak WRITE setIsBreak NOTIFY isBreakChanged)
+    Q_PROPERTY(bool strictMode READ strictMode WRITE setStrictMode NOTIFY strictModeChanged)
+    Q_PROPERTY(bool autoStartBreak READ autoStartBreak WRITE setAutoStartBreak NOTIFY
+                   autoStartBreakChanged)
+    Q_PROPERTY(bool showInMenuBar READ showInMenuBar WRITE setShowInMenuBar NOTIFY
+                   showInMenuBarChanged)
+    Q_PROPERTY(bool liquidGlassEnabled READ liquidGlassEnabled WRITE setLiquidGlassEnabled NOTIFY
+                   liquidGlassEnabledChanged)
+    Q_PROPERTY(double glassTransparency READ glassTransparency WRITE setGlassTransparency NOTIFY
+                   glassTransparencyChanged)
+    Q_PROPERTY(Quorel::AppColorTheme colorTheme READ colorTheme WRITE setColorTheme NOTIFY
+                   colorThemeChanged)
+    Q_PROPERTY(Quorel::AmbientSoundType ambientSound READ ambientSound WRITE setAmbientSound
+                   NOTIFY ambientSoundChanged)
+    Q_PROPERTY(double ambientVolume READ ambientVolume WRITE setAmbientVolume NOTIFY
+                   ambientVolumeChanged)
+    Q_PROPERTY(bool previewAmbientSound READ previewAmbientSound WRITE setPreviewAmbientSound
+                   NOTIFY previewAmbientSoundChanged)
+    Q_PROPERTY(qint64 breakPromptIndex READ breakPromptIndex WRITE setBreakPromptIndex NOTIFY
+                   breakPromptIndexChanged)
+    Q_PROPERTY(QStringList breakPrompts READ breakPrompts CONSTANT)
+    Q_PROPERTY(QString newScheduleTitle READ newScheduleTitle WRITE setNewScheduleTitle NOTIFY
+                   newScheduleTitleChanged)
+    Q_PROPERTY(Quorel::FocusPreset newSchedulePreset READ newSchedulePreset WRITE
+                   setNewSchedulePreset NOTIFY newSchedulePresetChanged)
+    Q_PROPERTY(QDateTime newScheduleStart READ newScheduleStart WRITE setNewScheduleStart NOTIFY
+                   newScheduleStartChanged)
+    Q_PROPERTY(QDateTime newScheduleEnd READ newScheduleEnd WRITE setNewScheduleEnd NOTIFY
+                   newScheduleEndChanged)
+    Q_PROPERTY(bool blockYouTubeShorts READ blockYouTubeShorts WRITE setBlockYouTubeShorts NOTIFY
+                   blockYouTubeShortsChanged)
+    Q_PROPERTY(bool blockInstagramReels READ blockInstagramReels WRITE setBlockInstagramReels
+                   NOTIFY blockInstagramReelsChanged)
+    Q_PROPERTY(bool blockAdultSites READ blockAdultSites WRITE setBlockAdultSites NOTIFY
+                   blockAdultSitesChanged)
+    Q_PROPERTY(QString newAppName READ newAppName WRITE setNewAppName NOTIFY newAppNameChanged)
+    Q_PROPERTY(QString newSiteDomain READ newSiteDomain WRITE setNewSiteDomain NOTIFY
+                   newSiteDomainChanged)
+    Q_PROPERTY(bool bridgeActive READ bridgeActive NOTIFY bridgeActiveChanged)
+    Q_PROPERTY(bool safariPermissionDenied READ safariPermissionDenied NOTIFY
+                   safariPermissionDeniedChanged)
+    Q_PROPERTY(Quorel::ScreenTimeTrackingMode screenTimeMode READ screenTimeMode WRITE
+                   setScreenTimeMode NOTIFY screenTimeModeChanged)
+    Q_PROPERTY(double dailyGoalHours READ dailyGoalHours WRITE setDailyGoalHours NOTIFY
+                   dailyGoalHoursChanged)
+    Q_PROPERTY(qint64 focusMinutesToday READ focusMinutesToday WRITE setFocusMinutesToday NOTIFY
+                   focusMinutesTodayChanged)
+    Q_PROPERTY(qint64 sessionsToday READ sessionsToday WRITE setSessionsToday NOTIFY
+                   sessionsTodayChanged)
+    Q_PROPERTY(qint64 streakDays READ streakDays WRITE setStreakDays NOTIFY streakDaysChanged)
+
+    // Derived values.
+    Q_PROPERTY(double progress READ progress NOTIFY countdownChanged)
+    Q_PROPERTY(QString formattedRemaining READ formattedRemaining NOTIFY countdownChanged)
+    Q_PROPERTY(QString currentBreakPrompt READ currentBreakPrompt NOTIFY breakPromptIndexChanged)
+    Q_PROPERTY(bool isLocked READ isLocked NOTIFY lockChanged)
+    Q_PROPERTY(double totalScreenTimeHours READ totalScreenTimeHours NOTIFY usageChanged)
+
+public:
+    static constexpr qint64 breakSeconds = 300;
+    static constexpr qint64 afterBreakSeconds = 1500;
+    static constexpr int periodicSaveTicks = 15;
+
+    explicit FocusManager(Platform platform, QObject* parent = nullptr);
+    ~FocusManager() override;
+
+    // The live manager of this process, if any; empty before it is built and after it is gone.
+    static FocusManager* shared();
+
+    // Fields ------------------------------------------------------------------------------
+    FocusTab selectedTab() const { return m_selectedTab; }
+    void setSelectedTab(FocusTab tab);
+    FocusPreset selectedPreset() const { return m_selectedPreset; }
+    void setSelectedPreset(FocusPreset preset);
+    qint64 totalSeconds() const { return m_totalSeconds; }
+    void setTotalSeconds(qint64 seconds);
+    qint64 remainingSeconds() const { return m_remainingSeconds; }
+    void setRemainingSeconds(qint64 seconds);
+    bool isRunning() const { return m_isRunning; }
+    void setIsRunning(bool running);
+    bool isBreak() const { return m_isBreak; }
+    void setIsBreak(bool onBreak);
+    bool strictMode() const { return m_strictMode; }
+    void setStrictMode(bool strict);
+    bool autoStartBreak() const { return m_autoStartBreak; }
+    void setAutoStartBreak(bool autoStart);
+    bool showInMenuBar() const { return m_showInMenuBar; }
+    void setShowInMenuBar(bool show);
+    bool liquidGlassEnabled() const { return m_liquidGlassEnabled; }
+    void setLiquidGlassEnabled(bool enabled);
+    double glassTransparency() const { return m_glassTransparency; }
+    void setGlassTransparency(double transparency);
+    AppColorTheme colorTheme() const { return m_colorTheme; }
+    void setColorTheme(AppColorTheme theme);
+    AmbientSoundType ambientSound() const { return m_ambientSound; }
+    void setAmbientSound(AmbientSoundType sound);
+    double ambientVolume() const { return m_ambientVolume; }
+    void setAmbientVolume(double volume);
+    bool previewAmbientSound() const { return m_previewAmbientSound; }
+    void setPreviewAmbientSound(bool preview);
+    qint64 breakPromptIndex() const { return m_breakPromptIndex; }
+    void setBreakPromptIndex(qint64 index);
+    QStringList breakPrompts() const { return m_breakPrompts; }
+    const QList<FocusSchedule>& schedules() const { return m_schedules; }
+    void setSchedules(const QList<FocusSchedule>& schedules);
+    QString newScheduleTitle() const { return m_newScheduleTitle; }
+    void setNewScheduleTitle(const QString& title);
+    FocusPreset newSchedulePreset() const { return m_newSchedulePreset; }
+    void setNewSchedulePreset(FocusPreset preset);
+    QDateTime newScheduleStart() const { return m_newScheduleStart; }
+    void setNewScheduleStart(const QDateTime& start);
+    QDateTime newScheduleEnd() const { return m_newScheduleEnd; }
+    void setNewScheduleEnd(const QDateTime& end);
+    const QSet<QUuid>& triggeredSchedulesToday() const { return m_triggeredSchedulesToday; }
+    bool blockYouTubeShorts() const { return m_blockYouTubeShorts; }
+    void setBlockYouTubeShorts(bool block);
+    bool blockInstagramReels() const { return m_blockInstagramReels; }
+    void setBlockInstagramReels(bool block);
+    bool blockAdultSites() const { return m_blockAdultSites; }
+    void setBlockAdultSites(bool block);
+    QString newAppName() const { return m_newAppName; }
+    void setNewAppName(const QString& name);
+    QString newSiteDomain() const { return m_newSiteDomain; }
+    void setNewSiteDomain(const QString& domain);
+    const QList<BlockedApp>& blockedApps() const { return m_blockedApps; }
+    void setBlockedApps(const QList<BlockedApp>& apps);
+    const QList<BlockedSite>& blockedSites() const { return m_blockedSites; }
+    void setBlockedSites(const QList<BlockedSite>& sites);
+    std::optional<QString> interceptedTarget() const { return m_interceptedTarget; }
+    void setInterceptedTarget(const std::optional<QString>& target);
+    bool bridgeActive() const { return m_bridgeActive; }
+    void setBridgeActive(bool active);
+    bool safariPermissionDenied() const { return m_safariPermissionDenied; }
+    void setSafariPermissionDenied(bool denied);
+    ScreenTimeTrackingMode screenTimeMode() const { return m_screenTimeMode; }
+    void setScreenTimeMode(ScreenTimeTrackingMode mode);
+    double dailyGoalHours() const { return m_dailyGoalHours; }
+    void setDailyGoalHours(double hours);
+    qint64 focusMinutesToday() const { return m_focusMinutesToday; }
+    void setFocusMinutesToday(qint64 minutes);
+    qint64 sessionsToday() const { return m_sessionsToday; }
+    void setSessionsToday(qint64 sessions);
+    qint64 streakDays() const { return m_streakDays; }
+    void setStreakDays(qint64 days);
+    const SecondsMap& trackedAppSeconds() const { return m_trackedAppSeconds; }
+    void setTrackedAppSeconds(const SecondsMap& map);
+    const SecondsMap& trackedBlockedAppSeconds() const { return m_trackedBlockedAppSeconds; }
+    void setTrackedBlockedAppSeconds(const SecondsMap& map);
+    const SecondsMap& dailySecondsByDate() const { return m_dailySecondsByDate; }
+    void setDailySecondsByDate(const SecondsMap& map);
+    const SecondsMap& dailyBlockedSecondsByDate() const { return m_dailyBlockedSecondsByDate; }
+    void setDailyBlockedSecondsByDate(const SecondsMap& map);
+    const QStringList& adultDomains() const { return m_adultDomains; }
+    const QString& storageKey() const { return m_storageKey; }
+    qint64 saveCounter() const { return m_saveCounter; }
+    bool isApplyingLoadedState() const { return m_isApplyingLoadedState; }
+    bool isCheckingBrowser() const { return m_isCheckingBrowser; }
+    const QStringList& supportedBrowsers() const { return m_supportedBrowsers; }
+
+    // Derived values ----------------------------------------------------------------------
+    // Fraction of the countdown still to go: 1 at the start, 0 at the end.
+    double progress() const;
+    QString formattedRemaining() const;
+    QString currentBreakPrompt() const;
+    // The edit lock: a strict countdown is running.
+    bool isLocked() const { return m_isRunning && m_strictMode; }
+    double totalScreenTimeHours() const;
+    QList<AppUsageItem> topUsageItems() const;
+    QList<DailyUsage> weeklyHistory() const;
+    qint64 usedSecondsForApp(const QString& name) const;
+
+    // Countdown ---------------------------------------------------------------------------
+    Q_INVOKABLE void toggleStartPause();
+    Q_INVOKABLE void resetTimer();
+    Q_INVOKABLE void applyPreset(Quorel::FocusPreset preset);
+    Q_INVOKABLE void nextBreakPrompt();
+    void tickFocusTimer();
+    void syncAmbientAudio();
+
+    // Saved state -------------------------------------------------------------------------
+    void saveState();
+    void loadState();
+
+    // Schedules ---------------------------------------------------------------------------
+    void checkSchedules();
+    Q_INVOKABLE void addScheduleFromInputs();
+    void removeSchedule(const QUuid& id);
+
+    // Heartbeat and usage -----------------------------------------------------------------
+    // One heartbeat: day rollover, usage, countdown or schedules, browser, periodic save.
+    void tick();
+    void recordFrontmostAppSecond();
+    // One beat of the fast application guard.
+    void guardTick();
+
+    // Blocking ----------------------------------------------------------------------------
+    void hideAnyCurrentlyOpenBlockedApps();
+    void checkSafariIfFrontmost();
+
+signals:
+    void selectedTabChanged();
+    void selectedPresetChanged();
+    void totalSecondsChanged();
+    void remainingSecondsChanged();
+    void isRunningChanged();
+    void isBreakChanged();
+    void strictModeChanged();
+    void autoStartBreakChanged();
+    void showInMenuBarChanged();
+    void liquidGlassEnabledChanged();
+    void glassTransparencyChanged();
+    void colorThemeChanged();
+    void ambientSoundChanged();
+    void ambientVolumeChanged();
+    void previewAmbientSoundChanged();
+    void breakPromptIndexChanged();
+    void schedulesChanged();
+    void newScheduleTitleChanged();
+    void newSchedulePresetChanged();
+    void newScheduleStartChanged();
+    void newScheduleEndChanged();
+    void blockYouTubeShortsChanged();
+    void blockInstagramReelsChanged();
+    void blockAdultSitesChanged();
+    void newAppNameChanged();
+    void newSiteDomainChanged();
+    void blockedAppsChanged();
+    void blockedSitesChanged();
+    void interceptedTargetChanged();
+    void bridgeActiveChanged();
+    void safariPermissionDeniedChanged();
+    void screenTimeModeChanged();
+    void dailyGoalHoursChanged();
+    void focusMinutesTodayChanged();
+    void sessionsTodayChanged();
+    void streakDaysChanged();
+    // Any of the four usage maps.
+    void usageChanged();
+    // totalSeconds or remainingSeconds.
+    void countdownChanged();
+    // isRunning or strictMode.
+    void lockChanged();
+
+private:
+    template <typename T>
+    bool assign(T& field, const T& value, void (FocusManager::*changed)());
+
+    void setupAppWatcher();
+    void startUsageTracker();
+    void startFastAppGuard();
+    void startLocalBridgeServer();
+
+    void startSchedule(const FocusSchedule& schedule, qint64 minute);
+    PersistedState snapshot(QDate today) const;
+    void applyDocument(const PersistedState& document, QDate today);
+    void rollOverDayIfNeeded(QDate today);
+    const QString& stampFor(QDate date) const;
+    const SecondsMap& activeDayMap() const;
+    void refreshStreak();
+    void addSecond(SecondsMap& map, const QString& key);
+
+    Platform m_platform;
+
+    FocusTab m_selectedTab = FocusTab::Focus;
+    FocusPreset m_selectedPreset = FocusPreset::DeepWork;
+    qint64 m_totalSeconds = 2700;
+    qint64 m_remainingSeconds = 2700;
+    bool m_isRunning = false;
+    bool m_isBreak = false;
+    bool m_strictMode = true;
+    bool m_autoStartBreak = true;
+    bool m_showInMenuBar = true;
+    bool m_liquidGlassEnabled = true;
+    double m_glassTransparency = 0.35;
+    AppColorTheme m_colorTheme = AppColorTheme::Ocean;
+    AmbientSoundType m_ambientSound = AmbientSoundType::Off;
+    double m_ambientVolume = 0.25;
+    bool m_previewAmbientSound = false;
+    qint64 m_breakPromptIndex = 0;
+    const QStringList m_breakPrompts;
+    QList<FocusSchedule> m_schedules;
+    QString m_newScheduleTitle;
+    FocusPreset m_newSchedulePreset = FocusPreset::DeepWork;
+    QDateTime m_newScheduleStart;
+    QDateTime m_newScheduleEnd;
+    QSet<QUuid> m_triggeredSchedulesToday;
+    bool m_blockYouTubeShorts = true;
+    bool m_blockInstagramReels = true;
+    bool m_blockAdultSites = true;
+    QString m_newAppName;
+    QString m_newSiteDomain;
+    QList<BlockedApp> m_blockedApps;
+    QList<BlockedSite> m_blockedSites;
+    std::optional<QString> m_interceptedTarget;
+    bool m_bridgeActive = false;
+    bool m_safariPermissionDenied = false;
+    ScreenTimeTrackingMode m_screenTimeMode = ScreenTimeTrackingMode::AllApps;
+    double m_dailyGoalHours = 3.0;
+    qint64 m_focusMinutesToday = 0;
+    qint64 m_sessionsToday = 0;
+    qint64 m_streakDays = 1;
+    SecondsMap m_trackedAppSeconds;
+    SecondsMap m_trackedBlockedAppSeconds;
+    SecondsMap m_dailySecondsByDate;
+    SecondsMap m_dailyBlockedSecondsByDate;
+    const QStringList m_adultDomains;
+    QTimer m_heartbeat;
+    QTimer m_guardTimer;
+    const QString m_storageKey = QStringLiteral("Quorel.PersistedState.v1");
+    qint64 m_saveCounter = 0;
+    bool m_isApplyingLoadedState = false;
+    bool m_isCheckingBrowser = false;
+    const QStringList m_supportedBrowsers;
+
+    // The local day the counters belong to, and its stamp, kept so a tick formats no date.
+    QDate m_currentDay;
+    mutable QDate m_stampDate;
+    mutable QString m_stamp;
+    // Days before today that count towards the streak; recomputed when they may have changed.
+    qint64 m_streakRunBefore = 0;
+    bool m_streakRunStale = true;
+    // The stored document could not be read: keep it before the first save replaces it.
+    bool m_documentNeedsSetAside = false;
+
+    static QPointer<FocusManager> s_shared;
+};
+
+}  // namespace Quorel

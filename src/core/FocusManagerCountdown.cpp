@@ -1,0 +1,93 @@
+// The focus countdown: start, pause, reset, presets, and the per-second step with its
+// end-of-focus and end-of-break transitions.
+#include "DisplayFormat.h"
+#include "FocusManager.h"
+
+namespace Quorel {
+
+double FocusManager::progress() const {
+    if (m_totalSeconds < 1) {
+        return 0.0;
+    }
+    return double(m_remainingSeconds) / double(m_totalSeconds);
+}
+
+QString FocusManager::formattedRemaining() const { return formatRemaining(m_remainingSeconds); }
+
+QString FocusManager::currentBreakPrompt() const {
+    const qint64 count = m_breakPrompts.size();
+    const qint64 index = ((m_breakPromptIndex % count) + count) % count;
+    return m_breakPrompts.at(index);
+}
+
+void FocusManager::toggleStartPause() {
+    if (isLocked()) {
+        return;
+    }
+    setIsRunning(!m_isRunning);
+    if (m_isRunning) {
+        hideAnyCurrentlyOpenBlockedApps();
+    }
+}
+
+void FocusManager::resetTimer() {
+    if (isLocked()) {
+        return;
+    }
+    setIsRunning(false);
+    setIsBreak(false);
+    setRemainingSeconds(m_totalSeconds);
+}
+
+void FocusManager::applyPreset(FocusPreset preset) {
+    if (m_isRunning) {
+        return;
+    }
+    setIsBreak(false);
+    syncAmbientAudio();
+    setTotalSeconds(sessionLengthSeconds(preset));
+    setRemainingSeconds(sessionLengthSeconds(preset));
+    setStrictMode(strictWhenApplied(preset));
+    setBlockYouTubeShorts(true);
+    setBlockInstagramReels(true);
+    saveState();
+}
+
+void FocusManager::nextBreakPrompt() {
+    setBreakPromptIndex((m_breakPromptIndex + 1) % m_breakPrompts.size());
+}
+
+void FocusManager::tickFocusTimer() {
+    if (m_remainingSeconds >= 1) {
+        setRemainingSeconds(m_remainingSeconds - 1);
+        return;
+    }
+    m_platform.sound.playFocusComplete();
+
+    if (m_isBreak) {
+        setIsBreak(false);
+        setIsRunning(false);
+        setTotalSeconds(afterBreakSeconds);
+        setRemainingSeconds(afterBreakSeconds);
+        return;
+    }
+
+    setSessionsToday(m_sessionsToday + 1);
+    setFocusMinutesToday(m_focusMinutesToday + (m_totalSeconds >= 60 ? m_totalSeconds / 60 : 1));
+    saveState();
+    if (m_autoStartBreak) {
+        nextBreakPrompt();
+        setIsBreak(true);
+        setTotalSeconds(breakSeconds);
+        setRemainingSeconds(breakSeconds);
+    } else {
+        setIsRunning(false);
+    }
+}
+
+void FocusManager::syncAmbientAudio() {
+    const bool shouldPlay = m_previewAmbientSound || (m_isRunning && !m_isBreak);
+    m_platform.ambient.update(m_ambientSound, shouldPlay, m_ambientVolume);
+}
+
+}  // namespace Quorel

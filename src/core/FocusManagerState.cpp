@@ -1,0 +1,104 @@
+// Saving the state as one document and applying it at start.
+#include "FocusManager.h"
+
+namespace Quorel {
+
+PersistedState FocusManager::snapshot(QDate today) const {
+    PersistedState s;
+    s.totalSeconds = m_totalSeconds;
+    s.strictMode = m_strictMode;
+    s.autoStartBreak = m_autoStartBreak;
+    s.showInMenuBar = m_showInMenuBar;
+    s.blockYouTubeShorts = m_blockYouTubeShorts;
+    s.blockInstagramReels = m_blockInstagramReels;
+    s.blockedApps = m_blockedApps;
+    s.blockedSites = m_blockedSites;
+    s.dailyGoalHours = m_dailyGoalHours;
+    s.focusMinutesToday = m_focusMinutesToday;
+    s.sessionsToday = m_sessionsToday;
+    s.streakDays = m_streakDays;
+    s.trackedAppSeconds = m_trackedAppSeconds;
+    s.trackedBlockedAppSeconds = m_trackedBlockedAppSeconds;
+    s.dailySecondsByDate = m_dailySecondsByDate;
+    s.dailyBlockedSecondsByDate = m_dailyBlockedSecondsByDate;
+    s.screenTimeMode = m_screenTimeMode;
+    s.blockAdultSites = m_blockAdultSites;
+    s.schedules = m_schedules;
+    s.ambientSound = m_ambientSound;
+    s.ambientVolume = m_ambientVolume;
+    s.liquidGlassEnabled = m_liquidGlassEnabled;
+    s.glassTransparency = m_glassTransparency;
+    s.colorTheme = m_colorTheme;
+    s.lastSavedDay = stampFor(today);
+    return s;
+}
+
+void FocusManager::saveState() {
+    if (m_isApplyingLoadedState) {
+        return;
+    }
+    if (m_documentNeedsSetAside) {
+        // Never replace what the user had without keeping it; try again on the next save.
+        if (!m_platform.preferences.setAside(m_storageKey)) {
+            return;
+        }
+        m_documentNeedsSetAside = false;
+    }
+    const QByteArray bytes = encodePersistedState(snapshot(m_platform.clock.now().date()));
+    m_platform.preferences.setData(m_storageKey, bytes);
+}
+
+void FocusManager::loadState() {
+    const std::optional<QByteArray> bytes = m_platform.preferences.data(m_storageKey);
+    if (!bytes) {
+        return;
+    }
+    const std::optional<PersistedState> document = decodePersistedState(*bytes);
+    if (!document) {
+        m_documentNeedsSetAside = true;
+        return;
+    }
+    m_isApplyingLoadedState = true;
+    applyDocument(*document, m_platform.clock.now().date());
+    m_isApplyingLoadedState = false;
+}
+
+void FocusManager::applyDocument(const PersistedState& d, QDate today) {
+    setTotalSeconds(d.totalSeconds);
+    setRemainingSeconds(d.totalSeconds);
+
+    setStrictMode(d.strictMode);
+    setAutoStartBreak(d.autoStartBreak);
+    setShowInMenuBar(d.showInMenuBar);
+    setBlockYouTubeShorts(d.blockYouTubeShorts);
+    setBlockInstagramReels(d.blockInstagramReels);
+    setBlockAdultSites(d.blockAdultSites.value_or(true));
+    setBlockedApps(d.blockedApps);
+    setBlockedSites(d.blockedSites);
+    setDailyGoalHours(d.dailyGoalHours);
+    setStreakDays(d.streakDays);
+    setScreenTimeMode(d.screenTimeMode.value_or(ScreenTimeTrackingMode::AllApps));
+    setDailySecondsByDate(d.dailySecondsByDate.value_or(SecondsMap{}));
+    setDailyBlockedSecondsByDate(d.dailyBlockedSecondsByDate.value_or(SecondsMap{}));
+    if (d.schedules) {
+        setSchedules(*d.schedules);
+    }
+
+    setAmbientSound(d.ambientSound.value_or(AmbientSoundType::Off));
+    setAmbientVolume(d.ambientVolume.value_or(0.25));
+
+    setLiquidGlassEnabled(d.liquidGlassEnabled.value_or(true));
+    setGlassTransparency(d.glassTransparency.value_or(0.35));
+    setColorTheme(d.colorTheme.value_or(AppColorTheme::Ocean));
+
+    m_currentDay = today;
+    if (d.lastSavedDay == stampFor(today)) {
+        setFocusMinutesToday(d.focusMinutesToday);
+        setSessionsToday(d.sessionsToday);
+        setTrackedAppSeconds(d.trackedAppSeconds);
+        setTrackedBlockedAppSeconds(d.trackedBlockedAppSeconds.value_or(SecondsMap{}));
+    }
+    refreshStreak();
+}
+
+}  // namespace Quorel

@@ -1,0 +1,133 @@
+// The heartbeat, screen time per application and per day, and the figures drawn from it.
+#include "FocusManager.h"
+#include "UsageRules.h"
+
+namespace Quorel {
+
+void FocusManager::startUsageTracker() {
+    m_heartbeat.setInterval(1000);
+    // Precise: the countdown advances one second per beat, so the beat must not drift.
+    m_heartbeat.setTimerType(Qt::PreciseTimer);
+    connect(&m_heartbeat, &QTimer::timeout, this, &FocusManager::tick);
+    m_heartbeat.start();
+}
+
+void FocusManager::tick() {
+    rollOverDayIfNeeded(m_platform.clock.now().date());
+    recordFrontmostAppSecond();
+    refreshStreak();
+    if (m_isRunning) {
+        tickFocusTimer();
+    } else {
+        checkSchedules();
+    }
+    checkSafariIfFrontmost();
+    if (++m_saveCounter >= periodicSaveTicks) {
+        m_saveCounter = 0;
+        saveState();
+    }
+}
+
+void FocusManager::rollOverDayIfNeeded(QDate today) {
+    if (today == m_currentDay) {
+        return;
+    }
+    // A new local day starts the day's counters afresh, as a start on that day would.
+    m_currentDay = today;
+    m_streakRunStale = true;
+    m_triggeredSchedulesToday.clear();
+    setTrackedAppSeconds({});
+    setTrackedBlockedAppSeconds({});
+    setSessionsToday(0);
+    setFocusMinutesToday(0);
+}
+
+const QString& FocusManager::stampFor(QDate date) const {
+    if (date != m_stampDate || m_stamp.isEmpty()) {
+        m_stampDate = date;
+        m_stamp = dateStamp(date);
+    }
+    return m_stamp;
+}
+
+void FocusManager::addSecond(SecondsMap& map, const QString& key) {
+    ++map[key];
+    emit usageChanged();
+}
+
+void FocusManager::recordFrontmostAppSecond() {
+    const std::optional<QString> name = m_platform.workspace.frontmostApplicationName();
+    if (!name) {
+        return;
+    }
+    const QString today = stampFor(m_platform.clock.now().date());
+    addSecond(m_trackedAppSeconds, *name);
+    addSecond(m_dailySecondsByDate, today);
+
+    const bool blocked =
+        std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(), [&name](const BlockedApp& app) {
+            return app.isEnabled && nameMatches(*name, app.name);
+        });
+    if (!blocked) {
+        return;
+    }
+    addSecond(m_trackedBlockedAppSeconds, *name);
+    addSecond(m_dailyBlockedSecondsByDate, today);
+}
+
+const SecondsMap& FocusManager::activeDayMap() const {
+    return m_screenTimeMode == ScreenTimeTrackingMode::AllApps ? m_dailySecondsByDate
+                                                               : m_dailyBlockedSecondsByDate;
+}
+
+void FocusManager::refreshStreak() {
+    if (m_streakRunStale) {
+        m_streakRunBefore = Quorel::streakRunBefore(activeDayMap(), m_currentDay, m_dailyGoalHours);
+        m_streakRunStale = false;
+    }
+    const qint64 today = activeDayMap().value(stampFor(m_currentDay), 0);
+    const qint64 streak = Quorel::streakDays(today, m_streakRunBefore, m_dailyGoalHours);
+    if (streak != m_streakDays) {
+        setStreakDays(streak);
+    }
+}
+
+double FocusManager::totalScreenTimeHours() const {
+    const SecondsMap& map = m_screenTimeMode == ScreenTimeTrackingMode::AllApps
+                                ? m_trackedAppSeconds
+                                : m_trackedBlockedAppSeconds;
+    qint64 sum = 0;
+    for (const qint64 seconds : map) {
+        sum += seconds;
+    }
+    return hoursOf(sum);
+}
+
+QList<AppUsageItem> FocusManager::topUsageItems() const {
+    return topUsage(m_screenTimeMode == ScreenTimeTrackingMode::AllApps
+                        ? m_trackedAppSeconds
+                        : m_trackedBlockedAppSeconds);
+}
+
+QList<DailyUsage> FocusManager::weeklyHistory() const {
+    const QDateTime now = m_platform.clock.now();
+    const SecondsMap& days = activeDayMap();
+    QList<DailyUsage> bars;
+    bars.reserve(7);
+    for (int offset = -6; offset <= 0; ++offset) {
+        QDateTime moment = now.addDays(offset);
+        if (!moment.isValid()) {
+            moment = now;
+        }
+        const QDate date = moment.date();
+        bars.append(DailyUsage{QUuid::createUuid(), m_platform.clock.shortWeekdayName(date),
+                               hoursOf(days.value(dateStamp(date), 0))});
+    }
+    return bars;
+}
+
+qint64 FocusManager::usedSecondsForApp(const QString& name) const {
+    return usedSeconds(m_trackedAppSeconds, name);
+}
+
+}  // namespace Quorel

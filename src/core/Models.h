@@ -1,0 +1,173 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+namespace Quorel {
+Q_NAMESPACE
+
+// The raw value of each case is at once its display title, its identity and its JSON value.
+
+enum class FocusTab { Focus, Blockers, Schedules, Insights, Settings };
+Q_ENUM_NS(FocusTab)
+
+enum class FocusPreset { DeepWork, Study, WindDown };
+Q_ENUM_NS(FocusPreset)
+
+enum class AppColorTheme { Ocean, Aurora, Emerald, Sunset, Rose };
+Q_ENUM_NS(AppColorTheme)
+
+enum class AmbientSoundType { Off, Rain, Lofi, Zen };
+Q_ENUM_NS(AmbientSoundType)
+
+enum class ScreenTimeTrackingMode { BlockedAppsOnly, AllApps };
+Q_ENUM_NS(ScreenTimeTrackingMode)
+
+template <typename E>
+struct EnumCases;
+
+template <>
+struct EnumCases<FocusTab> {
+    static constexpr std::array<std::pair<FocusTab, std::u16string_view>, 5> all{{
+        {FocusTab::Focus, u"Focus"},
+        {FocusTab::Blockers, u"Blockers"},
+        {FocusTab::Schedules, u"Schedules"},
+        {FocusTab::Insights, u"Insights"},
+        {FocusTab::Settings, u"Settings"},
+    }};
+};
+
+template <>
+struct EnumCases<FocusPreset> {
+    static constexpr std::array<std::pair<FocusPreset, std::u16string_view>, 3> all{{
+        {FocusPreset::DeepWork, u"Deep Work"},
+        {FocusPreset::Study, u"Study"},
+        {FocusPreset::WindDown, u"Wind Down"},
+    }};
+};
+
+template <>
+struct EnumCases<AppColorTheme> {
+    static constexpr std::array<std::pair<AppColorTheme, std::u16string_view>, 5> all{{
+        {AppColorTheme::Ocean, u"Ocean Blue"},
+        {AppColorTheme::Aurora, u"Aurora Violet"},
+        {AppColorTheme::Emerald, u"Emerald Mint"},
+        {AppColorTheme::Sunset, u"Sunset Amber"},
+        {AppColorTheme::Rose, u"Rose Quartz"},
+    }};
+};
+
+template <>
+struct EnumCases<AmbientSoundType> {
+    static constexpr std::array<std::pair<AmbientSoundType, std::u16string_view>, 4> all{{
+        {AmbientSoundType::Off, u"Off"},
+        {AmbientSoundType::Rain, u"Soft Rain"},
+        {AmbientSoundType::Lofi, u"Lo-Fi Chords"},
+        {AmbientSoundType::Zen, u"Zen Chimes"},
+    }};
+};
+
+template <>
+struct EnumCases<ScreenTimeTrackingMode> {
+    static constexpr std::array<std::pair<ScreenTimeTrackingMode, std::u16string_view>, 2> all{{
+        {ScreenTimeTrackingMode::BlockedAppsOnly, u"Blocked App Usage Time"},
+        {ScreenTimeTrackingMode::AllApps, u"All Apps Usage Time"},
+    }};
+};
+
+template <typename E>
+QString rawValue(E value) {
+    for (const auto& [c, raw] : EnumCases<E>::all) {
+        if (c == value) {
+            return QString(reinterpret_cast<const QChar*>(raw.data()), qsizetype(raw.size()));
+        }
+    }
+    return {};
+}
+
+// Exact, case-sensitive match against the raw values; anything else is no case.
+template <typename E>
+std::optional<E> fromRawValue(QStringView text) {
+    for (const auto& [c, raw] : EnumCases<E>::all) {
+        if (text == QStringView(raw.data(), qsizetype(raw.size()))) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}
+
+QString iconName(FocusTab tab);
+qint64 sessionLengthSeconds(FocusPreset preset);
+bool strictWhenApplied(FocusPreset preset);
+
+struct FocusSchedule {
+    QUuid id;
+    QString title;
+    FocusPreset preset = FocusPreset::DeepWork;
+    qint64 startHour = 0;
+    qint64 startMinute = 0;
+    qint64 endHour = 0;
+    qint64 endMinute = 0;
+    bool isEnabled = false;
+
+    bool operator==(const FocusSchedule&) const = default;
+};
+
+struct BlockedApp {
+    QUuid id;
+    QString name;
+    bool isEnabled = true;
+    std::optional<qint64> dailyLimitMinutes;
+
+    bool operator==(const BlockedApp&) const = default;
+};
+
+struct BlockedSite {
+    QUuid id;
+    QString domain;
+    bool isEnabled = true;
+
+    bool operator==(const BlockedSite&) const = default;
+};
+
+struct AppUsageItem {
+    QUuid id = QUuid::createUuid();
+    QString name;
+    qint64 seconds = 0;
+};
+
+struct DailyUsage {
+    QUuid id = QUuid::createUuid();
+    QString day;
+    double hours = 0;
+};
+
+struct ShieldTarget {
+    QUuid id = QUuid::createUuid();
+    QString name;
+};
+
+// Upper-case 36-character form, as the saved document carries it.
+QString uuidText(const QUuid& id);
+std::optional<QUuid> uuidFromText(const QString& text);
+
+QJsonObject toJson(const FocusSchedule& schedule);
+QJsonObject toJson(const BlockedApp& app);
+QJsonObject toJson(const BlockedSite& site);
+
+// A missing required key, a wrong JSON type or an unknown preset is no record at all.
+std::optional<FocusSchedule> focusScheduleFromJson(const QJsonValue& value);
+std::optional<BlockedApp> blockedAppFromJson(const QJsonValue& value);
+std::optional<BlockedSite> blockedSiteFromJson(const QJsonValue& value);
+
+// JSON integer: a number with no fractional part that fits 64 bits.
+std::optional<qint64> jsonInteger(const QJsonValue& value);
+
+}  // namespace Quorel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ports/AmbientPlayer.h"
+#include "ports/BrowserScripting.h"
+#include "ports/Clock.h"
+#include "ports/PreferencesStore.h"
+#include "ports/SystemSound.h"
+#include "ports/Workspace.h"
+
+namespace Quorel {
+
+// The desktop services the engine runs on; the caller owns them and keeps them alive.
+struct Platform {
+    Workspace& workspace;
+    PreferencesStore& preferences;
+    Clock& clock;
+    SystemSound& sound;
+    BrowserScripting& browser;
+    AmbientPlayer& ambient;
+};
+
+}  // namespace Quorel

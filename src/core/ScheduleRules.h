@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Models.h"
+
+#include <QTime>
+
+namespace Quorel {
+
+// Minutes since midnight; seconds are ignored.
+qint64 minuteOfDay(QTime time);
+
+// Start included, end excluded; an end before the start wraps past midnight; equal is empty.
+bool scheduleWindowContains(const FocusSchedule& schedule, qint64 minute);
+
+// Length of a session started at minute inside the window: until the window's end, at least
+// one minute and at most three hours.
+qint64 scheduledSessionSeconds(const FocusSchedule& schedule, qint64 minute);
+
+}  // namespace Quorel

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Models.h"
+
+namespace Quorel {
+
+// The ambient sound that plays during focus.
+class AmbientPlayer {
+public:
+    virtual ~AmbientPlayer() = default;
+
+    // Plays type at volume (0 to 1) while shouldPlay is true, silence otherwise; Off is silence.
+    virtual void update(AmbientSoundType type, bool shouldPlay, double volume) = 0;
+};
+
+}  // namespace Quorel

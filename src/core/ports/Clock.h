@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+namespace Quorel {
+
+// The wall clock and the user's calendar.
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    // Now, as a local date-time in the user's time zone.
+    virtual QDateTime now() const = 0;
+
+    // The abbreviated weekday name of date in the user's locale ("Mon").
+    virtual QString shortWeekdayName(QDate date) const = 0;
+};
+
+}  // namespace Quorel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace Quorel {
+
+// The user's preferences: byte values under string keys.
+class PreferencesStore {
+public:
+    virtual ~PreferencesStore() = default;
+
+    // The value stored under key; nullopt when there is none. A value that exists but cannot be
+    // read comes back as empty bytes, so the caller can tell it from no value at all.
+    virtual std::optional<QByteArray> data(const QString& key) const = 0;
+
+    // Replaces the value under key in one atomic step; false when nothing was written.
+    virtual bool setData(const QString& key, const QByteArray& bytes) = 0;
+
+    // Keeps the current value under key aside, where no later setData overwrites it; true when
+    // it was kept or there was nothing to keep.
+    virtual bool setAside(const QString& key) = 0;
+};
+
+}  // namespace Quorel

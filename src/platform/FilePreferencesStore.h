@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ports/PreferencesStore.h"
+
+#include <QString>
+
+namespace Quorel {
+
+// Preferences as one JSON file per key in a folder of the user's configuration
+// (${XDG_CONFIG_HOME:-~/.config}/quorel). Writes go through a temporary file that replaces the
+// old one only once it is complete and synced, so a crash never leaves a torn document.
+class FilePreferencesStore : public PreferencesStore {
+public:
+    explicit FilePreferencesStore(QString folder);
+
+    // The folder the desktop's configuration convention gives this user.
+    static QString defaultFolder();
+
+    QString pathFor(const QString& key) const;
+
+    std::optional<QByteArray> data(const QString& key) const override;
+    bool setData(const QString& key, const QByteArray& bytes) override;
+    bool setAside(const QString& key) override;
+
+private:
+    QString m_folder;
+};
+
+}  // namespace Quorel

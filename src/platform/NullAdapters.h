@@ -1,0 +1,39 @@
+#pragma once
+
+// Stand-ins for services that are missing on this desktop: the app keeps running without them.
+
+#include "ports/AmbientPlayer.h"
+#include "ports/BrowserScripting.h"
+#include "ports/SystemSound.h"
+#include "ports/Workspace.h"
+
+namespace Quorel {
+
+class NullWorkspace : public Workspace {
+public:
+    std::optional<QString> frontmostApplicationName() override { return std::nullopt; }
+};
+
+class NullSystemSound : public SystemSound {
+public:
+    void playFocusComplete() override {}
+};
+
+class NullAmbientPlayer : public AmbientPlayer {
+public:
+    void update(AmbientSoundType, bool, double) override {}
+};
+
+// No browser link: every request is answered as refused, as a browser without the link would.
+class NullBrowserScripting : public BrowserScripting {
+public:
+    void readFrontTab(const QString&, std::function<void(BrowserAnswer)> done) override {
+        done(BrowserAnswer{BrowserAnswer::Status::Refused, {}});
+    }
+    void redirectFrontTab(const QString&, const QString&,
+                          std::function<void(BrowserAnswer)> done) override {
+        done(BrowserAnswer{BrowserAnswer::Status::Refused, {}});
+    }
+};
+
+}  // namespace Quorel

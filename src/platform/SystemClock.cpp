@@ -1,0 +1,13 @@
+#include "SystemClock.h"
+
+#include <QLocale>
+
+namespace Quorel {
+
+QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+
+QString SystemClock::shortWeekdayName(QDate date) const {
+    return QLocale().dayName(date.dayOfWeek(), QLocale::ShortFormat);
+}
+
+}  // namespace Quorel

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ports/Clock.h"
+
+namespace Quorel {
+
+// The machine's wall clock, in the user's time zone and locale.
+class SystemClock : public Clock {
+public:
+    QDateTime now() const override;
+    QString shortWeekdayName(QDate date) const override;
+};
+
+}  // namespace Quorel

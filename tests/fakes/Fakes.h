@@ -1,0 +1,126 @@
+#pragma once
+
+// Fakes at the engine's ports, for tests that drive the manager by hand.
+
+#include "FocusManager.h"
+#include "Platform.h"
+
+#include <QLocale>
+#include <QMap>
+#include <QTimeZone>
+
+#include <memory>
+
+namespace Quorel {
+
+// A clock that only moves when told, in a fixed time zone so tests do not depend on the host's.
+class FakeClock : public Clock {
+public:
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(10, 0),
+                                                   QTimeZone(3600)))
+        : m_now(std::move(start)) {}
+
+    QDateTime now() const override { return m_now; }
+    QString shortWeekdayName(QDate date) const override {
+        return QLocale::c().dayName(date.dayOfWeek(), QLocale::ShortFormat);
+    }
+
+    void set(const QDateTime& now) { m_now = now; }
+    void setTime(QTime time) { m_now.setTime(time); }
+    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+
+private:
+    QDateTime m_now;
+};
+
+class FakeWorkspace : public Workspace {
+public:
+    std::optional<QString> frontmostApplicationName() override { return frontmost; }
+    std::optional<QString> frontmost;
+};
+
+class MemoryPreferencesStore : public PreferencesStore {
+public:
+    std::optional<QByteArray> data(const QString& key) const override {
+        ++reads;
+        if (!values.contains(key)) {
+            return std::nullopt;
+        }
+        return values.value(key);
+    }
+    bool setData(const QString& key, const QByteArray& bytes) override {
+        ++writes;
+        values.insert(key, bytes);
+        return true;
+    }
+    bool setAside(const QString& key) override {
+        if (refuseSetAside) {
+            return false;
+        }
+        if (values.contains(key)) {
+            setAsideValues.append(values.take(key));
+        }
+        return true;
+    }
+
+    QMap<QString, QByteArray> values;
+    QList<QByteArray> setAsideValues;
+    bool refuseSetAside = false;
+    mutable int reads = 0;
+    int writes = 0;
+};
+
+class FakeSystemSound : public SystemSound {
+public:
+    void playFocusComplete() override { ++plays; }
+    int plays = 0;
+};
+
+struct AmbientCall {
+    AmbientSoundType type;
+    bool shouldPlay;
+    double volume;
+};
+
+class CapturingAmbientPlayer : public AmbientPlayer {
+public:
+    void update(AmbientSoundType type, bool shouldPlay, double volume) override {
+        calls.append(AmbientCall{type, shouldPlay, volume});
+    }
+    QList<AmbientCall> calls;
+};
+
+class FakeBrowserScripting : public BrowserScripting {
+public:
+    void readFrontTab(const QString&, std::function<void(BrowserAnswer)> done) override {
+        done(answer);
+    }
+    void redirectFrontTab(const QString&, const QString&,
+                          std::function<void(BrowserAnswer)> done) override {
+        done(answer);
+    }
+    BrowserAnswer answer{BrowserAnswer::Status::Refused, {}};
+};
+
+// Every fake in one place, and a manager built on them.
+struct FakeDesktop {
+    FakeClock clock;
+    FakeWorkspace workspace;
+    MemoryPreferencesStore preferences;
+    FakeSystemSound sound;
+    FakeBrowserScripting browser;
+    CapturingAmbientPlayer ambient;
+
+    Platform platform() { return Platform{workspace, preferences, clock, sound, browser, ambient}; }
+    std::unique_ptr<FocusManager> makeManager() {
+        return std::make_unique<FocusManager>(platform());
+    }
+    QByteArray savedDocument() const {
+        return preferences.values.value(QStringLiteral("Quorel.PersistedState.v1"));
+    }
+    void setSavedDocument(const QByteArray& bytes) {
+        preferences.values.insert(QStringLiteral("Quorel.PersistedState.v1"), bytes);
+    }
+};
+
+}  // namespace Quorel
