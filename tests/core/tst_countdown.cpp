@@ -1,3 +1,4 @@
+#include "DisplayFormat.h"
 #include "Fakes.h"
 
 #include <QTest>
@@ -6,11 +7,258 @@ using namespace Quorel;
 
 class TestCountdown : public QObject {
     Q_OBJECT
+
+    static void runTicks(FocusManager& m, int n) {
+        for (int i = 0; i < n; ++i) {
+            m.tickFocusTimer();
+        }
+    }
+
 private slots:
-    void freshManagerHasDefaults() {
+    void focusRunsIntoBreakAndBreakEndsAtTwentyFiveMinutes() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();
         QCOMPARE(m->remainingSeconds(), 2700);
+        m->toggleStartPause();
+        QVERIFY(m->isRunning());
+
+        runTicks(*m, 2700);
+        QCOMPARE(m->remainingSeconds(), 0);
+        QCOMPARE(m->sessionsToday(), 0);  // reaching zero is not yet the end
+        QCOMPARE(desktop.sound.plays, 0);
+
+        m->tickFocusTimer();
+        QCOMPARE(desktop.sound.plays, 1);
+        QCOMPARE(m->sessionsToday(), 1);
+        QCOMPARE(m->focusMinutesToday(), 45);
+        QVERIFY(m->isRunning());
+        QVERIFY(m->isBreak());
+        QCOMPARE(m->totalSeconds(), 300);
+        QCOMPARE(m->remainingSeconds(), 300);
+        QCOMPARE(m->breakPromptIndex(), 1);
+        QCOMPARE(m->currentBreakPrompt(), m->breakPrompts().at(1));
+
+        runTicks(*m, 301);
+        QCOMPARE(desktop.sound.plays, 2);
+        QVERIFY(!m->isRunning());
+        QVERIFY(!m->isBreak());
+        QCOMPARE(m->totalSeconds(), 1500);
+        QCOMPARE(m->remainingSeconds(), 1500);
+        QCOMPARE(m->selectedPreset(), FocusPreset::DeepWork);
+        QCOMPARE(m->sessionsToday(), 1);  // a break is not a session
+    }
+
+    void endWithoutAutoBreakStopsAtZeroAndCountsAgainOnRestart() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setAutoStartBreak(false);
+        m->setStrictMode(false);
+        m->toggleStartPause();
+        runTicks(*m, 2701);
+        QVERIFY(!m->isRunning());
+        QCOMPARE(m->remainingSeconds(), 0);
+        QCOMPARE(m->totalSeconds(), 2700);
+        QCOMPARE(m->sessionsToday(), 1);
+
+        m->toggleStartPause();
+        m->tickFocusTimer();
+        QCOMPARE(m->sessionsToday(), 2);
+        QCOMPARE(m->focusMinutesToday(), 90);
+    }
+
+    void minutesCountedForShortCountdowns_data() {
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<qint64>("minutes");
+        QTest::newRow("15 s counts one minute") << qint64(15) << qint64(1);
+        QTest::newRow("119 s counts one minute") << qint64(119) << qint64(1);
+        QTest::newRow("120 s counts two") << qint64(120) << qint64(2);
+        QTest::newRow("0 s counts one") << qint64(0) << qint64(1);
+    }
+    void minutesCountedForShortCountdowns() {
+        QFETCH(qint64, length);
+        QFETCH(qint64, minutes);
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setTotalSeconds(length);
+        m->setRemainingSeconds(length);
+        m->toggleStartPause();
+        runTicks(*m, int(length) + 1);
+        QCOMPARE(m->focusMinutesToday(), minutes);
+        QCOMPARE(m->sessionsToday(), 1);
+    }
+
+    void strictModeRefusesPauseAndResetWhileRunning() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        QVERIFY(m->strictMode());
+        m->toggleStartPause();
+        runTicks(*m, 10);
+        m->toggleStartPause();
+        m->resetTimer();
+        QVERIFY(m->isRunning());
+        QVERIFY(m->isLocked());
+        QCOMPARE(m->remainingSeconds(), 2690);
+
+        // The lock holds through the break too.
+        runTicks(*m, 2691);
+        QVERIFY(m->isBreak());
+        m->toggleStartPause();
+        m->resetTimer();
+        QVERIFY(m->isRunning());
+        QVERIFY(m->isBreak());
+    }
+
+    void pauseResumesWhereItStoppedWithoutStrictMode() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setStrictMode(false);
+        m->toggleStartPause();
+        runTicks(*m, 5);
+        m->toggleStartPause();
+        QVERIFY(!m->isRunning());
+        QCOMPARE(m->remainingSeconds(), 2695);
+        m->toggleStartPause();
+        QVERIFY(m->isRunning());
+        QCOMPARE(m->remainingSeconds(), 2695);
+
+        m->resetTimer();
+        QVERIFY(!m->isRunning());
+        QCOMPARE(m->remainingSeconds(), 2700);
+    }
+
+    void pausedBreakStaysABreakUntilReset() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setStrictMode(false);
+        m->setTotalSeconds(60);
+        m->setRemainingSeconds(0);
+        m->toggleStartPause();
+        m->tickFocusTimer();
+        QVERIFY(m->isBreak());
+        m->toggleStartPause();
+        QVERIFY(!m->isRunning());
+        QVERIFY(m->isBreak());
+        m->toggleStartPause();
+        QVERIFY(m->isBreak());
+        m->toggleStartPause();
+        m->applyPreset(FocusPreset::Study);
+        QVERIFY(!m->isBreak());
+        QCOMPARE(m->remainingSeconds(), 1500);
+    }
+
+    void presetRuleAppliesOnlyWhileIdle() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setSelectedPreset(FocusPreset::Study);
+        QCOMPARE(m->totalSeconds(), 1500);
+        QCOMPARE(m->remainingSeconds(), 1500);
+        QVERIFY(!m->strictMode());
+
+        m->setBlockYouTubeShorts(false);
+        m->setSelectedPreset(FocusPreset::WindDown);
+        QCOMPARE(m->totalSeconds(), 3600);
+        QVERIFY(m->strictMode());
+        QVERIFY(m->blockYouTubeShorts());
+
+        m->toggleStartPause();
+        m->tickFocusTimer();
+        m->setSelectedPreset(FocusPreset::Study);
+        QCOMPARE(m->selectedPreset(), FocusPreset::Study);
+        QCOMPARE(m->totalSeconds(), 3600);
+        QCOMPARE(m->remainingSeconds(), 3599);
+        QVERIFY(m->strictMode());
+
+        m->applyPreset(FocusPreset::DeepWork);  // refused while running
+        QCOMPARE(m->totalSeconds(), 3600);
+    }
+
+    void choosingTheSamePresetAgainStillRewinds() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setStrictMode(false);
+        m->toggleStartPause();
+        m->tickFocusTimer();
+        m->toggleStartPause();
+        m->setSelectedPreset(FocusPreset::DeepWork);
+        QCOMPARE(m->remainingSeconds(), 2700);
+        QVERIFY(m->strictMode());
+    }
+
+    void derivedValues() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setTotalSeconds(0);
+        QCOMPARE(m->progress(), 0.0);
+        m->setTotalSeconds(2700);
+        m->setRemainingSeconds(1350);
+        QCOMPARE(m->progress(), 0.5);
+        for (int i = 0; i < 4; ++i) {
+            m->nextBreakPrompt();
+        }
+        QCOMPARE(m->breakPromptIndex(), 0);
+    }
+
+    void formattedRemaining_data() {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("preset") << qint64(2700) << QStringLiteral("45:00");
+        QTest::newRow("ten minutes") << qint64(600) << QStringLiteral("10:00");
+        QTest::newRow("just under ten") << qint64(599) << QStringLiteral("09:59");
+        QTest::newRow("one minute") << qint64(60) << QStringLiteral("01:00");
+        QTest::newRow("seconds only") << qint64(5) << QStringLiteral("00:05");
+        QTest::newRow("zero") << qint64(0) << QStringLiteral("00:00");
+        QTest::newRow("three hours") << qint64(10800) << QStringLiteral("180:00");
+    }
+    void formattedRemaining() {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(formatRemaining(seconds), text);
+    }
+
+    void ambientSoundPlaysDuringFocusOnlyUnlessPreviewing() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setStrictMode(false);
+        m->setAmbientSound(AmbientSoundType::Rain);
+        QVERIFY(!desktop.ambient.calls.last().shouldPlay);
+
+        m->toggleStartPause();
+        QCOMPARE(desktop.ambient.calls.last().type, AmbientSoundType::Rain);
+        QVERIFY(desktop.ambient.calls.last().shouldPlay);
+
+        m->setRemainingSeconds(0);
+        m->tickFocusTimer();
+        QVERIFY(m->isBreak());
+        QVERIFY(!desktop.ambient.calls.last().shouldPlay);
+
+        m->setPreviewAmbientSound(true);
+        QVERIFY(desktop.ambient.calls.last().shouldPlay);
+        m->toggleStartPause();
+        m->resetTimer();
+        QVERIFY(desktop.ambient.calls.last().shouldPlay);
+
+        m->setAmbientVolume(0.8);
+        QCOMPARE(desktop.ambient.calls.last().volume, 0.8);
+    }
+
+    void controlTexts() {
+        QCOMPARE(controlHeaderTitle(false, false, FocusPreset::Study), QStringLiteral("Quorel Ready"));
+        QCOMPARE(controlHeaderTitle(true, true, FocusPreset::Study), QStringLiteral("Break Time"));
+        QCOMPARE(controlHeaderTitle(true, false, FocusPreset::WindDown),
+                 QStringLiteral("Wind Down Active"));
+        QCOMPARE(primaryActionTitle(false, true), QStringLiteral("Start Focus"));
+        QCOMPARE(primaryActionTitle(true, true), QStringLiteral("Locked"));
+        QCOMPARE(primaryActionTitle(true, false), QStringLiteral("Pause"));
+        QCOMPARE(formatUsageAgainstGoal(5.2, 4.0), QStringLiteral("5.2h / 4.0h"));
+    }
+
+    void sharedFollowsTheManagersLife() {
+        FakeDesktop desktop;
+        {
+            auto m = desktop.makeManager();
+            QCOMPARE(FocusManager::shared(), m.get());
+        }
+        QCOMPARE(FocusManager::shared(), nullptr);
     }
 };
 

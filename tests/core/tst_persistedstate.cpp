@@ -1,0 +1,365 @@
+#include "Fakes.h"
+#include "PersistedState.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace Quorel;
+
+namespace {
+
+QByteArray golden() {
+    QFile file(QStringLiteral(QUOREL_FIXTURES "/golden-document.json"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qFatal("golden document missing");
+    }
+    return file.readAll();
+}
+
+QJsonObject goldenObject() { return QJsonDocument::fromJson(golden()).object(); }
+
+QByteArray withChange(const std::function<void(QJsonObject&)>& change) {
+    QJsonObject o = goldenObject();
+    change(o);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+const QStringList allKeys = {
+    QStringLiteral("totalSeconds"),       QStringLiteral("strictMode"),
+    QStringLiteral("autoStartBreak"),     QStringLiteral("showInMenuBar"),
+    QStringLiteral("blockYouTubeShorts"), QStringLiteral("blockInstagramReels"),
+    QStringLiteral("blockedApps"),        QStringLiteral("blockedSites"),
+    QStringLiteral("dailyGoalHours"),     QStringLiteral("focusMinutesToday"),
+    QStringLiteral("sessionsToday"),      QStringLiteral("streakDays"),
+    QStringLiteral("trackedAppSeconds"),  QStringLiteral("trackedBlockedAppSeconds"),
+    QStringLiteral("dailySecondsByDate"), QStringLiteral("dailyBlockedSecondsByDate"),
+    QStringLiteral("screenTimeMode"),     QStringLiteral("blockAdultSites"),
+    QStringLiteral("schedules"),          QStringLiteral("ambientSound"),
+    QStringLiteral("ambientVolume"),      QStringLiteral("liquidGlassEnabled"),
+    QStringLiteral("glassTransparency"),  QStringLiteral("colorTheme"),
+    QStringLiteral("lastSavedDay"),
+};
+const QStringList optionalKeys = allKeys.mid(13, 11);
+
+}  // namespace
+
+class TestPersistedState : public QObject {
+    Q_OBJECT
+
+private slots:
+    void goldenDocumentDecodesToItsFields() {
+        const auto d = decodePersistedState(golden());
+        QVERIFY(d);
+        QCOMPARE(d->totalSeconds, 1500);
+        QVERIFY(!d->strictMode);
+        QVERIFY(!d->blockYouTubeShorts);
+        QCOMPARE(d->blockedApps.size(), 3);
+        QCOMPARE(d->blockedApps[0].id, QUuid(QStringLiteral("6f9619ff-8b86-d011-b42d-00c04fc964ff")));
+        QCOMPARE(d->blockedApps[0].dailyLimitMinutes, std::optional<qint64>(15));
+        QCOMPARE(d->blockedApps[1].dailyLimitMinutes, std::nullopt);
+        QVERIFY(!d->blockedApps[1].isEnabled);
+        QCOMPARE(d->blockedApps[2].dailyLimitMinutes, std::nullopt);  // null is absent
+        QCOMPARE(d->blockedSites[1].domain, QStringLiteral("news.example.org"));
+        QCOMPARE(d->dailyGoalHours, 4.5);
+        QCOMPARE(d->trackedAppSeconds.value(QStringLiteral("Chromium Web Browser")), 1800);
+        QCOMPARE(d->dailySecondsByDate->value(QStringLiteral("2026-12-5")), 7200);
+        QCOMPARE(d->screenTimeMode, ScreenTimeTrackingMode::BlockedAppsOnly);
+        QCOMPARE(d->blockAdultSites, false);
+        QCOMPARE(d->schedules->size(), 1);
+        const FocusSchedule& s = d->schedules->first();
+        QCOMPARE(s.preset, FocusPreset::Study);
+        QCOMPARE(s.startHour, 23);
+        QCOMPARE(s.endHour, 1);
+        QCOMPARE(d->ambientSound, AmbientSoundType::Lofi);
+        QCOMPARE(d->ambientVolume, 0.6);
+        QCOMPARE(d->colorTheme, AppColorTheme::Emerald);
+        QCOMPARE(d->lastSavedDay, QStringLiteral("2026-12-6"));
+    }
+
+    void goldenDocumentLoadsIntoTheManagerOnItsDay() {
+        FakeDesktop desktop;  // the fake clock stands on 2026-12-6
+        desktop.setSavedDocument(golden());
+        auto m = desktop.makeManager();
+        QCOMPARE(m->totalSeconds(), 1500);
+        QCOMPARE(m->remainingSeconds(), 1500);
+        QCOMPARE(m->selectedPreset(), FocusPreset::DeepWork);  // not saved, no preset applied
+        QVERIFY(!m->strictMode());
+        QVERIFY(!m->isRunning());
+        QCOMPARE(m->focusMinutesToday(), 70);
+        QCOMPARE(m->sessionsToday(), 3);
+        QCOMPARE(m->trackedAppSeconds().value(QStringLiteral("XTerm")), 3600);
+        QCOMPARE(m->trackedBlockedAppSeconds().value(QStringLiteral("Discord")), 120);
+        QCOMPARE(m->schedules().size(), 1);
+        QCOMPARE(m->colorTheme(), AppColorTheme::Emerald);
+        QCOMPARE(m->ambientVolume(), 0.6);
+    }
+
+    void saveWritesExactlyTheKeysWithUpperCaseIdsAndRawValues() {
+        FakeDesktop desktop;
+        desktop.setSavedDocument(golden());
+        auto m = desktop.makeManager();
+        m->saveState();
+        const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
+        QStringList keys = saved.keys();
+        QStringList expected = allKeys;
+        keys.sort();
+        expected.sort();
+        QCOMPARE(keys, expected);
+
+        // What was loaded comes back as it was.
+        QJsonObject original = goldenObject();
+        for (const QString& key : allKeys) {
+            // The null limit is written as no key; the streak is recomputed from the day maps.
+            if (key != QLatin1String("blockedApps") && key != QLatin1String("streakDays")) {
+                QCOMPARE(saved.value(key), original.value(key));
+            }
+        }
+        QCOMPARE(saved.value(QStringLiteral("streakDays")), QJsonValue(1));
+        const QJsonObject slack = saved.value(QStringLiteral("blockedApps")).toArray().at(2).toObject();
+        QVERIFY(!slack.contains(QStringLiteral("dailyLimitMinutes")));
+        QCOMPARE(saved.value(QStringLiteral("blockedApps")).toArray().at(0).toObject().value(
+                     QStringLiteral("id")),
+                 QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
+    }
+
+    void freshIdsAreWrittenInUpperCase() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->saveState();
+        const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
+        const QString id = saved.value(QStringLiteral("schedules"))
+                               .toArray()
+                               .at(0)
+                               .toObject()
+                               .value(QStringLiteral("id"))
+                               .toString();
+        QCOMPARE(id.size(), 36);
+        QCOMPARE(id, id.toUpper());
+        QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(), QStringLiteral("2026-12-6"));
+        QCOMPARE(saved.value(QStringLiteral("screenTimeMode")).toString(),
+                 QStringLiteral("All Apps Usage Time"));
+    }
+
+    void documentWithoutOptionalKeysLoadsTheirDefaults() {
+        FakeDesktop desktop;
+        desktop.setSavedDocument(withChange([](QJsonObject& o) {
+            for (const QString& key : optionalKeys) {
+                o.remove(key);
+            }
+        }));
+        auto m = desktop.makeManager();
+        QCOMPARE(m->totalSeconds(), 1500);
+        QVERIFY(m->trackedBlockedAppSeconds().isEmpty());
+        QVERIFY(m->dailySecondsByDate().isEmpty());
+        QVERIFY(m->dailyBlockedSecondsByDate().isEmpty());
+        QCOMPARE(m->screenTimeMode(), ScreenTimeTrackingMode::AllApps);
+        QVERIFY(m->blockAdultSites());
+        QCOMPARE(m->schedules().size(), 2);
+        QCOMPARE(m->schedules().at(0).title, QStringLiteral("Morning Deep Work"));
+        QCOMPARE(m->ambientSound(), AmbientSoundType::Off);
+        QCOMPARE(m->ambientVolume(), 0.25);
+        QVERIFY(m->liquidGlassEnabled());
+        QCOMPARE(m->glassTransparency(), 0.35);
+        QCOMPARE(m->colorTheme(), AppColorTheme::Ocean);
+    }
+
+    void optionalKeysMayBeNull() {
+        const auto d = decodePersistedState(withChange([](QJsonObject& o) {
+            for (const QString& key : optionalKeys) {
+                o.insert(key, QJsonValue::Null);
+            }
+        }));
+        QVERIFY(d);
+        QVERIFY(!d->schedules);
+        QVERIFY(!d->colorTheme);
+    }
+
+    void emptyScheduleListReplacesTheDefaults() {
+        FakeDesktop desktop;
+        desktop.setSavedDocument(
+            withChange([](QJsonObject& o) { o.insert(QStringLiteral("schedules"), QJsonArray()); }));
+        auto m = desktop.makeManager();
+        QVERIFY(m->schedules().isEmpty());
+    }
+
+    void badDocumentsAreIgnoredWhole_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        auto without = [](const char* key) {
+            return withChange([key](QJsonObject& o) { o.remove(QLatin1String(key)); });
+        };
+        auto with = [](const char* key, QJsonValue v) {
+            return withChange([key, v](QJsonObject& o) { o.insert(QLatin1String(key), v); });
+        };
+        auto withApp = [](const char* key, QJsonValue v) {
+            return withChange([key, v](QJsonObject& o) {
+                QJsonArray apps = o.value(QStringLiteral("blockedApps")).toArray();
+                QJsonObject app = apps.at(0).toObject();
+                if (v.isUndefined()) {
+                    app.remove(QLatin1String(key));
+                } else {
+                    app.insert(QLatin1String(key), v);
+                }
+                apps.replace(0, app);
+                o.insert(QStringLiteral("blockedApps"), apps);
+            });
+        };
+        auto withSchedule = [](const char* key, QJsonValue v) {
+            return withChange([key, v](QJsonObject& o) {
+                QJsonArray list = o.value(QStringLiteral("schedules")).toArray();
+                QJsonObject s = list.at(0).toObject();
+                if (v.isUndefined()) {
+                    s.remove(QLatin1String(key));
+                } else {
+                    s.insert(QLatin1String(key), v);
+                }
+                list.replace(0, s);
+                o.insert(QStringLiteral("schedules"), list);
+            });
+        };
+        QTest::newRow("not JSON") << QByteArray("{\"totalSeconds\": 15");
+        QTest::newRow("empty bytes") << QByteArray();
+        QTest::newRow("an array") << QByteArray("[1,2]");
+        QTest::newRow("no lastSavedDay") << without("lastSavedDay");
+        QTest::newRow("no trackedAppSeconds") << without("trackedAppSeconds");
+        QTest::newRow("no streakDays") << without("streakDays");
+        QTest::newRow("total as text") << with("totalSeconds", QStringLiteral("1500"));
+        QTest::newRow("total with a fraction") << with("totalSeconds", 1500.5);
+        QTest::newRow("strict as number") << with("strictMode", 1);
+        QTest::newRow("goal as text") << with("dailyGoalHours", QStringLiteral("3"));
+        QTest::newRow("required null") << with("sessionsToday", QJsonValue::Null);
+        QTest::newRow("map of text") << with("dailySecondsByDate", QJsonObject{{QStringLiteral("2026-12-6"), QStringLiteral("9")}});
+        QTest::newRow("theme in lower case") << with("colorTheme", QStringLiteral("ocean blue"));
+        QTest::newRow("unknown sound") << with("ambientSound", QStringLiteral("Thunder"));
+        QTest::newRow("mode misspelt") << with("screenTimeMode", QStringLiteral("All Apps"));
+        QTest::newRow("app without isEnabled") << withApp("isEnabled", QJsonValue::Undefined);
+        QTest::newRow("app with a bad id") << withApp("id", QStringLiteral("not-a-uuid"));
+        QTest::newRow("app limit as text") << withApp("dailyLimitMinutes", QStringLiteral("15"));
+        QTest::newRow("schedule without isEnabled") << withSchedule("isEnabled", QJsonValue::Undefined);
+        QTest::newRow("preset in lower case") << withSchedule("preset", QStringLiteral("deep work"));
+        QTest::newRow("schedule hour as text") << withSchedule("startHour", QStringLiteral("9"));
+    }
+    void badDocumentsAreIgnoredWhole() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!decodePersistedState(bytes));
+
+        FakeDesktop desktop;
+        desktop.setSavedDocument(bytes);
+        auto m = desktop.makeManager();
+        QCOMPARE(m->totalSeconds(), 2700);
+        QCOMPARE(m->blockedApps().size(), 4);
+        QCOMPARE(m->schedules().size(), 2);
+        QCOMPARE(desktop.preferences.writes, 0);
+    }
+
+    void unreadableDocumentIsSetAsideBeforeTheFirstSave() {
+        FakeDesktop desktop;
+        const QByteArray bad("{\"half a document");
+        desktop.setSavedDocument(bad);
+        auto m = desktop.makeManager();
+        QVERIFY(desktop.preferences.setAsideValues.isEmpty());
+        m->setStrictMode(false);
+        QCOMPARE(desktop.preferences.setAsideValues, QList<QByteArray>{bad});
+        QVERIFY(decodePersistedState(desktop.savedDocument()));
+        m->saveState();
+        QCOMPARE(desktop.preferences.setAsideValues.size(), 1);  // only once
+    }
+
+    void nothingIsOverwrittenWhileTheBadDocumentCannotBeKept() {
+        FakeDesktop desktop;
+        desktop.setSavedDocument("garbage");
+        desktop.preferences.refuseSetAside = true;
+        auto m = desktop.makeManager();
+        m->saveState();
+        QCOMPARE(desktop.savedDocument(), QByteArray("garbage"));
+        desktop.preferences.refuseSetAside = false;
+        m->saveState();
+        QCOMPARE(desktop.preferences.setAsideValues, QList<QByteArray>{"garbage"});
+    }
+
+    void yesterdaysDocumentKeepsSettingsButStartsTheDayAfresh() {
+        FakeDesktop desktop;
+        desktop.clock.set(desktop.clock.now().addDays(1));
+        desktop.setSavedDocument(golden());
+        auto m = desktop.makeManager();
+        QVERIFY(!m->strictMode());
+        QCOMPARE(m->dailyGoalHours(), 4.5);
+        QCOMPARE(m->blockedApps().size(), 3);
+        QCOMPARE(m->dailySecondsByDate().size(), 2);
+        QCOMPARE(m->dailyBlockedSecondsByDate().size(), 1);
+        QCOMPARE(m->focusMinutesToday(), 0);
+        QCOMPARE(m->sessionsToday(), 0);
+        QVERIFY(m->trackedAppSeconds().isEmpty());
+        QVERIFY(m->trackedBlockedAppSeconds().isEmpty());
+    }
+
+    void loadingWritesNothingBack() {
+        FakeDesktop desktop;
+        desktop.setSavedDocument(golden());
+        auto m = desktop.makeManager();
+        QCOMPARE(desktop.preferences.writes, 0);
+        QCOMPARE(desktop.savedDocument(), golden());
+    }
+
+    void everyFifteenthTickSaves() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        for (int i = 1; i <= 14; ++i) {
+            m->tick();
+        }
+        QCOMPARE(desktop.preferences.writes, 0);
+        m->tick();
+        QCOMPARE(desktop.preferences.writes, 1);
+        const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
+        QCOMPARE(saved.size(), 25);
+        QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(), QStringLiteral("2026-12-6"));
+        for (int i = 0; i < 15; ++i) {
+            m->tick();
+        }
+        QCOMPARE(desktop.preferences.writes, 2);
+    }
+
+    void settingChangesSaveAtOnce() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setDailyGoalHours(5.5);
+        const auto d = decodePersistedState(desktop.savedDocument());
+        QVERIFY(d);
+        QCOMPARE(d->dailyGoalHours, 5.5);
+    }
+
+    void dateStampHasNoLeadingZeros_data() {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("stamp");
+        QTest::newRow("early January") << QDate(2026, 1, 5) << QStringLiteral("2026-1-5");
+        QTest::newRow("December") << QDate(2026, 12, 6) << QStringLiteral("2026-12-6");
+        QTest::newRow("month end") << QDate(2027, 1, 31) << QStringLiteral("2027-1-31");
+    }
+    void dateStampHasNoLeadingZeros() {
+        QFETCH(QDate, date);
+        QFETCH(QString, stamp);
+        QCOMPARE(dateStamp(date), stamp);
+    }
+
+    void recordCoding() {
+        const BlockedApp noLimit{QUuid::createUuid(), QStringLiteral("Steam"), true, std::nullopt};
+        QVERIFY(!toJson(noLimit).contains(QStringLiteral("dailyLimitMinutes")));
+        const BlockedApp limited{QUuid::createUuid(), QStringLiteral("Discord"), true, 15};
+        QCOMPARE(toJson(limited).value(QStringLiteral("dailyLimitMinutes")), QJsonValue(15));
+        QCOMPARE(blockedAppFromJson(toJson(limited)), std::optional<BlockedApp>(limited));
+
+        const BlockedSite a{QUuid::createUuid(), QStringLiteral("x.com"), true};
+        const BlockedSite b{QUuid::createUuid(), QStringLiteral("x.com"), true};
+        QVERIFY(!(a == b));
+
+        QCOMPARE(fromRawValue<FocusPreset>(u"Deep Work"), std::optional(FocusPreset::DeepWork));
+        QCOMPARE(fromRawValue<FocusPreset>(u"deep work"), std::nullopt);
+        QVERIFY(ShieldTarget{.name = QStringLiteral("Steam")}.id !=
+                ShieldTarget{.name = QStringLiteral("Steam")}.id);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPersistedState)
+#include "tst_persistedstate.moc"
