@@ -1,5 +1,7 @@
 #include "DisplayFormat.h"
 
+#include <algorithm>
+
 namespace Quorel {
 
 QString formatRemaining(qint64 remainingSeconds) {
@@ -37,6 +39,22 @@ QString primaryActionTitle(bool isRunning, bool strictMode) {
         return QStringLiteral("Start Focus");
     }
     return strictMode ? QStringLiteral("Locked") : QStringLiteral("Pause");
+}
+
+QString controlHeaderSubtitle(bool locked) {
+    return locked ? QStringLiteral("Strict Mode Locked") : QStringLiteral("Menu Bar Companion");
+}
+
+QString countdownPhaseCaption(bool isBreak) {
+    return isBreak ? QStringLiteral("BREAK") : QStringLiteral("FOCUS");
+}
+
+double usageBarFraction(double totalHours, double goalHours) {
+    // No goal: nothing to fill towards (and no division by zero).
+    if (!(goalHours > 0)) {
+        return 0;
+    }
+    return std::clamp(totalHours, 0.0, goalHours) / goalHours;
 }
 
 }  // namespace Quorel

@@ -18,4 +18,13 @@ QString controlHeaderTitle(bool isRunning, bool isBreak, FocusPreset preset);
 // The start/pause button's label.
 QString primaryActionTitle(bool isRunning, bool strictMode);
 
+// Second line of the tray's control window; locked means a strict countdown is running.
+QString controlHeaderSubtitle(bool locked);
+
+// The word under the countdown: which phase is counting down.
+QString countdownPhaseCaption(bool isBreak);
+
+// How full the usage bar is, 0 to 1: usage against the goal, full once the goal is passed.
+double usageBarFraction(double totalHours, double goalHours);
+
 }  // namespace Quorel

@@ -44,8 +44,12 @@ void FocusManager::saveState() {
         }
         m_documentNeedsSetAside = false;
     }
-    const QByteArray bytes = encodePersistedState(snapshot(m_platform.clock.now().date()));
-    m_platform.preferences.setData(m_storageKey, bytes);
+    const std::optional<QByteArray> bytes =
+        encodePersistedState(snapshot(m_platform.clock.now().date()));
+    if (!bytes) {
+        return;  // the previous document stays
+    }
+    m_platform.preferences.setData(m_storageKey, *bytes);
 }
 
 void FocusManager::loadState() {

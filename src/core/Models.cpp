@@ -1,5 +1,7 @@
 #include "Models.h"
 
+#include "JsonWriter.h"
+
 #include <QJsonValue>
 
 #include <limits>
@@ -94,37 +96,51 @@ std::optional<QUuid> idField(const QJsonObject& o) {
 
 }  // namespace
 
-QJsonObject toJson(const FocusSchedule& s) {
-    return QJsonObject{
-        {QLatin1String("id"), uuidText(s.id)},
-        {QLatin1String("title"), s.title},
-        {QLatin1String("preset"), rawValue(s.preset)},
-        {QLatin1String("startHour"), s.startHour},
-        {QLatin1String("startMinute"), s.startMinute},
-        {QLatin1String("endHour"), s.endHour},
-        {QLatin1String("endMinute"), s.endMinute},
-        {QLatin1String("isEnabled"), s.isEnabled},
-    };
+void writeJson(JsonWriter& out, const FocusSchedule& s) {
+    out.beginObject();
+    out.key(QLatin1String("id"));
+    out.value(uuidText(s.id));
+    out.key(QLatin1String("title"));
+    out.value(s.title);
+    out.key(QLatin1String("preset"));
+    out.value(rawValue(s.preset));
+    out.key(QLatin1String("startHour"));
+    out.value(s.startHour);
+    out.key(QLatin1String("startMinute"));
+    out.value(s.startMinute);
+    out.key(QLatin1String("endHour"));
+    out.value(s.endHour);
+    out.key(QLatin1String("endMinute"));
+    out.value(s.endMinute);
+    out.key(QLatin1String("isEnabled"));
+    out.value(s.isEnabled);
+    out.endObject();
 }
 
-QJsonObject toJson(const BlockedApp& app) {
-    QJsonObject o{
-        {QLatin1String("id"), uuidText(app.id)},
-        {QLatin1String("name"), app.name},
-        {QLatin1String("isEnabled"), app.isEnabled},
-    };
+void writeJson(JsonWriter& out, const BlockedApp& app) {
+    out.beginObject();
+    out.key(QLatin1String("id"));
+    out.value(uuidText(app.id));
+    out.key(QLatin1String("name"));
+    out.value(app.name);
+    out.key(QLatin1String("isEnabled"));
+    out.value(app.isEnabled);
     if (app.dailyLimitMinutes) {
-        o.insert(QLatin1String("dailyLimitMinutes"), *app.dailyLimitMinutes);
+        out.key(QLatin1String("dailyLimitMinutes"));
+        out.value(*app.dailyLimitMinutes);
     }
-    return o;
+    out.endObject();
 }
 
-QJsonObject toJson(const BlockedSite& site) {
-    return QJsonObject{
-        {QLatin1String("id"), uuidText(site.id)},
-        {QLatin1String("domain"), site.domain},
-        {QLatin1String("isEnabled"), site.isEnabled},
-    };
+void writeJson(JsonWriter& out, const BlockedSite& site) {
+    out.beginObject();
+    out.key(QLatin1String("id"));
+    out.value(uuidText(site.id));
+    out.key(QLatin1String("domain"));
+    out.value(site.domain);
+    out.key(QLatin1String("isEnabled"));
+    out.value(site.isEnabled);
+    out.endObject();
 }
 
 std::optional<FocusSchedule> focusScheduleFromJson(const QJsonValue& value) {

@@ -158,9 +158,10 @@ struct ShieldTarget {
 QString uuidText(const QUuid& id);
 std::optional<QUuid> uuidFromText(const QString& text);
 
-QJsonObject toJson(const FocusSchedule& schedule);
-QJsonObject toJson(const BlockedApp& app);
-QJsonObject toJson(const BlockedSite& site);
+class JsonWriter;
+void writeJson(JsonWriter& out, const FocusSchedule& schedule);
+void writeJson(JsonWriter& out, const BlockedApp& app);
+void writeJson(JsonWriter& out, const BlockedSite& site);
 
 // A missing required key, a wrong JSON type or an unknown preset is no record at all.
 std::optional<FocusSchedule> focusScheduleFromJson(const QJsonValue& value);

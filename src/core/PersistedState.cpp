@@ -1,5 +1,7 @@
 #include "PersistedState.h"
 
+#include "JsonWriter.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,21 +23,22 @@ QString dateStamp(QDate date) {
 
 namespace {
 
-QJsonObject mapToJson(const SecondsMap& map) {
-    QJsonObject o;
+void writeMap(JsonWriter& out, const SecondsMap& map) {
+    out.beginObject();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        o.insert(it.key(), it.value());
+        out.key(it.key());
+        out.value(it.value());
     }
-    return o;
+    out.endObject();
 }
 
-template <typename T, typename F>
-QJsonArray listToJson(const QList<T>& list, F toJsonOf) {
-    QJsonArray a;
+template <typename T>
+void writeList(JsonWriter& out, const QList<T>& list) {
+    out.beginArray();
     for (const T& item : list) {
-        a.append(toJsonOf(item));
+        writeJson(out, item);
     }
-    return a;
+    out.endArray();
 }
 
 // Optional keys: missing and null are both absent; anything else must decode.
@@ -131,43 +134,52 @@ std::optional<QString> stringValue(const QJsonValue& v) {
 
 }  // namespace
 
-QByteArray encodePersistedState(const PersistedState& s) {
-    const QJsonObject o{
-        {QLatin1String("totalSeconds"), s.totalSeconds},
-        {QLatin1String("strictMode"), s.strictMode},
-        {QLatin1String("autoStartBreak"), s.autoStartBreak},
-        {QLatin1String("showInMenuBar"), s.showInMenuBar},
-        {QLatin1String("blockYouTubeShorts"), s.blockYouTubeShorts},
-        {QLatin1String("blockInstagramReels"), s.blockInstagramReels},
-        {QLatin1String("blockedApps"),
-         listToJson(s.blockedApps, [](const BlockedApp& a) { return toJson(a); })},
-        {QLatin1String("blockedSites"),
-         listToJson(s.blockedSites, [](const BlockedSite& b) { return toJson(b); })},
-        {QLatin1String("dailyGoalHours"), s.dailyGoalHours},
-        {QLatin1String("focusMinutesToday"), s.focusMinutesToday},
-        {QLatin1String("sessionsToday"), s.sessionsToday},
-        {QLatin1String("streakDays"), s.streakDays},
-        {QLatin1String("trackedAppSeconds"), mapToJson(s.trackedAppSeconds)},
-        {QLatin1String("trackedBlockedAppSeconds"),
-         mapToJson(s.trackedBlockedAppSeconds.value_or(SecondsMap{}))},
-        {QLatin1String("dailySecondsByDate"),
-         mapToJson(s.dailySecondsByDate.value_or(SecondsMap{}))},
-        {QLatin1String("dailyBlockedSecondsByDate"),
-         mapToJson(s.dailyBlockedSecondsByDate.value_or(SecondsMap{}))},
-        {QLatin1String("screenTimeMode"),
-         rawValue(s.screenTimeMode.value_or(ScreenTimeTrackingMode::AllApps))},
-        {QLatin1String("blockAdultSites"), s.blockAdultSites.value_or(true)},
-        {QLatin1String("schedules"),
-         listToJson(s.schedules.value_or(QList<FocusSchedule>{}),
-                    [](const FocusSchedule& f) { return toJson(f); })},
-        {QLatin1String("ambientSound"), rawValue(s.ambientSound.value_or(AmbientSoundType::Off))},
-        {QLatin1String("ambientVolume"), s.ambientVolume.value_or(0.25)},
-        {QLatin1String("liquidGlassEnabled"), s.liquidGlassEnabled.value_or(true)},
-        {QLatin1String("glassTransparency"), s.glassTransparency.value_or(0.35)},
-        {QLatin1String("colorTheme"), rawValue(s.colorTheme.value_or(AppColorTheme::Ocean))},
-        {QLatin1String("lastSavedDay"), s.lastSavedDay},
+std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
+    const auto mapSize = [](const std::optional<SecondsMap>& m) { return m ? m->size() : 0; };
+    JsonWriter out(1024 + 24 * (s.trackedAppSeconds.size() + mapSize(s.dailySecondsByDate) +
+                                mapSize(s.dailyBlockedSecondsByDate)));
+    const auto field = [&out](const char* key, const auto& value) {
+        out.key(QLatin1String(key));
+        out.value(value);
     };
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    out.beginObject();
+    field("totalSeconds", s.totalSeconds);
+    field("strictMode", s.strictMode);
+    field("autoStartBreak", s.autoStartBreak);
+    field("showInMenuBar", s.showInMenuBar);
+    field("blockYouTubeShorts", s.blockYouTubeShorts);
+    field("blockInstagramReels", s.blockInstagramReels);
+    out.key(QLatin1String("blockedApps"));
+    writeList(out, s.blockedApps);
+    out.key(QLatin1String("blockedSites"));
+    writeList(out, s.blockedSites);
+    field("dailyGoalHours", s.dailyGoalHours);
+    field("focusMinutesToday", s.focusMinutesToday);
+    field("sessionsToday", s.sessionsToday);
+    field("streakDays", s.streakDays);
+    out.key(QLatin1String("trackedAppSeconds"));
+    writeMap(out, s.trackedAppSeconds);
+    out.key(QLatin1String("trackedBlockedAppSeconds"));
+    writeMap(out, s.trackedBlockedAppSeconds.value_or(SecondsMap{}));
+    out.key(QLatin1String("dailySecondsByDate"));
+    writeMap(out, s.dailySecondsByDate.value_or(SecondsMap{}));
+    out.key(QLatin1String("dailyBlockedSecondsByDate"));
+    writeMap(out, s.dailyBlockedSecondsByDate.value_or(SecondsMap{}));
+    field("screenTimeMode", rawValue(s.screenTimeMode.value_or(ScreenTimeTrackingMode::AllApps)));
+    field("blockAdultSites", s.blockAdultSites.value_or(true));
+    out.key(QLatin1String("schedules"));
+    writeList(out, s.schedules.value_or(QList<FocusSchedule>{}));
+    field("ambientSound", rawValue(s.ambientSound.value_or(AmbientSoundType::Off)));
+    field("ambientVolume", s.ambientVolume.value_or(0.25));
+    field("liquidGlassEnabled", s.liquidGlassEnabled.value_or(true));
+    field("glassTransparency", s.glassTransparency.value_or(0.35));
+    field("colorTheme", rawValue(s.colorTheme.value_or(AppColorTheme::Ocean)));
+    field("lastSavedDay", s.lastSavedDay);
+    out.endObject();
+    if (out.failed()) {
+        return std::nullopt;
+    }
+    return out.take();
 }
 
 std::optional<PersistedState> decodePersistedState(const QByteArray& bytes) {

@@ -46,8 +46,8 @@ struct PersistedState {
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.
 QString dateStamp(QDate date);
 
-// Compact JSON with all 25 keys.
-QByteArray encodePersistedState(const PersistedState& state);
+// Compact JSON with all 25 keys; nullopt when a value has no JSON form (a NaN setting).
+std::optional<QByteArray> encodePersistedState(const PersistedState& state);
 
 // Anything but a well-formed document (bad JSON, a missing required key, a wrong type, an
 // unknown enumeration value anywhere) gives nullopt.

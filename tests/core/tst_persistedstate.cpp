@@ -1,4 +1,5 @@
 #include "Fakes.h"
+#include "JsonWriter.h"
 #include "PersistedState.h"
 
 #include <QFile>
@@ -17,6 +18,13 @@ QByteArray golden() {
         qFatal("golden document missing");
     }
     return file.readAll();
+}
+
+template <typename T>
+QJsonObject toJson(const T& record) {
+    JsonWriter out;
+    writeJson(out, record);
+    return QJsonDocument::fromJson(out.take()).object();
 }
 
 QJsonObject goldenObject() { return QJsonDocument::fromJson(golden()).object(); }
@@ -319,6 +327,29 @@ private slots:
             m->tick();
         }
         QCOMPARE(desktop.preferences.writes, 2);
+    }
+
+    void awkwardTextRoundTrips() {
+        FakeDesktop desktop;
+        const QString name = QStringLiteral("Say \"hi\"\\ \n\t\u0001 – 日本語 🎧");
+        {
+            auto m = desktop.makeManager();
+            m->setBlockedApps({BlockedApp{QUuid::createUuid(), name, true, std::nullopt}});
+            m->setTrackedAppSeconds({{name, 42}});
+            m->saveState();
+        }
+        auto m = desktop.makeManager();
+        QCOMPARE(m->blockedApps().first().name, name);
+        QCOMPARE(m->trackedAppSeconds().value(name), 42);
+    }
+
+    void valueWithoutJsonFormKeepsThePreviousDocument() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setDailyGoalHours(4.0);
+        const QByteArray before = desktop.savedDocument();
+        m->setDailyGoalHours(std::numeric_limits<double>::quiet_NaN());
+        QCOMPARE(desktop.savedDocument(), before);
     }
 
     void settingChangesSaveAtOnce() {

@@ -1,0 +1,37 @@
+# Thin wrappers over CMake presets. `make run` and `make test` also install what they need.
+JOBS ?= $(shell nproc)
+
+.PHONY: deps run build test test-sanitizers bench measure format clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+
+run: build
+	./build/release/src/app/quorel
+
+test: deps
+	cmake --preset dev
+	cmake --build --preset dev -j $(JOBS)
+	ctest --preset dev -j 2
+	$(MAKE) --no-print-directory test-sanitizers
+
+test-sanitizers:
+	cmake --preset asan-ubsan
+	cmake --build --preset asan-ubsan -j $(JOBS)
+	ctest --preset asan-ubsan
+
+bench: build
+	bash scripts/run-benchmarks.sh build/release
+
+measure: build
+	bash scripts/measure-idle.sh build/release/src/app/quorel
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Whole-process figures for the app left alone: CPU share and peak resident memory over a
+# minute on a headless desktop with a tray, main window closed (or open: MAIN_WINDOW=open),
+# optionally with a countdown running (COUNTDOWN=running).
+#   scripts/measure-idle.sh build/release/src/app/quorel [seconds]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+app=$(realpath "$1")
+seconds=${2:-60}
+
+if [ -z "${QUOREL_IN_DESKTOP:-}" ]; then
+    QUOREL_IN_DESKTOP=1 exec "$here/with-desktop.sh" "$0" "$app" "$seconds"
+fi
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work/config HOME=$work
+
+trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+"$app" >"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=($app_pid)
+window=$(xdotool search --sync --limit 1 --name '^Quorel$')
+if [ "${COUNTDOWN:-}" = running ]; then
+    # Space presses the focused "Start Focus" button of the main window.
+    xdotool windowactivate --sync "$window" key space 2>/dev/null || true
+fi
+if [ "${MAIN_WINDOW:-closed}" = closed ]; then
+    wmctrl -c Quorel
+fi
+sleep 3  # let start-up work settle before counting
+
+# Nanoseconds on a CPU, summed over every thread (schedstat is finer than the 10 ms of stat).
+cpu() { cat /proc/"$app_pid"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
+before=$(cpu)
+sleep "$seconds"
+after=$(cpu)
+if ! kill -0 "$app_pid" 2>/dev/null; then
+    echo "the app exited early:"; cat "$work/app.log"; exit 1
+fi
+peak_kb=$(awk '/VmHWM/ {print $2}' "/proc/$app_pid/status")
+python3 - "$before" "$after" "$seconds" "$peak_kb" <<'PY'
+import sys
+before, after, seconds, peak = map(float, sys.argv[1:])
+cpu_s = (after - before) / 1e9
+print(f"cpu_seconds={cpu_s:.2f} over {seconds:.0f} s, share={100 * cpu_s / seconds:.3f} % of one core")
+print(f"peak_rss={peak / 1024:.1f} MB")
+PY

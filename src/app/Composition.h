@@ -1,0 +1,29 @@
+#pragma once
+
+// The concrete desktop services this build runs on: the one place that picks adapters.
+
+#include "Platform.h"
+
+#include <memory>
+
+namespace Quorel {
+
+struct Adapters {
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<PreferencesStore> preferences;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<SystemSound> sound;
+    std::unique_ptr<BrowserScripting> browser;
+    std::unique_ptr<AmbientPlayer> ambient;
+
+    Platform platform() const {
+        return Platform{*workspace, *preferences, *clock, *sound, *browser, *ambient};
+    }
+};
+
+// Every adapter, each the real one where it can start here and the null one otherwise.
+Adapters makeAdapters();
+
+std::unique_ptr<Workspace> makeWorkspace();
+
+}  // namespace Quorel

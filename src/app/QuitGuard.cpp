@@ -1,0 +1,14 @@
+#include "QuitGuard.h"
+
+#include "FocusManager.h"
+
+namespace Quorel {
+
+QuitAnswer quitAnswer(const FocusManager* manager) {
+    if (manager == nullptr || !manager->isRunning() || !manager->strictMode()) {
+        return QuitAnswer::TerminateNow;
+    }
+    return QuitAnswer::TerminateCancel;
+}
+
+}  // namespace Quorel

@@ -1,0 +1,106 @@
+#include "QuorelApp.h"
+
+#include "QuitGuard.h"
+#include "TrayController.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QQuickWindow>
+#include <QSessionManager>
+#include <QSystemTrayIcon>
+
+namespace Quorel {
+
+QuorelApp::QuorelApp()
+    : m_adapters(makeAdapters()), m_manager(std::make_unique<FocusManager>(m_adapters.platform())) {}
+
+QuorelApp::~QuorelApp() = default;
+
+bool QuorelApp::start() {
+    m_engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    m_engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MainWindow.qml")));
+    const QList<QObject*> roots = m_engine.rootObjects();
+    m_mainWindow = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(roots.constFirst());
+    if (m_mainWindow == nullptr) {
+        return false;
+    }
+    connect(m_mainWindow, SIGNAL(quitRequested()), this, SLOT(requestQuit()));
+    m_mainWindow->installEventFilter(this);
+
+    // Without a tray the main window is the only way in, so closing it means quitting.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray = std::make_unique<TrayController>(*m_manager, m_engine);
+        connect(m_tray.get(), &TrayController::openMainWindowRequested, this,
+                &QuorelApp::showMainWindow);
+        connect(m_tray.get(), &TrayController::quitRequested, this, &QuorelApp::requestQuit);
+        m_tray->show();
+    }
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &QuorelApp::onCommitDataRequest);
+
+    showMainWindow();
+    return true;
+}
+
+bool QuorelApp::requestQuit() {
+    if (quitAnswer(FocusManager::shared()) == QuitAnswer::TerminateNow) {
+        QCoreApplication::quit();
+        return true;
+    }
+    showQuitRefusal();
+    return false;
+}
+
+void QuorelApp::showQuitRefusal() {
+    // Two quit requests in a row (a shortcut pressed twice) get one box.
+    if (m_showingRefusal) {
+        return;
+    }
+    m_showingRefusal = true;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Strict Mode is Active"),
+                    QStringLiteral("Strict Mode is Active"), QMessageBox::NoButton);
+    box.setInformativeText(
+        QStringLiteral("You can't quit Quorel until your focus timer finishes."));
+    QPushButton* back = box.addButton(QStringLiteral("Back to Focus"), QMessageBox::AcceptRole);
+    box.setDefaultButton(back);
+    box.setEscapeButton(back);
+    box.exec();
+    m_showingRefusal = false;
+}
+
+void QuorelApp::onCommitDataRequest(QSessionManager& session) {
+    if (quitAnswer(FocusManager::shared()) == QuitAnswer::TerminateNow) {
+        return;
+    }
+    if (session.allowsInteraction()) {
+        showQuitRefusal();
+        session.release();
+    }
+    session.cancel();
+}
+
+void QuorelApp::showMainWindow() {
+    if (m_mainWindow == nullptr) {
+        return;
+    }
+    if (m_mainWindow->windowStates().testFlag(Qt::WindowMinimized)) {
+        m_mainWindow->showNormal();
+    } else {
+        m_mainWindow->show();
+    }
+    m_mainWindow->raise();
+    m_mainWindow->requestActivate();
+}
+
+bool QuorelApp::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_tray) {
+        // The window stays until the guard lets the whole app go.
+        event->ignore();
+        requestQuit();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace Quorel

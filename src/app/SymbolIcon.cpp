@@ -1,0 +1,46 @@
+#include "SymbolIcon.h"
+
+#include "SymbolRenderer.h"
+
+#include <QPainter>
+#include <QQuickWindow>
+
+#include <cmath>
+
+namespace Quorel {
+
+SymbolIcon::SymbolIcon(QQuickItem* parent) : QQuickPaintedItem(parent) {
+    setImplicitSize(16, 16);
+}
+
+void SymbolIcon::setName(const QString& name) {
+    if (name == m_name) {
+        return;
+    }
+    m_name = name;
+    emit nameChanged();
+    update();
+}
+
+void SymbolIcon::setColor(const QColor& color) {
+    if (color == m_color) {
+        return;
+    }
+    m_color = color;
+    emit colorChanged();
+    update();
+}
+
+void SymbolIcon::paint(QPainter* painter) {
+    const qreal ratio = window() != nullptr ? window()->effectiveDevicePixelRatio() : 1.0;
+    const QSize pixels(static_cast<int>(std::ceil(width() * ratio)),
+                       static_cast<int>(std::ceil(height() * ratio)));
+    QImage image = renderSymbol(m_name, pixels, m_color);
+    if (image.isNull()) {
+        return;
+    }
+    image.setDevicePixelRatio(ratio);
+    painter->drawImage(QPointF(0, 0), image);
+}
+
+}  // namespace Quorel

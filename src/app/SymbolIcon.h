@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QQuickPaintedItem>
+#include <QtQml/qqmlregistration.h>
+
+namespace Quorel {
+
+// One of our symbols in QML, tinted with any colour (QML has no tint for plain images in Qt 6.4).
+class SymbolIcon : public QQuickPaintedItem {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QString name READ name WRITE setName NOTIFY nameChanged)
+    Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY colorChanged)
+
+public:
+    explicit SymbolIcon(QQuickItem* parent = nullptr);
+
+    QString name() const { return m_name; }
+    void setName(const QString& name);
+    QColor color() const { return m_color; }
+    void setColor(const QColor& color);
+
+    void paint(QPainter* painter) override;
+
+signals:
+    void nameChanged();
+    void colorChanged();
+
+private:
+    QString m_name;
+    QColor m_color = Qt::black;
+};
+
+}  // namespace Quorel

@@ -1,0 +1,137 @@
+#include "TrayController.h"
+
+#include "FocusManager.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QScreen>
+
+namespace Quorel {
+
+namespace {
+
+// Most trays give an icon about this much height; the real slot is used once known.
+constexpr int defaultIconHeight = 22;
+
+// A click on the tray icon first takes focus from an open control window, which closes it;
+// the click itself arrives just after and must not open it again.
+constexpr qint64 reopenGuardMs = 300;
+
+}  // namespace
+
+TrayController::TrayController(FocusManager& manager, QQmlEngine& engine, QObject* parent)
+    : QObject(parent), m_manager(manager), m_engine(engine) {
+    connect(&m_manager, &FocusManager::showInMenuBarChanged, this, &TrayController::refreshIcon);
+    connect(&m_manager, &FocusManager::lockChanged, this, &TrayController::refreshIcon);
+    connect(&m_manager, &FocusManager::countdownChanged, this, &TrayController::refreshIcon);
+    connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayController::onActivated);
+    refreshIcon();
+}
+
+TrayController::~TrayController() = default;
+
+void TrayController::show() { m_icon.show(); }
+
+void TrayController::refreshIcon() {
+    const TrayLabel label = trayLabel(m_manager.showInMenuBar(), m_manager.isRunning(),
+                                      m_manager.strictMode(), m_manager.formattedRemaining());
+    if (m_shown == label) {
+        return;
+    }
+    m_shown = label;
+
+    const qreal ratio = qApp->devicePixelRatio();
+    const int slot = m_icon.geometry().height() > 0 ? m_icon.geometry().height() : defaultIconHeight;
+    const QImage image =
+        renderTrayIcon(label, static_cast<int>(slot * ratio), QGuiApplication::font(),
+                       QGuiApplication::palette().color(QPalette::WindowText));
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    m_icon.setIcon(QIcon(pixmap));
+    m_icon.setToolTip(label.title);
+}
+
+void TrayController::onActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) {
+        toggleControlWindow();
+    }
+}
+
+void TrayController::toggleControlWindow() {
+    QQuickView* window = controlWindow();
+    if (window == nullptr) {
+        return;
+    }
+    if (window->isVisible()) {
+        window->hide();
+        return;
+    }
+    if (m_sinceAutoClose.isValid() && m_sinceAutoClose.elapsed() < reopenGuardMs) {
+        return;
+    }
+    const QRect anchor = m_icon.geometry();
+    const QPoint cursor = QCursor::pos();
+    QScreen* screen = QGuiApplication::screenAt(anchor.isEmpty() ? cursor : anchor.center());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    window->setScreen(screen);
+    window->setPosition(
+        controlWindowPosition(anchor, cursor, window->size(), screen->availableGeometry()));
+    window->show();
+    window->raise();
+    window->requestActivate();
+}
+
+QQuickView* TrayController::controlWindow() {
+    if (m_controlWindow) {
+        return m_controlWindow.get();
+    }
+    auto window = std::make_unique<QQuickView>(&m_engine, nullptr);
+    window->setTitle(QStringLiteral("Quorel"));
+    window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    window->setResizeMode(QQuickView::SizeViewToRootObject);
+    window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MenuBarContentView.qml")));
+    QQuickItem* root = window->rootObject();
+    if (root == nullptr) {
+        return nullptr;
+    }
+    connect(root, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
+    connect(root, SIGNAL(quitRequested()), this, SLOT(quit()));
+    // Like a menu: gone as soon as the user works elsewhere.
+    QQuickView* view = window.get();
+    connect(view, &QWindow::activeChanged, this, [this, view] {
+        if (!view->isActive() && view->isVisible()) {
+            view->hide();
+            m_sinceAutoClose.start();
+        }
+    });
+    window->installEventFilter(this);
+    m_controlWindow = std::move(window);
+    return m_controlWindow.get();
+}
+
+bool TrayController::eventFilter(QObject* watched, QEvent* event) {
+    if (m_controlWindow && watched == m_controlWindow.get() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_controlWindow->hide();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TrayController::openMainWindow() {
+    m_controlWindow->hide();
+    emit openMainWindowRequested();
+}
+
+void TrayController::quit() {
+    m_controlWindow->hide();
+    emit quitRequested();
+}
+
+}  // namespace Quorel

@@ -1,0 +1,52 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Quorel
+
+// A push button in one of three weights: "prominent" (filled with the accent), "bordered", or
+// "borderless" (text only).
+Button {
+    id: control
+
+    property string kind: "bordered"
+    property color tint: Theme.accent
+    property color textColor: kind === "prominent" ? "#FFFFFF"
+                                                   : kind === "borderless" ? tint : Theme.text
+
+    Accessible.role: Accessible.Button
+    Accessible.name: text
+
+    hoverEnabled: true
+    font.pixelSize: Theme.bodySize
+    font.weight: Font.DemiBold
+    topPadding: kind === "borderless" ? 2 : 6
+    bottomPadding: topPadding
+    leftPadding: kind === "borderless" ? 2 : 16
+    rightPadding: leftPadding
+
+    contentItem: Text {
+        text: control.text
+        font: control.font
+        color: control.enabled ? control.textColor : Theme.disabledText
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+        elide: Text.ElideRight
+    }
+
+    background: Rectangle {
+        visible: control.kind !== "borderless"
+        implicitWidth: 72
+        implicitHeight: 30
+        radius: 7
+        border.width: control.kind === "bordered" ? 1 : 0
+        border.color: Theme.cardBorder
+        color: {
+            if (!control.enabled)
+                return Theme.disabledFill;
+            if (control.kind === "prominent")
+                return control.down ? Qt.darker(control.tint, 1.25)
+                                    : control.hovered ? Qt.lighter(control.tint, 1.12) : control.tint;
+            return control.down ? Theme.controlDown
+                                : control.hovered ? Theme.controlHover : Theme.control;
+        }
+    }
+}

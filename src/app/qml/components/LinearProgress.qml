@@ -1,0 +1,31 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Quorel
+
+// A thin horizontal bar for a fraction from 0 to 1.
+ProgressBar {
+    id: bar
+
+    property color tint: Theme.accent
+
+    from: 0
+    to: 1
+
+    background: Rectangle {
+        implicitWidth: 120
+        implicitHeight: 6
+        radius: 3
+        color: Theme.control
+    }
+
+    contentItem: Item {
+        implicitHeight: 6
+
+        Rectangle {
+            width: bar.visualPosition * parent.width
+            height: parent.height
+            radius: 3
+            color: bar.tint
+        }
+    }
+}

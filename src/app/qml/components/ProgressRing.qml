@@ -1,0 +1,73 @@
+import QtQuick
+import QtQuick.Shapes
+import Quorel
+
+// A ring that fills clockwise from twelve o'clock over a faint full-circle track.
+Item {
+    id: ring
+
+    property real progress: 0
+    property color color: Theme.accent
+    property color trackColor: Theme.track
+    property real trackOpacity: 0.2
+    property real lineWidth: 8
+
+    // Eases between values so a once-a-second step reads as motion.
+    property real shownProgress: Math.max(0, Math.min(1, progress))
+    Behavior on shownProgress {
+        NumberAnimation {
+            duration: 300
+            easing.type: Easing.Linear
+        }
+    }
+
+    readonly property real arcRadius: (Math.min(width, height) - lineWidth) / 2
+
+    implicitWidth: 112
+    implicitHeight: 112
+
+    Shape {
+        anchors.fill: parent
+        antialiasing: true
+        opacity: ring.trackOpacity
+
+        ShapePath {
+            fillColor: "transparent"
+            strokeColor: ring.trackColor
+            strokeWidth: ring.lineWidth
+            capStyle: ShapePath.FlatCap
+
+            PathAngleArc {
+                centerX: ring.width / 2
+                centerY: ring.height / 2
+                radiusX: ring.arcRadius
+                radiusY: ring.arcRadius
+                startAngle: 0
+                sweepAngle: 360
+            }
+        }
+    }
+
+    Shape {
+        anchors.fill: parent
+        antialiasing: true
+        // A round cap would still draw a dot at zero.
+        visible: ring.shownProgress > 0
+
+        ShapePath {
+            fillColor: "transparent"
+            strokeColor: ring.color
+            strokeWidth: ring.lineWidth
+            capStyle: ShapePath.RoundCap
+
+            PathAngleArc {
+                centerX: ring.width / 2
+                centerY: ring.height / 2
+                radiusX: ring.arcRadius
+                radiusY: ring.arcRadius
+                startAngle: -90
+                sweepAngle: 360 * ring.shownProgress
+            }
+        }
+    }
+}

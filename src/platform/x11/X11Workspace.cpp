@@ -1,0 +1,342 @@
+#include "X11Workspace.h"
+
+#include "DesktopEntries.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QSysInfo>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+#include <xcb/xcb_icccm.h>
+
+#include <cstdlib>
+
+namespace Quorel {
+
+namespace {
+
+// Dialogs point at their owner, which points at its leader; a loop must not hang us.
+constexpr int maxOwnerHops = 4;
+
+template <typename T>
+struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
+};
+template <typename T>
+using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
+
+// Collects the error a failed request answers with, and frees it.
+class ErrorSink {
+public:
+    ErrorSink() = default;
+    ErrorSink(const ErrorSink&) = delete;
+    ErrorSink& operator=(const ErrorSink&) = delete;
+    ~ErrorSink() { std::free(m_error); }
+    operator xcb_generic_error_t**() { return &m_error; }
+
+private:
+    xcb_generic_error_t* m_error = nullptr;
+};
+
+// WM_CLIENT_MACHINE is whatever the client's gethostname() said, with or without the domain.
+bool isThisMachine(const QByteArray& clientMachine) {
+    if (clientMachine.isEmpty()) {
+        return true;  // not set: assume local, as most clients that omit it are
+    }
+    const QByteArray local = QSysInfo::machineHostName().toUtf8();
+    const auto shortName = [](const QByteArray& host) { return host.left(host.indexOf('.')); };
+    return clientMachine == local || shortName(clientMachine) == shortName(local);
+}
+
+}  // namespace
+
+struct X11Workspace::Connection {
+    xcb_connection_t* c = nullptr;
+    xcb_ewmh_connection_t ewmh{};
+    bool ewmhReady = false;
+    int screen = 0;
+    xcb_window_t root = XCB_WINDOW_NONE;
+    xcb_atom_t wmClientLeader = XCB_ATOM_NONE;
+
+    Connection() = default;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    ~Connection() {
+        if (ewmhReady) {
+            xcb_ewmh_connection_wipe(&ewmh);
+        }
+        if (c) {
+            xcb_disconnect(c);
+        }
+    }
+
+    bool broken() const { return xcb_connection_has_error(c) != 0; }
+
+    // XCB_WINDOW_NONE when nothing is active, or on error. A missing reply (no server) is
+    // nullopt.
+    std::optional<xcb_window_t> activeWindow() {
+        const xcb_get_property_cookie_t cookie = xcb_ewmh_get_active_window(&ewmh, screen);
+        ErrorSink error;
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, error));
+        if (!reply) {
+            return std::nullopt;
+        }
+        xcb_window_t window = XCB_WINDOW_NONE;
+        if (!xcb_ewmh_get_active_window_from_reply(&window, reply.get()) || window == root) {
+            return XCB_WINDOW_NONE;
+        }
+        return window;
+    }
+
+    void selectEvents(xcb_window_t window, std::uint32_t mask) {
+        // Unchecked: if the window is gone, the error arrives as an event and is dropped there.
+        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+    }
+};
+
+struct X11Workspace::WindowFacts {
+    QString wmClass;
+    QString wmInstance;
+    qint64 pid = 0;  // 0 when unknown or not on this machine
+    bool desktopShell = false;
+};
+
+std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
+                                                   const QString& displayName) {
+    auto x = std::make_unique<Connection>();
+    const QByteArray name = displayName.toLocal8Bit();
+    x->c = xcb_connect(name.isEmpty() ? nullptr : name.constData(), &x->screen);
+    if (x->broken()) {
+        return nullptr;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(x->c));
+    for (int i = 0; i < x->screen && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    if (screens.rem == 0) {
+        return nullptr;
+    }
+    x->root = screens.data->root;
+
+    xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(x->c, &x->ewmh);
+    const xcb_intern_atom_cookie_t leaderCookie =
+        xcb_intern_atom(x->c, 0, sizeof("WM_CLIENT_LEADER") - 1, "WM_CLIENT_LEADER");
+    x->ewmhReady = xcb_ewmh_init_atoms_replies(&x->ewmh, ewmhCookies, nullptr) != 0;
+    ErrorSink leaderError;
+    XcbReply<xcb_intern_atom_reply_t> leader(xcb_intern_atom_reply(x->c, leaderCookie, leaderError));
+    if (!x->ewmhReady || !leader) {
+        return nullptr;
+    }
+    x->wmClientLeader = leader->atom;
+
+    // Listen before reading, so that no activation falls between the two.
+    x->selectEvents(x->root, XCB_EVENT_MASK_PROPERTY_CHANGE);
+    if (!x->activeWindow()) {
+        return nullptr;
+    }
+
+    std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(x), entries));
+    workspace->refresh(true);
+    workspace->scheduleQueuedEvents();
+    return workspace;
+}
+
+X11Workspace::X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries)
+    : m_x(std::move(connection)), m_entries(entries) {
+    m_notifier =
+        new QSocketNotifier(xcb_get_file_descriptor(m_x->c), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::processEvents);
+}
+
+X11Workspace::~X11Workspace() {
+    delete m_notifier;  // before the connection closes its descriptor
+}
+
+std::optional<QString> X11Workspace::frontmostApplicationName() { return m_frontmostName; }
+
+std::optional<QString> X11Workspace::queryFrontmostApplicationName() {
+    const std::optional<xcb_window_t> active = m_x->activeWindow();
+    std::optional<QString> name;
+    if (active && *active != XCB_WINDOW_NONE) {
+        name = applicationNameOf(*active);
+    }
+    scheduleQueuedEvents();
+    return name;
+}
+
+// Waiting for a reply makes xcb read every event that came before it into its own queue, where
+// the socket notifier cannot see it. Whoever waited for replies outside processEvents() calls
+// this, so those events are handled on the next turn of the event loop.
+void X11Workspace::scheduleQueuedEvents() {
+    if (m_drainScheduled) {
+        return;
+    }
+    m_drainScheduled = true;
+    QMetaObject::invokeMethod(this, &X11Workspace::processEvents, Qt::QueuedConnection);
+}
+
+void X11Workspace::processEvents() {
+    m_drainScheduled = false;
+    const xcb_atom_t activeAtom = m_x->ewmh._NET_ACTIVE_WINDOW;
+    const xcb_atom_t pidAtom = m_x->ewmh._NET_WM_PID;
+    for (;;) {
+        bool activeChanged = false;
+        bool watchedChanged = false;
+        // Several activations in a row are answered with one refresh, for the last of them.
+        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(m_x->c)}) {
+            switch (event->response_type & 0x7f) {
+                case XCB_PROPERTY_NOTIFY: {
+                    const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
+                    if (notify->window == m_x->root && notify->atom == activeAtom) {
+                        activeChanged = true;
+                    } else if (notify->window == m_watchedWindow &&
+                               (notify->atom == XCB_ATOM_WM_CLASS || notify->atom == pidAtom)) {
+                        watchedChanged = true;
+                    }
+                    break;
+                }
+                case XCB_DESTROY_NOTIFY: {
+                    const auto* notify = reinterpret_cast<xcb_destroy_notify_event_t*>(event.get());
+                    if (notify->window == m_watchedWindow) {
+                        watchedChanged = true;
+                    }
+                    break;
+                }
+                default:
+                    break;  // errors of unchecked requests: windows that went away meanwhile
+            }
+        }
+        if (m_x->broken()) {
+            // The server is gone; the fd would stay readable for ever.
+            m_notifier->setEnabled(false);
+            m_frontmostName.reset();
+            m_watchedWindow = XCB_WINDOW_NONE;
+            return;
+        }
+        if (!activeChanged && !watchedChanged) {
+            return;
+        }
+        refresh(watchedChanged);  // its replies may queue more events: go round again
+    }
+}
+
+void X11Workspace::refresh(bool watchedWindowChanged) {
+    const xcb_window_t active = m_x->activeWindow().value_or(XCB_WINDOW_NONE);
+    if (active == m_watchedWindow && !watchedWindowChanged) {
+        return;  // the window manager repeats the same window
+    }
+    watch(active);
+    m_frontmostName = active == XCB_WINDOW_NONE ? std::nullopt : applicationNameOf(active);
+}
+
+void X11Workspace::watch(xcb_window_t window) {
+    if (window == m_watchedWindow) {
+        return;
+    }
+    if (m_watchedWindow != XCB_WINDOW_NONE) {
+        m_x->selectEvents(m_watchedWindow, XCB_EVENT_MASK_NO_EVENT);
+    }
+    if (window != XCB_WINDOW_NONE) {
+        m_x->selectEvents(window,
+                          XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    }
+    m_watchedWindow = window;
+}
+
+std::optional<QString> X11Workspace::applicationNameOf(xcb_window_t window) {
+    xcb_connection_t* c = m_x->c;
+    xcb_ewmh_connection_t* ewmh = &m_x->ewmh;
+    WindowFacts facts;
+    bool pidFound = false;
+
+    for (int hop = 0; hop < maxOwnerHops && window != XCB_WINDOW_NONE; ++hop) {
+        // One batch of requests per window, then one wait for all the replies.
+        const auto classCookie = xcb_icccm_get_wm_class(c, window);
+        const auto pidCookie = xcb_ewmh_get_wm_pid(ewmh, window);
+        const auto machineCookie = xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE,
+                                                    XCB_ATOM_STRING, 0, 64);
+        const auto transientCookie = xcb_icccm_get_wm_transient_for(c, window);
+        const auto leaderCookie =
+            xcb_get_property(c, 0, window, m_x->wmClientLeader, XCB_ATOM_WINDOW, 0, 1);
+        const auto typeCookie = hop == 0 ? xcb_ewmh_get_wm_window_type(ewmh, window)
+                                         : xcb_get_property_cookie_t{};
+
+        xcb_icccm_get_wm_class_reply_t wmClass;
+        ErrorSink classError;
+        const bool hasClass = xcb_icccm_get_wm_class_reply(c, classCookie, &wmClass, classError);
+        if (hasClass) {
+            facts.wmClass = QString::fromUtf8(wmClass.class_name);
+            facts.wmInstance = QString::fromUtf8(wmClass.instance_name);
+            xcb_icccm_get_wm_class_reply_wipe(&wmClass);
+        }
+
+        std::uint32_t pid = 0;
+        ErrorSink pidError;
+        const bool hasPid = xcb_ewmh_get_wm_pid_reply(ewmh, pidCookie, &pid, pidError) != 0;
+        ErrorSink machineError;
+        XcbReply<xcb_get_property_reply_t> machine(
+            xcb_get_property_reply(c, machineCookie, machineError));
+        if (hasPid && !pidFound) {
+            pidFound = true;
+            QByteArray host;
+            if (machine && machine->format == 8) {
+                host = QByteArray(static_cast<const char*>(xcb_get_property_value(machine.get())),
+                                  xcb_get_property_value_length(machine.get()));
+                host.truncate(host.indexOf('\0'));  // a trailing NUL from some clients
+            }
+            facts.pid = isThisMachine(host) ? pid : 0;
+        }
+
+        xcb_window_t transientFor = XCB_WINDOW_NONE;
+        ErrorSink transientError;
+        if (!xcb_icccm_get_wm_transient_for_reply(c, transientCookie, &transientFor,
+                                                  transientError)) {
+            transientFor = XCB_WINDOW_NONE;
+        }
+        ErrorSink leaderError;
+        XcbReply<xcb_get_property_reply_t> leader(
+            xcb_get_property_reply(c, leaderCookie, leaderError));
+        xcb_window_t clientLeader = XCB_WINDOW_NONE;
+        if (leader && leader->type == XCB_ATOM_WINDOW && leader->format == 32 &&
+            xcb_get_property_value_length(leader.get()) >= 4) {
+            clientLeader = *static_cast<const xcb_window_t*>(xcb_get_property_value(leader.get()));
+        }
+
+        if (hop == 0) {
+            xcb_ewmh_get_atoms_reply_t types;
+            ErrorSink typeError;
+            if (xcb_ewmh_get_wm_window_type_reply(ewmh, typeCookie, &types, typeError)) {
+                for (std::uint32_t i = 0; i < types.atoms_len; ++i) {
+                    facts.desktopShell |= types.atoms[i] == ewmh->_NET_WM_WINDOW_TYPE_DESKTOP ||
+                                          types.atoms[i] == ewmh->_NET_WM_WINDOW_TYPE_DOCK;
+                }
+                xcb_ewmh_get_atoms_reply_wipe(&types);
+            }
+        }
+
+        if (hasClass) {
+            break;
+        }
+        const xcb_window_t owner = transientFor != XCB_WINDOW_NONE ? transientFor : clientLeader;
+        window = owner == window ? XCB_WINDOW_NONE : owner;
+    }
+
+    // The desktop and its panels are nobody's application in front.
+    if (facts.desktopShell) {
+        return std::nullopt;
+    }
+    const std::optional<ResolvedApplication> resolved =
+        m_entries.resolve(facts.wmClass, facts.wmInstance, facts.pid);
+    // Our own windows: the desktop entry's name when one matches, whatever Qt set as class.
+    const bool ours = facts.pid != 0 && facts.pid == QCoreApplication::applicationPid();
+    if (ours && (!resolved || resolved->desktopId.isEmpty())) {
+        return QStringLiteral("Quorel");
+    }
+    if (!resolved) {
+        return std::nullopt;
+    }
+    return resolved->name;
+}
+
+}  // namespace Quorel
