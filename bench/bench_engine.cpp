@@ -1,6 +1,6 @@
 // The engine's hot paths: one heartbeat, and one whole save to disk.
-#include "FilePreferencesStore.h"
 #include "Fakes.h"
+#include "FilePreferencesStore.h"
 #include "SystemClock.h"
 
 #include <QCoreApplication>
@@ -80,8 +80,7 @@ void BM_SaveStateTenYears(benchmark::State& state) {
     for (auto _ : state) {
         m.saveState();
     }
-    state.counters["bytes"] =
-        double(store.data(m.storageKey()).value_or(QByteArray()).size());
+    state.counters["bytes"] = double(store.data(m.storageKey()).value_or(QByteArray()).size());
 }
 BENCHMARK(BM_SaveStateTenYears)->Unit(benchmark::kMicrosecond);
 

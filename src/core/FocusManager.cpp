@@ -113,7 +113,9 @@ FocusManager::~FocusManager() {
     m_guardTimer.stop();
 }
 
-FocusManager* FocusManager::shared() { return s_shared.data(); }
+FocusManager* FocusManager::shared() {
+    return s_shared.data();
+}
 
 template <typename T>
 bool FocusManager::assign(T& field, const T& value, void (FocusManager::*changed)()) {

@@ -28,10 +28,10 @@ class FocusManager : public QObject {
 
     Q_PROPERTY(Quorel::FocusTab selectedTab READ selectedTab WRITE setSelectedTab NOTIFY
                    selectedTabChanged)
-    Q_PROPERTY(Quorel::FocusPreset selectedPreset READ selectedPreset WRITE setSelectedPreset
-                   NOTIFY selectedPresetChanged)
-    Q_PROPERTY(qint64 totalSeconds READ totalSeconds WRITE setTotalSeconds NOTIFY
-                   totalSecondsChanged)
+    Q_PROPERTY(Quorel::FocusPreset selectedPreset READ selectedPreset WRITE setSelectedPreset NOTIFY
+                   selectedPresetChanged)
+    Q_PROPERTY(
+        qint64 totalSeconds READ totalSeconds WRITE setTotalSeconds NOTIFY totalSecondsChanged)
     Q_PROPERTY(qint64 remainingSeconds READ remainingSeconds WRITE setRemainingSeconds NOTIFY
                    remainingSecondsChanged)
     Q_PROPERTY(bool isRunning READ isRunning WRITE setIsRunning NOTIFY isRunningChanged)
@@ -39,20 +39,20 @@ class FocusManager : public QObject {
     Q_PROPERTY(bool strictMode READ strictMode WRITE setStrictMode NOTIFY strictModeChanged)
     Q_PROPERTY(bool autoStartBreak READ autoStartBreak WRITE setAutoStartBreak NOTIFY
                    autoStartBreakChanged)
-    Q_PROPERTY(bool showInMenuBar READ showInMenuBar WRITE setShowInMenuBar NOTIFY
-                   showInMenuBarChanged)
+    Q_PROPERTY(
+        bool showInMenuBar READ showInMenuBar WRITE setShowInMenuBar NOTIFY showInMenuBarChanged)
     Q_PROPERTY(bool liquidGlassEnabled READ liquidGlassEnabled WRITE setLiquidGlassEnabled NOTIFY
                    liquidGlassEnabledChanged)
     Q_PROPERTY(double glassTransparency READ glassTransparency WRITE setGlassTransparency NOTIFY
                    glassTransparencyChanged)
     Q_PROPERTY(Quorel::AppColorTheme colorTheme READ colorTheme WRITE setColorTheme NOTIFY
                    colorThemeChanged)
-    Q_PROPERTY(Quorel::AmbientSoundType ambientSound READ ambientSound WRITE setAmbientSound
-                   NOTIFY ambientSoundChanged)
-    Q_PROPERTY(double ambientVolume READ ambientVolume WRITE setAmbientVolume NOTIFY
-                   ambientVolumeChanged)
-    Q_PROPERTY(bool previewAmbientSound READ previewAmbientSound WRITE setPreviewAmbientSound
-                   NOTIFY previewAmbientSoundChanged)
+    Q_PROPERTY(Quorel::AmbientSoundType ambientSound READ ambientSound WRITE setAmbientSound NOTIFY
+                   ambientSoundChanged)
+    Q_PROPERTY(
+        double ambientVolume READ ambientVolume WRITE setAmbientVolume NOTIFY ambientVolumeChanged)
+    Q_PROPERTY(bool previewAmbientSound READ previewAmbientSound WRITE setPreviewAmbientSound NOTIFY
+                   previewAmbientSoundChanged)
     Q_PROPERTY(qint64 breakPromptIndex READ breakPromptIndex WRITE setBreakPromptIndex NOTIFY
                    breakPromptIndexChanged)
     Q_PROPERTY(QStringList breakPrompts READ breakPrompts CONSTANT)
@@ -66,13 +66,13 @@ class FocusManager : public QObject {
                    newScheduleEndChanged)
     Q_PROPERTY(bool blockYouTubeShorts READ blockYouTubeShorts WRITE setBlockYouTubeShorts NOTIFY
                    blockYouTubeShortsChanged)
-    Q_PROPERTY(bool blockInstagramReels READ blockInstagramReels WRITE setBlockInstagramReels
-                   NOTIFY blockInstagramReelsChanged)
+    Q_PROPERTY(bool blockInstagramReels READ blockInstagramReels WRITE setBlockInstagramReels NOTIFY
+                   blockInstagramReelsChanged)
     Q_PROPERTY(bool blockAdultSites READ blockAdultSites WRITE setBlockAdultSites NOTIFY
                    blockAdultSitesChanged)
     Q_PROPERTY(QString newAppName READ newAppName WRITE setNewAppName NOTIFY newAppNameChanged)
-    Q_PROPERTY(QString newSiteDomain READ newSiteDomain WRITE setNewSiteDomain NOTIFY
-                   newSiteDomainChanged)
+    Q_PROPERTY(
+        QString newSiteDomain READ newSiteDomain WRITE setNewSiteDomain NOTIFY newSiteDomainChanged)
     Q_PROPERTY(bool bridgeActive READ bridgeActive NOTIFY bridgeActiveChanged)
     Q_PROPERTY(bool safariPermissionDenied READ safariPermissionDenied NOTIFY
                    safariPermissionDeniedChanged)
@@ -82,8 +82,8 @@ class FocusManager : public QObject {
                    dailyGoalHoursChanged)
     Q_PROPERTY(qint64 focusMinutesToday READ focusMinutesToday WRITE setFocusMinutesToday NOTIFY
                    focusMinutesTodayChanged)
-    Q_PROPERTY(qint64 sessionsToday READ sessionsToday WRITE setSessionsToday NOTIFY
-                   sessionsTodayChanged)
+    Q_PROPERTY(
+        qint64 sessionsToday READ sessionsToday WRITE setSessionsToday NOTIFY sessionsTodayChanged)
     Q_PROPERTY(qint64 streakDays READ streakDays WRITE setStreakDays NOTIFY streakDaysChanged)
 
     // Derived values.

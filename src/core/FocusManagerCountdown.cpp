@@ -12,7 +12,9 @@ double FocusManager::progress() const {
     return double(m_remainingSeconds) / double(m_totalSeconds);
 }
 
-QString FocusManager::formattedRemaining() const { return formatRemaining(m_remainingSeconds); }
+QString FocusManager::formattedRemaining() const {
+    return formatRemaining(m_remainingSeconds);
+}
 
 QString FocusManager::currentBreakPrompt() const {
     const qint64 count = m_breakPrompts.size();

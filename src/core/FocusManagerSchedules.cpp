@@ -35,9 +35,8 @@ void FocusManager::addScheduleFromInputs() {
     }
     const QTime start = m_newScheduleStart.time();
     const QTime end = m_newScheduleEnd.time();
-    FocusSchedule schedule{QUuid::createUuid(), title,        m_newSchedulePreset,
-                           start.hour(),        start.minute(), end.hour(),
-                           end.minute(),        true};
+    FocusSchedule schedule{QUuid::createUuid(), title,      m_newSchedulePreset, start.hour(),
+                           start.minute(),      end.hour(), end.minute(),        true};
     QList<FocusSchedule> schedules = m_schedules;
     schedules.prepend(schedule);
     setSchedules(schedules);

@@ -64,10 +64,9 @@ void FocusManager::recordFrontmostAppSecond() {
     addSecond(m_trackedAppSeconds, *name);
     addSecond(m_dailySecondsByDate, today);
 
-    const bool blocked =
-        std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(), [&name](const BlockedApp& app) {
-            return app.isEnabled && nameMatches(*name, app.name);
-        });
+    const bool blocked = std::any_of(
+        m_blockedApps.cbegin(), m_blockedApps.cend(),
+        [&name](const BlockedApp& app) { return app.isEnabled && nameMatches(*name, app.name); });
     if (!blocked) {
         return;
     }

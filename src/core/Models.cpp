@@ -36,9 +36,13 @@ qint64 sessionLengthSeconds(FocusPreset preset) {
     return 2700;
 }
 
-bool strictWhenApplied(FocusPreset preset) { return preset != FocusPreset::Study; }
+bool strictWhenApplied(FocusPreset preset) {
+    return preset != FocusPreset::Study;
+}
 
-QString uuidText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+QString uuidText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
 
 std::optional<QUuid> uuidFromText(const QString& text) {
     if (text.size() != 36) {
@@ -161,7 +165,7 @@ std::optional<FocusSchedule> focusScheduleFromJson(const QJsonValue& value) {
         !isEnabled) {
         return std::nullopt;
     }
-    return FocusSchedule{*id,         *title,   *preset,   *startHour,
+    return FocusSchedule{*id,          *title,   *preset,    *startHour,
                          *startMinute, *endHour, *endMinute, *isEnabled};
 }
 

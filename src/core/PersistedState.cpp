@@ -42,7 +42,9 @@ void writeList(JsonWriter& out, const QList<T>& list) {
 }
 
 // Optional keys: missing and null are both absent; anything else must decode.
-bool isAbsent(const QJsonValue& v) { return v.isUndefined() || v.isNull(); }
+bool isAbsent(const QJsonValue& v) {
+    return v.isUndefined() || v.isNull();
+}
 
 std::optional<SecondsMap> mapFromJson(const QJsonValue& v) {
     if (!v.isObject()) {
@@ -197,9 +199,8 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes) {
     r.required("showInMenuBar", s.showInMenuBar, boolValue);
     r.required("blockYouTubeShorts", s.blockYouTubeShorts, boolValue);
     r.required("blockInstagramReels", s.blockInstagramReels, boolValue);
-    r.required("blockedApps", s.blockedApps, [](const QJsonValue& v) {
-        return listFromJson<BlockedApp>(v, blockedAppFromJson);
-    });
+    r.required("blockedApps", s.blockedApps,
+               [](const QJsonValue& v) { return listFromJson<BlockedApp>(v, blockedAppFromJson); });
     r.required("blockedSites", s.blockedSites, [](const QJsonValue& v) {
         return listFromJson<BlockedSite>(v, blockedSiteFromJson);
     });

@@ -5,11 +5,17 @@
 namespace Quorel {
 
 namespace {
-qint64 startOf(const FocusSchedule& s) { return s.startHour * 60 + s.startMinute; }
-qint64 endOf(const FocusSchedule& s) { return s.endHour * 60 + s.endMinute; }
+qint64 startOf(const FocusSchedule& s) {
+    return s.startHour * 60 + s.startMinute;
+}
+qint64 endOf(const FocusSchedule& s) {
+    return s.endHour * 60 + s.endMinute;
+}
 }  // namespace
 
-qint64 minuteOfDay(QTime time) { return qint64(time.hour()) * 60 + time.minute(); }
+qint64 minuteOfDay(QTime time) {
+    return qint64(time.hour()) * 60 + time.minute();
+}
 
 bool scheduleWindowContains(const FocusSchedule& schedule, qint64 minute) {
     const qint64 start = startOf(schedule);

@@ -33,10 +33,14 @@ QList<AppUsageItem> topUsage(const SecondsMap& tracked, qsizetype count) {
     return items;
 }
 
-double hoursOf(qint64 seconds) { return double(seconds) / 3600.0; }
+double hoursOf(qint64 seconds) {
+    return double(seconds) / 3600.0;
+}
 
 namespace {
-bool withinGoal(qint64 seconds, double goalHours) { return hoursOf(seconds) <= goalHours; }
+bool withinGoal(qint64 seconds, double goalHours) {
+    return hoursOf(seconds) <= goalHours;
+}
 }  // namespace
 
 qint64 streakRunBefore(const SecondsMap& secondsByDay, QDate today, double goalHours) {

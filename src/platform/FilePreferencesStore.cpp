@@ -57,8 +57,8 @@ bool FilePreferencesStore::setAside(const QString& key) {
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss"));
     QString aside = path + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(aside); ++n) {
-        aside = path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') +
-                QString::number(n);
+        aside =
+            path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
     }
     return QFile::rename(path, aside);
 }

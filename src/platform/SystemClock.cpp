@@ -4,7 +4,9 @@
 
 namespace Quorel {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 QString SystemClock::shortWeekdayName(QDate date) const {
     return QLocale().dayName(date.dayOfWeek(), QLocale::ShortFormat);

@@ -242,7 +242,8 @@ private slots:
     }
 
     void controlTexts() {
-        QCOMPARE(controlHeaderTitle(false, false, FocusPreset::Study), QStringLiteral("Quorel Ready"));
+        QCOMPARE(controlHeaderTitle(false, false, FocusPreset::Study),
+                 QStringLiteral("Quorel Ready"));
         QCOMPARE(controlHeaderTitle(true, true, FocusPreset::Study), QStringLiteral("Break Time"));
         QCOMPARE(controlHeaderTitle(true, false, FocusPreset::WindDown),
                  QStringLiteral("Wind Down Active"));

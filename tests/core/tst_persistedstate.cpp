@@ -27,7 +27,9 @@ QJsonObject toJson(const T& record) {
     return QJsonDocument::fromJson(out.take()).object();
 }
 
-QJsonObject goldenObject() { return QJsonDocument::fromJson(golden()).object(); }
+QJsonObject goldenObject() {
+    return QJsonDocument::fromJson(golden()).object();
+}
 
 QByteArray withChange(const std::function<void(QJsonObject&)>& change) {
     QJsonObject o = goldenObject();
@@ -65,7 +67,8 @@ private slots:
         QVERIFY(!d->strictMode);
         QVERIFY(!d->blockYouTubeShorts);
         QCOMPARE(d->blockedApps.size(), 3);
-        QCOMPARE(d->blockedApps[0].id, QUuid(QStringLiteral("6f9619ff-8b86-d011-b42d-00c04fc964ff")));
+        QCOMPARE(d->blockedApps[0].id,
+                 QUuid(QStringLiteral("6f9619ff-8b86-d011-b42d-00c04fc964ff")));
         QCOMPARE(d->blockedApps[0].dailyLimitMinutes, std::optional<qint64>(15));
         QCOMPARE(d->blockedApps[1].dailyLimitMinutes, std::nullopt);
         QVERIFY(!d->blockedApps[1].isEnabled);
@@ -126,10 +129,14 @@ private slots:
             }
         }
         QCOMPARE(saved.value(QStringLiteral("streakDays")), QJsonValue(1));
-        const QJsonObject slack = saved.value(QStringLiteral("blockedApps")).toArray().at(2).toObject();
+        const QJsonObject slack =
+            saved.value(QStringLiteral("blockedApps")).toArray().at(2).toObject();
         QVERIFY(!slack.contains(QStringLiteral("dailyLimitMinutes")));
-        QCOMPARE(saved.value(QStringLiteral("blockedApps")).toArray().at(0).toObject().value(
-                     QStringLiteral("id")),
+        QCOMPARE(saved.value(QStringLiteral("blockedApps"))
+                     .toArray()
+                     .at(0)
+                     .toObject()
+                     .value(QStringLiteral("id")),
                  QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"));
     }
 
@@ -146,7 +153,8 @@ private slots:
                                .toString();
         QCOMPARE(id.size(), 36);
         QCOMPARE(id, id.toUpper());
-        QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(), QStringLiteral("2026-12-6"));
+        QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(),
+                 QStringLiteral("2026-12-6"));
         QCOMPARE(saved.value(QStringLiteral("screenTimeMode")).toString(),
                  QStringLiteral("All Apps Usage Time"));
     }
@@ -187,8 +195,8 @@ private slots:
 
     void emptyScheduleListReplacesTheDefaults() {
         FakeDesktop desktop;
-        desktop.setSavedDocument(
-            withChange([](QJsonObject& o) { o.insert(QStringLiteral("schedules"), QJsonArray()); }));
+        desktop.setSavedDocument(withChange(
+            [](QJsonObject& o) { o.insert(QStringLiteral("schedules"), QJsonArray()); }));
         auto m = desktop.makeManager();
         QVERIFY(m->schedules().isEmpty());
     }
@@ -238,15 +246,18 @@ private slots:
         QTest::newRow("strict as number") << with("strictMode", 1);
         QTest::newRow("goal as text") << with("dailyGoalHours", QStringLiteral("3"));
         QTest::newRow("required null") << with("sessionsToday", QJsonValue::Null);
-        QTest::newRow("map of text") << with("dailySecondsByDate", QJsonObject{{QStringLiteral("2026-12-6"), QStringLiteral("9")}});
+        QTest::newRow("map of text") << with(
+            "dailySecondsByDate", QJsonObject{{QStringLiteral("2026-12-6"), QStringLiteral("9")}});
         QTest::newRow("theme in lower case") << with("colorTheme", QStringLiteral("ocean blue"));
         QTest::newRow("unknown sound") << with("ambientSound", QStringLiteral("Thunder"));
         QTest::newRow("mode misspelt") << with("screenTimeMode", QStringLiteral("All Apps"));
         QTest::newRow("app without isEnabled") << withApp("isEnabled", QJsonValue::Undefined);
         QTest::newRow("app with a bad id") << withApp("id", QStringLiteral("not-a-uuid"));
         QTest::newRow("app limit as text") << withApp("dailyLimitMinutes", QStringLiteral("15"));
-        QTest::newRow("schedule without isEnabled") << withSchedule("isEnabled", QJsonValue::Undefined);
-        QTest::newRow("preset in lower case") << withSchedule("preset", QStringLiteral("deep work"));
+        QTest::newRow("schedule without isEnabled")
+            << withSchedule("isEnabled", QJsonValue::Undefined);
+        QTest::newRow("preset in lower case")
+            << withSchedule("preset", QStringLiteral("deep work"));
         QTest::newRow("schedule hour as text") << withSchedule("startHour", QStringLiteral("9"));
     }
     void badDocumentsAreIgnoredWhole() {
@@ -322,7 +333,8 @@ private slots:
         QCOMPARE(desktop.preferences.writes, 1);
         const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
         QCOMPARE(saved.size(), 25);
-        QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(), QStringLiteral("2026-12-6"));
+        QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(),
+                 QStringLiteral("2026-12-6"));
         for (int i = 0; i < 15; ++i) {
             m->tick();
         }

@@ -8,8 +8,8 @@ using namespace Quorel;
 namespace {
 
 FocusSchedule window(int sh, int sm, int eh, int em, FocusPreset preset = FocusPreset::DeepWork) {
-    return FocusSchedule{QUuid::createUuid(), QStringLiteral("Window"), preset, sh, sm, eh, em,
-                         true};
+    return FocusSchedule{
+        QUuid::createUuid(), QStringLiteral("Window"), preset, sh, sm, eh, em, true};
 }
 
 }  // namespace
@@ -28,7 +28,8 @@ private slots:
         QTest::newRow("first minute") << morning << QTime(9, 0) << qint64(10800);
         QTest::newRow("half a minute left") << morning << QTime(11, 59, 30) << qint64(60);
         QTest::newRow("end minute excluded") << morning << QTime(12, 0) << qint64(0);
-        QTest::newRow("last minute of bedtime") << window(22, 30, 23, 30) << QTime(23, 29) << qint64(60);
+        QTest::newRow("last minute of bedtime")
+            << window(22, 30, 23, 30) << QTime(23, 29) << qint64(60);
         const FocusSchedule wrapping = window(23, 0, 1, 0);
         QTest::newRow("wrapping before midnight") << wrapping << QTime(23, 30) << qint64(5400);
         QTest::newRow("wrapping after midnight") << wrapping << QTime(0, 30) << qint64(1800);

@@ -44,15 +44,17 @@ private slots:
     void blockedTimeIsKeyedByTheFrontmostName() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();
-        m->setBlockedApps({BlockedApp{QUuid::createUuid(), QStringLiteral("mail"), true, std::nullopt},
-                           BlockedApp{QUuid::createUuid(), QStringLiteral("Agent"), true, std::nullopt}});
+        m->setBlockedApps(
+            {BlockedApp{QUuid::createUuid(), QStringLiteral("mail"), true, std::nullopt},
+             BlockedApp{QUuid::createUuid(), QStringLiteral("Agent"), true, std::nullopt}});
         desktop.workspace.frontmost = QStringLiteral("Mail Agent");
         m->tick();
         QCOMPARE(m->trackedBlockedAppSeconds().value(QStringLiteral("Mail Agent")), 1);  // once
         QCOMPARE(m->dailyBlockedSecondsByDate().value(today), 1);
 
-        m->setBlockedApps({BlockedApp{QUuid::createUuid(), QStringLiteral("mail"), false, std::nullopt},
-                           BlockedApp{QUuid::createUuid(), QString(), true, std::nullopt}});
+        m->setBlockedApps(
+            {BlockedApp{QUuid::createUuid(), QStringLiteral("mail"), false, std::nullopt},
+             BlockedApp{QUuid::createUuid(), QString(), true, std::nullopt}});
         m->tick();
         QCOMPARE(m->trackedBlockedAppSeconds().value(QStringLiteral("Mail Agent")), 1);
         QCOMPARE(m->trackedAppSeconds().value(QStringLiteral("Mail Agent")), 2);
@@ -66,7 +68,8 @@ private slots:
         desktop.workspace.frontmost = QStringLiteral("Steam");
         m->setFocusMinutesToday(45);
         m->setSessionsToday(1);
-        FocusSchedule s{QUuid::createUuid(), QStringLiteral("Late"), FocusPreset::Study, 23, 0, 0, 30, true};
+        FocusSchedule s{
+            QUuid::createUuid(), QStringLiteral("Late"), FocusPreset::Study, 23, 0, 0, 30, true};
         m->setSchedules({s});
         m->tick();  // fires the schedule before midnight
         QVERIFY(m->triggeredSchedulesToday().contains(s.id));
@@ -190,7 +193,8 @@ private slots:
         FakeDesktop desktop;
         {
             auto m = desktop.makeManager();
-            m->setDailySecondsByDate({{QStringLiteral("2026-12-5"), 60}, {QStringLiteral("2026-12-4"), 60}});
+            m->setDailySecondsByDate(
+                {{QStringLiteral("2026-12-5"), 60}, {QStringLiteral("2026-12-4"), 60}});
             m->setStreakDays(9);
         }
         auto m = desktop.makeManager();

@@ -29,7 +29,8 @@ private slots:
         QVERIFY(store.setData(key, QByteArray(100000, 'a')));
         QVERIFY(store.setData(key, "short"));
         QCOMPARE(store.data(key), std::optional<QByteArray>("short"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QFileInfo(store.pathFor(key)).fileName()});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 QStringList{QFileInfo(store.pathFor(key)).fileName()});
     }
 
     void unreadableDocumentIsEmptyBytesAndCanBeSetAside() {
@@ -51,7 +52,8 @@ private slots:
         QCOMPARE(store.data(key), std::nullopt);
         QVERIFY(store.setData(key, "second bad"));
         QVERIFY(store.setAside(key));
-        QStringList kept = QDir(dir.path()).entryList({QStringLiteral("*.unreadable-*")}, QDir::Files);
+        QStringList kept =
+            QDir(dir.path()).entryList({QStringLiteral("*.unreadable-*")}, QDir::Files);
         QCOMPARE(kept.size(), 2);
         QStringList contents;
         for (const QString& name : kept) {
@@ -60,7 +62,8 @@ private slots:
             contents.append(QString::fromUtf8(f.readAll()));
         }
         contents.sort();
-        QCOMPARE(contents, (QStringList{QStringLiteral("first bad"), QStringLiteral("second bad")}));
+        QCOMPARE(contents,
+                 (QStringList{QStringLiteral("first bad"), QStringLiteral("second bad")}));
     }
 
     void failedWriteIsReported() {
@@ -76,7 +79,8 @@ private slots:
         qputenv("XDG_CONFIG_HOME", "/somewhere/config");
         QCOMPARE(FilePreferencesStore::defaultFolder(), QStringLiteral("/somewhere/config/quorel"));
         qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
-        QCOMPARE(FilePreferencesStore::defaultFolder(), QDir::homePath() + QStringLiteral("/.config/quorel"));
+        QCOMPARE(FilePreferencesStore::defaultFolder(),
+                 QDir::homePath() + QStringLiteral("/.config/quorel"));
     }
 };
 

@@ -16,7 +16,9 @@ std::unique_ptr<CanberraSystemSound> CanberraSystemSound::create() {
 
 CanberraSystemSound::CanberraSystemSound(ca_context* context) : m_context(context) {}
 
-CanberraSystemSound::~CanberraSystemSound() { ca_context_destroy(m_context); }
+CanberraSystemSound::~CanberraSystemSound() {
+    ca_context_destroy(m_context);
+}
 
 void CanberraSystemSound::playFocusComplete() {
     // Asynchronous: libcanberra plays on its own thread; a missing sound or device is ignored.
