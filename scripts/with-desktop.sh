@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2317  # functions run from traps and conditions
 # Runs a command inside a throw-away headless X desktop (Xvfb + openbox) and exits with its status.
 #
 #   scripts/with-desktop.sh COMMAND [ARGS...]
@@ -47,7 +48,7 @@ done
 fail() {
     echo "with-desktop: $1" >&2
     for log in "$workdir"/*.log; do
-        [ -s "$log" ] && sed "s|^|  $(basename "$log" .log): |" "$log" >&2
+        [ -s "$log" ] && tail -n 20 "$log" | sed "s|^|  $(basename "$log" .log): |" >&2
     done
     exit 1
 }
@@ -71,7 +72,8 @@ xvfbReady() {
     [ "$(tail -c1 "$workdir/display" 2>/dev/null | od -An -c | tr -d ' ')" = '\n' ]
 }
 waitFor "Xvfb" xvfbReady
-export DISPLAY=":$(head -n1 "$workdir/display")"
+DISPLAY=":$(head -n1 "$workdir/display")"
+export DISPLAY
 unset WAYLAND_DISPLAY
 
 # The window manager is up once it has published its check window (EWMH).
@@ -82,9 +84,16 @@ wmReady() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 waitFor "openbox" wmReady
+# Only needed while starting; gone now, so even a KILL of this script leaves no folder behind.
+rm -rf "$workdir"
 
-# In the background so that a signal reaches the traps at once; <&0 keeps the caller's stdin.
-"$@" <&0 &
+# In the background so that a signal reaches the traps at once; <&0 keeps the caller's stdin
+# (a background command would get /dev/null), when there is one.
+if [ -e /proc/self/fd/0 ]; then
+    "$@" <&0 &
+else
+    "$@" </dev/null &
+fi
 cmd_pid=$!
 wait "$cmd_pid"
 status=$?

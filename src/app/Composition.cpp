@@ -4,14 +4,27 @@
 #include "NullAdapters.h"
 #include "SystemClock.h"
 #include "audio/CanberraSystemSound.h"
+#include "x11/DesktopEntries.h"
+#include "x11/X11Workspace.h"
+
+#include <QtGlobal>
 
 namespace Quorel {
 
-std::unique_ptr<Workspace> makeWorkspace() {
-    return std::make_unique<NullWorkspace>();  // X11Workspace goes here.
-}
+Adapters::Adapters() = default;
+Adapters::Adapters(Adapters&&) noexcept = default;
+Adapters::~Adapters() = default;
 
 namespace {
+
+std::unique_ptr<Workspace> makeWorkspace(DesktopEntries& entries) {
+    if (auto x11 = X11Workspace::create(entries)) {
+        return x11;
+    }
+    qWarning("Quorel: no X11 display to read the frontmost application from; "
+             "screen time will not be counted.");
+    return std::make_unique<NullWorkspace>();
+}
 
 std::unique_ptr<SystemSound> makeSystemSound() {
     if (auto canberra = CanberraSystemSound::create()) {
@@ -24,7 +37,8 @@ std::unique_ptr<SystemSound> makeSystemSound() {
 
 Adapters makeAdapters() {
     Adapters adapters;
-    adapters.workspace = makeWorkspace();
+    adapters.desktopEntries = std::make_unique<DesktopEntries>();
+    adapters.workspace = makeWorkspace(*adapters.desktopEntries);
     adapters.preferences =
         std::make_unique<FilePreferencesStore>(FilePreferencesStore::defaultFolder());
     adapters.clock = std::make_unique<SystemClock>();

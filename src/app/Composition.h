@@ -8,7 +8,15 @@
 
 namespace Quorel {
 
+class DesktopEntries;
+
 struct Adapters {
+    Adapters();
+    Adapters(Adapters&&) noexcept;
+    ~Adapters();
+
+    // Declared first: the workspace resolves names through it for its whole life.
+    std::unique_ptr<DesktopEntries> desktopEntries;
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<PreferencesStore> preferences;
     std::unique_ptr<Clock> clock;
@@ -23,7 +31,5 @@ struct Adapters {
 
 // Every adapter, each the real one where it can start here and the null one otherwise.
 Adapters makeAdapters();
-
-std::unique_ptr<Workspace> makeWorkspace();
 
 }  // namespace Quorel

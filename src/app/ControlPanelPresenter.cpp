@@ -33,7 +33,9 @@ void ControlPanelPresenter::setManager(FocusManager* manager) {
     emit usageChanged();
 }
 
-bool ControlPanelPresenter::locked() const { return m_manager != nullptr && m_manager->isLocked(); }
+bool ControlPanelPresenter::locked() const {
+    return m_manager != nullptr && m_manager->isLocked();
+}
 
 bool ControlPanelPresenter::onBreak() const {
     return m_manager != nullptr && m_manager->isBreak();

@@ -2,10 +2,10 @@
 
 #include "FocusManager.h"
 
+#include <QtQml/qqmlregistration.h>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 
 namespace Quorel {
 

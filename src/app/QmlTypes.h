@@ -5,9 +5,9 @@
 #include "FocusManager.h"
 #include "Models.h"
 
+#include <QtQml/qqmlregistration.h>
 #include <QJSEngine>
 #include <QQmlEngine>
-#include <QtQml/qqmlregistration.h>
 
 namespace Quorel {
 

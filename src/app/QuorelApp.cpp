@@ -5,16 +5,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQuickWindow>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 namespace Quorel {
 
 QuorelApp::QuorelApp()
-    : m_adapters(makeAdapters()), m_manager(std::make_unique<FocusManager>(m_adapters.platform())) {}
+    : m_adapters(makeAdapters()),
+      m_manager(std::make_unique<FocusManager>(m_adapters.platform())) {}
 
 QuorelApp::~QuorelApp() = default;
 
@@ -62,9 +65,19 @@ void QuorelApp::showQuitRefusal() {
                     QStringLiteral("Strict Mode is Active"), QMessageBox::NoButton);
     box.setInformativeText(
         QStringLiteral("You can't quit Quorel until your focus timer finishes."));
+    // QMessageBox wraps its text narrowly; one line reads better.
+    if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        informative->setMinimumWidth(
+            informative->fontMetrics().horizontalAdvance(box.informativeText()));
+    }
     QPushButton* back = box.addButton(QStringLiteral("Back to Focus"), QMessageBox::AcceptRole);
     box.setDefaultButton(back);
     box.setEscapeButton(back);
+    // Kept above the main window by the window manager, like any dialog of it.
+    if (m_mainWindow != nullptr && m_mainWindow->isVisible()) {
+        box.winId();
+        box.windowHandle()->setTransientParent(m_mainWindow);
+    }
     box.exec();
     m_showingRefusal = false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QtQml/qqmlregistration.h>
 #include <QColor>
 #include <QQuickPaintedItem>
-#include <QtQml/qqmlregistration.h>
 
 namespace Quorel {
 

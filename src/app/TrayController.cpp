@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QQuickItem>
 #include <QQuickView>
@@ -34,7 +35,9 @@ TrayController::TrayController(FocusManager& manager, QQmlEngine& engine, QObjec
 
 TrayController::~TrayController() = default;
 
-void TrayController::show() { m_icon.show(); }
+void TrayController::show() {
+    m_icon.show();
+}
 
 void TrayController::refreshIcon() {
     const TrayLabel label = trayLabel(m_manager.showInMenuBar(), m_manager.isRunning(),
@@ -42,17 +45,22 @@ void TrayController::refreshIcon() {
     if (m_shown == label) {
         return;
     }
+    const bool samePicture = m_shown && drawsTheSame(*m_shown, label);
     m_shown = label;
+    m_icon.setToolTip(label.title);
+    if (samePicture) {
+        return;
+    }
 
     const qreal ratio = qApp->devicePixelRatio();
-    const int slot = m_icon.geometry().height() > 0 ? m_icon.geometry().height() : defaultIconHeight;
+    const int slot =
+        m_icon.geometry().height() > 0 ? m_icon.geometry().height() : defaultIconHeight;
     const QImage image =
         renderTrayIcon(label, static_cast<int>(slot * ratio), QGuiApplication::font(),
                        QGuiApplication::palette().color(QPalette::WindowText));
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(ratio);
     m_icon.setIcon(QIcon(pixmap));
-    m_icon.setToolTip(label.title);
 }
 
 void TrayController::onActivated(QSystemTrayIcon::ActivationReason reason) {

@@ -32,6 +32,11 @@ TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode,
     return label;
 }
 
+bool drawsTheSame(const TrayLabel& a, const TrayLabel& b) {
+    return a.symbol == b.symbol && a.showsTitle == b.showsTitle &&
+           (!a.showsTitle || a.title == b.title);
+}
+
 QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font,
                       const QColor& color) {
     const int symbolSide = pixelHeight;
@@ -45,8 +50,8 @@ QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font
     titleFont.setBold(true);
     const QFontMetrics metrics(titleFont);
     const int gap = pixelHeight / 5;
-    const int titleWidth = label.showsTitle ? gap + metrics.horizontalAdvance(label.title) + inset
-                                            : 0;
+    const int titleWidth =
+        label.showsTitle ? gap + metrics.horizontalAdvance(label.title) + inset : 0;
 
     QImage image(symbolSide + titleWidth, pixelHeight, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -12,15 +12,19 @@ namespace Quorel {
 
 // What the tray icon shows.
 struct TrayLabel {
-    QString symbol;          // "timer", or "lock.fill" during a strict countdown
-    QString title;           // the countdown while running, else "Quorel"; always the tooltip
-    bool showsTitle = false; // the title is drawn into the icon too
+    QString symbol;           // "timer", or "lock.fill" during a strict countdown
+    QString title;            // the countdown while running, else "Quorel"; always the tooltip
+    bool showsTitle = false;  // the title is drawn into the icon too
 
     bool operator==(const TrayLabel&) const = default;
 };
 
 TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode,
                     const QString& formattedRemaining);
+
+// Whether two labels give the same icon picture (the tooltip aside), so a hidden countdown
+// costs no redraw each second.
+bool drawsTheSame(const TrayLabel& a, const TrayLabel& b);
 
 // The tray icon's picture, pixelHeight high: the symbol, then the title when the label shows it.
 QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font,

@@ -1,11 +1,11 @@
 #include "QuorelApp.h"
 #include "SymbolRenderer.h"
 
+#include <QtQml/qqmlextensionplugin.h>
 #include <QApplication>
 #include <QIcon>
 #include <QQuickStyle>
 #include <QQuickWindow>
-#include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(QuorelPlugin)
 

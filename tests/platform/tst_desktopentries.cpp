@@ -45,37 +45,85 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("desktopId");
 
-        QTest::newRow("StartupWMClass in any case")
-            << "exampleEDITOR" << "editor" << "" << "Editor" << "org.example.Editor.desktop";
+        QTest::newRow("StartupWMClass in any case") << "exampleEDITOR"
+                                                    << "editor"
+                                                    << ""
+                                                    << "Editor"
+                                                    << "org.example.Editor.desktop";
         QTest::newRow("StartupWMClass before the id of the instance")
-            << "ExampleEditor" << "gamma" << "" << "Editor" << "org.example.Editor.desktop";
-        QTest::newRow("StartupWMClass never on the instance")
-            << "Other" << "ExampleEditor" << "" << "Other" << "";
-        QTest::newRow("id = lowered class") << "Gamma" << "x" << "" << "Gamma Viewer"
+            << "ExampleEditor"
+            << "gamma"
+            << ""
+            << "Editor"
+            << "org.example.Editor.desktop";
+        QTest::newRow("StartupWMClass never on the instance") << "Other"
+                                                              << "ExampleEditor"
+                                                              << ""
+                                                              << "Other"
+                                                              << "";
+        QTest::newRow("id = lowered class") << "Gamma"
+                                            << "x"
+                                            << ""
+                                            << "Gamma Viewer"
                                             << "gamma.desktop";
-        QTest::newRow("id = instance") << "Gamma-app" << "gamma" << "" << "Gamma Viewer"
+        QTest::newRow("id = instance") << "Gamma-app"
+                                       << "gamma"
+                                       << ""
+                                       << "Gamma Viewer"
                                        << "gamma.desktop";
         QTest::newRow("id by class before id by instance (profile in the instance)")
-            << "Browser" << "gamma" << "" << "Browser" << "browser.desktop";
+            << "Browser"
+            << "gamma"
+            << ""
+            << "Browser"
+            << "browser.desktop";
         QTest::newRow("executable by base name, visible entry before NoDisplay")
-            << "Unknown" << "unknown" << "/usr/lib/gamma/gamma-viewer" << "Gamma Viewer"
+            << "Unknown"
+            << "unknown"
+            << "/usr/lib/gamma/gamma-viewer"
+            << "Gamma Viewer"
             << "gamma.desktop";
         QTest::newRow("executable replaced by an upgrade")
-            << "Unknown" << "unknown" << "/usr/lib/gamma/gamma-viewer (deleted)"
-            << "Gamma Viewer" << "gamma.desktop";
-        QTest::newRow("executable behind env and quotes")
-            << "Unknown" << "unknown" << "/opt/term app/term" << "Term" << "term.desktop";
-        QTest::newRow("executable by TryExec") << "" << "" << "/usr/bin/real-tool" << "Tool"
+            << "Unknown"
+            << "unknown"
+            << "/usr/lib/gamma/gamma-viewer (deleted)"
+            << "Gamma Viewer"
+            << "gamma.desktop";
+        QTest::newRow("executable behind env and quotes") << "Unknown"
+                                                          << "unknown"
+                                                          << "/opt/term app/term"
+                                                          << "Term"
+                                                          << "term.desktop";
+        QTest::newRow("executable by TryExec") << ""
+                                               << ""
+                                               << "/usr/bin/real-tool"
+                                               << "Tool"
                                                << "tool.desktop";
-        QTest::newRow("NoDisplay entry when it is the only match")
-            << "SettingsHelper" << "" << "" << "Settings Helper" << "helper.desktop";
-        QTest::newRow("terminal programs have no windows of their own")
-            << "Unknown" << "unknown" << "/usr/bin/top" << "Unknown" << "";
-        QTest::newRow("an interpreter names no window")
-            << "Unknown" << "unknown" << "/usr/bin/python3.11" << "Unknown" << "";
-        QTest::newRow("nothing matches: the class") << "Unknown" << "unknown"
-                                                    << "/usr/bin/unknown" << "Unknown" << "";
-        QTest::newRow("nothing to go on") << "" << "" << "" << "" << "";
+        QTest::newRow("NoDisplay entry when it is the only match") << "SettingsHelper"
+                                                                   << ""
+                                                                   << ""
+                                                                   << "Settings Helper"
+                                                                   << "helper.desktop";
+        QTest::newRow("terminal programs have no windows of their own") << "Unknown"
+                                                                        << "unknown"
+                                                                        << "/usr/bin/top"
+                                                                        << "Unknown"
+                                                                        << "";
+        QTest::newRow("an interpreter names no window") << "Unknown"
+                                                        << "unknown"
+                                                        << "/usr/bin/python3.11"
+                                                        << "Unknown"
+                                                        << "";
+        QTest::newRow("nothing matches: the class") << "Unknown"
+                                                    << "unknown"
+                                                    << "/usr/bin/unknown"
+                                                    << "Unknown"
+                                                    << "";
+        QTest::newRow("nothing to go on") << ""
+                                          << ""
+                                          << ""
+                                          << ""
+                                          << "";
     }
 
     void windowIsNamedByTheFirstRuleThatMatches() {
@@ -86,23 +134,23 @@ private slots:
         QFETCH(QString, desktopId);
 
         QTemporaryDir dir;
-        writeFiles(dir.path(),
-                   {
-                       {u"a-gamma-handler.desktop"_s,
-                        entry(u"Gamma URL Handler"_s, u"Exec=gamma-viewer %u\nNoDisplay=true"_s)},
-                       {u"browser.desktop"_s, entry(u"Browser"_s)},
-                       {u"gamma.desktop"_s, entry(u"Gamma Viewer"_s, u"Exec=gamma-viewer %F"_s)},
-                       {u"helper.desktop"_s, entry(u"Settings Helper"_s,
-                                                    u"NoDisplay=true\nStartupWMClass=SettingsHelper"_s)},
-                       {u"org.example.Editor.desktop"_s,
-                        entry(u"Editor"_s, u"StartupWMClass=ExampleEditor\nExec=/opt/editor/editor"_s)},
-                       {u"script.desktop"_s, entry(u"Script"_s, u"Exec=python3.11 /usr/share/s.py"_s)},
-                       {u"term.desktop"_s,
-                        entry(u"Term"_s, u"Exec=env A=1 B=2 \"/opt/term app/term\" --new"_s)},
-                       {u"tool.desktop"_s,
-                        entry(u"Tool"_s, u"Exec=tool-wrapper %f\nTryExec=real-tool"_s)},
-                       {u"top.desktop"_s, entry(u"Top"_s, u"Exec=top\nTerminal=true"_s)},
-                   });
+        writeFiles(
+            dir.path(),
+            {
+                {u"a-gamma-handler.desktop"_s,
+                 entry(u"Gamma URL Handler"_s, u"Exec=gamma-viewer %u\nNoDisplay=true"_s)},
+                {u"browser.desktop"_s, entry(u"Browser"_s)},
+                {u"gamma.desktop"_s, entry(u"Gamma Viewer"_s, u"Exec=gamma-viewer %F"_s)},
+                {u"helper.desktop"_s,
+                 entry(u"Settings Helper"_s, u"NoDisplay=true\nStartupWMClass=SettingsHelper"_s)},
+                {u"org.example.Editor.desktop"_s,
+                 entry(u"Editor"_s, u"StartupWMClass=ExampleEditor\nExec=/opt/editor/editor"_s)},
+                {u"script.desktop"_s, entry(u"Script"_s, u"Exec=python3.11 /usr/share/s.py"_s)},
+                {u"term.desktop"_s,
+                 entry(u"Term"_s, u"Exec=env A=1 B=2 \"/opt/term app/term\" --new"_s)},
+                {u"tool.desktop"_s, entry(u"Tool"_s, u"Exec=tool-wrapper %f\nTryExec=real-tool"_s)},
+                {u"top.desktop"_s, entry(u"Top"_s, u"Exec=top\nTerminal=true"_s)},
+            });
         DesktopEntries entries({dir.path()}, {});
 
         const std::optional<ResolvedApplication> resolved =
@@ -118,22 +166,25 @@ private slots:
         QTest::addColumn<QString>("name");
 
         const Files systemApp{{u"app.desktop"_s, entry(u"System App"_s)}};
-        QTest::newRow("only the system has it") << Files{} << systemApp << "app" << "System App";
+        QTest::newRow("only the system has it") << Files{} << systemApp << "app"
+                                                << "System App";
         QTest::newRow("home overrides the same id")
             << Files{{u"app.desktop"_s, entry(u"Home App"_s)}} << systemApp << "app"
             << "Home App";
         QTest::newRow("Hidden in home deletes the system entry")
-            << Files{{u"app.desktop"_s, u"[Desktop Entry]\nHidden=true\n"_s}} << systemApp
-            << "App" << "App";
+            << Files{{u"app.desktop"_s, u"[Desktop Entry]\nHidden=true\n"_s}} << systemApp << "App"
+            << "App";
         QTest::newRow("a broken file in home masks nothing")
             << Files{{u"app.desktop"_s, u"Name=Broken\n"_s}} << systemApp << "app"
             << "System App";
         QTest::newRow("a link entry is no application")
-            << Files{{u"app.desktop"_s, u"[Desktop Entry]\nType=Link\nName=Link\n"_s}}
-            << systemApp << "App" << "App";
+            << Files{{u"app.desktop"_s, u"[Desktop Entry]\nType=Link\nName=Link\n"_s}} << systemApp
+            << "App"
+            << "App";
         QTest::newRow("subfolder joins the id with '-'")
             << Files{} << Files{{u"vendor/tool.desktop"_s, entry(u"Vendor Tool"_s)}}
-            << "vendor-tool" << "Vendor Tool";
+            << "vendor-tool"
+            << "Vendor Tool";
     }
 
     void earlierFoldersWinAndSubfoldersJoinTheId() {
@@ -162,16 +213,18 @@ private slots:
             << u"[X-Vendor]\nName=No\n[Desktop Entry]\nType=Application\nName=App\n"
                u"[Desktop Action new]\nName=New Window\n"_s
             << "App";
-        QTest::newRow("no Desktop Entry group") << u"[Other]\nType=Application\nName=A\n"_s
-                                                << "";
-        QTest::newRow("key before any group") << u"Name=A\n[Desktop Entry]\nType=Application\n"_s
-                                              << "";
+        QTest::newRow("no Desktop Entry group") << u"[Other]\nType=Application\nName=A\n"_s << "";
+        QTest::newRow("key before any group")
+            << u"Name=A\n[Desktop Entry]\nType=Application\n"_s << "";
         QTest::newRow("no Name") << u"[Desktop Entry]\nType=Application\n"_s << "";
         QTest::newRow("no Type") << u"[Desktop Entry]\nName=A\n"_s << "";
         QTest::newRow("line without '='") << entry(u"App"_s, u"garbage\n"_s) << "";
-        QTest::newRow("unclosed group") << u"[Desktop Entry\nType=Application\nName=A\n"_s
-                                        << "";
-        QTest::newRow("binary") << QString::fromLatin1("\x7f" "ELF\x02\x01\x01", 7) << "";
+        QTest::newRow("unclosed group") << u"[Desktop Entry\nType=Application\nName=A\n"_s << "";
+        QTest::newRow("binary") << QString::fromLatin1(
+                                       "\x7f"
+                                       "ELF\x02\x01\x01",
+                                       7)
+                                << "";
     }
 
     void onlyWellFormedEntriesAreRead() {
@@ -188,13 +241,34 @@ private slots:
         QTest::addColumn<QString>("lang");
         QTest::addColumn<QString>("name");
 
-        QTest::newRow("language and country") << "" << "" << "de_AT.UTF-8" << "Uhr (AT)";
-        QTest::newRow("language alone") << "" << "" << "de_DE.UTF-8" << "Uhr";
-        QTest::newRow("modifier") << "" << "" << "sr_RS.UTF-8@latin" << "Sat";
-        QTest::newRow("unknown language") << "" << "" << "pt_PT.UTF-8" << "Clock";
-        QTest::newRow("C locale") << "" << "" << "C.UTF-8" << "Clock";
-        QTest::newRow("LC_MESSAGES over LANG") << "" << "de_AT" << "fr_FR" << "Uhr (AT)";
-        QTest::newRow("LC_ALL over both") << "de_DE" << "de_AT" << "fr_FR" << "Uhr";
+        QTest::newRow("language and country") << ""
+                                              << ""
+                                              << "de_AT.UTF-8"
+                                              << "Uhr (AT)";
+        QTest::newRow("language alone") << ""
+                                        << ""
+                                        << "de_DE.UTF-8"
+                                        << "Uhr";
+        QTest::newRow("modifier") << ""
+                                  << ""
+                                  << "sr_RS.UTF-8@latin"
+                                  << "Sat";
+        QTest::newRow("unknown language") << ""
+                                          << ""
+                                          << "pt_PT.UTF-8"
+                                          << "Clock";
+        QTest::newRow("C locale") << ""
+                                  << ""
+                                  << "C.UTF-8"
+                                  << "Clock";
+        QTest::newRow("LC_MESSAGES over LANG") << ""
+                                               << "de_AT"
+                                               << "fr_FR"
+                                               << "Uhr (AT)";
+        QTest::newRow("LC_ALL over both") << "de_DE"
+                                          << "de_AT"
+                                          << "fr_FR"
+                                          << "Uhr";
     }
 
     void nameFollowsTheMessageLocale() {
@@ -220,17 +294,18 @@ private slots:
         QTest::addColumn<QString>("dataDirs");
         QTest::addColumn<QStringList>("folders");
 
-        QTest::newRow("defaults") << "" << ""
+        QTest::newRow("defaults") << ""
+                                  << ""
                                   << QStringList{u"/home/u/.local/share/applications"_s,
                                                  u"/usr/local/share/applications"_s,
                                                  u"/usr/share/applications"_s};
         QTest::newRow("set, relative and repeated parts dropped")
-            << "/data" << "/a/:rel:/b:/a"
-            << QStringList{u"/data/applications"_s, u"/a/applications"_s,
-                           u"/b/applications"_s};
-        QTest::newRow("relative home is invalid") << "rel" << "/a"
-                                                  << QStringList{u"/home/u/.local/share/applications"_s,
-                                                                 u"/a/applications"_s};
+            << "/data"
+            << "/a/:rel:/b:/a"
+            << QStringList{u"/data/applications"_s, u"/a/applications"_s, u"/b/applications"_s};
+        QTest::newRow("relative home is invalid")
+            << "rel"
+            << "/a" << QStringList{u"/home/u/.local/share/applications"_s, u"/a/applications"_s};
     }
 
     void foldersFollowTheXdgVariables() {
@@ -249,12 +324,18 @@ private slots:
         QTest::addColumn<QString>("exec");
         QTest::addColumn<QString>("program");
 
-        QTest::newRow("field codes") << "gamma-viewer %U" << "gamma-viewer";
-        QTest::newRow("quoted with spaces") << "\"/opt/My App/app\" -x" << "/opt/My App/app";
-        QTest::newRow("escaped quote") << R"("/opt/a\"b/app")" << "/opt/a\"b/app";
-        QTest::newRow("env prefix") << "env LANG=C FOO=1 app --flag" << "app";
-        QTest::newRow("env alone") << "/usr/bin/env" << "";
-        QTest::newRow("empty") << "   " << "";
+        QTest::newRow("field codes") << "gamma-viewer %U"
+                                     << "gamma-viewer";
+        QTest::newRow("quoted with spaces") << "\"/opt/My App/app\" -x"
+                                            << "/opt/My App/app";
+        QTest::newRow("escaped quote") << "\"/opt/a\\\"b/app\""
+                                       << "/opt/a\"b/app";
+        QTest::newRow("env prefix") << "env LANG=C FOO=1 app --flag"
+                                    << "app";
+        QTest::newRow("env alone") << "/usr/bin/env"
+                                   << "";
+        QTest::newRow("empty") << "   "
+                               << "";
     }
 
     void programIsTheFirstWordOfExec() {

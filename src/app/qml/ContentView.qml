@@ -97,6 +97,8 @@ Item {
                 spacing: 10
 
                 ActionButton {
+                    // Space starts a session as soon as the window opens.
+                    focus: true
                     kind: "prominent"
                     implicitWidth: 140
                     text: panel.primaryActionTitle

@@ -1,11 +1,15 @@
 #include "DesktopEntries.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 namespace Quorel {
 
@@ -13,6 +17,7 @@ namespace {
 
 constexpr qint64 maxEntrySize = 1 << 20;  // a desktop file is a few kB; anything bigger is junk
 constexpr int maxFolderDepth = 8;
+constexpr qint64 unsettledMs = 1000;
 const QString desktopSuffix = QStringLiteral(".desktop");
 
 // String values may escape \s \n \t \r \\ (the Desktop Entry format).
@@ -26,12 +31,25 @@ QString unescape(QStringView value) {
             continue;
         }
         switch (value[++i].unicode()) {
-            case u's': out += u' '; break;
-            case u'n': out += u'\n'; break;
-            case u't': out += u'\t'; break;
-            case u'r': out += u'\r'; break;
-            case u'\\': out += u'\\'; break;
-            default: out += u'\\'; out += value[i]; break;
+            case u's':
+                out += u' ';
+                break;
+            case u'n':
+                out += u'\n';
+                break;
+            case u't':
+                out += u'\t';
+                break;
+            case u'r':
+                out += u'\r';
+                break;
+            case u'\\':
+                out += u'\\';
+                break;
+            default:
+                out += u'\\';
+                out += value[i];
+                break;
         }
     }
     return out;
@@ -120,7 +138,7 @@ std::optional<DesktopEntry> parseDesktopEntry(QStringView contents, const QStrin
     bool inMainGroup = false;
     bool sawMainGroup = false;
     bool sawAnyGroup = false;
-    QHash<QString, QString> values;         // key -> raw value; the first one wins
+    QHash<QString, QString> values;          // key -> raw value; the first one wins
     QHash<QString, QString> localisedNames;  // locale -> raw value
 
     for (QStringView line : contents.split(u'\n')) {
@@ -394,12 +412,19 @@ void DesktopEntries::refreshIfChanged() {
     }
     m_sinceCheck.start();
     // Stamps before the scan: a change during the scan then shows at the next check.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     QList<FolderStamp> stamps = currentStamps();
-    if (m_loaded && stamps == m_stamps) {
+    // File times tick coarsely (a few ms): a folder changed shortly before the last scan may
+    // have changed again since without a new time. Such a folder is scanned once more.
+    const bool settled = std::all_of(m_stamps.cbegin(), m_stamps.cend(), [this](const auto& s) {
+        return s.modifiedMs < m_scannedAtMs - unsettledMs;
+    });
+    if (m_loaded && settled && stamps == m_stamps) {
         return;
     }
     m_entries = scanApplicationFolders(m_folders, m_locales);
     m_stamps = std::move(stamps);
+    m_scannedAtMs = now;
     m_loaded = true;
 }
 

@@ -6,6 +6,12 @@
 // nothing links a window to its entry for certain: StartupWMClass is optional and often missing,
 // desktop file ids follow no rule, and Exec names a launcher rather than the program that runs.
 // So the name is found by a chain of guesses, most reliable first, and falls back to the class.
+//
+// An xterm reads "XTerm": Debian's debian-xterm.desktop says Name=XTerm and StartupWMClass=XTerm,
+// which the first rule matches against xterm's class "XTerm" (uxterm runs as class "UXTerm" and
+// reads "UXTerm" through debian-uxterm.desktop). Without that entry the bare class gives the
+// same name. An xterm started with another -class has no entry of its own and is named through
+// its executable, so it still reads "XTerm".
 
 #include <QElapsedTimer>
 #include <QList>
@@ -77,6 +83,8 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
 // calls instead of an inotify watch per folder, and it also notices a folder that did not exist
 // yet (~/.local/share/applications on a fresh account). A file rewritten in place without a
 // rename does not change its folder and is picked up with the next change in that folder.
+// Folders changed within a second of a scan are scanned again at the next check, since file
+// times are too coarse to tell two changes a few milliseconds apart.
 //
 // Not thread-safe: used from the main thread.
 class DesktopEntries {
@@ -108,6 +116,7 @@ private:
     QStringList m_locales;
     QList<DesktopEntry> m_entries;
     QList<FolderStamp> m_stamps;  // the folders and all their subfolders at the last scan
+    qint64 m_scannedAtMs = 0;
     bool m_loaded = false;
     QElapsedTimer m_sinceCheck;
     std::chrono::milliseconds m_recheckInterval{5000};

@@ -45,11 +45,21 @@ bool isThisMachine(const QByteArray& clientMachine) {
         return true;  // not set: assume local, as most clients that omit it are
     }
     const QByteArray local = QSysInfo::machineHostName().toUtf8();
-    const auto shortName = [](const QByteArray& host) { return host.left(host.indexOf('.')); };
+    const auto shortName = [](const QByteArray& host) {
+        const qsizetype dot = host.indexOf('.');
+        return dot < 0 ? host : host.left(dot);
+    };
     return clientMachine == local || shortName(clientMachine) == shortName(local);
 }
 
 }  // namespace
+
+struct X11Workspace::WindowFacts {
+    QString wmClass;
+    QString wmInstance;
+    qint64 pid = 0;  // 0 when unknown or not on this machine
+    bool desktopShell = false;
+};
 
 struct X11Workspace::Connection {
     xcb_connection_t* c = nullptr;
@@ -93,13 +103,105 @@ struct X11Workspace::Connection {
         // Unchecked: if the window is gone, the error arrives as an event and is dropped there.
         xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
     }
-};
 
-struct X11Workspace::WindowFacts {
-    QString wmClass;
-    QString wmInstance;
-    qint64 pid = 0;  // 0 when unknown or not on this machine
-    bool desktopShell = false;
+    // What one window says about itself; empty when it is gone.
+    struct Properties {
+        bool hasClass = false;
+        QString wmClass;
+        QString wmInstance;
+        std::optional<std::uint32_t> pid;
+        QByteArray machine;
+        xcb_window_t owner = XCB_WINDOW_NONE;  // WM_TRANSIENT_FOR, else WM_CLIENT_LEADER
+        bool desktopShell = false;
+    };
+
+    // One batch of requests, then one wait for all the replies.
+    Properties read(xcb_window_t window) {
+        const auto classCookie = xcb_icccm_get_wm_class(c, window);
+        const auto pidCookie = xcb_ewmh_get_wm_pid(&ewmh, window);
+        const auto machineCookie =
+            xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, 0, 64);
+        const auto transientCookie = xcb_icccm_get_wm_transient_for(c, window);
+        const auto leaderCookie =
+            xcb_get_property(c, 0, window, wmClientLeader, XCB_ATOM_WINDOW, 0, 1);
+        const auto typeCookie = xcb_ewmh_get_wm_window_type(&ewmh, window);
+        Properties p;
+
+        xcb_icccm_get_wm_class_reply_t wmClass;
+        ErrorSink classError;
+        p.hasClass = xcb_icccm_get_wm_class_reply(c, classCookie, &wmClass, classError) != 0;
+        if (p.hasClass) {
+            p.wmClass = QString::fromUtf8(wmClass.class_name);
+            p.wmInstance = QString::fromUtf8(wmClass.instance_name);
+            xcb_icccm_get_wm_class_reply_wipe(&wmClass);
+        }
+
+        std::uint32_t pid = 0;
+        ErrorSink pidError;
+        if (xcb_ewmh_get_wm_pid_reply(&ewmh, pidCookie, &pid, pidError)) {
+            p.pid = pid;
+        }
+        ErrorSink machineError;
+        XcbReply<xcb_get_property_reply_t> machine(
+            xcb_get_property_reply(c, machineCookie, machineError));
+        if (machine && machine->format == 8) {
+            p.machine = QByteArray(static_cast<const char*>(xcb_get_property_value(machine.get())),
+                                   xcb_get_property_value_length(machine.get()));
+            if (const qsizetype nul = p.machine.indexOf('\0'); nul >= 0) {
+                p.machine.truncate(nul);  // a trailing NUL from some clients
+            }
+        }
+
+        ErrorSink transientError;
+        if (!xcb_icccm_get_wm_transient_for_reply(c, transientCookie, &p.owner, transientError)) {
+            p.owner = XCB_WINDOW_NONE;
+        }
+        ErrorSink leaderError;
+        XcbReply<xcb_get_property_reply_t> leader(
+            xcb_get_property_reply(c, leaderCookie, leaderError));
+        if (p.owner == XCB_WINDOW_NONE && leader && leader->type == XCB_ATOM_WINDOW &&
+            leader->format == 32 && xcb_get_property_value_length(leader.get()) >= 4) {
+            p.owner = *static_cast<const xcb_window_t*>(xcb_get_property_value(leader.get()));
+        }
+
+        xcb_ewmh_get_atoms_reply_t types;
+        ErrorSink typeError;
+        if (xcb_ewmh_get_wm_window_type_reply(&ewmh, typeCookie, &types, typeError)) {
+            for (std::uint32_t i = 0; i < types.atoms_len; ++i) {
+                p.desktopShell |= types.atoms[i] == ewmh._NET_WM_WINDOW_TYPE_DESKTOP ||
+                                  types.atoms[i] == ewmh._NET_WM_WINDOW_TYPE_DOCK;
+            }
+            xcb_ewmh_get_atoms_reply_wipe(&types);
+        }
+        return p;
+    }
+
+    // The application of a window. Dialogs and helper windows often lack WM_CLASS; then their
+    // owner names them, and the first process id on the way counts.
+    WindowFacts factsOf(xcb_window_t window) {
+        WindowFacts facts;
+        bool pidSeen = false;
+        for (int hop = 0; hop < maxOwnerHops && window != XCB_WINDOW_NONE; ++hop) {
+            const Properties p = read(window);
+            if (hop == 0) {
+                facts.desktopShell = p.desktopShell;
+            }
+            if (p.pid && !pidSeen) {
+                pidSeen = true;
+                facts.pid = isThisMachine(p.machine) ? *p.pid : 0;
+            }
+            if (p.hasClass) {
+                facts.wmClass = p.wmClass;
+                facts.wmInstance = p.wmInstance;
+                break;
+            }
+            if (p.owner == window) {
+                break;  // a leader that names itself and has no class
+            }
+            window = p.owner;
+        }
+        return facts;
+    }
 };
 
 std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
@@ -124,7 +226,8 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
         xcb_intern_atom(x->c, 0, sizeof("WM_CLIENT_LEADER") - 1, "WM_CLIENT_LEADER");
     x->ewmhReady = xcb_ewmh_init_atoms_replies(&x->ewmh, ewmhCookies, nullptr) != 0;
     ErrorSink leaderError;
-    XcbReply<xcb_intern_atom_reply_t> leader(xcb_intern_atom_reply(x->c, leaderCookie, leaderError));
+    XcbReply<xcb_intern_atom_reply_t> leader(
+        xcb_intern_atom_reply(x->c, leaderCookie, leaderError));
     if (!x->ewmhReady || !leader) {
         return nullptr;
     }
@@ -137,23 +240,24 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
     }
 
     std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(x), entries));
-    workspace->refresh(true);
+    workspace->refresh();
     workspace->scheduleQueuedEvents();
     return workspace;
 }
 
 X11Workspace::X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries)
     : m_x(std::move(connection)), m_entries(entries) {
-    m_notifier =
-        new QSocketNotifier(xcb_get_file_descriptor(m_x->c), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::processEvents);
+    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_x->c), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::handleEvents);
 }
 
 X11Workspace::~X11Workspace() {
     delete m_notifier;  // before the connection closes its descriptor
 }
 
-std::optional<QString> X11Workspace::frontmostApplicationName() { return m_frontmostName; }
+std::optional<QString> X11Workspace::frontmostApplicationName() {
+    return m_frontmostName;
+}
 
 std::optional<QString> X11Workspace::queryFrontmostApplicationName() {
     const std::optional<xcb_window_t> active = m_x->activeWindow();
@@ -166,40 +270,38 @@ std::optional<QString> X11Workspace::queryFrontmostApplicationName() {
 }
 
 // Waiting for a reply makes xcb read every event that came before it into its own queue, where
-// the socket notifier cannot see it. Whoever waited for replies outside processEvents() calls
+// the socket notifier cannot see it. Whoever waited for replies outside handleEvents() calls
 // this, so those events are handled on the next turn of the event loop.
 void X11Workspace::scheduleQueuedEvents() {
     if (m_drainScheduled) {
         return;
     }
     m_drainScheduled = true;
-    QMetaObject::invokeMethod(this, &X11Workspace::processEvents, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &X11Workspace::handleEvents, Qt::QueuedConnection);
 }
 
-void X11Workspace::processEvents() {
+void X11Workspace::handleEvents() {
     m_drainScheduled = false;
     const xcb_atom_t activeAtom = m_x->ewmh._NET_ACTIVE_WINDOW;
     const xcb_atom_t pidAtom = m_x->ewmh._NET_WM_PID;
     for (;;) {
-        bool activeChanged = false;
-        bool watchedChanged = false;
+        bool changed = false;
         // Several activations in a row are answered with one refresh, for the last of them.
         while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(m_x->c)}) {
             switch (event->response_type & 0x7f) {
                 case XCB_PROPERTY_NOTIFY: {
-                    const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
-                    if (notify->window == m_x->root && notify->atom == activeAtom) {
-                        activeChanged = true;
-                    } else if (notify->window == m_watchedWindow &&
-                               (notify->atom == XCB_ATOM_WM_CLASS || notify->atom == pidAtom)) {
-                        watchedChanged = true;
-                    }
+                    const auto* notify =
+                        reinterpret_cast<xcb_property_notify_event_t*>(event.get());
+                    changed |= (notify->window == m_x->root && notify->atom == activeAtom) ||
+                               (notify->window == m_watchedWindow &&
+                                (notify->atom == XCB_ATOM_WM_CLASS || notify->atom == pidAtom));
                     break;
                 }
                 case XCB_DESTROY_NOTIFY: {
                     const auto* notify = reinterpret_cast<xcb_destroy_notify_event_t*>(event.get());
                     if (notify->window == m_watchedWindow) {
-                        watchedChanged = true;
+                        m_watchedWindow = XCB_WINDOW_NONE;  // its id is free for reuse
+                        changed = true;
                     }
                     break;
                 }
@@ -214,114 +316,37 @@ void X11Workspace::processEvents() {
             m_watchedWindow = XCB_WINDOW_NONE;
             return;
         }
-        if (!activeChanged && !watchedChanged) {
+        if (!changed) {
             return;
         }
-        refresh(watchedChanged);  // its replies may queue more events: go round again
+        refresh();  // its replies may queue more events: go round again
     }
 }
 
-void X11Workspace::refresh(bool watchedWindowChanged) {
+void X11Workspace::refresh() {
+    // Always resolved again, even for the same id: X reuses the ids of closed windows, and
+    // openbox leaves a closed window as the active one until another takes focus.
     const xcb_window_t active = m_x->activeWindow().value_or(XCB_WINDOW_NONE);
-    if (active == m_watchedWindow && !watchedWindowChanged) {
-        return;  // the window manager repeats the same window
-    }
     watch(active);
-    m_frontmostName = active == XCB_WINDOW_NONE ? std::nullopt : applicationNameOf(active);
+    m_frontmostName.reset();
+    if (active != XCB_WINDOW_NONE) {
+        m_frontmostName = applicationNameOf(active);
+    }
 }
 
 void X11Workspace::watch(xcb_window_t window) {
-    if (window == m_watchedWindow) {
-        return;
-    }
-    if (m_watchedWindow != XCB_WINDOW_NONE) {
+    if (window != m_watchedWindow && m_watchedWindow != XCB_WINDOW_NONE) {
         m_x->selectEvents(m_watchedWindow, XCB_EVENT_MASK_NO_EVENT);
     }
+    // Selected again even when it is the same id, which may belong to a new window by now.
     if (window != XCB_WINDOW_NONE) {
-        m_x->selectEvents(window,
-                          XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        m_x->selectEvents(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     }
     m_watchedWindow = window;
 }
 
 std::optional<QString> X11Workspace::applicationNameOf(xcb_window_t window) {
-    xcb_connection_t* c = m_x->c;
-    xcb_ewmh_connection_t* ewmh = &m_x->ewmh;
-    WindowFacts facts;
-    bool pidFound = false;
-
-    for (int hop = 0; hop < maxOwnerHops && window != XCB_WINDOW_NONE; ++hop) {
-        // One batch of requests per window, then one wait for all the replies.
-        const auto classCookie = xcb_icccm_get_wm_class(c, window);
-        const auto pidCookie = xcb_ewmh_get_wm_pid(ewmh, window);
-        const auto machineCookie = xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE,
-                                                    XCB_ATOM_STRING, 0, 64);
-        const auto transientCookie = xcb_icccm_get_wm_transient_for(c, window);
-        const auto leaderCookie =
-            xcb_get_property(c, 0, window, m_x->wmClientLeader, XCB_ATOM_WINDOW, 0, 1);
-        const auto typeCookie = hop == 0 ? xcb_ewmh_get_wm_window_type(ewmh, window)
-                                         : xcb_get_property_cookie_t{};
-
-        xcb_icccm_get_wm_class_reply_t wmClass;
-        ErrorSink classError;
-        const bool hasClass = xcb_icccm_get_wm_class_reply(c, classCookie, &wmClass, classError);
-        if (hasClass) {
-            facts.wmClass = QString::fromUtf8(wmClass.class_name);
-            facts.wmInstance = QString::fromUtf8(wmClass.instance_name);
-            xcb_icccm_get_wm_class_reply_wipe(&wmClass);
-        }
-
-        std::uint32_t pid = 0;
-        ErrorSink pidError;
-        const bool hasPid = xcb_ewmh_get_wm_pid_reply(ewmh, pidCookie, &pid, pidError) != 0;
-        ErrorSink machineError;
-        XcbReply<xcb_get_property_reply_t> machine(
-            xcb_get_property_reply(c, machineCookie, machineError));
-        if (hasPid && !pidFound) {
-            pidFound = true;
-            QByteArray host;
-            if (machine && machine->format == 8) {
-                host = QByteArray(static_cast<const char*>(xcb_get_property_value(machine.get())),
-                                  xcb_get_property_value_length(machine.get()));
-                host.truncate(host.indexOf('\0'));  // a trailing NUL from some clients
-            }
-            facts.pid = isThisMachine(host) ? pid : 0;
-        }
-
-        xcb_window_t transientFor = XCB_WINDOW_NONE;
-        ErrorSink transientError;
-        if (!xcb_icccm_get_wm_transient_for_reply(c, transientCookie, &transientFor,
-                                                  transientError)) {
-            transientFor = XCB_WINDOW_NONE;
-        }
-        ErrorSink leaderError;
-        XcbReply<xcb_get_property_reply_t> leader(
-            xcb_get_property_reply(c, leaderCookie, leaderError));
-        xcb_window_t clientLeader = XCB_WINDOW_NONE;
-        if (leader && leader->type == XCB_ATOM_WINDOW && leader->format == 32 &&
-            xcb_get_property_value_length(leader.get()) >= 4) {
-            clientLeader = *static_cast<const xcb_window_t*>(xcb_get_property_value(leader.get()));
-        }
-
-        if (hop == 0) {
-            xcb_ewmh_get_atoms_reply_t types;
-            ErrorSink typeError;
-            if (xcb_ewmh_get_wm_window_type_reply(ewmh, typeCookie, &types, typeError)) {
-                for (std::uint32_t i = 0; i < types.atoms_len; ++i) {
-                    facts.desktopShell |= types.atoms[i] == ewmh->_NET_WM_WINDOW_TYPE_DESKTOP ||
-                                          types.atoms[i] == ewmh->_NET_WM_WINDOW_TYPE_DOCK;
-                }
-                xcb_ewmh_get_atoms_reply_wipe(&types);
-            }
-        }
-
-        if (hasClass) {
-            break;
-        }
-        const xcb_window_t owner = transientFor != XCB_WINDOW_NONE ? transientFor : clientLeader;
-        window = owner == window ? XCB_WINDOW_NONE : owner;
-    }
-
+    const WindowFacts facts = m_x->factsOf(window);
     // The desktop and its panels are nobody's application in front.
     if (facts.desktopShell) {
         return std::nullopt;

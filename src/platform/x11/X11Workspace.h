@@ -49,9 +49,9 @@ private:
 
     X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries);
 
-    void processEvents();
+    void handleEvents();
     void scheduleQueuedEvents();
-    void refresh(bool watchedWindowChanged);
+    void refresh();
     void watch(std::uint32_t window);
     std::optional<QString> applicationNameOf(std::uint32_t window);
 

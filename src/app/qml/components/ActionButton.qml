@@ -33,13 +33,16 @@ Button {
     }
 
     background: Rectangle {
-        visible: control.kind !== "borderless"
+        // A text-only button still shows where the keyboard is.
+        visible: control.kind !== "borderless" || control.visualFocus
         implicitWidth: 72
         implicitHeight: 30
         radius: 7
-        border.width: control.kind === "bordered" ? 1 : 0
-        border.color: Theme.cardBorder
+        border.width: control.visualFocus ? 2 : control.kind === "bordered" ? 1 : 0
+        border.color: control.visualFocus ? Theme.focusRing : Theme.cardBorder
         color: {
+            if (control.kind === "borderless")
+                return "transparent";
             if (!control.enabled)
                 return Theme.disabledFill;
             if (control.kind === "prominent")

@@ -15,7 +15,7 @@ ProgressBar {
         implicitWidth: 120
         implicitHeight: 6
         radius: 3
-        color: Theme.control
+        color: Theme.barTrack
     }
 
     contentItem: Item {

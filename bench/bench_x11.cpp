@@ -1,0 +1,102 @@
+// The cost of asking which application is in front, on a real X server.
+//
+//   scripts/with-desktop.sh build/release/bench/bench_x11 --benchmark_repetitions=5
+//
+// Puts a window of its own in front, looking like an xterm (WM_CLASS xterm/XTerm and this
+// process's id), so every lookup walks the whole path: active window, window properties,
+// /proc/PID/exe and the desktop entries.
+
+#include "x11/DesktopEntries.h"
+#include "x11/X11Workspace.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+#include <xcb/xcb_icccm.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace Quorel;
+
+namespace {
+
+X11Workspace* workspace = nullptr;
+
+// An xterm look-alike in front, made and activated over a connection of its own.
+bool putWindowInFront(xcb_connection_t* c, int screen) {
+    xcb_ewmh_connection_t ewmh{};
+    if (!xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(c, &ewmh), nullptr)) {
+        return false;
+    }
+    const xcb_window_t w = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, ewmh.screens[screen]->root, 0, 0, 300, 200, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    static const char wmClass[] = "xterm\0XTerm";
+    xcb_icccm_set_wm_class(c, w, sizeof(wmClass), wmClass);
+    xcb_ewmh_set_wm_pid(&ewmh, w, static_cast<std::uint32_t>(QCoreApplication::applicationPid()));
+    xcb_map_window(c, w);
+
+    bool active = false;
+    const QDeadlineTimer deadline(5000);
+    while (!active && !deadline.hasExpired()) {
+        xcb_ewmh_request_change_active_window(&ewmh, screen, w, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                              XCB_CURRENT_TIME, XCB_WINDOW_NONE);
+        xcb_flush(c);
+        QThread::msleep(20);
+        xcb_window_t now = XCB_WINDOW_NONE;
+        active = xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, screen),
+                                                  &now, nullptr) &&
+                 now == w;
+    }
+    xcb_ewmh_connection_wipe(&ewmh);
+    return active;
+}
+
+void BM_FrontmostQueried(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(workspace->queryFrontmostApplicationName());
+    }
+}
+BENCHMARK(BM_FrontmostQueried);
+
+void BM_FrontmostCached(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(workspace->frontmostApplicationName());
+    }
+}
+BENCHMARK(BM_FrontmostCached);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    QCoreApplication app(argc, argv);
+
+    int screen = 0;
+    xcb_connection_t* c = xcb_connect(nullptr, &screen);
+    DesktopEntries desktopEntries;
+    std::unique_ptr<X11Workspace> x11 = X11Workspace::create(desktopEntries);
+    if (xcb_connection_has_error(c) || !x11 || !putWindowInFront(c, screen)) {
+        std::fprintf(stderr, "bench_x11 needs an X desktop: run it through with-desktop.sh\n");
+        xcb_disconnect(c);
+        return 1;
+    }
+    QCoreApplication::processEvents();  // let the cache hear the activation
+    const std::optional<QString> name = x11->frontmostApplicationName();
+    std::fprintf(stderr, "in front: %s\n", qPrintable(name.value_or(QStringLiteral("nothing"))));
+
+    workspace = x11.get();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    xcb_disconnect(c);
+    return 0;
+}

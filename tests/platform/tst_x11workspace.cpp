@@ -1,0 +1,439 @@
+// Against a real X server and window manager: run through scripts/with-desktop.sh.
+
+#include "x11/DesktopEntries.h"
+#include "x11/X11Workspace.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+#include <xcb/xcb_icccm.h>
+
+#include <cstdlib>
+
+using namespace Quorel;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString nothing = u"(nothing)"_s;
+
+QString shown(const std::optional<QString>& name) {
+    return name.value_or(nothing);
+}
+
+constexpr xcb_window_t noWindow = XCB_WINDOW_NONE;
+
+struct WindowSpec {
+    QByteArray instance = {};  // WM_CLASS is left unset when both are empty
+    QByteArray wmClass = {};
+    qint64 pid = 0;
+    QByteArray machine = {};
+    xcb_window_t transientFor = noWindow;
+    xcb_window_t leader = noWindow;
+    xcb_atom_t type = XCB_ATOM_NONE;
+    bool mapped = true;
+};
+
+// The test's own X client: makes windows with whatever properties a case needs, and asks the
+// window manager to activate them as a pager would.
+class TestClient {
+public:
+    TestClient() {
+        m_c = xcb_connect(nullptr, &m_screen);
+        if (xcb_connection_has_error(m_c)) {
+            return;
+        }
+        m_ready =
+            xcb_ewmh_init_atoms_replies(&m_ewmh, xcb_ewmh_init_atoms(m_c, &m_ewmh), nullptr) != 0;
+        if (m_ready) {
+            m_root = m_ewmh.screens[m_screen]->root;
+            m_leaderAtom = atom("WM_CLIENT_LEADER");
+        }
+    }
+    ~TestClient() {
+        if (m_ready) {
+            xcb_ewmh_connection_wipe(&m_ewmh);
+        }
+        xcb_disconnect(m_c);
+    }
+    TestClient(const TestClient&) = delete;
+    TestClient& operator=(const TestClient&) = delete;
+
+    bool ready() const { return m_ready; }
+    xcb_ewmh_connection_t& ewmh() { return m_ewmh; }
+
+    xcb_window_t create(const WindowSpec& spec) {
+        const xcb_window_t w = xcb_generate_id(m_c);
+        xcb_create_window(m_c, XCB_COPY_FROM_PARENT, w, m_root, 10, 10, 200, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        if (!spec.wmClass.isEmpty() || !spec.instance.isEmpty()) {
+            setClass(w, spec.instance, spec.wmClass);
+        }
+        xcb_icccm_wm_hints_t hints{};
+        xcb_icccm_wm_hints_set_input(&hints, 1);
+        xcb_icccm_set_wm_hints(m_c, w, &hints);
+        if (spec.pid > 0) {
+            xcb_ewmh_set_wm_pid(&m_ewmh, w, static_cast<std::uint32_t>(spec.pid));
+        }
+        if (!spec.machine.isEmpty()) {
+            xcb_icccm_set_wm_client_machine(m_c, w, XCB_ATOM_STRING, 8,
+                                            static_cast<std::uint32_t>(spec.machine.size()),
+                                            spec.machine.constData());
+        }
+        if (spec.transientFor != XCB_WINDOW_NONE) {
+            xcb_icccm_set_wm_transient_for(m_c, w, spec.transientFor);
+        }
+        if (spec.leader != XCB_WINDOW_NONE) {
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, w, m_leaderAtom, XCB_ATOM_WINDOW, 32, 1,
+                                &spec.leader);
+        }
+        if (spec.type != XCB_ATOM_NONE) {
+            xcb_ewmh_set_wm_window_type(&m_ewmh, w, 1, const_cast<xcb_atom_t*>(&spec.type));
+        }
+        if (spec.mapped) {
+            xcb_map_window(m_c, w);
+        }
+        xcb_flush(m_c);
+        return w;
+    }
+
+    void setClass(xcb_window_t w, const QByteArray& instance, const QByteArray& wmClass) {
+        const QByteArray value = instance + '\0' + wmClass + '\0';
+        xcb_icccm_set_wm_class(m_c, w, static_cast<std::uint32_t>(value.size()), value.constData());
+        xcb_flush(m_c);
+    }
+
+    void destroy(xcb_window_t w) {
+        xcb_destroy_window(m_c, w);
+        sync();
+    }
+
+    // Waits until the server has handled everything sent so far.
+    void sync() { std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr)); }
+
+    xcb_window_t activeWindow() {
+        xcb_window_t w = XCB_WINDOW_NONE;
+        if (!xcb_ewmh_get_active_window_reply(
+                &m_ewmh, xcb_ewmh_get_active_window(&m_ewmh, m_screen), &w, nullptr)) {
+            return XCB_WINDOW_NONE;
+        }
+        return w;
+    }
+
+    void requestActivation(xcb_window_t w) {
+        xcb_ewmh_request_change_active_window(&m_ewmh, m_screen, w,
+                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME,
+                                              XCB_WINDOW_NONE);
+        xcb_flush(m_c);
+    }
+
+    // Writes what the window manager publishes, for states it would not reach on its own.
+    void publishActiveWindow(xcb_window_t w) {
+        xcb_ewmh_set_active_window(&m_ewmh, m_screen, w);
+        sync();
+    }
+
+    xcb_window_t windowOfProcess(qint64 pid) {
+        xcb_ewmh_get_windows_reply_t clients;
+        if (!xcb_ewmh_get_client_list_reply(&m_ewmh, xcb_ewmh_get_client_list(&m_ewmh, m_screen),
+                                            &clients, nullptr)) {
+            return XCB_WINDOW_NONE;
+        }
+        xcb_window_t found = XCB_WINDOW_NONE;
+        for (std::uint32_t i = 0; i < clients.windows_len && found == XCB_WINDOW_NONE; ++i) {
+            std::uint32_t windowPid = 0;
+            if (xcb_ewmh_get_wm_pid_reply(&m_ewmh, xcb_ewmh_get_wm_pid(&m_ewmh, clients.windows[i]),
+                                          &windowPid, nullptr) &&
+                windowPid == pid) {
+                found = clients.windows[i];
+            }
+        }
+        xcb_ewmh_get_windows_reply_wipe(&clients);
+        return found;
+    }
+
+private:
+    xcb_atom_t atom(const char* name) {
+        const auto cookie =
+            xcb_intern_atom(m_c, 0, static_cast<std::uint16_t>(qstrlen(name)), name);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(m_c, cookie, nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return a;
+    }
+
+    xcb_connection_t* m_c = nullptr;
+    int m_screen = 0;
+    xcb_ewmh_connection_t m_ewmh{};
+    bool m_ready = false;
+    xcb_window_t m_root = XCB_WINDOW_NONE;
+    xcb_atom_t m_leaderAtom = XCB_ATOM_NONE;
+};
+
+}  // namespace
+
+class TestX11Workspace : public QObject {
+    Q_OBJECT
+
+    TestClient m_x;
+    QTemporaryDir m_fixtures;
+    std::unique_ptr<DesktopEntries> m_entries;
+    std::unique_ptr<X11Workspace> m_workspace;
+    QList<xcb_window_t> m_windows;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+
+    QString frontmost() { return shown(m_workspace->frontmostApplicationName()); }
+    QString queried() { return shown(m_workspace->queryFrontmostApplicationName()); }
+
+    xcb_window_t window(const WindowSpec& spec) {
+        m_windows << m_x.create(spec);
+        return m_windows.last();
+    }
+
+    // The window manager may not have taken a new window in hand yet: ask again until it has.
+    bool activate(xcb_window_t w) {
+        QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired()) {
+            m_x.requestActivation(w);
+            for (int i = 0; i < 10 && m_x.activeWindow() != w; ++i) {
+                QTest::qWait(20);
+            }
+            if (m_x.activeWindow() == w) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QProcess* startXterm(const QStringList& arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        process->start(u"xterm"_s, arguments + QStringList{u"-e"_s, u"sleep"_s, u"600"_s});
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+
+    xcb_window_t windowOf(QProcess* process) {
+        xcb_window_t w = XCB_WINDOW_NONE;
+        QDeadlineTimer deadline(10000);
+        while (w == XCB_WINDOW_NONE && !deadline.hasExpired()) {
+            QTest::qWait(20);
+            w = m_x.windowOfProcess(process->processId());
+        }
+        return w;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(m_x.ready(), "no X display: run this test through scripts/with-desktop.sh");
+        const auto write = [this](const char* file, const char* contents) {
+            QFile f(m_fixtures.filePath(QString::fromLatin1(file)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(contents);
+        };
+        write("alpha.desktop",
+              "[Desktop Entry]\nType=Application\nName=Alpha Fixture\n"
+              "StartupWMClass=QuorelAlpha\n");
+        write("quorel-own.desktop",
+              "[Desktop Entry]\nType=Application\nName=Quorel Fixture\n"
+              "StartupWMClass=QuorelOwn\n");
+        m_entries = std::make_unique<DesktopEntries>(
+            QStringList{m_fixtures.path(), u"/usr/share/applications"_s}, QStringList{});
+    }
+
+    void init() {
+        m_workspace = X11Workspace::create(*m_entries);
+        QVERIFY(m_workspace);
+    }
+
+    void cleanup() {
+        m_workspace.reset();
+        for (xcb_window_t w : std::as_const(m_windows)) {
+            m_x.destroy(w);
+        }
+        m_windows.clear();
+        for (auto& process : m_processes) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+        m_processes.clear();
+        // openbox leaves a closed window active; the next test starts with nothing in front.
+        m_x.publishActiveWindow(XCB_WINDOW_NONE);
+    }
+
+    void creationFailsWithoutDisplay() {
+        QCOMPARE(X11Workspace::create(*m_entries, u":4711"_s), nullptr);
+    }
+
+    void nothingInFrontIsNoApplication() {
+        QCOMPARE(frontmost(), nothing);
+        QCOMPARE(queried(), nothing);
+    }
+
+    void xtermIsNamedByItsClass_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("plain xterm") << QStringList{} << "XTerm";
+        QTest::newRow("instance is not the class")
+            << QStringList{u"-name"_s, u"alpha"_s} << "XTerm";
+        QTest::newRow("class with an entry")
+            << QStringList{u"-class"_s, u"QuorelAlpha"_s} << "Alpha Fixture";
+        QTest::newRow("unknown class, known executable")
+            << QStringList{u"-class"_s, u"Nameless"_s} << "XTerm";
+    }
+
+    void xtermIsNamedByItsClass() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, name);
+
+        QProcess* xterm = startXterm(arguments);
+        const xcb_window_t w = windowOf(xterm);
+        QVERIFY(w != XCB_WINDOW_NONE);
+        QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), name);
+        QCOMPARE(queried(), name);
+    }
+
+    void frontmostFollowsActivation() {
+        const xcb_window_t alpha = window({"alpha", "QuorelAlpha"});
+        const xcb_window_t beta = window({"beta", "QuorelBeta"});
+        for (const auto& [w, name] :
+             {std::pair{alpha, u"Alpha Fixture"_s}, std::pair{beta, u"QuorelBeta"_s},
+              std::pair{alpha, u"Alpha Fixture"_s}}) {
+            QVERIFY(activate(w));
+            QTRY_COMPARE(frontmost(), name);
+        }
+    }
+
+    void cachedAnswerChangesOnlyWithTheEvent() {
+        const xcb_window_t alpha = window({"alpha", "QuorelAlpha"});
+        const xcb_window_t beta = window({"beta", "QuorelBeta"});
+        QVERIFY(activate(alpha));
+        QTRY_COMPARE(frontmost(), u"Alpha Fixture"_s);
+
+        // Without a turn of the event loop the answer stays what the last event said: no
+        // round trip behind it.
+        m_x.requestActivation(beta);
+        QDeadlineTimer deadline(5000);
+        while (m_x.activeWindow() != beta && !deadline.hasExpired()) {
+            QThread::msleep(10);
+        }
+        QCOMPARE(m_x.activeWindow(), beta);
+        QCOMPARE(frontmost(), u"Alpha Fixture"_s);
+
+        // Asking the server reads the activation off the socket; the cache must still hear it.
+        QCOMPARE(queried(), u"QuorelBeta"_s);
+        QTRY_COMPARE(frontmost(), u"QuorelBeta"_s);
+    }
+
+    void classChangeOfTheWindowInFrontIsHeard() {
+        const xcb_window_t w = window({"beta", "QuorelBeta"});
+        QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), u"QuorelBeta"_s);
+        m_x.setClass(w, "alpha", "QuorelAlpha");
+        QTRY_COMPARE(frontmost(), u"Alpha Fixture"_s);
+    }
+
+    void windowWithoutClassIsNamedByItsOwner_data() {
+        QTest::addColumn<bool>("transient");
+        QTest::addColumn<bool>("leader");
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("dialog of a window") << true << false << "Alpha Fixture";
+        QTest::newRow("member of a client group") << false << true << "Alpha Fixture";
+        QTest::newRow("no owner") << false << false << nothing;
+    }
+
+    void windowWithoutClassIsNamedByItsOwner() {
+        QFETCH(bool, transient);
+        QFETCH(bool, leader);
+        QFETCH(QString, name);
+
+        // Group leaders are often never mapped.
+        const xcb_window_t owner =
+            window({.instance = "alpha", .wmClass = "QuorelAlpha", .mapped = !leader});
+        const xcb_window_t w = window(
+            {.transientFor = transient ? owner : noWindow, .leader = leader ? owner : noWindow});
+        QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), name);
+        QCOMPARE(queried(), name);
+    }
+
+    void ownWindowIsCreditedToThisProgram_data() {
+        QTest::addColumn<QByteArray>("wmClass");
+        QTest::addColumn<QByteArray>("machine");
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("no entry") << QByteArray("tst_x11workspace") << QByteArray() << "Quorel";
+        QTest::newRow("its entry") << QByteArray("QuorelOwn") << QByteArray() << "Quorel Fixture";
+        QTest::newRow("same pid on another machine")
+            << QByteArray("tst_x11workspace") << QByteArray("elsewhere.invalid")
+            << "tst_x11workspace";
+    }
+
+    void ownWindowIsCreditedToThisProgram() {
+        QFETCH(QByteArray, wmClass);
+        QFETCH(QByteArray, machine);
+        QFETCH(QString, name);
+
+        const xcb_window_t w = window({.instance = "own",
+                                       .wmClass = wmClass,
+                                       .pid = QCoreApplication::applicationPid(),
+                                       .machine = machine});
+        QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), name);
+    }
+
+    void desktopShellIsNoApplication() {
+        const xcb_window_t alpha = window({"alpha", "QuorelAlpha"});
+        QVERIFY(activate(alpha));
+        QTRY_COMPARE(frontmost(), u"Alpha Fixture"_s);
+
+        // Window managers differ in whether they focus the desktop: publish it by hand.
+        const xcb_window_t desktop = window({.instance = "alpha",
+                                             .wmClass = "QuorelAlpha",
+                                             .type = m_x.ewmh()._NET_WM_WINDOW_TYPE_DESKTOP});
+        m_x.publishActiveWindow(desktop);
+        QTRY_COMPARE(frontmost(), nothing);
+        QCOMPARE(queried(), nothing);
+    }
+
+    void activeWindowThatVanishedIsNothing() {
+        const xcb_window_t alpha = window({"alpha", "QuorelAlpha"});
+        QVERIFY(activate(alpha));
+        QTRY_COMPARE(frontmost(), u"Alpha Fixture"_s);
+
+        // The window manager's news of a window that is gone by the time we ask about it.
+        const xcb_window_t gone = m_x.create({"beta", "QuorelBeta"});
+        m_x.destroy(gone);
+        m_x.publishActiveWindow(gone);
+        QCOMPARE(queried(), nothing);
+        QTRY_COMPARE(frontmost(), nothing);
+
+        const xcb_window_t beta = window({"beta", "QuorelBeta"});
+        QVERIFY(activate(beta));
+        QTRY_COMPARE(frontmost(), u"QuorelBeta"_s);
+    }
+
+    void xtermKilledInFrontLeavesNothing() {
+        QProcess* xterm = startXterm({});
+        const xcb_window_t w = windowOf(xterm);
+        QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), u"XTerm"_s);
+        xterm->kill();
+        QTRY_COMPARE(frontmost(), nothing);
+        QCOMPARE(queried(), nothing);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestX11Workspace)
+#include "tst_x11workspace.moc"
