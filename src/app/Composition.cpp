@@ -21,8 +21,9 @@ std::unique_ptr<Workspace> makeWorkspace(DesktopEntries& entries) {
     if (auto x11 = X11Workspace::create(entries)) {
         return x11;
     }
-    qWarning("Quorel: no X11 display to read the frontmost application from; "
-             "screen time will not be counted.");
+    qWarning(
+        "Quorel: no X11 display to read the frontmost application from; "
+        "screen time will not be counted.");
     return std::make_unique<NullWorkspace>();
 }
 
