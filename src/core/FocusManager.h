@@ -93,6 +93,18 @@ class FocusManager : public QObject {
     Q_PROPERTY(bool isLocked READ isLocked NOTIFY lockChanged)
     Q_PROPERTY(double totalScreenTimeHours READ totalScreenTimeHours NOTIFY usageChanged)
 
+    // The lists and figures in the shapes views bind to: arrays of plain objects whose keys are
+    // the record's field names, ids as upper-case text.
+    Q_PROPERTY(QVariantList scheduleList READ scheduleList NOTIFY schedulesChanged)
+    Q_PROPERTY(QVariantList topUsageList READ topUsageList NOTIFY usageChanged)
+    Q_PROPERTY(QVariantList weeklyHistoryList READ weeklyHistoryList NOTIFY usageChanged)
+    Q_PROPERTY(int enabledBlockedAppCount READ enabledBlockedAppCount NOTIFY blockedAppsChanged)
+    Q_PROPERTY(int enabledBlockedSiteCount READ enabledBlockedSiteCount NOTIFY blockedSitesChanged)
+    // The target named by the main window's shield sheet; empty text when there is none.
+    Q_PROPERTY(QString interceptedTargetName READ interceptedTargetName WRITE
+                   setInterceptedTargetName NOTIFY interceptedTargetChanged)
+    Q_PROPERTY(bool hasInterceptedTarget READ hasInterceptedTarget NOTIFY interceptedTargetChanged)
+
 public:
     static constexpr qint64 breakSeconds = 300;
     static constexpr qint64 afterBreakSeconds = 1500;
@@ -206,6 +218,25 @@ public:
     QList<DailyUsage> weeklyHistory() const;
     qint64 usedSecondsForApp(const QString& name) const;
 
+    // For views -----------------------------------------------------------------------------
+    QVariantList scheduleList() const;
+    QVariantList topUsageList() const;
+    QVariantList weeklyHistoryList() const;
+    int enabledBlockedAppCount() const;
+    int enabledBlockedSiteCount() const;
+    QString interceptedTargetName() const { return m_interceptedTarget.value_or(QString()); }
+    // Empty text clears the target.
+    void setInterceptedTargetName(const QString& name);
+    bool hasInterceptedTarget() const { return m_interceptedTarget.has_value(); }
+    // A quick duration while idle: the countdown's length, rewound, out of any break, saved.
+    Q_INVOKABLE void chooseDuration(qint64 seconds);
+    // Switches one schedule on or off; an unknown id changes nothing.
+    Q_INVOKABLE void setScheduleEnabled(const QString& id, bool enabled);
+    Q_INVOKABLE void removeScheduleWithId(const QString& id);
+    // Hour and minute of the add form's pickers, on today's date.
+    Q_INVOKABLE void setNewScheduleStartTime(int hour, int minute);
+    Q_INVOKABLE void setNewScheduleEndTime(int hour, int minute);
+
     // Countdown ---------------------------------------------------------------------------
     Q_INVOKABLE void toggleStartPause();
     Q_INVOKABLE void resetTimer();
@@ -294,7 +325,6 @@ private:
     const QString& stampFor(QDate date) const;
     const SecondsMap& activeDayMap() const;
     void refreshStreak();
-    void addSecond(SecondsMap& map, const QString& key);
 
     Platform m_platform;
 

@@ -55,6 +55,17 @@ void FocusManager::applyPreset(FocusPreset preset) {
     saveState();
 }
 
+void FocusManager::chooseDuration(qint64 seconds) {
+    if (m_isRunning) {
+        return;
+    }
+    setTotalSeconds(seconds);
+    setRemainingSeconds(seconds);
+    setIsBreak(false);
+    syncAmbientAudio();
+    saveState();
+}
+
 void FocusManager::nextBreakPrompt() {
     setBreakPromptIndex((m_breakPromptIndex + 1) % m_breakPrompts.size());
 }

@@ -51,4 +51,57 @@ void FocusManager::removeSchedule(const QUuid& id) {
     saveState();
 }
 
+QVariantList FocusManager::scheduleList() const {
+    QVariantList list;
+    list.reserve(m_schedules.size());
+    for (const FocusSchedule& s : m_schedules) {
+        list.append(QVariantMap{
+            {QStringLiteral("id"), uuidText(s.id)},
+            {QStringLiteral("title"), s.title},
+            {QStringLiteral("preset"), QVariant::fromValue(s.preset)},
+            {QStringLiteral("presetTitle"), rawValue(s.preset)},
+            {QStringLiteral("startHour"), s.startHour},
+            {QStringLiteral("startMinute"), s.startMinute},
+            {QStringLiteral("endHour"), s.endHour},
+            {QStringLiteral("endMinute"), s.endMinute},
+            {QStringLiteral("isEnabled"), s.isEnabled},
+        });
+    }
+    return list;
+}
+
+void FocusManager::setScheduleEnabled(const QString& id, bool enabled) {
+    const std::optional<QUuid> uuid = uuidFromText(id);
+    QList<FocusSchedule> schedules = m_schedules;
+    for (FocusSchedule& s : schedules) {
+        if (uuid && s.id == *uuid) {
+            s.isEnabled = enabled;
+            setSchedules(schedules);
+            return;
+        }
+    }
+}
+
+void FocusManager::removeScheduleWithId(const QString& id) {
+    if (const std::optional<QUuid> uuid = uuidFromText(id)) {
+        removeSchedule(*uuid);
+    }
+}
+
+namespace {
+QDateTime withTime(const QDateTime& base, int hour, int minute) {
+    QDateTime at = base;
+    at.setTime(QTime(hour, minute));
+    return at.isValid() ? at : base;
+}
+}  // namespace
+
+void FocusManager::setNewScheduleStartTime(int hour, int minute) {
+    setNewScheduleStart(withTime(m_newScheduleStart, hour, minute));
+}
+
+void FocusManager::setNewScheduleEndTime(int hour, int minute) {
+    setNewScheduleEnd(withTime(m_newScheduleEnd, hour, minute));
+}
+
 }  // namespace Quorel

@@ -50,28 +50,24 @@ const QString& FocusManager::stampFor(QDate date) const {
     return m_stamp;
 }
 
-void FocusManager::addSecond(SecondsMap& map, const QString& key) {
-    ++map[key];
-    emit usageChanged();
-}
-
 void FocusManager::recordFrontmostAppSecond() {
     const std::optional<QString> name = m_platform.workspace.frontmostApplicationName();
     if (!name) {
         return;
     }
     const QString today = stampFor(m_platform.clock.now().date());
-    addSecond(m_trackedAppSeconds, *name);
-    addSecond(m_dailySecondsByDate, today);
+    ++m_trackedAppSeconds[*name];
+    ++m_dailySecondsByDate[today];
 
     const bool blocked = std::any_of(
         m_blockedApps.cbegin(), m_blockedApps.cend(),
         [&name](const BlockedApp& app) { return app.isEnabled && nameMatches(*name, app.name); });
-    if (!blocked) {
-        return;
+    if (blocked) {
+        ++m_trackedBlockedAppSeconds[*name];
+        ++m_dailyBlockedSecondsByDate[today];
     }
-    addSecond(m_trackedBlockedAppSeconds, *name);
-    addSecond(m_dailyBlockedSecondsByDate, today);
+    // Once per second, not per map: views recompute their figures on every notice.
+    emit usageChanged();
 }
 
 const SecondsMap& FocusManager::activeDayMap() const {
@@ -127,6 +123,26 @@ QList<DailyUsage> FocusManager::weeklyHistory() const {
 
 qint64 FocusManager::usedSecondsForApp(const QString& name) const {
     return usedSeconds(m_trackedAppSeconds, name);
+}
+
+QVariantList FocusManager::topUsageList() const {
+    QVariantList list;
+    for (const AppUsageItem& item : topUsageItems()) {
+        list.append(QVariantMap{{QStringLiteral("id"), uuidText(item.id)},
+                                {QStringLiteral("name"), item.name},
+                                {QStringLiteral("seconds"), item.seconds}});
+    }
+    return list;
+}
+
+QVariantList FocusManager::weeklyHistoryList() const {
+    QVariantList list;
+    for (const DailyUsage& day : weeklyHistory()) {
+        list.append(QVariantMap{{QStringLiteral("id"), uuidText(day.id)},
+                                {QStringLiteral("day"), day.day},
+                                {QStringLiteral("hours"), day.hours}});
+    }
+    return list;
 }
 
 }  // namespace Quorel

@@ -184,6 +184,39 @@ private slots:
         QVERIFY(m->strictMode());
     }
 
+    void quickDurationWhileIdleRewindsLeavesTheBreakAndSaves() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setStrictMode(false);
+        m->setTotalSeconds(60);
+        m->setRemainingSeconds(0);
+        m->toggleStartPause();
+        m->tickFocusTimer();
+        m->toggleStartPause();  // a paused break
+        QVERIFY(m->isBreak());
+
+        m->chooseDuration(15);
+        QCOMPARE(m->totalSeconds(), 15);
+        QCOMPARE(m->remainingSeconds(), 15);
+        QVERIFY(!m->isBreak());
+        QCOMPARE(m->selectedPreset(), FocusPreset::DeepWork);
+        QCOMPARE(decodePersistedState(desktop.savedDocument())->totalSeconds, 15);
+
+        m->toggleStartPause();
+        m->chooseDuration(3600);  // refused while running
+        QCOMPARE(m->totalSeconds(), 15);
+    }
+
+    void shieldTargetIsClearedByEmptyText() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        QVERIFY(!m->hasInterceptedTarget());
+        m->setInterceptedTargetName(QStringLiteral("Discord"));
+        QCOMPARE(m->interceptedTarget(), std::optional<QString>(QStringLiteral("Discord")));
+        m->setInterceptedTargetName(QString());
+        QCOMPARE(m->interceptedTarget(), std::nullopt);
+    }
+
     void derivedValues() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();

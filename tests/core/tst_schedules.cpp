@@ -168,6 +168,44 @@ private slots:
         QCOMPARE(m->schedules().size(), 4);
     }
 
+    void rowsSwitchAndDeleteByTheirIdText() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        const QVariantList rows = m->scheduleList();
+        QCOMPARE(rows.size(), 2);
+        const QVariantMap first = rows.first().toMap();
+        QCOMPARE(first.value(QStringLiteral("title")).toString(),
+                 QStringLiteral("Morning Deep Work"));
+        QCOMPARE(first.value(QStringLiteral("presetTitle")).toString(),
+                 QStringLiteral("Deep Work"));
+        const QString id = first.value(QStringLiteral("id")).toString();
+        QCOMPARE(id, id.toUpper());
+
+        m->setScheduleEnabled(id, true);
+        QVERIFY(m->schedules().first().isEnabled);
+        QVERIFY(decodePersistedState(desktop.savedDocument())->schedules->first().isEnabled);
+        m->setScheduleEnabled(QStringLiteral("no such id"), false);
+        QVERIFY(m->schedules().first().isEnabled);
+
+        m->removeScheduleWithId(id);
+        QCOMPARE(m->schedules().size(), 1);
+        QCOMPARE(m->schedules().first().title, QStringLiteral("Bedtime Wind Down"));
+    }
+
+    void formPickersSetOnlyTheTimeOfDay() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setNewScheduleStartTime(7, 5);
+        m->setNewScheduleEndTime(23, 45);
+        m->addScheduleFromInputs();
+        const FocusSchedule& added = m->schedules().first();
+        QCOMPARE(added.startHour, 7);
+        QCOMPARE(added.startMinute, 5);
+        QCOMPARE(added.endHour, 23);
+        QCOMPARE(added.endMinute, 45);
+        QCOMPARE(m->newScheduleStart().date(), desktop.clock.now().date());
+    }
+
     void newScheduleInputsDefaultToNineAndTwelveToday() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();
