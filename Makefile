@@ -1,7 +1,7 @@
 # Thin wrappers over CMake presets. `make run` and `make test` also install what they need.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run build test test-sanitizers bench measure format clean
+.PHONY: deps run build test test-sanitizers bench measure screenshots format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -29,6 +29,12 @@ bench: build
 
 measure: build
 	bash scripts/measure-idle.sh build/release/src/app/quorel
+
+# Every screen, glass on and off, and each theme, into docs/screenshots/ (a headless X desktop).
+screenshots: deps
+	cmake --preset dev
+	cmake --build --preset dev --target quorel-screenshots -j $(JOBS)
+	scripts/with-desktop.sh build/dev/tools/screenshots/quorel-screenshots docs/screenshots
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -26,18 +26,39 @@ trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 
 pids+=($!)
 sleep 1
 
-"$app" >"$work/app.log" 2>&1 &
+if [ "${COUNTDOWN:-}" = running ]; then
+    # A schedule whose window is open now starts a countdown on the first tick, as a user's would.
+    mkdir -p "$XDG_CONFIG_HOME/quorel"
+    python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY'
+import datetime, json, sys, uuid
+now = datetime.datetime.now()
+start = now - datetime.timedelta(minutes=1)
+end = now + datetime.timedelta(minutes=59)
+doc = {
+    "totalSeconds": 1500, "strictMode": False, "autoStartBreak": True, "showInMenuBar": True,
+    "blockYouTubeShorts": True, "blockInstagramReels": True, "blockedApps": [],
+    "blockedSites": [], "dailyGoalHours": 3.0, "focusMinutesToday": 0, "sessionsToday": 0,
+    "streakDays": 1, "trackedAppSeconds": {},
+    "schedules": [{"id": str(uuid.uuid4()).upper(), "title": "Measure", "preset": "Study",
+                   "startHour": start.hour, "startMinute": start.minute,
+                   "endHour": end.hour, "endMinute": end.minute, "isEnabled": True}],
+    "lastSavedDay": f"{now.year}-{now.month}-{now.day}",
+}
+json.dump(doc, open(sys.argv[1], "w"))
+PY
+fi
+
+launched_ms=$(date +%s%3N)
+QT_LOGGING_RULES="quorel.startup.info=true" "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=($app_pid)
 window=$(xdotool search --sync --limit 1 --name '^Quorel$')
-if [ "${COUNTDOWN:-}" = running ]; then
-    # Space presses the focused "Start Focus" button of the main window.
-    xdotool windowactivate --sync "$window" key space 2>/dev/null || true
-fi
 if [ "${MAIN_WINDOW:-closed}" = closed ]; then
     wmctrl -c Quorel
 fi
 sleep 3  # let start-up work settle before counting
+first_frame_ms=$(sed -n 's/.*first frame at \([0-9]*\) ms.*/\1/p' "$work/app.log" | head -n1)
+[ -n "$first_frame_ms" ] && echo "first_frame=$((first_frame_ms - launched_ms)) ms after launch"
 
 # Nanoseconds on a CPU, summed over every thread (schedstat is finer than the 10 ms of stat).
 cpu() { cat /proc/"$app_pid"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQuickWindow>
@@ -14,6 +16,8 @@
 #include <QWindow>
 
 namespace Quorel {
+
+Q_LOGGING_CATEGORY(lcStartup, "quorel.startup", QtWarningMsg)
 
 QuorelApp::QuorelApp()
     : m_adapters(makeAdapters()),
@@ -30,6 +34,14 @@ bool QuorelApp::start() {
         return false;
     }
     connect(m_mainWindow, SIGNAL(quitRequested()), this, SLOT(requestQuit()));
+    // For start-up measurements: QT_LOGGING_RULES="quorel.startup.info=true".
+    connect(
+        m_mainWindow, &QQuickWindow::frameSwapped, this,
+        [] {
+            qCInfo(lcStartup, "first frame at %lld ms since the epoch",
+                   static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+        },
+        Qt::SingleShotConnection);
     m_mainWindow->installEventFilter(this);
 
     // Without a tray the main window is the only way in, so closing it means quitting.

@@ -1,118 +1,169 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import QtQuick.Templates as T
 import Quorel
 
-// The main window's content: for now the countdown card alone.
+// The main window's content: the glass backdrop, the sidebar beside the selected screen, the
+// strict banner over every screen, and the block shield as a sheet. It keeps no state: the
+// selected screen and the shield's target are the manager's.
 Item {
     id: root
 
-    ControlPanelPresenter {
-        id: panel
+    readonly property bool glass: FocusManager.liquidGlassEnabled
+
+    palette.highlight: Theme.accent
+    palette.highlightedText: Theme.accentText
+
+    MainWindowPresenter {
+        id: mainPresenter
         manager: FocusManager
+    }
+
+    WindowGlass {
+        id: windowGlass
+        width: 0
+        height: 0
+        glassEnabled: root.glass
+        windowColor: Theme.background
     }
 
     Rectangle {
         anchors.fill: parent
-        gradient: Gradient {
-            GradientStop {
-                position: 0
-                color: Theme.backgroundTop
-            }
-            GradientStop {
-                position: 1
-                color: Theme.background
-            }
-        }
+        visible: !root.glass
+        color: Theme.background
     }
 
-    Card {
-        anchors.centerIn: parent
-        width: 380
-        height: column.implicitHeight + 2 * 32
+    GlassBackdrop {
+        anchors.fill: parent
+        visible: root.glass
+        baseOpacity: windowGlass.backdropOpacity
+    }
+
+    SplitView {
+        anchors.fill: parent
+        orientation: Qt.Horizontal
+
+        handle: Rectangle {
+            implicitWidth: 1
+            color: root.glass ? Qt.rgba(1, 1, 1, 0.07) : Theme.divider
+            // A wider grip than the line it draws.
+            containmentMask: Item {
+                x: -4
+                width: 9
+                height: parent ? parent.height : 0
+            }
+        }
+
+        Sidebar {
+            SplitView.minimumWidth: 205
+            SplitView.preferredWidth: 225
+            presenter: mainPresenter
+        }
 
         ColumnLayout {
-            id: column
+            SplitView.fillWidth: true
+            spacing: 0
 
-            anchors.centerIn: parent
-            width: parent.width - 2 * 32
-            spacing: 20
+            Rectangle {
+                objectName: "strictBanner"
+                Layout.fillWidth: true
+                visible: mainPresenter.showsStrictBanner
+                implicitHeight: bannerRow.implicitHeight + 2 * 10
+                color: Qt.rgba(Theme.red.r, Theme.red.g, Theme.red.b, 0.14)
 
-            ColumnLayout {
-                Layout.alignment: Qt.AlignHCenter
-                spacing: 4
+                RowLayout {
+                    id: bannerRow
 
-                Text {
-                    Layout.alignment: Qt.AlignHCenter
-                    text: panel.presetName
-                    color: Theme.text
-                    font.pixelSize: 22
-                    font.bold: true
-                }
+                    anchors.fill: parent
+                    anchors.margins: 10
+                    spacing: 8
 
-                // Keeps its height when unlocked so the card does not jump.
-                Item {
-                    Layout.alignment: Qt.AlignHCenter
-                    implicitWidth: lockRow.implicitWidth
-                    implicitHeight: 16
+                    SymbolIcon {
+                        implicitWidth: 13
+                        implicitHeight: 13
+                        name: "lock.fill"
+                        color: Theme.red
+                        Accessible.ignored: true
+                    }
 
-                    RowLayout {
-                        id: lockRow
-
-                        anchors.centerIn: parent
-                        spacing: 6
-                        visible: panel.locked
-
-                        SymbolIcon {
-                            name: "lock.fill"
-                            color: Theme.red
-                            implicitWidth: 13
-                            implicitHeight: 13
-                            Accessible.ignored: true
-                        }
-
-                        Text {
-                            text: "Strict Mode Locked"
-                            color: Theme.red
-                            font.pixelSize: Theme.captionSize
-                        }
+                    Text {
+                        Layout.fillWidth: true
+                        text: mainPresenter.strictBannerText
+                        color: Theme.red
+                        font.pixelSize: Theme.calloutSize
+                        font.weight: Font.Medium
+                        wrapMode: Text.Wrap
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                     }
                 }
             }
 
-            CountdownRing {
-                Layout.alignment: Qt.AlignHCenter
-                Layout.preferredWidth: 220
-                Layout.preferredHeight: 220
-                lineWidth: 14
-                timeSize: 46
-                captionSize: Theme.captionSize + 1
-                progress: panel.progress
-                remaining: panel.remaining
-                caption: panel.phaseCaption
-                onBreak: panel.onBreak
+            Item {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+
+                Loader {
+                    id: screen
+                    anchors.fill: parent
+                    active: mainPresenter.screenSource.toString() !== ""
+                    source: mainPresenter.screenSource
+                }
+
+                // Until a screen's file is part of the app, and should one fail to load.
+                ScreenPlaceholder {
+                    anchors.fill: parent
+                    visible: screen.status !== Loader.Ready
+                    title: mainPresenter.screenTitle
+                    icon: mainPresenter.screenIcon
+                }
             }
+        }
+    }
 
-            RowLayout {
-                Layout.alignment: Qt.AlignHCenter
-                spacing: 10
+    Popup {
+        id: sheet
 
-                ActionButton {
-                    // Space starts a session as soon as the window opens.
-                    focus: true
-                    kind: "prominent"
-                    implicitWidth: 140
-                    text: panel.primaryActionTitle
-                    enabled: !panel.locked
-                    onClicked: FocusManager.toggleStartPause()
-                }
+        // Kept while the sheet closes, so the card never shows an empty name.
+        property string shownName
 
-                ActionButton {
-                    kind: "bordered"
-                    implicitWidth: 100
-                    text: "Reset"
-                    enabled: !panel.locked
-                    onClicked: FocusManager.resetTimer()
-                }
+        function sync() {
+            if (FocusManager.hasInterceptedTarget) {
+                shownName = FocusManager.interceptedTargetName;
+                open();
+            } else {
+                close();
+            }
+        }
+
+        parent: T.Overlay.overlay
+        anchors.centerIn: parent
+        modal: true
+        focus: true
+        padding: 0
+        closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
+        background: null
+
+        T.Overlay.modal: Rectangle {
+            color: Qt.rgba(0, 0, 0, 0.45)
+        }
+
+        contentItem: BlockShieldView {
+            targetName: sheet.shownName
+            onCloseRequested: sheet.close()
+        }
+
+        // Escape, a click outside or the button: whichever way it closes, the target is gone.
+        onClosed: FocusManager.interceptedTargetName = ""
+
+        Component.onCompleted: sync()
+
+        Connections {
+            target: FocusManager
+
+            function onInterceptedTargetChanged() {
+                sheet.sync();
             }
         }
     }

@@ -10,9 +10,11 @@ Window {
     title: "Quorel"
     minimumWidth: 820
     minimumHeight: 560
-    width: minimumWidth
-    height: minimumHeight
+    width: 980
+    height: 660
+    // WindowGlass in the content takes over from here, one turn after the window is shown.
     color: Theme.background
+    palette.highlight: Theme.accent
 
     Shortcut {
         sequences: [StandardKey.Quit]

@@ -1,10 +1,7 @@
 import QtQuick
 import Quorel
 
-// The plain card every screen puts its content on.
-Rectangle {
-    radius: 18
-    color: Theme.card
-    border.width: 1
-    border.color: Theme.cardBorder
+// A card in the plain style whatever the glass setting.
+GlassCard {
+    glass: false
 }

@@ -22,6 +22,8 @@ ProgressBar {
         implicitHeight: 6
 
         Rectangle {
+            // A rounded bar of no width still draws a sliver.
+            visible: width > 0.5
             width: bar.visualPosition * parent.width
             height: parent.height
             radius: 3

@@ -1,0 +1,102 @@
+#include "MainWindowPresenter.h"
+
+#include "DisplayFormat.h"
+#include "MainWindowFormat.h"
+
+#include <QFile>
+
+namespace Quorel {
+
+MainWindowPresenter::MainWindowPresenter(QObject* parent) : QObject(parent) {}
+
+void MainWindowPresenter::setManager(FocusManager* manager) {
+    if (manager == m_manager) {
+        return;
+    }
+    if (m_manager != nullptr) {
+        disconnect(m_manager, nullptr, this, nullptr);
+    }
+    m_manager = manager;
+    if (manager != nullptr) {
+        connect(manager, &FocusManager::usageChanged, this, &MainWindowPresenter::goalChanged);
+        connect(manager, &FocusManager::dailyGoalHoursChanged, this,
+                &MainWindowPresenter::goalChanged);
+        connect(manager, &FocusManager::isRunningChanged, this,
+                &MainWindowPresenter::sessionChanged);
+        connect(manager, &FocusManager::strictModeChanged, this,
+                &MainWindowPresenter::sessionChanged);
+        connect(manager, &FocusManager::selectedTabChanged, this,
+                &MainWindowPresenter::screenChanged);
+    }
+    emit managerChanged();
+    emit goalChanged();
+    emit sessionChanged();
+    emit screenChanged();
+}
+
+QVariantList MainWindowPresenter::tabs() const {
+    QVariantList list;
+    for (const auto& [tab, title] : EnumCases<FocusTab>::all) {
+        list.append(QVariantMap{
+            {QStringLiteral("tab"), static_cast<int>(tab)},
+            {QStringLiteral("title"), rawValue(tab)},
+            {QStringLiteral("icon"), iconName(tab)},
+        });
+    }
+    return list;
+}
+
+QString MainWindowPresenter::goalPercentText() const {
+    if (m_manager == nullptr) {
+        return {};
+    }
+    return dailyGoalPercentText(m_manager->totalScreenTimeHours(), m_manager->dailyGoalHours());
+}
+
+double MainWindowPresenter::goalFraction() const {
+    if (m_manager == nullptr) {
+        return 0;
+    }
+    return usageBarFraction(m_manager->totalScreenTimeHours(), m_manager->dailyGoalHours());
+}
+
+QString MainWindowPresenter::goalFigures() const {
+    if (m_manager == nullptr) {
+        return {};
+    }
+    return dailyGoalFigures(m_manager->totalScreenTimeHours(), m_manager->dailyGoalHours());
+}
+
+bool MainWindowPresenter::showsStrictBanner() const {
+    return m_manager != nullptr &&
+           Quorel::showsStrictBanner(m_manager->isRunning(), m_manager->strictMode());
+}
+
+QString MainWindowPresenter::strictBannerText() const {
+    return Quorel::strictBannerText();
+}
+
+QUrl MainWindowPresenter::screenSource() const {
+    if (m_manager == nullptr) {
+        return {};
+    }
+    const QString path =
+        QStringLiteral("/qt/qml/Quorel/qml/") + screenFileName(m_manager->selectedTab());
+    if (!QFile::exists(QLatin1Char(':') + path)) {
+        return {};
+    }
+    QUrl url;
+    url.setScheme(QStringLiteral("qrc"));
+    url.setPath(path);
+    return url;
+}
+
+QString MainWindowPresenter::screenTitle() const {
+    return m_manager != nullptr ? rawValue(m_manager->selectedTab()) : QString();
+}
+
+QString MainWindowPresenter::screenIcon() const {
+    return m_manager != nullptr ? iconName(m_manager->selectedTab()) : QString();
+}
+
+}  // namespace Quorel

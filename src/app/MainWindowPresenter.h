@@ -1,0 +1,61 @@
+#pragma once
+
+#include "FocusManager.h"
+
+#include <QtQml/qqmlregistration.h>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+#include <QVariantList>
+
+namespace Quorel {
+
+// What the main window's frame shows around the screens: the sidebar's tabs, the daily goal
+// card, the strict banner and which screen file the detail column loads.
+class MainWindowPresenter : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
+
+    // One entry per tab in order: {tab, title, icon}.
+    Q_PROPERTY(QVariantList tabs READ tabs CONSTANT)
+
+    Q_PROPERTY(QString goalPercentText READ goalPercentText NOTIFY goalChanged)
+    Q_PROPERTY(double goalFraction READ goalFraction NOTIFY goalChanged)
+    Q_PROPERTY(QString goalFigures READ goalFigures NOTIFY goalChanged)
+
+    Q_PROPERTY(bool showsStrictBanner READ showsStrictBanner NOTIFY sessionChanged)
+    Q_PROPERTY(QString strictBannerText READ strictBannerText CONSTANT)
+
+    // The selected tab's screen; an empty URL while its file is not part of the app yet.
+    Q_PROPERTY(QUrl screenSource READ screenSource NOTIFY screenChanged)
+    Q_PROPERTY(QString screenTitle READ screenTitle NOTIFY screenChanged)
+    Q_PROPERTY(QString screenIcon READ screenIcon NOTIFY screenChanged)
+
+public:
+    explicit MainWindowPresenter(QObject* parent = nullptr);
+
+    FocusManager* manager() const { return m_manager; }
+    void setManager(FocusManager* manager);
+
+    QVariantList tabs() const;
+    QString goalPercentText() const;
+    double goalFraction() const;
+    QString goalFigures() const;
+    bool showsStrictBanner() const;
+    QString strictBannerText() const;
+    QUrl screenSource() const;
+    QString screenTitle() const;
+    QString screenIcon() const;
+
+signals:
+    void managerChanged();
+    void goalChanged();
+    void sessionChanged();
+    void screenChanged();
+
+private:
+    QPointer<FocusManager> m_manager;
+};
+
+}  // namespace Quorel

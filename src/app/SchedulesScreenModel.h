@@ -1,0 +1,60 @@
+#pragma once
+
+#include "FocusManager.h"
+#include "RowListModel.h"
+
+#include <QtQml/qqmlregistration.h>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+namespace Quorel {
+
+// What the Schedules screen shows, derived from the manager: the add form's picker values and
+// one row per schedule. The screen writes straight to the manager.
+class SchedulesScreenModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
+
+    Q_PROPERTY(QStringList presetTitles READ presetTitles CONSTANT)
+    Q_PROPERTY(int presetIndex READ presetIndex NOTIFY presetChanged)
+    Q_PROPERTY(int startHour READ startHour NOTIFY startChanged)
+    Q_PROPERTY(int startMinute READ startMinute NOTIFY startChanged)
+    Q_PROPERTY(int endHour READ endHour NOTIFY endChanged)
+    Q_PROPERTY(int endMinute READ endMinute NOTIFY endChanged)
+
+    // Roles: scheduleId, title, detail ("09:00 – 12:00 • Deep Work"), isEnabled, deleteLabel.
+    Q_PROPERTY(Quorel::RowListModel* rows READ rows CONSTANT)
+
+public:
+    explicit SchedulesScreenModel(QObject* parent = nullptr);
+
+    FocusManager* manager() const { return m_manager; }
+    void setManager(FocusManager* manager);
+
+    QStringList presetTitles() const;
+    int presetIndex() const;
+    int startHour() const;
+    int startMinute() const;
+    int endHour() const;
+    int endMinute() const;
+    RowListModel* rows() { return &m_rows; }
+
+    // The preset picker's choice, by its position in presetTitles.
+    Q_INVOKABLE void choosePreset(int index);
+
+signals:
+    void managerChanged();
+    void presetChanged();
+    void startChanged();
+    void endChanged();
+
+private:
+    void refreshRows();
+
+    QPointer<FocusManager> m_manager;
+    RowListModel m_rows;
+};
+
+}  // namespace Quorel

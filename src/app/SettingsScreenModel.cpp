@@ -1,0 +1,78 @@
+#include "SettingsScreenModel.h"
+
+#include "SettingsScreenFormat.h"
+#include "ThemeStyle.h"
+
+#include <QColor>
+#include <QVariantMap>
+
+namespace Quorel {
+
+namespace {
+
+QColor swatchColor(AppColorTheme theme) {
+    const RgbaColor accent = themeAccent(theme);
+    return QColor::fromRgbF(float(accent.red), float(accent.green), float(accent.blue),
+                            float(accent.alpha));
+}
+
+}  // namespace
+
+SettingsScreenModel::SettingsScreenModel(QObject* parent) : QObject(parent) {}
+
+void SettingsScreenModel::setManager(FocusManager* manager) {
+    if (manager == m_manager) {
+        return;
+    }
+    if (m_manager != nullptr) {
+        disconnect(m_manager, nullptr, this, nullptr);
+    }
+    m_manager = manager;
+    if (manager != nullptr) {
+        connect(manager, &FocusManager::glassTransparencyChanged, this,
+                &SettingsScreenModel::transparencyChanged);
+        connect(manager, &FocusManager::dailyGoalHoursChanged, this,
+                &SettingsScreenModel::dailyGoalChanged);
+        connect(manager, &FocusManager::screenTimeModeChanged, this,
+                &SettingsScreenModel::usageModeChanged);
+    }
+    emit managerChanged();
+    emit transparencyChanged();
+    emit dailyGoalChanged();
+    emit usageModeChanged();
+}
+
+QVariantList SettingsScreenModel::themeOptions() const {
+    QVariantList options;
+    for (const auto& entry : EnumCases<AppColorTheme>::all) {
+        options.append(QVariantMap{
+            {QStringLiteral("title"), rawValue(entry.first)},
+            {QStringLiteral("accent"), swatchColor(entry.first)},
+        });
+    }
+    return options;
+}
+
+QStringList SettingsScreenModel::usageModeTitles() const {
+    QStringList titles;
+    for (const auto& entry : EnumCases<ScreenTimeTrackingMode>::all) {
+        titles.append(rawValue(entry.first));
+    }
+    return titles;
+}
+
+QString SettingsScreenModel::transparencyLabel() const {
+    return m_manager != nullptr ? glassTransparencyLabel(m_manager->glassTransparency())
+                                : QString();
+}
+
+QString SettingsScreenModel::dailyLimitLabel() const {
+    return m_manager != nullptr ? Quorel::dailyLimitLabel(m_manager->dailyGoalHours()) : QString();
+}
+
+QString SettingsScreenModel::usageModeExplanation() const {
+    return m_manager != nullptr ? Quorel::usageModeExplanation(m_manager->screenTimeMode())
+                                : QString();
+}
+
+}  // namespace Quorel

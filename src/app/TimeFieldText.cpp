@@ -1,0 +1,15 @@
+#include "TimeFieldText.h"
+
+#include "SchedulesFormat.h"
+
+namespace Quorel {
+
+QString TimeFieldText::format(int value) const {
+    return clockFieldText(value);
+}
+
+int TimeFieldText::parse(const QString& text, int highest) const {
+    return parseClockField(text, highest).value_or(-1);
+}
+
+}  // namespace Quorel

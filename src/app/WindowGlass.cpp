@@ -1,0 +1,176 @@
+#include "WindowGlass.h"
+
+#include "x11/X11Compositing.h"
+
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QSurfaceFormat>
+
+#include <memory>
+
+namespace Quorel {
+
+namespace {
+
+// The X server's answers, from a connection of our own (Qt's is not ours to send requests on).
+class X11WindowCompositor final : public WindowCompositor {
+public:
+    DesktopCompositing capabilities() override {
+        if (!connect()) {
+            return {};
+        }
+        const bool active = m_x->compositorActive();
+        return {active, active && m_x->blurBehindSupported()};
+    }
+
+    void setBlurBehind(QWindow& window, bool enabled) override {
+        if (connect()) {
+            m_x->setBlurBehind(static_cast<std::uint32_t>(window.winId()), enabled);
+        }
+    }
+
+private:
+    bool connect() {
+        if (!m_tried) {
+            m_tried = true;
+            m_x = X11Compositing::create();
+        }
+        return m_x != nullptr;
+    }
+
+    bool m_tried = false;
+    std::unique_ptr<X11Compositing> m_x;
+};
+
+// Wayland compositors always blend; offscreen and the rest get an opaque window.
+class PlatformCompositor final : public WindowCompositor {
+public:
+    DesktopCompositing capabilities() override {
+        const QString platform = QGuiApplication::platformName();
+        if (platform == QLatin1String("xcb")) {
+            return m_x11.capabilities();
+        }
+        return {platform.startsWith(QLatin1String("wayland")), false};
+    }
+
+    void setBlurBehind(QWindow& window, bool enabled) override {
+        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+            m_x11.setBlurBehind(window, enabled);
+        }
+    }
+
+private:
+    X11WindowCompositor m_x11;
+};
+
+WindowCompositor* testCompositor = nullptr;
+
+WindowCompositor& compositor() {
+    if (testCompositor != nullptr) {
+        return *testCompositor;
+    }
+    static PlatformCompositor platform;
+    return platform;
+}
+
+}  // namespace
+
+WindowGlass::WindowGlass(QQuickItem* parent) : QQuickItem(parent) {}
+
+WindowGlass::~WindowGlass() = default;
+
+void WindowGlass::setCompositorForTesting(WindowCompositor* compositor) {
+    testCompositor = compositor;
+}
+
+void WindowGlass::setGlassEnabled(bool enabled) {
+    if (enabled == m_glassEnabled) {
+        return;
+    }
+    m_glassEnabled = enabled;
+    emit glassEnabledChanged();
+    scheduleAdjustment();
+}
+
+void WindowGlass::setWindowColor(const QColor& color) {
+    if (color == m_windowColor) {
+        return;
+    }
+    m_windowColor = color;
+    emit windowColorChanged();
+    scheduleAdjustment();
+}
+
+void WindowGlass::componentComplete() {
+    QQuickItem::componentComplete();
+    requestAlphaChannel(window());
+    scheduleAdjustment();
+}
+
+void WindowGlass::itemChange(ItemChange change, const ItemChangeData& data) {
+    QQuickItem::itemChange(change, data);
+    if (change != ItemSceneChange) {
+        return;
+    }
+    disconnect(m_visibleConnection);
+    disconnect(m_activeConnection);
+    m_blurRequested = false;
+    if (data.window != nullptr) {
+        requestAlphaChannel(data.window);
+        // Showing the window gives it the native handle the blur request needs. A compositor
+        // may start or stop while the window is hidden or in the background; looking again
+        // when the user comes back costs one round trip.
+        m_visibleConnection =
+            connect(data.window, &QWindow::visibleChanged, this, &WindowGlass::scheduleAdjustment);
+        m_activeConnection =
+            connect(data.window, &QWindow::activeChanged, this, &WindowGlass::scheduleAdjustment);
+    }
+    scheduleAdjustment();
+}
+
+void WindowGlass::requestAlphaChannel(QQuickWindow* window) {
+    // The visual is chosen when the native window is made; later it is too late, and the window
+    // then simply stays opaque.
+    if (window == nullptr || window->handle() != nullptr) {
+        return;
+    }
+    QSurfaceFormat format = window->format();
+    if (format.alphaBufferSize() < 8) {
+        format.setAlphaBufferSize(8);
+        window->setFormat(format);
+    }
+}
+
+void WindowGlass::scheduleAdjustment() {
+    if (m_adjustmentScheduled) {
+        return;
+    }
+    m_adjustmentScheduled = true;
+    QMetaObject::invokeMethod(this, &WindowGlass::adjustWindow, Qt::QueuedConnection);
+}
+
+void WindowGlass::adjustWindow() {
+    m_adjustmentScheduled = false;
+    QQuickWindow* host = window();
+    if (host == nullptr) {
+        return;
+    }
+    WindowCompositor& desktop = compositor();
+    const bool alphaChannel = host->requestedFormat().alphaBufferSize() > 0;
+    const DesktopCompositing capabilities =
+        m_glassEnabled && alphaChannel ? desktop.capabilities() : DesktopCompositing{};
+    const WindowGlassStep step = windowGlassStep(m_glassEnabled, capabilities);
+
+    host->setColor(step == WindowGlassStep::Opaque ? m_windowColor : QColor(Qt::transparent));
+    const bool blur = step == WindowGlassStep::Blurred;
+    if (blur != m_blurRequested && host->handle() != nullptr) {
+        desktop.setBlurBehind(*host, blur);
+        m_blurRequested = blur;
+    }
+    if (step != m_step) {
+        m_step = step;
+        emit stepChanged();
+    }
+}
+
+}  // namespace Quorel

@@ -1,0 +1,126 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Quorel
+
+// The Settings screen: a grouped form whose every control writes a manager field directly.
+Item {
+    id: root
+
+    SettingsScreenModel {
+        id: screen
+        manager: FocusManager
+    }
+
+    // The form's own background: hidden while the glass backdrop should show through.
+    Rectangle {
+        anchors.fill: parent
+        visible: !FocusManager.liquidGlassEnabled
+        color: Theme.panel
+    }
+
+    ScrollPage {
+        anchors.fill: parent
+        padding: 16
+        spacing: 20
+
+        FormSection {
+            Layout.fillWidth: true
+            title: "Appearance & Liquid Glass"
+
+            LabeledSwitch {
+                Layout.fillWidth: true
+                text: "Liquid Glass Theme"
+                checked: FocusManager.liquidGlassEnabled
+                onToggled: FocusManager.liquidGlassEnabled = checked
+            }
+
+            LabeledSlider {
+                Layout.fillWidth: true
+                visible: FocusManager.liquidGlassEnabled
+                label: screen.transparencyLabel
+                labelWidth: 190
+                from: 0.05
+                to: 0.85
+                value: FocusManager.glassTransparency
+                onMoved: transparency => FocusManager.glassTransparency = transparency
+            }
+
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 12
+
+                Label {
+                    Layout.fillWidth: true
+                    text: "Color Theme"
+                    color: Theme.text
+                    font.pixelSize: Theme.bodySize
+                    Accessible.ignored: true
+                }
+
+                SwatchComboBox {
+                    model: screen.themeOptions
+                    currentIndex: FocusManager.colorTheme
+                    Accessible.name: "Color Theme"
+                    onActivated: index => FocusManager.colorTheme = index
+                }
+            }
+        }
+
+        FormSection {
+            Layout.fillWidth: true
+            title: "Screen Time Tracking"
+
+            InlineChoicePicker {
+                Layout.fillWidth: true
+                title: "Usage Mode"
+                model: screen.usageModeTitles
+                currentIndex: FocusManager.screenTimeMode
+                onActivated: index => FocusManager.screenTimeMode = index
+            }
+
+            Label {
+                Layout.fillWidth: true
+                text: screen.usageModeExplanation
+                color: Theme.secondaryText
+                font.pixelSize: Theme.captionSize
+                wrapMode: Text.WordWrap
+            }
+        }
+
+        FormSection {
+            Layout.fillWidth: true
+            title: "Timer & Menu Bar"
+
+            LabeledSwitch {
+                Layout.fillWidth: true
+                text: "Auto-start 5m break after focus"
+                checked: FocusManager.autoStartBreak
+                onToggled: FocusManager.autoStartBreak = checked
+            }
+
+            LabeledSwitch {
+                Layout.fillWidth: true
+                text: "Show live countdown in the system tray"
+                checked: FocusManager.showInMenuBar
+                onToggled: FocusManager.showInMenuBar = checked
+            }
+        }
+
+        FormSection {
+            Layout.fillWidth: true
+            title: "Daily Screen Time Goal"
+
+            LabeledSlider {
+                Layout.fillWidth: true
+                label: screen.dailyLimitLabel
+                labelWidth: 190
+                from: 1
+                to: 6
+                stepSize: 0.5
+                value: FocusManager.dailyGoalHours
+                onMoved: hours => FocusManager.dailyGoalHours = hours
+            }
+        }
+    }
+}

@@ -1,0 +1,34 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Quorel
+
+// A borderless button that shows only a symbol; text is what it does, for screen readers.
+AbstractButton {
+    id: control
+
+    property string symbol
+    property color tint: Theme.secondaryText
+    property real symbolSize: 15
+
+    Accessible.name: text
+
+    hoverEnabled: true
+    focusPolicy: Qt.StrongFocus
+    padding: 5
+    implicitWidth: symbolSize + leftPadding + rightPadding
+    implicitHeight: symbolSize + topPadding + bottomPadding
+
+    contentItem: SymbolIcon {
+        name: control.symbol
+        color: control.hovered || control.visualFocus ? Theme.text : control.tint
+        implicitWidth: control.symbolSize
+        implicitHeight: control.symbolSize
+    }
+
+    background: Rectangle {
+        radius: 6
+        color: control.down ? Theme.controlDown : control.hovered ? Theme.controlHover : "transparent"
+        border.width: control.visualFocus ? 2 : 0
+        border.color: Theme.focusRing
+    }
+}

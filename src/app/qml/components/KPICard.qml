@@ -1,0 +1,56 @@
+import QtQuick
+import QtQuick.Layouts
+import Quorel
+
+// One figure on a card: what it is, the figure, and a line of context. glass picks the look.
+GlassCard {
+    id: card
+
+    property string title
+    property string value
+    property string subtitle
+
+    transparency: 0.28
+    cornerRadius: 18
+    implicitWidth: column.implicitWidth + 2 * 16
+    implicitHeight: column.implicitHeight + 2 * 16
+
+    ColumnLayout {
+        id: column
+
+        anchors.fill: parent
+        anchors.margins: 16
+        spacing: 4
+
+        Text {
+            Layout.fillWidth: true
+            text: card.title
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+            color: Theme.secondaryText
+            font.pixelSize: Theme.captionSize
+            elide: Text.ElideRight
+        }
+
+        Text {
+            Layout.fillWidth: true
+            text: card.value
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+            color: Theme.text
+            font.pixelSize: Theme.title2Size
+            font.bold: true
+            elide: Text.ElideRight
+        }
+
+        Text {
+            Layout.fillWidth: true
+            text: card.subtitle
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+            color: Theme.secondaryText
+            font.pixelSize: Theme.captionSize
+            elide: Text.ElideRight
+        }
+    }
+}

@@ -1,0 +1,31 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Quorel
+
+// A label and its value on one line, the value pushed to the trailing edge.
+RowLayout {
+    id: row
+
+    property string label
+    property string value
+
+    spacing: 8
+
+    Label {
+        text: row.label
+        color: Theme.secondaryText
+        font.pixelSize: Theme.subheadlineSize
+    }
+
+    Item {
+        Layout.fillWidth: true
+    }
+
+    Label {
+        text: row.value
+        color: Theme.text
+        font.pixelSize: Theme.subheadlineSize
+        font.weight: Font.DemiBold
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Models.h"
+
+#include <QString>
+
+namespace Quorel {
+
+// The daily goal card: today's usage against the goal as a whole percentage, truncated and
+// capped at 100; a goal of 0 (or anything that makes the ratio meaningless) counts as met.
+int dailyGoalPercent(double totalHours, double goalHours);
+QString dailyGoalPercentText(double totalHours, double goalHours);
+
+// "2.5h of 4.0h".
+QString dailyGoalFigures(double totalHours, double goalHours);
+
+// The red banner over every screen while a strict session runs.
+bool showsStrictBanner(bool isRunning, bool strictMode);
+QString strictBannerText();
+
+// The QML file of each screen in the detail column, relative to the module's qml folder.
+QString screenFileName(FocusTab tab);
+
+// The block shield's lines for a blocked application.
+QString shieldTitle(const QString& targetName);
+QString shieldMessage(const QString& targetName, FocusPreset preset);
+QString shieldRemaining(const QString& formattedRemaining);
+
+}  // namespace Quorel

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Models.h"
+
+#include <QString>
+
+namespace Quorel {
+
+// "Glass Transparency (35%)": the percentage truncated toward zero in double arithmetic, so
+// 0.29 reads 28% (0.29 × 100 is just below 29).
+QString glassTransparencyLabel(double transparency);
+
+// "Daily Limit: 4.0 hours".
+QString dailyLimitLabel(double hours);
+
+// The caption under the usage-mode choice.
+QString usageModeExplanation(ScreenTimeTrackingMode mode);
+
+}  // namespace Quorel

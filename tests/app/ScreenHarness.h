@@ -1,0 +1,113 @@
+#pragma once
+
+// Loads one of the main window's screens offscreen against a manager on fakes, and finds its
+// controls the way a screen reader does: by accessible name.
+
+#include "Fakes.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace Quorel {
+
+class ScreenHarness {
+public:
+    // A detail column of the smallest main window: 820 wide less the sidebar.
+    static constexpr QSize detailColumn{595, 640};
+
+    ScreenHarness() : manager(desktop.makeManager()) {}
+
+    // Loads qrc:/qt/qml/Quorel/qml/<file>; the caller checks the result with QVERIFY2.
+    QString load(const QString& file, QSize size = detailColumn) {
+        engine = std::make_unique<QQmlEngine>();
+        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        view = std::make_unique<QQuickView>(engine.get(), nullptr);
+        view->setResizeMode(QQuickView::SizeRootObjectToView);
+        view->resize(size);
+        view->setColor(QColor(0x12, 0x15, 0x1A));
+        view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/") + file));
+        if (view->status() != QQuickView::Ready) {
+            return view->errors().value(0).toString();
+        }
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view.get())) {
+            return QStringLiteral("window not exposed");
+        }
+        return {};
+    }
+
+    // The first node with this accessible name, depth first, optionally of one role.
+    QAccessibleInterface* find(const QString& name,
+                               std::optional<QAccessible::Role> role = std::nullopt) const {
+        return find(QAccessible::queryAccessibleInterface(view.get()), name, role);
+    }
+
+    QQuickItem* item(const QString& name,
+                     std::optional<QAccessible::Role> role = std::nullopt) const {
+        QAccessibleInterface* node = find(name, role);
+        return node != nullptr ? qobject_cast<QQuickItem*>(node->object()) : nullptr;
+    }
+
+    // Shown on screen: the item and every parent visible.
+    bool shows(const QString& name) const {
+        QQuickItem* found = item(name);
+        return found != nullptr && found->isVisible();
+    }
+
+    // Lets the layouts catch up with the last changes: they settle before the next frame.
+    void settle() const {
+        QSignalSpy swapped(view.get(), &QQuickWindow::frameSwapped);
+        view->update();
+        swapped.wait(1000);
+    }
+
+    // A real mouse click on the item's centre, so a disabled control swallows it as it would.
+    void click(QQuickItem* target) const {
+        settle();
+        const QPointF centre =
+            target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(view.get(), Qt::LeftButton, {}, centre.toPoint());
+    }
+
+    // With QUOREL_SCREENSHOTS set to a folder, saves what the window shows there.
+    void screenshot(const QString& name) const {
+        const QString folder = qEnvironmentVariable("QUOREL_SCREENSHOTS");
+        if (folder.isEmpty()) {
+            return;
+        }
+        QDir().mkpath(folder);
+        QTest::qWait(800);  // let the ring's animation and the scroll bar's fade settle
+        view->grabWindow().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+
+    FakeDesktop desktop;
+    std::unique_ptr<FocusManager> manager;
+    std::unique_ptr<QQmlEngine> engine;
+    std::unique_ptr<QQuickView> view;
+
+private:
+    static QAccessibleInterface* find(QAccessibleInterface* node, const QString& name,
+                                      std::optional<QAccessible::Role> role) {
+        if (node == nullptr) {
+            return nullptr;
+        }
+        if (node->text(QAccessible::Name) == name && (!role || node->role() == *role)) {
+            return node;
+        }
+        for (int i = 0; i < node->childCount(); ++i) {
+            if (QAccessibleInterface* found = find(node->child(i), name, role)) {
+                return found;
+            }
+        }
+        return nullptr;
+    }
+};
+
+}  // namespace Quorel

@@ -1,0 +1,262 @@
+#include "ScreenHarness.h"
+#include "WindowGlass.h"
+
+#include <QtQml/qqmlextensionplugin.h>
+#include <QQuickWindow>
+
+Q_IMPORT_QML_PLUGIN(QuorelPlugin)
+
+using namespace Quorel;
+
+Q_DECLARE_METATYPE(Quorel::FocusTab)
+
+namespace {
+
+// A desktop whose compositor the test switches on and off.
+class FakeCompositor : public WindowCompositor {
+public:
+    DesktopCompositing capabilities() override { return desktop; }
+    void setBlurBehind(QWindow&, bool enabled) override { blurRequests.append(enabled); }
+
+    DesktopCompositing desktop;
+    QList<bool> blurRequests;
+};
+
+}  // namespace
+
+// The main window's content, loaded offscreen against a manager on fakes.
+class TestContentView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        QAccessible::setActive(true);
+        WindowGlass::setCompositorForTesting(&m_compositor);
+    }
+
+    void cleanupTestCase() { WindowGlass::setCompositorForTesting(nullptr); }
+
+    void init() {
+        m_compositor = FakeCompositor();
+        m_ui = std::make_unique<ScreenHarness>();
+        m_ui->manager->setSelectedPreset(FocusPreset::Study);
+        const QString error = m_ui->load(QStringLiteral("ContentView.qml"), QSize(1100, 720));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+
+    void cleanup() { m_ui.reset(); }
+
+    void sidebarRowSelectsItsScreen_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<FocusTab>("tab");
+
+        for (const auto& [tab, title] : EnumCases<FocusTab>::all) {
+            QTest::newRow(qPrintable(rawValue(tab))) << rawValue(tab) << tab;
+        }
+    }
+
+    void sidebarRowSelectsItsScreen() {
+        QFETCH(QString, title);
+        QFETCH(FocusTab, tab);
+        // Start elsewhere, so every row's click is a change.
+        m_ui->manager->setSelectedTab(tab == FocusTab::Settings ? FocusTab::Focus
+                                                                : FocusTab::Settings);
+        QQuickItem* row = m_ui->item(title, QAccessible::ListItem);
+        QVERIFY(row != nullptr);
+
+        m_ui->click(row);
+
+        QCOMPARE(m_ui->manager->selectedTab(), tab);
+        QVERIFY(isSelected(title));
+    }
+
+    void selectionFollowsTheManager() {
+        m_ui->manager->setSelectedTab(FocusTab::Insights);
+
+        QVERIFY(isSelected(QStringLiteral("Insights")));
+        for (const QString& other : {QStringLiteral("Focus"), QStringLiteral("Blockers"),
+                                     QStringLiteral("Schedules"), QStringLiteral("Settings")}) {
+            QVERIFY2(!isSelected(other), qPrintable(other));
+        }
+    }
+
+    void arrowKeysMoveThroughTheTabs() {
+        m_ui->manager->setSelectedTab(FocusTab::Blockers);
+        QQuickItem* list = m_ui->item(QStringLiteral("Sidebar"), QAccessible::List);
+        QVERIFY(list != nullptr);
+        list->forceActiveFocus();
+
+        QTest::keyClick(m_ui->view.get(), Qt::Key_Down);
+        QCOMPARE(m_ui->manager->selectedTab(), FocusTab::Schedules);
+        QTest::keyClick(m_ui->view.get(), Qt::Key_Up);
+        QTest::keyClick(m_ui->view.get(), Qt::Key_Up);
+        QTest::keyClick(m_ui->view.get(), Qt::Key_Up);
+        QCOMPARE(m_ui->manager->selectedTab(), FocusTab::Focus);
+    }
+
+    void blockersScreenIsAPlaceholderForNow() {
+        m_ui->manager->setSelectedTab(FocusTab::Blockers);
+
+        QQuickItem* title = m_ui->item(QStringLiteral("Blockers"), QAccessible::StaticText);
+        QVERIFY(title != nullptr);
+        QVERIFY(title->isVisible());
+    }
+
+    void strictBannerOnlyDuringAStrictRun_data() {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("strict");
+
+        QTest::newRow("idle") << false << false;
+        QTest::newRow("idle, strict armed") << false << true;
+        QTest::newRow("running") << true << false;
+        QTest::newRow("running strict") << true << true;
+    }
+
+    void strictBannerOnlyDuringAStrictRun() {
+        QFETCH(bool, running);
+        QFETCH(bool, strict);
+        m_ui->manager->setStrictMode(strict);
+        if (running) {
+            m_ui->manager->toggleStartPause();
+        }
+
+        // Over every screen, not only the Focus screen.
+        for (const auto& [tab, title] : EnumCases<FocusTab>::all) {
+            m_ui->manager->setSelectedTab(tab);
+            QCOMPARE(m_ui->shows(bannerText), running && strict);
+        }
+    }
+
+    void interceptedTargetShowsTheShieldSheet() {
+        QVERIFY(!m_ui->shows(QStringLiteral("Slack is Blocked")));
+
+        m_ui->manager->setInterceptedTargetName(QStringLiteral("Slack"));
+
+        QTRY_VERIFY(m_ui->shows(QStringLiteral("Slack is Blocked")));
+        QVERIFY(m_ui->shows(QStringLiteral("Quorel hid Slack to protect your Study session.")));
+        QVERIFY(m_ui->shows(m_ui->manager->formattedRemaining() + QStringLiteral(" remaining")));
+        m_ui->screenshot(QStringLiteral("contentview-shield"));
+    }
+
+    void backToWorkClearsTheTargetAndClosesTheSheet() {
+        m_ui->manager->setInterceptedTargetName(QStringLiteral("Slack"));
+        QQuickItem* button = m_ui->item(QStringLiteral("Back to Work"), QAccessible::Button);
+        QVERIFY(button != nullptr);
+        QTRY_VERIFY(button->isVisible());
+
+        m_ui->click(button);
+
+        QVERIFY(!m_ui->manager->hasInterceptedTarget());
+        QTRY_VERIFY(!m_ui->shows(QStringLiteral("Slack is Blocked")));
+    }
+
+    void escapeDismissesTheSheetAndClearsTheTarget() {
+        m_ui->manager->setInterceptedTargetName(QStringLiteral("Discord"));
+        QTRY_VERIFY(m_ui->shows(QStringLiteral("Discord is Blocked")));
+
+        QTest::keyClick(m_ui->view.get(), Qt::Key_Escape);
+
+        QVERIFY(!m_ui->manager->hasInterceptedTarget());
+        QTRY_VERIFY(!m_ui->shows(QStringLiteral("Discord is Blocked")));
+    }
+
+    void targetClearedElsewhereClosesTheSheet() {
+        m_ui->manager->setInterceptedTargetName(QStringLiteral("Slack"));
+        QTRY_VERIFY(m_ui->shows(QStringLiteral("Slack is Blocked")));
+
+        m_ui->manager->setInterceptedTargetName({});
+
+        QTRY_VERIFY(!m_ui->shows(QStringLiteral("Slack is Blocked")));
+    }
+
+    void dailyGoalCard_data() {
+        QTest::addColumn<qint64>("usedSeconds");
+        QTest::addColumn<double>("goalHours");
+        QTest::addColumn<QString>("percent");
+        QTest::addColumn<QString>("figures");
+
+        QTest::newRow("part way") << qint64(9000) << 4.0 << "62%"
+                                  << "2.5h of 4.0h";
+        QTest::newRow("past the goal") << qint64(18000) << 4.0 << "100%"
+                                       << "5.0h of 4.0h";
+        QTest::newRow("no goal") << qint64(3600) << 0.0 << "100%"
+                                 << "1.0h of 0.0h";
+    }
+
+    void dailyGoalCard() {
+        QFETCH(qint64, usedSeconds);
+        QFETCH(double, goalHours);
+        QFETCH(QString, percent);
+        QFETCH(QString, figures);
+
+        m_ui->manager->setScreenTimeMode(ScreenTimeTrackingMode::AllApps);
+        m_ui->manager->setTrackedAppSeconds({{QStringLiteral("Firefox"), usedSeconds}});
+        m_ui->manager->setDailyGoalHours(goalHours);
+
+        QVERIFY(m_ui->shows(QStringLiteral("Daily Goal")));
+        QVERIFY2(m_ui->shows(percent), qPrintable(percent));
+        QVERIFY2(m_ui->shows(figures), qPrintable(figures));
+    }
+
+    void sidebarBackgroundGivesWayToGlass() {
+        auto* background =
+            m_ui->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("sidebarBackground"));
+        QVERIFY(background != nullptr);
+
+        m_ui->manager->setLiquidGlassEnabled(false);
+        QVERIFY(background->isVisible());
+        m_ui->manager->setLiquidGlassEnabled(true);
+        QVERIFY(!background->isVisible());
+    }
+
+    void glassMakesTheWindowSeeThroughOnTheNextTurn() {
+        m_compositor.desktop = {true, false};
+        m_ui->manager->setLiquidGlassEnabled(false);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_ui->view->color().alpha(), 255);
+
+        m_ui->manager->setLiquidGlassEnabled(true);
+        QCOMPARE(m_ui->view->color().alpha(), 255);  // not before the next main-loop turn
+        QTRY_COMPARE(m_ui->view->color().alpha(), 0);
+        QVERIFY(m_compositor.blurRequests.isEmpty());
+
+        m_ui->manager->setLiquidGlassEnabled(false);
+        QTRY_COMPARE(m_ui->view->color(), QColor(0x12, 0x15, 0x1A));
+    }
+
+    void withoutACompositorTheWindowStaysOpaque() {
+        m_compositor.desktop = {false, false};
+        m_ui->manager->setLiquidGlassEnabled(true);
+        QTest::qWait(50);
+        QCOMPARE(m_ui->view->color().alpha(), 255);
+        m_ui->screenshot(QStringLiteral("contentview-glass-opaque"));
+    }
+
+    void kwinAlsoBlursBehindTheWindow() {
+        m_compositor.desktop = {true, true};
+        m_ui->manager->setLiquidGlassEnabled(false);
+        QCoreApplication::processEvents();
+        m_ui->manager->setLiquidGlassEnabled(true);
+        QTRY_COMPARE(m_compositor.blurRequests, QList<bool>{true});
+        QCOMPARE(m_ui->view->color().alpha(), 0);
+
+        m_ui->manager->setLiquidGlassEnabled(false);
+        QTRY_COMPARE(m_compositor.blurRequests, (QList<bool>{true, false}));
+        QCOMPARE(m_ui->view->color().alpha(), 255);
+    }
+
+private:
+    bool isSelected(const QString& title) const {
+        QAccessibleInterface* row = m_ui->find(title, QAccessible::ListItem);
+        return row != nullptr && row->state().selected;
+    }
+
+    const QString bannerText = QStringLiteral(
+        "Strict Mode Active: Early exit and blocklist edits are locked until the timer ends.");
+    FakeCompositor m_compositor;
+    std::unique_ptr<ScreenHarness> m_ui;
+};
+
+QTEST_MAIN(TestContentView)
+#include "tst_contentview.moc"

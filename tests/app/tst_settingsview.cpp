@@ -1,0 +1,155 @@
+#include "ScreenHarness.h"
+
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(QuorelPlugin)
+
+using namespace Quorel;
+
+// The real Settings screen, loaded offscreen against a manager on fakes.
+class TestSettingsView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        QAccessible::setActive(true);
+    }
+
+    void init() {
+        m = std::make_unique<ScreenHarness>();
+        const QString error = m->load(QStringLiteral("SettingsView.qml"));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+
+    void cleanup() { m.reset(); }
+
+    void sectionsInOrder() {
+        qreal above = -1;
+        for (const QString& title :
+             {QStringLiteral("Appearance & Liquid Glass"), QStringLiteral("Screen Time Tracking"),
+              QStringLiteral("Timer & Menu Bar"), QStringLiteral("Daily Screen Time Goal")}) {
+            QQuickItem* header = m->item(title, QAccessible::Heading);
+            QVERIFY2(header != nullptr, qPrintable(title));
+            const qreal y = header->mapToScene(QPointF()).y();
+            QVERIFY2(y > above, qPrintable(title));
+            above = y;
+        }
+        m->screenshot(QStringLiteral("settings-glass"));
+    }
+
+    void transparencySliderGoesWithTheGlass() {
+        QVERIFY(m->shows(QStringLiteral("Glass Transparency (35%)")));
+
+        m->click(m->item(QStringLiteral("Liquid Glass Theme")));
+
+        QVERIFY(!m->manager->liquidGlassEnabled());
+        QVERIFY(!m->shows(QStringLiteral("Glass Transparency (35%)")));
+        QVERIFY(m->shows(QStringLiteral("Color Theme")));
+        m->screenshot(QStringLiteral("settings-plain"));
+    }
+
+    void transparencyLabelTruncatesThePercent() {
+        m->manager->setGlassTransparency(0.29);
+        QVERIFY(m->shows(QStringLiteral("Glass Transparency (28%)")));
+    }
+
+    void transparencySliderWritesTheSetting() {
+        QQuickItem* slider = m->item(QStringLiteral("Glass Transparency (35%)"));
+        QVERIFY(slider != nullptr);
+        m->settle();
+        const QPointF end = slider->mapToScene(QPointF(slider->width() - 1, slider->height() / 2));
+
+        QTest::mouseClick(m->view.get(), Qt::LeftButton, {}, end.toPoint());
+
+        QCOMPARE(m->manager->glassTransparency(), 0.85);
+        QVERIFY(m->shows(QStringLiteral("Glass Transparency (85%)")));
+    }
+
+    void themePickerListsTheThemesAndWritesTheChoice() {
+        QQuickItem* picker = m->item(QStringLiteral("Color Theme"));
+        QVERIFY(picker != nullptr);
+        QStringList titles;
+        for (int i = 0; i < picker->property("count").toInt(); ++i) {
+            QString title;
+            QMetaObject::invokeMethod(picker, "textAt", Q_RETURN_ARG(QString, title),
+                                      Q_ARG(int, i));
+            titles.append(title);
+        }
+        QCOMPARE(titles,
+                 (QStringList{QStringLiteral("Ocean Blue"), QStringLiteral("Aurora Violet"),
+                              QStringLiteral("Emerald Mint"), QStringLiteral("Sunset Amber"),
+                              QStringLiteral("Rose Quartz")}));
+
+        picker->forceActiveFocus();
+        QTest::keyClick(m->view.get(), Qt::Key_Down);
+        QCOMPARE(m->manager->colorTheme(), AppColorTheme::Aurora);
+
+        m->manager->setColorTheme(AppColorTheme::Ocean);
+        QCOMPARE(picker->property("displayText").toString(), QStringLiteral("Ocean Blue"));
+    }
+
+    void themeChosenFromThePopUpMenu() {
+        m->click(m->item(QStringLiteral("Color Theme")));
+        QTRY_VERIFY(m->shows(QStringLiteral("Rose Quartz")));
+        m->screenshot(QStringLiteral("settings-theme-menu"));
+
+        m->click(m->item(QStringLiteral("Rose Quartz")));
+
+        QCOMPARE(m->manager->colorTheme(), AppColorTheme::Rose);
+    }
+
+    void usageModeExplanationFollowsTheMode() {
+        QCOMPARE(m->manager->screenTimeMode(), ScreenTimeTrackingMode::AllApps);
+        QVERIFY(m->shows(QStringLiteral("Counts total active time across all apps.")));
+
+        m->click(m->item(QStringLiteral("Blocked App Usage Time")));
+
+        QCOMPARE(m->manager->screenTimeMode(), ScreenTimeTrackingMode::BlockedAppsOnly);
+        QVERIFY(
+            m->shows(QStringLiteral("Counts only time spent in apps on your Blocked Apps list.")));
+        QVERIFY(!m->shows(QStringLiteral("Counts total active time across all apps.")));
+    }
+
+    void switchesWriteTheirSettings_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("field");
+
+        QTest::newRow("auto break")
+            << "Auto-start 5m break after focus" << QByteArray("autoStartBreak");
+        QTest::newRow("tray countdown")
+            << "Show live countdown in the system tray" << QByteArray("showInMenuBar");
+    }
+
+    void switchesWriteTheirSettings() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, field);
+        const bool before = m->manager->property(field.constData()).toBool();
+        QQuickItem* control = m->item(name);
+        QVERIFY(control != nullptr);
+        QCOMPARE(control->property("checked").toBool(), before);
+
+        m->click(control);
+
+        QCOMPARE(m->manager->property(field.constData()).toBool(), !before);
+        QCOMPARE(control->property("checked").toBool(), !before);
+    }
+
+    void dailyLimitSliderStepsByHalfHours() {
+        m->manager->setDailyGoalHours(1.5);
+        QQuickItem* slider = m->item(QStringLiteral("Daily Limit: 1.5 hours"));
+        QVERIFY(slider != nullptr);
+
+        slider->forceActiveFocus();
+        QTest::keyClick(m->view.get(), Qt::Key_Right);
+
+        QCOMPARE(m->manager->dailyGoalHours(), 2.0);
+        QVERIFY(m->shows(QStringLiteral("Daily Limit: 2.0 hours")));
+    }
+
+private:
+    std::unique_ptr<ScreenHarness> m;
+};
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_settingsview.moc"
