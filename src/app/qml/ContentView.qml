@@ -143,7 +143,11 @@ Item {
         focus: true
         padding: 0
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
-        background: null
+        // A sheet is solid: the see-through card alone would show the screen behind its text.
+        background: Rectangle {
+            radius: FocusManager.liquidGlassEnabled ? 18 : 14
+            color: Theme.background
+        }
 
         T.Overlay.modal: Rectangle {
             color: Qt.rgba(0, 0, 0, 0.45)
