@@ -12,16 +12,33 @@ Item {
     property real trackOpacity: 0.2
     property real lineWidth: 8
 
-    // Eases between values so a once-a-second step reads as motion.
-    property real shownProgress: Math.max(0, Math.min(1, progress))
-    Behavior on shownProgress {
-        NumberAnimation {
-            duration: 300
-            easing.type: Easing.Linear
-        }
-    }
-
     readonly property real arcRadius: (Math.min(width, height) - lineWidth) / 2
+    readonly property real clampedProgress: Math.max(0, Math.min(1, progress))
+    // Set by the handler below, never bound, so it can ease towards the progress.
+    property real shownProgress: 0
+
+    // Eases between values so a step reads as motion. A countdown's once-a-second step moves
+    // the arc's end by well under a pixel: easing that would redraw the ring for nothing.
+    onClampedProgressChanged: {
+        easing.stop();
+        const jump = Math.abs(clampedProgress - shownProgress) * 2 * Math.PI * arcRadius;
+        if (jump < 1.5) {
+            shownProgress = clampedProgress;
+            return;
+        }
+        easing.from = shownProgress;
+        easing.to = clampedProgress;
+        easing.start();
+    }
+    Component.onCompleted: shownProgress = clampedProgress
+
+    NumberAnimation {
+        id: easing
+        target: ring
+        property: "shownProgress"
+        duration: 300
+        easing.type: Easing.Linear
+    }
 
     implicitWidth: 112
     implicitHeight: 112
