@@ -14,6 +14,12 @@ Button {
 
     Accessible.role: Accessible.Button
     Accessible.name: text
+    // Qt 6.4's bridge does not turn a screen reader's press into a click for styled buttons.
+    Accessible.onPressAction: {
+        if (enabled) {
+            clicked();
+        }
+    }
 
     hoverEnabled: true
     font.pixelSize: Theme.bodySize

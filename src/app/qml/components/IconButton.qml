@@ -11,6 +11,12 @@ AbstractButton {
     property real symbolSize: 15
 
     Accessible.name: text
+    // Qt 6.4's bridge does not turn a screen reader's press into a click for styled buttons.
+    Accessible.onPressAction: {
+        if (enabled) {
+            clicked();
+        }
+    }
 
     hoverEnabled: true
     focusPolicy: Qt.StrongFocus

@@ -15,6 +15,12 @@ ItemDelegate {
 
     Accessible.role: Accessible.ListItem
     Accessible.name: text
+    // Qt 6.4's bridge does not turn a screen reader's press into a click for styled buttons.
+    Accessible.onPressAction: {
+        if (enabled) {
+            clicked();
+        }
+    }
     Accessible.selectable: true
     Accessible.selected: selected
 
