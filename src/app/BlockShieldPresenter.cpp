@@ -4,23 +4,16 @@
 
 namespace Quorel {
 
-BlockShieldPresenter::BlockShieldPresenter(QObject* parent) : QObject(parent) {}
+BlockShieldPresenter::BlockShieldPresenter(QObject* parent) : ManagerModel(parent) {}
 
-void BlockShieldPresenter::setManager(FocusManager* manager) {
-    if (manager == m_manager) {
-        return;
-    }
-    if (m_manager != nullptr) {
-        disconnect(m_manager, nullptr, this, nullptr);
-    }
-    m_manager = manager;
-    if (manager != nullptr) {
-        connect(manager, &FocusManager::selectedPresetChanged, this,
-                &BlockShieldPresenter::textsChanged);
-        connect(manager, &FocusManager::countdownChanged, this,
-                &BlockShieldPresenter::remainingChanged);
-    }
-    emit managerChanged();
+void BlockShieldPresenter::follow(FocusManager* manager) {
+    connect(manager, &FocusManager::selectedPresetChanged, this,
+            &BlockShieldPresenter::textsChanged);
+    connect(manager, &FocusManager::countdownChanged, this,
+            &BlockShieldPresenter::remainingChanged);
+}
+
+void BlockShieldPresenter::managerReplaced() {
     emit textsChanged();
     emit remainingChanged();
 }

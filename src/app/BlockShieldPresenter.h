@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusManager.h"
+#include "ManagerModel.h"
 
 #include <QtQml/qqmlregistration.h>
 #include <QObject>
@@ -9,10 +10,9 @@
 namespace Quorel {
 
 // The block shield's lines for one blocked application, in the manager's current session.
-class BlockShieldPresenter : public QObject {
+class BlockShieldPresenter : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
     Q_PROPERTY(QString targetName READ targetName WRITE setTargetName NOTIFY targetNameChanged)
 
     Q_PROPERTY(QString title READ title NOTIFY textsChanged)
@@ -22,8 +22,6 @@ class BlockShieldPresenter : public QObject {
 public:
     explicit BlockShieldPresenter(QObject* parent = nullptr);
 
-    FocusManager* manager() const { return m_manager; }
-    void setManager(FocusManager* manager);
     QString targetName() const { return m_targetName; }
     void setTargetName(const QString& name);
 
@@ -32,13 +30,15 @@ public:
     QString remaining() const;
 
 signals:
-    void managerChanged();
     void targetNameChanged();
     void textsChanged();
     void remainingChanged();
 
+protected:
+    void follow(FocusManager* manager) override;
+    void managerReplaced() override;
+
 private:
-    QPointer<FocusManager> m_manager;
     QString m_targetName;
 };
 

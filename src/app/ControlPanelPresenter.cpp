@@ -4,30 +4,23 @@
 
 namespace Quorel {
 
-ControlPanelPresenter::ControlPanelPresenter(QObject* parent) : QObject(parent) {}
+ControlPanelPresenter::ControlPanelPresenter(QObject* parent) : ManagerModel(parent) {}
 
-void ControlPanelPresenter::setManager(FocusManager* manager) {
-    if (manager == m_manager) {
-        return;
-    }
-    if (m_manager != nullptr) {
-        disconnect(m_manager, nullptr, this, nullptr);
-    }
-    m_manager = manager;
-    if (manager != nullptr) {
-        const auto session = &ControlPanelPresenter::sessionChanged;
-        connect(manager, &FocusManager::isRunningChanged, this, session);
-        connect(manager, &FocusManager::isBreakChanged, this, session);
-        connect(manager, &FocusManager::strictModeChanged, this, session);
-        connect(manager, &FocusManager::selectedPresetChanged, this, session);
-        connect(manager, &FocusManager::countdownChanged, this,
-                &ControlPanelPresenter::countdownChanged);
-        connect(manager, &FocusManager::usageChanged, this, &ControlPanelPresenter::usageChanged);
-        connect(manager, &FocusManager::dailyGoalHoursChanged, this,
-                &ControlPanelPresenter::usageChanged);
-        // screenTimeMode reaches usageChanged through the manager.
-    }
-    emit managerChanged();
+void ControlPanelPresenter::follow(FocusManager* manager) {
+    const auto session = &ControlPanelPresenter::sessionChanged;
+    connect(manager, &FocusManager::isRunningChanged, this, session);
+    connect(manager, &FocusManager::isBreakChanged, this, session);
+    connect(manager, &FocusManager::strictModeChanged, this, session);
+    connect(manager, &FocusManager::selectedPresetChanged, this, session);
+    connect(manager, &FocusManager::countdownChanged, this,
+            &ControlPanelPresenter::countdownChanged);
+    connect(manager, &FocusManager::usageChanged, this, &ControlPanelPresenter::usageChanged);
+    connect(manager, &FocusManager::dailyGoalHoursChanged, this,
+            &ControlPanelPresenter::usageChanged);
+    // screenTimeMode reaches usageChanged through the manager.
+}
+
+void ControlPanelPresenter::managerReplaced() {
     emit sessionChanged();
     emit countdownChanged();
     emit usageChanged();

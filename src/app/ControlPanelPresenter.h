@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusManager.h"
+#include "ManagerModel.h"
 
 #include <QtQml/qqmlregistration.h>
 #include <QObject>
@@ -11,10 +12,9 @@ namespace Quorel {
 
 // What the control window and the countdown card show, derived from the manager, so that the
 // views only lay out and bind. It keeps no state of its own beyond the manager it reads.
-class ControlPanelPresenter : public QObject {
+class ControlPanelPresenter : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
 
     // The session: running, strict, break, preset.
     Q_PROPERTY(bool locked READ locked NOTIFY sessionChanged)
@@ -37,9 +37,6 @@ class ControlPanelPresenter : public QObject {
 public:
     explicit ControlPanelPresenter(QObject* parent = nullptr);
 
-    FocusManager* manager() const { return m_manager; }
-    void setManager(FocusManager* manager);
-
     bool locked() const;
     bool onBreak() const;
     QString headerTitle() const;
@@ -54,13 +51,15 @@ public:
     double usageFraction() const;
 
 signals:
-    void managerChanged();
     void sessionChanged();
     void countdownChanged();
     void usageChanged();
 
+protected:
+    void follow(FocusManager* manager) override;
+    void managerReplaced() override;
+
 private:
-    QPointer<FocusManager> m_manager;
 };
 
 }  // namespace Quorel

@@ -24,30 +24,23 @@ QStringList titlesOf() {
 
 }  // namespace
 
-FocusScreenModel::FocusScreenModel(QObject* parent) : QObject(parent) {}
+FocusScreenModel::FocusScreenModel(QObject* parent) : ManagerModel(parent) {}
 
-void FocusScreenModel::setManager(FocusManager* manager) {
-    if (manager == m_manager) {
-        return;
-    }
-    if (m_manager != nullptr) {
-        disconnect(m_manager, nullptr, this, nullptr);
-    }
-    m_manager = manager;
-    if (manager != nullptr) {
-        const auto session = &FocusScreenModel::sessionChanged;
-        connect(manager, &FocusManager::isRunningChanged, this, session);
-        connect(manager, &FocusManager::isBreakChanged, this, session);
-        connect(manager, &FocusManager::strictModeChanged, this, session);
-        const auto protection = &FocusScreenModel::protectionChanged;
-        connect(manager, &FocusManager::blockedAppsChanged, this, protection);
-        connect(manager, &FocusManager::blockedSitesChanged, this, protection);
-        connect(manager, &FocusManager::blockYouTubeShortsChanged, this, protection);
-        connect(manager, &FocusManager::blockInstagramReelsChanged, this, protection);
-        connect(manager, &FocusManager::blockAdultSitesChanged, this, protection);
-        connect(manager, &FocusManager::ambientSoundChanged, this, &FocusScreenModel::soundChanged);
-    }
-    emit managerChanged();
+void FocusScreenModel::follow(FocusManager* manager) {
+    const auto session = &FocusScreenModel::sessionChanged;
+    connect(manager, &FocusManager::isRunningChanged, this, session);
+    connect(manager, &FocusManager::isBreakChanged, this, session);
+    connect(manager, &FocusManager::strictModeChanged, this, session);
+    const auto protection = &FocusScreenModel::protectionChanged;
+    connect(manager, &FocusManager::blockedAppsChanged, this, protection);
+    connect(manager, &FocusManager::blockedSitesChanged, this, protection);
+    connect(manager, &FocusManager::blockYouTubeShortsChanged, this, protection);
+    connect(manager, &FocusManager::blockInstagramReelsChanged, this, protection);
+    connect(manager, &FocusManager::blockAdultSitesChanged, this, protection);
+    connect(manager, &FocusManager::ambientSoundChanged, this, &FocusScreenModel::soundChanged);
+}
+
+void FocusScreenModel::managerReplaced() {
     emit sessionChanged();
     emit protectionChanged();
     emit soundChanged();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusManager.h"
+#include "ManagerModel.h"
 
 #include <QtQml/qqmlregistration.h>
 #include <QObject>
@@ -12,10 +13,9 @@ namespace Quorel {
 
 // What the Focus screen shows that is decided rather than read: texts chosen by the session's
 // state, the protection summary, the picker titles. The screen writes straight to the manager.
-class FocusScreenModel : public QObject {
+class FocusScreenModel : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
 
     // Segment titles in declaration order, so a segment's index is its case's value.
     Q_PROPERTY(QStringList presetTitles READ presetTitles CONSTANT)
@@ -42,9 +42,6 @@ class FocusScreenModel : public QObject {
 public:
     explicit FocusScreenModel(QObject* parent = nullptr);
 
-    FocusManager* manager() const { return m_manager; }
-    void setManager(FocusManager* manager);
-
     QStringList presetTitles() const;
     QStringList soundTitles() const;
     QVariantList durations() const;
@@ -68,13 +65,15 @@ public:
     Q_INVOKABLE bool isCurrentDuration(qint64 totalSeconds, qint64 seconds) const;
 
 signals:
-    void managerChanged();
     void sessionChanged();
     void protectionChanged();
     void soundChanged();
 
+protected:
+    void follow(FocusManager* manager) override;
+    void managerReplaced() override;
+
 private:
-    QPointer<FocusManager> m_manager;
 };
 
 }  // namespace Quorel

@@ -5,29 +5,22 @@
 namespace Quorel {
 
 InsightsScreenModel::InsightsScreenModel(QObject* parent)
-    : QObject(parent),
+    : ManagerModel(parent),
       m_weeklyBars({"day", "label", "barHeight", "overGoal"}, -1, this),
       m_topApps({"name", "minutesText", "fraction"}, -1, this) {}
 
-void InsightsScreenModel::setManager(FocusManager* manager) {
-    if (manager == m_manager) {
-        return;
-    }
-    if (m_manager != nullptr) {
-        disconnect(m_manager, nullptr, this, nullptr);
-    }
-    m_manager = manager;
-    if (manager != nullptr) {
-        const auto refresh = &InsightsScreenModel::refresh;
-        connect(manager, &FocusManager::usageChanged, this, refresh);
-        connect(manager, &FocusManager::screenTimeModeChanged, this, refresh);
-        connect(manager, &FocusManager::dailyGoalHoursChanged, this, refresh);
-        connect(manager, &FocusManager::focusMinutesTodayChanged, this, refresh);
-        connect(manager, &FocusManager::sessionsTodayChanged, this, refresh);
-        connect(manager, &FocusManager::streakDaysChanged, this, refresh);
-    }
+void InsightsScreenModel::follow(FocusManager* manager) {
+    const auto refresh = &InsightsScreenModel::refresh;
+    connect(manager, &FocusManager::usageChanged, this, refresh);
+    connect(manager, &FocusManager::screenTimeModeChanged, this, refresh);
+    connect(manager, &FocusManager::dailyGoalHoursChanged, this, refresh);
+    connect(manager, &FocusManager::focusMinutesTodayChanged, this, refresh);
+    connect(manager, &FocusManager::sessionsTodayChanged, this, refresh);
+    connect(manager, &FocusManager::streakDaysChanged, this, refresh);
+}
+
+void InsightsScreenModel::managerReplaced() {
     refresh();
-    emit managerChanged();
 }
 
 QString InsightsScreenModel::modeBadge() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusManager.h"
+#include "ManagerModel.h"
 #include "RowListModel.h"
 
 #include <QtQml/qqmlregistration.h>
@@ -12,10 +13,9 @@ namespace Quorel {
 
 // What the Insights screen shows, derived from the manager: the mode badge, the figure cards'
 // texts, the weekly bars and the top apps, refreshed as the tracker counts.
-class InsightsScreenModel : public QObject {
+class InsightsScreenModel : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
 
     Q_PROPERTY(QString modeBadge READ modeBadge NOTIFY figuresChanged)
     Q_PROPERTY(QString screenTimeText READ screenTimeText NOTIFY figuresChanged)
@@ -34,9 +34,6 @@ class InsightsScreenModel : public QObject {
 public:
     explicit InsightsScreenModel(QObject* parent = nullptr);
 
-    FocusManager* manager() const { return m_manager; }
-    void setManager(FocusManager* manager);
-
     QString modeBadge() const;
     QString screenTimeText() const;
     QString goalText() const;
@@ -48,13 +45,15 @@ public:
     RowListModel* topApps() { return &m_topApps; }
 
 signals:
-    void managerChanged();
     void figuresChanged();
+
+protected:
+    void follow(FocusManager* manager) override;
+    void managerReplaced() override;
 
 private:
     void refresh();
 
-    QPointer<FocusManager> m_manager;
     RowListModel m_weeklyBars;
     RowListModel m_topApps;
 };

@@ -7,28 +7,17 @@
 
 namespace Quorel {
 
-MainWindowPresenter::MainWindowPresenter(QObject* parent) : QObject(parent) {}
+MainWindowPresenter::MainWindowPresenter(QObject* parent) : ManagerModel(parent) {}
 
-void MainWindowPresenter::setManager(FocusManager* manager) {
-    if (manager == m_manager) {
-        return;
-    }
-    if (m_manager != nullptr) {
-        disconnect(m_manager, nullptr, this, nullptr);
-    }
-    m_manager = manager;
-    if (manager != nullptr) {
-        connect(manager, &FocusManager::usageChanged, this, &MainWindowPresenter::goalChanged);
-        connect(manager, &FocusManager::dailyGoalHoursChanged, this,
-                &MainWindowPresenter::goalChanged);
-        connect(manager, &FocusManager::isRunningChanged, this,
-                &MainWindowPresenter::sessionChanged);
-        connect(manager, &FocusManager::strictModeChanged, this,
-                &MainWindowPresenter::sessionChanged);
-        connect(manager, &FocusManager::selectedTabChanged, this,
-                &MainWindowPresenter::screenChanged);
-    }
-    emit managerChanged();
+void MainWindowPresenter::follow(FocusManager* manager) {
+    connect(manager, &FocusManager::usageChanged, this, &MainWindowPresenter::goalChanged);
+    connect(manager, &FocusManager::dailyGoalHoursChanged, this, &MainWindowPresenter::goalChanged);
+    connect(manager, &FocusManager::isRunningChanged, this, &MainWindowPresenter::sessionChanged);
+    connect(manager, &FocusManager::strictModeChanged, this, &MainWindowPresenter::sessionChanged);
+    connect(manager, &FocusManager::selectedTabChanged, this, &MainWindowPresenter::screenChanged);
+}
+
+void MainWindowPresenter::managerReplaced() {
     emit goalChanged();
     emit sessionChanged();
     emit screenChanged();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusManager.h"
+#include "ManagerModel.h"
 
 #include <QtQml/qqmlregistration.h>
 #include <QObject>
@@ -12,10 +13,9 @@ namespace Quorel {
 
 // What the main window's frame shows around the screens: the sidebar's tabs, the daily goal
 // card, the strict banner and which screen file the detail column loads.
-class MainWindowPresenter : public QObject {
+class MainWindowPresenter : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
 
     // One entry per tab in order: {tab, title, icon}.
     Q_PROPERTY(QVariantList tabs READ tabs CONSTANT)
@@ -35,9 +35,6 @@ class MainWindowPresenter : public QObject {
 public:
     explicit MainWindowPresenter(QObject* parent = nullptr);
 
-    FocusManager* manager() const { return m_manager; }
-    void setManager(FocusManager* manager);
-
     QVariantList tabs() const;
     QString goalPercentText() const;
     double goalFraction() const;
@@ -49,13 +46,15 @@ public:
     QString screenIcon() const;
 
 signals:
-    void managerChanged();
     void goalChanged();
     void sessionChanged();
     void screenChanged();
 
+protected:
+    void follow(FocusManager* manager) override;
+    void managerReplaced() override;
+
 private:
-    QPointer<FocusManager> m_manager;
 };
 
 }  // namespace Quorel

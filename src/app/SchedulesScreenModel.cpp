@@ -5,28 +5,20 @@
 namespace Quorel {
 
 SchedulesScreenModel::SchedulesScreenModel(QObject* parent)
-    : QObject(parent),
+    : ManagerModel(parent),
       m_rows({"scheduleId", "title", "detail", "isEnabled", "deleteLabel"}, 0, this) {}
 
-void SchedulesScreenModel::setManager(FocusManager* manager) {
-    if (manager == m_manager) {
-        return;
-    }
-    if (m_manager != nullptr) {
-        disconnect(m_manager, nullptr, this, nullptr);
-    }
-    m_manager = manager;
-    if (manager != nullptr) {
-        connect(manager, &FocusManager::newSchedulePresetChanged, this,
-                &SchedulesScreenModel::presetChanged);
-        connect(manager, &FocusManager::newScheduleStartChanged, this,
-                &SchedulesScreenModel::startChanged);
-        connect(manager, &FocusManager::newScheduleEndChanged, this,
-                &SchedulesScreenModel::endChanged);
-        connect(manager, &FocusManager::schedulesChanged, this, &SchedulesScreenModel::refreshRows);
-    }
+void SchedulesScreenModel::follow(FocusManager* manager) {
+    connect(manager, &FocusManager::newSchedulePresetChanged, this,
+            &SchedulesScreenModel::presetChanged);
+    connect(manager, &FocusManager::newScheduleStartChanged, this,
+            &SchedulesScreenModel::startChanged);
+    connect(manager, &FocusManager::newScheduleEndChanged, this, &SchedulesScreenModel::endChanged);
+    connect(manager, &FocusManager::schedulesChanged, this, &SchedulesScreenModel::refreshRows);
+}
+
+void SchedulesScreenModel::managerReplaced() {
     refreshRows();
-    emit managerChanged();
     emit presetChanged();
     emit startChanged();
     emit endChanged();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusManager.h"
+#include "ManagerModel.h"
 #include "RowListModel.h"
 
 #include <QtQml/qqmlregistration.h>
@@ -12,10 +13,9 @@ namespace Quorel {
 
 // What the Schedules screen shows, derived from the manager: the add form's picker values and
 // one row per schedule. The screen writes straight to the manager.
-class SchedulesScreenModel : public QObject {
+class SchedulesScreenModel : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
 
     Q_PROPERTY(QStringList presetTitles READ presetTitles CONSTANT)
     Q_PROPERTY(int presetIndex READ presetIndex NOTIFY presetChanged)
@@ -30,9 +30,6 @@ class SchedulesScreenModel : public QObject {
 public:
     explicit SchedulesScreenModel(QObject* parent = nullptr);
 
-    FocusManager* manager() const { return m_manager; }
-    void setManager(FocusManager* manager);
-
     QStringList presetTitles() const;
     int presetIndex() const;
     int startHour() const;
@@ -45,15 +42,17 @@ public:
     Q_INVOKABLE void choosePreset(int index);
 
 signals:
-    void managerChanged();
     void presetChanged();
     void startChanged();
     void endChanged();
 
+protected:
+    void follow(FocusManager* manager) override;
+    void managerReplaced() override;
+
 private:
     void refreshRows();
 
-    QPointer<FocusManager> m_manager;
     RowListModel m_rows;
 };
 

@@ -18,25 +18,18 @@ QColor swatchColor(AppColorTheme theme) {
 
 }  // namespace
 
-SettingsScreenModel::SettingsScreenModel(QObject* parent) : QObject(parent) {}
+SettingsScreenModel::SettingsScreenModel(QObject* parent) : ManagerModel(parent) {}
 
-void SettingsScreenModel::setManager(FocusManager* manager) {
-    if (manager == m_manager) {
-        return;
-    }
-    if (m_manager != nullptr) {
-        disconnect(m_manager, nullptr, this, nullptr);
-    }
-    m_manager = manager;
-    if (manager != nullptr) {
-        connect(manager, &FocusManager::glassTransparencyChanged, this,
-                &SettingsScreenModel::transparencyChanged);
-        connect(manager, &FocusManager::dailyGoalHoursChanged, this,
-                &SettingsScreenModel::dailyGoalChanged);
-        connect(manager, &FocusManager::screenTimeModeChanged, this,
-                &SettingsScreenModel::usageModeChanged);
-    }
-    emit managerChanged();
+void SettingsScreenModel::follow(FocusManager* manager) {
+    connect(manager, &FocusManager::glassTransparencyChanged, this,
+            &SettingsScreenModel::transparencyChanged);
+    connect(manager, &FocusManager::dailyGoalHoursChanged, this,
+            &SettingsScreenModel::dailyGoalChanged);
+    connect(manager, &FocusManager::screenTimeModeChanged, this,
+            &SettingsScreenModel::usageModeChanged);
+}
+
+void SettingsScreenModel::managerReplaced() {
     emit transparencyChanged();
     emit dailyGoalChanged();
     emit usageModeChanged();

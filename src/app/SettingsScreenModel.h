@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FocusManager.h"
+#include "ManagerModel.h"
 
 #include <QtQml/qqmlregistration.h>
 #include <QObject>
@@ -12,10 +13,9 @@ namespace Quorel {
 
 // The Settings screen's labels and choice lists. The screen binds its controls straight to the
 // manager's fields; this only words what they hold.
-class SettingsScreenModel : public QObject {
+class SettingsScreenModel : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Quorel::FocusManager* manager READ manager WRITE setManager NOTIFY managerChanged)
 
     // Choices in declaration order, so an entry's index is its case's value. Themes are objects
     // with title and accent (the swatch colour).
@@ -29,9 +29,6 @@ class SettingsScreenModel : public QObject {
 public:
     explicit SettingsScreenModel(QObject* parent = nullptr);
 
-    FocusManager* manager() const { return m_manager; }
-    void setManager(FocusManager* manager);
-
     QVariantList themeOptions() const;
     QStringList usageModeTitles() const;
     QString transparencyLabel() const;
@@ -39,13 +36,15 @@ public:
     QString usageModeExplanation() const;
 
 signals:
-    void managerChanged();
     void transparencyChanged();
     void dailyGoalChanged();
     void usageModeChanged();
 
+protected:
+    void follow(FocusManager* manager) override;
+    void managerReplaced() override;
+
 private:
-    QPointer<FocusManager> m_manager;
 };
 
 }  // namespace Quorel
