@@ -7,23 +7,6 @@
 
 namespace Quorel {
 
-namespace {
-
-QString text(std::u16string_view raw) {
-    return QString(reinterpret_cast<const QChar*>(raw.data()), qsizetype(raw.size()));
-}
-
-template <typename E>
-QStringList titlesOf() {
-    QStringList titles;
-    for (const auto& entry : EnumCases<E>::all) {
-        titles.append(rawValue(entry.first));
-    }
-    return titles;
-}
-
-}  // namespace
-
 FocusScreenModel::FocusScreenModel(QObject* parent) : ManagerModel(parent) {}
 
 void FocusScreenModel::follow(FocusManager* manager) {
@@ -47,18 +30,18 @@ void FocusScreenModel::managerReplaced() {
 }
 
 QStringList FocusScreenModel::presetTitles() const {
-    return titlesOf<FocusPreset>();
+    return allRawValues<FocusPreset>();
 }
 
 QStringList FocusScreenModel::soundTitles() const {
-    return titlesOf<AmbientSoundType>();
+    return allRawValues<AmbientSoundType>();
 }
 
 QVariantList FocusScreenModel::durations() const {
     QVariantList list;
     for (const QuickDuration& duration : quickDurations) {
         list.append(QVariantMap{
-            {QStringLiteral("label"), text(duration.label)},
+            {QStringLiteral("label"), textOf(duration.label)},
             {QStringLiteral("seconds"), duration.seconds},
         });
     }

@@ -47,11 +47,7 @@ QVariantList SettingsScreenModel::themeOptions() const {
 }
 
 QStringList SettingsScreenModel::usageModeTitles() const {
-    QStringList titles;
-    for (const auto& entry : EnumCases<ScreenTimeTrackingMode>::all) {
-        titles.append(rawValue(entry.first));
-    }
-    return titles;
+    return allRawValues<ScreenTimeTrackingMode>();
 }
 
 QString SettingsScreenModel::transparencyLabel() const {

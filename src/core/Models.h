@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <array>
@@ -82,14 +83,28 @@ struct EnumCases<ScreenTimeTrackingMode> {
     }};
 };
 
+inline QString textOf(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()), qsizetype(text.size()));
+}
+
 template <typename E>
 QString rawValue(E value) {
     for (const auto& [c, raw] : EnumCases<E>::all) {
         if (c == value) {
-            return QString(reinterpret_cast<const QChar*>(raw.data()), qsizetype(raw.size()));
+            return textOf(raw);
         }
     }
     return {};
+}
+
+// Every case's raw value, in declaration order: what pickers list.
+template <typename E>
+QStringList allRawValues() {
+    QStringList values;
+    for (const auto& entry : EnumCases<E>::all) {
+        values.append(textOf(entry.second));
+    }
+    return values;
 }
 
 // Exact, case-sensitive match against the raw values; anything else is no case.

@@ -15,11 +15,7 @@ QString deleteScheduleLabel(const QString& title) {
 }
 
 QStringList presetTitles() {
-    QStringList titles;
-    for (const auto& [preset, raw] : EnumCases<FocusPreset>::all) {
-        titles.append(rawValue(preset));
-    }
-    return titles;
+    return allRawValues<FocusPreset>();
 }
 
 int presetIndex(FocusPreset preset) {
