@@ -17,12 +17,18 @@ Switch {
 
     Accessible.name: text
     Accessible.description: caption
+    // Qt 6.4's bridge does not turn a screen reader's press into a toggle for styled controls.
+    Accessible.onPressAction: {
+        if (enabled) {
+            toggle();
+            toggled();
+        }
+    }
 
     hoverEnabled: true
     spacing: compact ? 6 : 12
     padding: 0
 
-    // Drawn like ToggleSwitch, so every switch in the app looks the same.
     indicator: Rectangle {
         x: control.width - width - control.rightPadding
         y: control.topPadding + (control.availableHeight - height) / 2
