@@ -41,7 +41,7 @@ void TrayController::show() {
 
 void TrayController::refreshIcon() {
     const TrayLabel label = trayLabel(m_manager.showInMenuBar(), m_manager.isRunning(),
-                                      m_manager.strictMode(), m_manager.formattedRemaining());
+                                      m_manager.strictMode(), m_manager.remainingSeconds());
     if (m_shown == label) {
         return;
     }

@@ -1,12 +1,12 @@
 #include "TrayPresentation.h"
 
+#include "DisplayFormat.h"
 #include "SymbolRenderer.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 
 namespace Quorel {
 
@@ -22,47 +22,57 @@ int clampInto(int start, int length, int areaStart, int areaLength) {
 
 }  // namespace
 
-TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode,
-                    const QString& formattedRemaining) {
+TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode, qint64 remainingSeconds) {
     TrayLabel label;
-    label.title = isRunning ? formattedRemaining : QStringLiteral("Quorel");
+    label.title = isRunning ? formatRemaining(remainingSeconds) : QStringLiteral("Quorel");
     label.showsTitle = showInMenuBar;
     label.symbol = showInMenuBar && isRunning && strictMode ? QStringLiteral("lock.fill")
                                                             : QStringLiteral("timer");
+    if (showInMenuBar && isRunning) {
+        label.badge = formatRemainingCompact(remainingSeconds);
+    }
     return label;
 }
 
 bool drawsTheSame(const TrayLabel& a, const TrayLabel& b) {
-    return a.symbol == b.symbol && a.showsTitle == b.showsTitle &&
-           (!a.showsTitle || a.title == b.title);
+    return a.symbol == b.symbol && a.badge == b.badge;
 }
 
 QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font,
                       const QColor& color) {
-    const int symbolSide = pixelHeight;
-    // The symbol keeps a small margin so it does not touch the tray's edges.
-    const int inset = std::max(1, pixelHeight / 8);
-    const QImage symbol =
-        renderSymbol(label.symbol, QSize(symbolSide - 2 * inset, symbolSide - 2 * inset), color);
-
-    QFont titleFont = font;
-    titleFont.setPixelSize(std::max(8, static_cast<int>(std::lround(pixelHeight * 0.62))));
-    titleFont.setBold(true);
-    const QFontMetrics metrics(titleFont);
-    const int gap = pixelHeight / 5;
-    const int titleWidth =
-        label.showsTitle ? gap + metrics.horizontalAdvance(label.title) + inset : 0;
-
-    QImage image(symbolSide + titleWidth, pixelHeight, QImage::Format_ARGB32_Premultiplied);
+    const int side = std::max(1, pixelHeight);
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    painter.drawImage(QPoint(inset, inset), symbol);
-    if (label.showsTitle) {
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.setFont(titleFont);
-        painter.setPen(color);
-        const QRect titleBox(symbolSide + gap, 0, titleWidth - gap, pixelHeight);
-        painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter, label.title);
+    // The symbol keeps a small margin so it does not touch the tray's edges.
+    const int inset = std::max(1, side / 8);
+
+    if (label.badge.isEmpty()) {
+        painter.drawImage(
+            QPoint(inset, inset),
+            renderSymbol(label.symbol, QSize(side - 2 * inset, side - 2 * inset), color));
+        return image;
+    }
+
+    const bool locked = label.symbol == QLatin1String("lock.fill");
+    // Locked: the badge above, a small lock under it.
+    const int lockSide = locked ? side * 2 / 5 : 0;
+    const QRect textBox(0, 0, side, side - lockSide);
+    QFont badgeFont = font;
+    badgeFont.setBold(true);
+    badgeFont.setPixelSize(std::max(6, textBox.height() * 3 / 4));
+    // Three characters must fit the width too.
+    while (badgeFont.pixelSize() > 6 &&
+           QFontMetrics(badgeFont).horizontalAdvance(label.badge) > side) {
+        badgeFont.setPixelSize(badgeFont.pixelSize() - 1);
+    }
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(badgeFont);
+    painter.setPen(color);
+    painter.drawText(textBox, Qt::AlignCenter, label.badge);
+    if (locked) {
+        painter.drawImage(QPoint((side - lockSide) / 2, side - lockSide),
+                          renderSymbol(label.symbol, QSize(lockSide, lockSide), color));
     }
     return image;
 }

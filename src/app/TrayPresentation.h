@@ -14,19 +14,21 @@ namespace Quorel {
 struct TrayLabel {
     QString symbol;           // "timer", or "lock.fill" during a strict countdown
     QString title;            // the countdown while running, else "Quorel"; always the tooltip
-    bool showsTitle = false;  // the title is drawn into the icon too
+    bool showsTitle = false;  // the countdown is drawn into the icon too
+    QString badge;            // what of it fits a square tray slot: "45", "59s"; empty when idle
 
     bool operator==(const TrayLabel&) const = default;
 };
 
-TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode,
-                    const QString& formattedRemaining);
+TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode, qint64 remainingSeconds);
 
 // Whether two labels give the same icon picture (the tooltip aside), so a hidden countdown
 // costs no redraw each second.
 bool drawsTheSame(const TrayLabel& a, const TrayLabel& b);
 
-// The tray icon's picture, pixelHeight high: the symbol, then the title when the label shows it.
+// The tray icon's picture, a pixelHeight square: trays give every icon a square slot, so a full
+// "44:59" beside the symbol would be shrunk past reading. With a badge it is the badge in bold,
+// over a small lock during a strict countdown; otherwise the symbol alone.
 QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font,
                       const QColor& color);
 

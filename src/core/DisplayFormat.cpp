@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <algorithm>
+
 namespace Quorel {
 
 QString formatRemaining(qint64 remainingSeconds) {
@@ -18,6 +20,13 @@ QString formatRemaining(qint64 remainingSeconds) {
     }
     text.append(QString::number(seconds));
     return text;
+}
+
+QString formatRemainingCompact(qint64 remainingSeconds) {
+    if (remainingSeconds >= 60) {
+        return QString::number((remainingSeconds + 59) / 60);
+    }
+    return QString::number(std::max<qint64>(remainingSeconds, 0)) + QLatin1Char('s');
 }
 
 QString formatUsageAgainstGoal(double totalHours, double goalHours) {

@@ -9,6 +9,10 @@ namespace Quorel {
 // Countdown text: minutes and seconds, "45:00", "09:59", "180:00".
 QString formatRemaining(qint64 remainingSeconds);
 
+// The countdown in three characters at most, for a tray icon: whole minutes left, rounded up
+// ("45", "180"), then seconds in the last minute ("59s").
+QString formatRemainingCompact(qint64 remainingSeconds);
+
 // Usage against the goal, one decimal each: "1.3h / 4.0h".
 QString formatUsageAgainstGoal(double totalHours, double goalHours);
 

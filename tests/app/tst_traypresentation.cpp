@@ -1,3 +1,4 @@
+#include "DisplayFormat.h"
 #include "SymbolRenderer.h"
 #include "TrayPresentation.h"
 
@@ -33,42 +34,73 @@ private slots:
         QFETCH(bool, showInMenuBar);
         QFETCH(bool, running);
         QFETCH(bool, strict);
-        const TrayLabel label = trayLabel(showInMenuBar, running, strict, QStringLiteral("44:59"));
+        const TrayLabel label = trayLabel(showInMenuBar, running, strict, 2699);
 
         QTEST(label.symbol, "symbol");
         QTEST(label.title, "title");
         QCOMPARE(label.showsTitle, showInMenuBar);
+        QCOMPARE(label.badge, showInMenuBar && running ? QStringLiteral("45") : QString());
     }
 
     void redrawsOnlyWhenThePictureChanges_data() {
         QTest::addColumn<bool>("showInMenuBar");
         QTest::addColumn<bool>("strict");
+        QTest::addColumn<qint64>("remaining");
         QTest::addColumn<bool>("same");
 
-        QTest::newRow("countdown shown: every second") << true << false << false;
-        QTest::newRow("countdown shown, strict: every second") << true << true << false;
-        QTest::newRow("countdown hidden: tooltip only") << false << true << true;
+        QTest::newRow("within a minute: tooltip only") << true << false << qint64(2699) << true;
+        QTest::newRow("a minute boundary: redrawn") << true << true << qint64(2641) << false;
+        QTest::newRow("the last minute: every second") << true << false << qint64(59) << false;
+        QTest::newRow("countdown hidden: tooltip only") << false << true << qint64(59) << true;
     }
 
     void redrawsOnlyWhenThePictureChanges() {
         QFETCH(bool, showInMenuBar);
         QFETCH(bool, strict);
-        const TrayLabel before = trayLabel(showInMenuBar, true, strict, QStringLiteral("44:59"));
-        const TrayLabel after = trayLabel(showInMenuBar, true, strict, QStringLiteral("44:58"));
+        QFETCH(qint64, remaining);
+        const TrayLabel before = trayLabel(showInMenuBar, true, strict, remaining);
+        const TrayLabel after = trayLabel(showInMenuBar, true, strict, remaining - 1);
 
         QTEST(drawsTheSame(before, after), "same");
-        QVERIFY(!(before == after));
+        QVERIFY(!(before == after));  // the tooltip follows every second
     }
 
-    void iconCarriesTheTitleOnlyWhenShown() {
-        TrayLabel label = trayLabel(true, true, false, QStringLiteral("44:59"));
-        const QImage withTitle = renderTrayIcon(label, 22, QGuiApplication::font(), Qt::white);
-        label.showsTitle = false;
-        const QImage symbolOnly = renderTrayIcon(label, 22, QGuiApplication::font(), Qt::white);
+    void compactCountdownFitsThreeCharacters_data() {
+        QTest::addColumn<qint64>("remaining");
+        QTest::addColumn<QString>("badge");
+        QTest::newRow("a full preset") << qint64(2700) << "45";
+        QTest::newRow("rounded up") << qint64(2641) << "45";
+        QTest::newRow("one minute") << qint64(60) << "1";
+        QTest::newRow("the last minute") << qint64(59) << "59s";
+        QTest::newRow("zero") << qint64(0) << "0s";
+        QTest::newRow("three hours") << qint64(10800) << "180";
+    }
+    void compactCountdownFitsThreeCharacters() {
+        QFETCH(qint64, remaining);
+        QTEST(formatRemainingCompact(remaining), "badge");
+    }
 
-        QCOMPARE(symbolOnly.size(), QSize(22, 22));
-        QCOMPARE(withTitle.height(), 22);
-        QVERIFY(withTitle.width() > 2 * 22);
+    void iconIsSquareAndShowsTheBadgeOnlyWhenRunning() {
+        const QFont font = QGuiApplication::font();
+        const QImage idle =
+            renderTrayIcon(trayLabel(true, false, false, 2700), 22, font, Qt::white);
+        const QImage running =
+            renderTrayIcon(trayLabel(true, true, false, 2700), 22, font, Qt::white);
+        const QImage locked =
+            renderTrayIcon(trayLabel(true, true, true, 2700), 22, font, Qt::white);
+        const QImage longest =
+            renderTrayIcon(trayLabel(true, true, false, 10800), 22, font, Qt::white);
+
+        for (const QImage& image : {idle, running, locked, longest}) {
+            QCOMPARE(image.size(), QSize(22, 22));
+        }
+        QVERIFY(idle != running);
+        QVERIFY(running != locked);
+        // "180" still fits: nothing drawn in the outermost columns.
+        for (int y = 0; y < 22; ++y) {
+            QCOMPARE(qAlpha(longest.pixel(0, y)), 0);
+            QCOMPARE(qAlpha(longest.pixel(21, y)), 0);
+        }
     }
 
     void symbolsAreBuiltIn_data() {
