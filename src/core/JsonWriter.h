@@ -31,6 +31,13 @@ public:
         m_afterKey = true;
     }
 
+    // One member: the key, then its value.
+    template <typename T>
+    void field(QLatin1String name, const T& v) {
+        key(name);
+        value(v);
+    }
+
     void value(qint64 v) {
         separate();
         m_out.append(QByteArray::number(v));

@@ -102,48 +102,33 @@ std::optional<QUuid> idField(const QJsonObject& o) {
 
 void writeJson(JsonWriter& out, const FocusSchedule& s) {
     out.beginObject();
-    out.key(QLatin1String("id"));
-    out.value(uuidText(s.id));
-    out.key(QLatin1String("title"));
-    out.value(s.title);
-    out.key(QLatin1String("preset"));
-    out.value(rawValue(s.preset));
-    out.key(QLatin1String("startHour"));
-    out.value(s.startHour);
-    out.key(QLatin1String("startMinute"));
-    out.value(s.startMinute);
-    out.key(QLatin1String("endHour"));
-    out.value(s.endHour);
-    out.key(QLatin1String("endMinute"));
-    out.value(s.endMinute);
-    out.key(QLatin1String("isEnabled"));
-    out.value(s.isEnabled);
+    out.field(QLatin1String("id"), uuidText(s.id));
+    out.field(QLatin1String("title"), s.title);
+    out.field(QLatin1String("preset"), rawValue(s.preset));
+    out.field(QLatin1String("startHour"), s.startHour);
+    out.field(QLatin1String("startMinute"), s.startMinute);
+    out.field(QLatin1String("endHour"), s.endHour);
+    out.field(QLatin1String("endMinute"), s.endMinute);
+    out.field(QLatin1String("isEnabled"), s.isEnabled);
     out.endObject();
 }
 
 void writeJson(JsonWriter& out, const BlockedApp& app) {
     out.beginObject();
-    out.key(QLatin1String("id"));
-    out.value(uuidText(app.id));
-    out.key(QLatin1String("name"));
-    out.value(app.name);
-    out.key(QLatin1String("isEnabled"));
-    out.value(app.isEnabled);
+    out.field(QLatin1String("id"), uuidText(app.id));
+    out.field(QLatin1String("name"), app.name);
+    out.field(QLatin1String("isEnabled"), app.isEnabled);
     if (app.dailyLimitMinutes) {
-        out.key(QLatin1String("dailyLimitMinutes"));
-        out.value(*app.dailyLimitMinutes);
+        out.field(QLatin1String("dailyLimitMinutes"), *app.dailyLimitMinutes);
     }
     out.endObject();
 }
 
 void writeJson(JsonWriter& out, const BlockedSite& site) {
     out.beginObject();
-    out.key(QLatin1String("id"));
-    out.value(uuidText(site.id));
-    out.key(QLatin1String("domain"));
-    out.value(site.domain);
-    out.key(QLatin1String("isEnabled"));
-    out.value(site.isEnabled);
+    out.field(QLatin1String("id"), uuidText(site.id));
+    out.field(QLatin1String("domain"), site.domain);
+    out.field(QLatin1String("isEnabled"), site.isEnabled);
     out.endObject();
 }
 

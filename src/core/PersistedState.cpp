@@ -141,8 +141,7 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
     JsonWriter out(1024 + 24 * (s.trackedAppSeconds.size() + mapSize(s.dailySecondsByDate) +
                                 mapSize(s.dailyBlockedSecondsByDate)));
     const auto field = [&out](const char* key, const auto& value) {
-        out.key(QLatin1String(key));
-        out.value(value);
+        out.field(QLatin1String(key), value);
     };
     out.beginObject();
     field("totalSeconds", s.totalSeconds);

@@ -7,7 +7,9 @@
 
 #include <QAccessible>
 #include <QDir>
+#include <QQmlContext>
 #include <QQmlEngine>
+#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
@@ -16,6 +18,20 @@
 #include <memory>
 
 namespace Quorel {
+
+// Every item drawn under root, depth first (delegates are not root's QObject children).
+inline QList<QQuickItem*> allItems(QQuickItem* root) {
+    QList<QQuickItem*> items;
+    for (QQuickItem* child : root->childItems()) {
+        items.append(child);
+        items.append(allItems(child));
+    }
+    return items;
+}
+
+inline QRectF sceneRect(QQuickItem* item) {
+    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+}
 
 class ScreenHarness {
 public:
@@ -59,6 +75,13 @@ public:
     bool shows(const QString& name) const {
         QQuickItem* found = item(name);
         return found != nullptr && found->isVisible();
+    }
+
+    // A colour of the views' Theme, as the views see it.
+    QColor themeColor(const char* name) const {
+        QQmlExpression expression(qmlContext(view->rootObject()), view->rootObject(),
+                                  QStringLiteral("Theme.") + QLatin1String(name));
+        return expression.evaluate().value<QColor>();
     }
 
     // Lets the layouts catch up with the last changes: they settle before the next frame.
@@ -108,6 +131,35 @@ private:
         }
         return nullptr;
     }
+};
+
+// The fixture of one screen's tests: before every test, a fresh manager on fakes with the screen
+// loaded against it.
+class ScreenTest : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ScreenTest(QString file) : m_file(std::move(file)) {}
+
+protected:
+    std::unique_ptr<ScreenHarness> m;
+
+private slots:
+    void initTestCase() {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        QAccessible::setActive(true);
+    }
+
+    void init() {
+        m = std::make_unique<ScreenHarness>();
+        const QString error = m->load(m_file);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+
+    void cleanup() { m.reset(); }
+
+private:
+    QString m_file;
 };
 
 }  // namespace Quorel

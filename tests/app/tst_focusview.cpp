@@ -16,22 +16,13 @@ const QStringList pillNames{QStringLiteral("25m"), QStringLiteral("45m"), QStrin
 }  // namespace
 
 // The real Focus screen, loaded offscreen against a manager on fakes.
-class TestFocusView : public QObject {
+class TestFocusView : public ScreenTest {
     Q_OBJECT
 
+public:
+    TestFocusView() : ScreenTest(QStringLiteral("FocusView.qml")) {}
+
 private slots:
-    void initTestCase() {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        QAccessible::setActive(true);
-    }
-
-    void init() {
-        m = std::make_unique<ScreenHarness>();
-        const QString error = m->load(QStringLiteral("FocusView.qml"));
-        QVERIFY2(error.isEmpty(), qPrintable(error));
-    }
-
-    void cleanup() { m.reset(); }
 
     void idleStudyLengthHighlightsItsPill() {
         m->manager->setSelectedPreset(FocusPreset::Study);
@@ -41,8 +32,8 @@ private slots:
             QQuickItem* pill = m->item(name);
             QVERIFY2(pill != nullptr, qPrintable(name));
             QVERIFY2(pill->isEnabled(), qPrintable(name));
-            const QColor expected =
-                name == QStringLiteral("25m") ? themeValue("accent") : themeValue("secondaryText");
+            const QColor expected = name == QStringLiteral("25m") ? m->themeColor("accent")
+                                                                  : m->themeColor("secondaryText");
             QCOMPARE(pill->property("tint").value<QColor>(), expected);
         }
         QVERIFY(m->shows(QStringLiteral("Ready")));
@@ -65,7 +56,7 @@ private slots:
         // The preset picker keeps the last preset chosen.
         QCOMPARE(m->manager->selectedPreset(), FocusPreset::DeepWork);
         QCOMPARE(m->item(QStringLiteral("15s Demo"))->property("tint").value<QColor>(),
-                 themeValue("accent"));
+                 m->themeColor("accent"));
     }
 
     void presetPickerWritesThePresetByMouseAndKeyboard() {
@@ -259,15 +250,6 @@ private slots:
                  m->item(QStringLiteral("Reset"))->mapToScene(QPointF()).y());
         m->screenshot(QStringLiteral("focus-wide"));
     }
-
-private:
-    QColor themeValue(const char* name) const {
-        QQmlExpression expression(qmlContext(m->view->rootObject()), m->view->rootObject(),
-                                  QStringLiteral("Theme.") + QLatin1String(name));
-        return expression.evaluate().value<QColor>();
-    }
-
-    std::unique_ptr<ScreenHarness> m;
 };
 
 QTEST_MAIN(TestFocusView)

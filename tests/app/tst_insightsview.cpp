@@ -10,16 +10,6 @@ using namespace Quorel;
 
 namespace {
 
-// Every item drawn under root, depth first (delegates are not root's QObject children).
-QList<QQuickItem*> allItems(QQuickItem* root) {
-    QList<QQuickItem*> items;
-    for (QQuickItem* child : root->childItems()) {
-        items.append(child);
-        items.append(allItems(child));
-    }
-    return items;
-}
-
 const QString today = QStringLiteral("2026-12-6");
 
 // The week's bars, oldest on the left.
@@ -40,36 +30,16 @@ QColor colorOf(QQuickItem* item) {
     return item->property("color").value<QColor>();
 }
 
-// A colour of the views' Theme, as the views see it.
-QColor themeColor(QQuickItem* root, const char* name) {
-    QQmlExpression expression(qmlContext(root), root,
-                              QStringLiteral("Theme.") + QString::fromUtf8(name));
-    return expression.evaluate().value<QColor>();
-}
-
-QRectF sceneRect(QQuickItem* item) {
-    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
-}
-
 }  // namespace
 
 // The real Insights screen, loaded offscreen against a manager on fakes.
-class TestInsightsView : public QObject {
+class TestInsightsView : public ScreenTest {
     Q_OBJECT
 
+public:
+    TestInsightsView() : ScreenTest(QStringLiteral("InsightsView.qml")) {}
+
 private slots:
-    void initTestCase() {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        QAccessible::setActive(true);
-    }
-
-    void init() {
-        m = std::make_unique<ScreenHarness>();
-        const QString error = m->load(QStringLiteral("InsightsView.qml"));
-        QVERIFY2(error.isEmpty(), qPrintable(error));
-    }
-
-    void cleanup() { m.reset(); }
 
     void freshInstallShowsZeroFiguresAndStubBars() {
         for (const char* text :
@@ -81,7 +51,7 @@ private slots:
         QCOMPARE(week.size(), 7);
         for (QQuickItem* bar : week) {
             QCOMPARE(bar->height(), 8.0);
-            QCOMPARE(colorOf(bar), themeColor(m->view->rootObject(), "accent"));
+            QCOMPARE(colorOf(bar), m->themeColor("accent"));
         }
         // Seven weekdays, ending with today (a Sunday).
         QVERIFY(m->shows(QStringLiteral("Sun")));
@@ -105,7 +75,7 @@ private slots:
         m->manager->setDailySecondsByDate({{today, 9000}});  // 2.5 h
         QQuickItem* todayBar = bars(m->view->rootObject()).value(6);
         QVERIFY(todayBar != nullptr);
-        QCOMPARE(colorOf(todayBar), themeColor(m->view->rootObject(), "accent"));
+        QCOMPARE(colorOf(todayBar), m->themeColor("accent"));
         QTRY_COMPARE(todayBar->height(), 75.0);  // 120 × 2.5 / 4
         QVERIFY(m->shows(QStringLiteral("2.5h")));
 
@@ -117,7 +87,7 @@ private slots:
 
         QCOMPARE(m->manager->dailyGoalHours(), 2.0);
         QVERIFY(m->shows(QStringLiteral("Goal: 2.0h")));
-        QCOMPARE(colorOf(todayBar), themeColor(m->view->rootObject(), "red"));
+        QCOMPARE(colorOf(todayBar), m->themeColor("red"));
         m->screenshot(QStringLiteral("insights-over-goal"));
 
         // Dragging to the far end writes the top of the range.
@@ -129,7 +99,7 @@ private slots:
                             QPoint(int(track.right() + 30), int(track.center().y())));
         QCOMPARE(m->manager->dailyGoalHours(), 6.0);
         QTRY_COMPARE(todayBar->height(), 50.0);  // 120 × 2.5 / 6
-        QCOMPARE(colorOf(todayBar), themeColor(m->view->rootObject(), "accent"));
+        QCOMPARE(colorOf(todayBar), m->themeColor("accent"));
     }
 
     void topAppsListMinutesAndHourBars() {
@@ -186,9 +156,6 @@ private slots:
         QVERIFY(sceneRect(week.last()).right() < sceneRect(apps).left());
         m->screenshot(QStringLiteral("insights-wide"));
     }
-
-private:
-    std::unique_ptr<ScreenHarness> m;
 };
 
 QTEST_MAIN(TestInsightsView)

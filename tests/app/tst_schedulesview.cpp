@@ -8,16 +8,6 @@ using namespace Quorel;
 
 namespace {
 
-// Every item drawn under root, depth first (delegates are not root's QObject children).
-QList<QQuickItem*> allItems(QQuickItem* root) {
-    QList<QQuickItem*> items;
-    for (QQuickItem* child : root->childItems()) {
-        items.append(child);
-        items.append(allItems(child));
-    }
-    return items;
-}
-
 // The schedule switches on screen, top to bottom, by their titles.
 QStringList switchTitles(QQuickItem* root) {
     QStringList titles;
@@ -54,29 +44,16 @@ QQuickItem* popupEntry(QQuickWindow* window, const QString& text) {
     return nullptr;
 }
 
-QRectF sceneRect(QQuickItem* item) {
-    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
-}
-
 }  // namespace
 
 // The real Schedules screen, loaded offscreen against a manager on fakes.
-class TestSchedulesView : public QObject {
+class TestSchedulesView : public ScreenTest {
     Q_OBJECT
 
+public:
+    TestSchedulesView() : ScreenTest(QStringLiteral("SchedulesView.qml")) {}
+
 private slots:
-    void initTestCase() {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        QAccessible::setActive(true);
-    }
-
-    void init() {
-        m = std::make_unique<ScreenHarness>();
-        const QString error = m->load(QStringLiteral("SchedulesView.qml"));
-        QVERIFY2(error.isEmpty(), qPrintable(error));
-    }
-
-    void cleanup() { m.reset(); }
 
     void listsTheSchedulesWithTheirWindows() {
         QCOMPARE(switchTitles(m->view->rootObject()),
@@ -240,9 +217,6 @@ private slots:
 
         QCOMPARE(m->manager->newSchedulePreset(), FocusPreset::WindDown);
     }
-
-private:
-    std::unique_ptr<ScreenHarness> m;
 };
 
 QTEST_MAIN(TestSchedulesView)

@@ -7,22 +7,13 @@ Q_IMPORT_QML_PLUGIN(QuorelPlugin)
 using namespace Quorel;
 
 // The real Settings screen, loaded offscreen against a manager on fakes.
-class TestSettingsView : public QObject {
+class TestSettingsView : public ScreenTest {
     Q_OBJECT
 
+public:
+    TestSettingsView() : ScreenTest(QStringLiteral("SettingsView.qml")) {}
+
 private slots:
-    void initTestCase() {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        QAccessible::setActive(true);
-    }
-
-    void init() {
-        m = std::make_unique<ScreenHarness>();
-        const QString error = m->load(QStringLiteral("SettingsView.qml"));
-        QVERIFY2(error.isEmpty(), qPrintable(error));
-    }
-
-    void cleanup() { m.reset(); }
 
     void sectionsInOrder() {
         qreal above = -1;
@@ -146,9 +137,6 @@ private slots:
         QCOMPARE(m->manager->dailyGoalHours(), 2.0);
         QVERIFY(m->shows(QStringLiteral("Daily Limit: 2.0 hours")));
     }
-
-private:
-    std::unique_ptr<ScreenHarness> m;
 };
 
 QTEST_MAIN(TestSettingsView)
