@@ -1,4 +1,5 @@
 #include "FocusManager.h"
+#include "ScheduleRules.h"
 
 namespace Quorel {
 
@@ -70,13 +71,6 @@ QList<BlockedSite> defaultBlockedSites() {
     };
 }
 
-// Today at the given hour, or now when the calendar has no such time (a clock change).
-QDateTime todayAt(const QDateTime& now, int hour) {
-    QDateTime at = now;
-    at.setTime(QTime(hour, 0));
-    return at.isValid() ? at : now;
-}
-
 }  // namespace
 
 FocusManager::FocusManager(Platform platform, QObject* parent)
@@ -89,8 +83,8 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
       m_adultDomains(defaultAdultDomains()),
       m_supportedBrowsers(defaultSupportedBrowsers()) {
     const QDateTime now = m_platform.clock.now();
-    m_newScheduleStart = todayAt(now, 9);
-    m_newScheduleEnd = todayAt(now, 12);
+    m_newScheduleStart = wallClockTime(now.date(), 9, 0);
+    m_newScheduleEnd = wallClockTime(now.date(), 12, 0);
     m_currentDay = now.date();
 
     // Derived values follow the fields they are computed from.

@@ -5,10 +5,10 @@
 #include "Platform.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QSet>
 #include <QStringList>
 #include <QTimer>
 #include <QUuid>
@@ -104,11 +104,16 @@ class FocusManager : public QObject {
     Q_PROPERTY(QString interceptedTargetName READ interceptedTargetName WRITE
                    setInterceptedTargetName NOTIFY interceptedTargetChanged)
     Q_PROPERTY(bool hasInterceptedTarget READ hasInterceptedTarget NOTIFY interceptedTargetChanged)
+    // Why the last save did not reach the disk; empty while saves succeed.
+    Q_PROPERTY(QString saveProblem READ saveProblem NOTIFY saveProblemChanged)
 
 public:
     static constexpr qint64 breakSeconds = 300;
     static constexpr qint64 afterBreakSeconds = 1500;
     static constexpr int periodicSaveTicks = 15;
+    // The furthest a change of time zone can set the local date back; a clock set back further
+    // is taken as corrected.
+    static constexpr qint64 maxZoneSetBackDays = 2;
 
     explicit FocusManager(Platform platform, QObject* parent = nullptr);
     ~FocusManager() override;
@@ -160,7 +165,8 @@ public:
     void setNewScheduleStart(const QDateTime& start);
     QDateTime newScheduleEnd() const { return m_newScheduleEnd; }
     void setNewScheduleEnd(const QDateTime& end);
-    const QSet<QUuid>& triggeredSchedulesToday() const { return m_triggeredSchedulesToday; }
+    // The schedules that have fired, each with the day its fired occurrence began.
+    const QHash<QUuid, QDate>& triggeredSchedulesToday() const { return m_triggeredSchedulesToday; }
     bool blockYouTubeShorts() const { return m_blockYouTubeShorts; }
     void setBlockYouTubeShorts(bool block);
     bool blockInstagramReels() const { return m_blockInstagramReels; }
@@ -203,6 +209,7 @@ public:
     const QString& storageKey() const { return m_storageKey; }
     qint64 saveCounter() const { return m_saveCounter; }
     bool isApplyingLoadedState() const { return m_isApplyingLoadedState; }
+    const QString& saveProblem() const { return m_saveProblem; }
     bool isCheckingBrowser() const { return m_isCheckingBrowser; }
     const QStringList& supportedBrowsers() const { return m_supportedBrowsers; }
 
@@ -302,6 +309,7 @@ signals:
     void focusMinutesTodayChanged();
     void sessionsTodayChanged();
     void streakDaysChanged();
+    void saveProblemChanged();
     // Any of the four usage maps.
     void usageChanged();
     // totalSeconds or remainingSeconds.
@@ -318,10 +326,11 @@ private:
     void startFastAppGuard();
     void startLocalBridgeServer();
 
-    void startSchedule(const FocusSchedule& schedule, qint64 minute);
+    void startSchedule(const FocusSchedule& schedule, qint64 minute, QDate occurrence);
     PersistedState snapshot(QDate today) const;
     void applyDocument(const PersistedState& document, QDate today);
     void rollOverDayIfNeeded(QDate today);
+    void reportSave(bool saved);
     const QString& stampFor(QDate date) const;
     const SecondsMap& activeDayMap() const;
     void refreshStreak();
@@ -350,7 +359,7 @@ private:
     FocusPreset m_newSchedulePreset = FocusPreset::DeepWork;
     QDateTime m_newScheduleStart;
     QDateTime m_newScheduleEnd;
-    QSet<QUuid> m_triggeredSchedulesToday;
+    QHash<QUuid, QDate> m_triggeredSchedulesToday;
     bool m_blockYouTubeShorts = true;
     bool m_blockInstagramReels = true;
     bool m_blockAdultSites = true;
@@ -379,7 +388,8 @@ private:
     bool m_isCheckingBrowser = false;
     const QStringList m_supportedBrowsers;
 
-    // The local day the counters belong to, and its stamp, kept so a tick formats no date.
+    // The local day the counters belong to, and its stamp, kept so a tick formats no date. It
+    // only moves forward with the clock, so a clock set back never wipes the day.
     QDate m_currentDay;
     mutable QDate m_stampDate;
     mutable QString m_stamp;
@@ -388,6 +398,7 @@ private:
     bool m_streakRunStale = true;
     // The stored document could not be read: keep it before the first save replaces it.
     bool m_documentNeedsSetAside = false;
+    QString m_saveProblem;
 
     static QPointer<FocusManager> s_shared;
 };

@@ -1,24 +1,31 @@
-// Scheduled focus: daily windows that start a countdown by themselves, once per day.
+// Scheduled focus: daily windows that start a countdown by themselves, once per occurrence.
 #include "FocusManager.h"
 #include "ScheduleRules.h"
 
 namespace Quorel {
 
 void FocusManager::checkSchedules() {
-    const qint64 now = minuteOfDay(m_platform.clock.now().time());
+    const QDateTime moment = m_platform.clock.now();
+    const qint64 now = minuteOfDay(moment.time());
     for (const FocusSchedule& schedule : std::as_const(m_schedules)) {
-        if (!schedule.isEnabled || m_triggeredSchedulesToday.contains(schedule.id) ||
-            !scheduleWindowContains(schedule, now)) {
+        if (!schedule.isEnabled || !scheduleWindowContains(schedule, now)) {
+            continue;
+        }
+        // A window that crosses midnight is one occurrence, and a clock set back into a window
+        // that already ran does not run it again.
+        const QDate occurrence = occurrenceDay(schedule, moment.date(), now);
+        const auto fired = m_triggeredSchedulesToday.constFind(schedule.id);
+        if (fired != m_triggeredSchedulesToday.cend() && occurrence <= fired.value()) {
             continue;
         }
         // A copy: starting saves and may be observed by views that edit the list.
-        startSchedule(FocusSchedule(schedule), now);
+        startSchedule(FocusSchedule(schedule), now, occurrence);
         return;
     }
 }
 
-void FocusManager::startSchedule(const FocusSchedule& schedule, qint64 minute) {
-    m_triggeredSchedulesToday.insert(schedule.id);
+void FocusManager::startSchedule(const FocusSchedule& schedule, qint64 minute, QDate occurrence) {
+    m_triggeredSchedulesToday.insert(schedule.id, occurrence);
     setSelectedPreset(schedule.preset);
     applyPreset(schedule.preset);
     const qint64 length = scheduledSessionSeconds(schedule, minute);
@@ -88,20 +95,18 @@ void FocusManager::removeScheduleWithId(const QString& id) {
     }
 }
 
-namespace {
-QDateTime withTime(const QDateTime& base, int hour, int minute) {
-    QDateTime at = base;
-    at.setTime(QTime(hour, minute));
-    return at.isValid() ? at : base;
-}
-}  // namespace
-
 void FocusManager::setNewScheduleStartTime(int hour, int minute) {
-    setNewScheduleStart(withTime(m_newScheduleStart, hour, minute));
+    const QDateTime at = wallClockTime(m_newScheduleStart.date(), hour, minute);
+    if (at.isValid()) {
+        setNewScheduleStart(at);
+    }
 }
 
 void FocusManager::setNewScheduleEndTime(int hour, int minute) {
-    setNewScheduleEnd(withTime(m_newScheduleEnd, hour, minute));
+    const QDateTime at = wallClockTime(m_newScheduleEnd.date(), hour, minute);
+    if (at.isValid()) {
+        setNewScheduleEnd(at);
+    }
 }
 
 }  // namespace Quorel

@@ -40,16 +40,38 @@ void FocusManager::saveState() {
     if (m_documentNeedsSetAside) {
         // Never replace what the user had without keeping it; try again on the next save.
         if (!m_platform.preferences.setAside(m_storageKey)) {
+            reportSave(false);
             return;
         }
         m_documentNeedsSetAside = false;
     }
-    const std::optional<QByteArray> bytes =
-        encodePersistedState(snapshot(m_platform.clock.now().date()));
+    // Stamped with the day the counters belong to, which is not yet today in the first moments
+    // after midnight (or after a wake from suspend) before the heartbeat rolls the day over.
+    const std::optional<QByteArray> bytes = encodePersistedState(snapshot(m_currentDay));
     if (!bytes) {
         return;  // the previous document stays
     }
-    m_platform.preferences.setData(m_storageKey, *bytes);
+    reportSave(m_platform.preferences.setData(m_storageKey, *bytes));
+}
+
+void FocusManager::reportSave(bool saved) {
+    // Told once per spell of failures; the periodic save keeps retrying meanwhile.
+    const QString problem =
+        saved ? QString()
+              : QStringLiteral(
+                    "Quorel can't save your settings and history right now. It keeps "
+                    "trying; check that your disk has free space and can be written.");
+    if (problem == m_saveProblem) {
+        return;
+    }
+    if (!saved) {
+        qWarning("Quorel: saving failed: %s",
+                 qUtf8Printable(m_platform.preferences.lastError()));
+    } else {
+        qInfo("Quorel: saving works again");
+    }
+    m_saveProblem = problem;
+    emit saveProblemChanged();
 }
 
 void FocusManager::loadState() {
@@ -63,7 +85,7 @@ void FocusManager::loadState() {
         return;
     }
     m_isApplyingLoadedState = true;
-    applyDocument(*document, m_platform.clock.now().date());
+    applyDocument(withSaneCounters(*document), m_platform.clock.now().date());
     m_isApplyingLoadedState = false;
 }
 
@@ -96,7 +118,13 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     setColorTheme(d.colorTheme.value_or(AppColorTheme::Ocean));
 
     m_currentDay = today;
-    if (d.lastSavedDay == stampFor(today)) {
+    // Saved on a later day by a clock since set back (a zone further west): still that day, as
+    // it would be had Quorel kept running.
+    const QDate savedDay = dateFromStamp(d.lastSavedDay);
+    if (savedDay > today && today.daysTo(savedDay) <= maxZoneSetBackDays) {
+        m_currentDay = savedDay;
+    }
+    if (d.lastSavedDay == stampFor(m_currentDay)) {
         setFocusMinutesToday(d.focusMinutesToday);
         setSessionsToday(d.sessionsToday);
         setTrackedAppSeconds(d.trackedAppSeconds);

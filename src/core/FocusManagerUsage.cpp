@@ -29,13 +29,19 @@ void FocusManager::tick() {
 }
 
 void FocusManager::rollOverDayIfNeeded(QDate today) {
-    if (today == m_currentDay) {
+    if (today <= m_currentDay) {
+        // A clock set back (a correction across midnight, a zone further west) is no new day.
+        // Only a jump back further than any change of zone can reach is a corrected clock: the
+        // day's counters follow it, whole.
+        if (today.isValid() && today.daysTo(m_currentDay) > maxZoneSetBackDays) {
+            m_currentDay = today;
+            m_streakRunStale = true;
+        }
         return;
     }
     // A new local day starts the day's counters afresh, as a start on that day would.
     m_currentDay = today;
     m_streakRunStale = true;
-    m_triggeredSchedulesToday.clear();
     setTrackedAppSeconds({});
     setTrackedBlockedAppSeconds({});
     setSessionsToday(0);
@@ -55,7 +61,8 @@ void FocusManager::recordFrontmostAppSecond() {
     if (!name) {
         return;
     }
-    const QString today = stampFor(m_platform.clock.now().date());
+    // Credited to the day the counters belong to, which a clock set back does not change.
+    const QString today = stampFor(m_currentDay);
     ++m_trackedAppSeconds[*name];
     ++m_dailySecondsByDate[today];
 
@@ -77,7 +84,9 @@ const SecondsMap& FocusManager::activeDayMap() const {
 
 void FocusManager::refreshStreak() {
     if (m_streakRunStale) {
-        m_streakRunBefore = Quorel::streakRunBefore(activeDayMap(), m_currentDay, m_dailyGoalHours);
+        // Any day Quorel tracked counts as on record, also one without blocked apps.
+        m_streakRunBefore = Quorel::streakRunBefore(activeDayMap(), m_dailySecondsByDate,
+                                                    m_currentDay, m_dailyGoalHours);
         m_streakRunStale = false;
     }
     const qint64 today = activeDayMap().value(stampFor(m_currentDay), 0);
@@ -93,7 +102,7 @@ double FocusManager::totalScreenTimeHours() const {
                                 : m_trackedBlockedAppSeconds;
     qint64 sum = 0;
     for (const qint64 seconds : map) {
-        sum += seconds;
+        sum = saturatingAdd(sum, seconds);
     }
     return hoursOf(sum);
 }

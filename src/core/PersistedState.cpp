@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 
+#include <algorithm>
+
 namespace Quorel {
 
 QString dateStamp(QDate date) {
@@ -181,6 +183,52 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
         return std::nullopt;
     }
     return out.take();
+}
+
+QDate dateFromStamp(QStringView stamp) {
+    const QList<QStringView> parts = stamp.split(u'-');
+    if (parts.size() != 3) {
+        return {};
+    }
+    int numbers[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        numbers[i] = parts[i].toInt(&ok);
+        if (!ok || parts[i].startsWith(u'0') || parts[i].startsWith(u'+')) {
+            return {};
+        }
+    }
+    return QDate(numbers[0], numbers[1], numbers[2]);
+}
+
+namespace {
+// About 34,000 years of seconds: far beyond any real count, far below the 64-bit limit even
+// summed over millions of entries.
+constexpr qint64 saneCounterLimit = qint64(1) << 40;
+
+qint64 sane(qint64 count) {
+    return std::clamp<qint64>(count, 0, saneCounterLimit);
+}
+
+void makeSane(SecondsMap& map) {
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        it.value() = sane(it.value());
+    }
+}
+}  // namespace
+
+PersistedState withSaneCounters(PersistedState s) {
+    s.focusMinutesToday = sane(s.focusMinutesToday);
+    s.sessionsToday = sane(s.sessionsToday);
+    s.streakDays = sane(s.streakDays);
+    for (std::optional<SecondsMap>* map :
+         {&s.trackedBlockedAppSeconds, &s.dailySecondsByDate, &s.dailyBlockedSecondsByDate}) {
+        if (*map) {
+            makeSane(**map);
+        }
+    }
+    makeSane(s.trackedAppSeconds);
+    return s;
 }
 
 std::optional<PersistedState> decodePersistedState(const QByteArray& bytes) {

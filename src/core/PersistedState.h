@@ -46,6 +46,14 @@ struct PersistedState {
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.
 QString dateStamp(QDate date);
 
+// The day a stamp names; invalid for anything dateStamp would not write.
+QDate dateFromStamp(QStringView stamp);
+
+// The document with every counter held to a range its sums cannot overflow: negative counts
+// become 0, absurdly large ones the largest sane value. A hand-edited or damaged file cannot
+// turn the figures negative.
+PersistedState withSaneCounters(PersistedState state);
+
 // Compact JSON with all 25 keys; nullopt when a value has no JSON form (a NaN setting).
 std::optional<QByteArray> encodePersistedState(const PersistedState& state);
 

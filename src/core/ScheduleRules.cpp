@@ -1,5 +1,7 @@
 #include "ScheduleRules.h"
 
+#include <QTimeZone>
+
 #include <algorithm>
 
 namespace Quorel {
@@ -34,6 +36,19 @@ qint64 scheduledSessionSeconds(const FocusSchedule& schedule, qint64 minute) {
         minutesLeft += 1440;
     }
     return std::clamp<qint64>(minutesLeft * 60, 60, 10800);
+}
+
+QDate occurrenceDay(const FocusSchedule& schedule, QDate today, qint64 minute) {
+    const bool afterMidnight = endOf(schedule) < startOf(schedule) && minute < endOf(schedule);
+    return afterMidnight ? today.addDays(-1) : today;
+}
+
+}  // namespace Quorel
+
+namespace Quorel {
+
+QDateTime wallClockTime(QDate date, int hour, int minute) {
+    return QDateTime(date, QTime(hour, minute), QTimeZone::utc());
 }
 
 }  // namespace Quorel

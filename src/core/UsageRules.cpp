@@ -1,18 +1,49 @@
 #include "UsageRules.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace Quorel {
 
+namespace {
+bool isAscii(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// One spelling for comparing: composed, then fully upper-cased (so ß meets SS).
+QString matchKey(QStringView text) {
+    return text.toString().normalized(QString::NormalizationForm_C).toUpper();
+}
+}  // namespace
+
 bool nameMatches(QStringView appName, QStringView entryName) {
-    return !entryName.isEmpty() && appName.contains(entryName, Qt::CaseInsensitive);
+    if (entryName.isEmpty()) {
+        return false;
+    }
+    // Most names are plain ASCII: no allocation on the heartbeat's path.
+    if (appName.contains(entryName, Qt::CaseInsensitive)) {
+        return true;
+    }
+    if (isAscii(appName) && isAscii(entryName)) {
+        return false;
+    }
+    const QString key = matchKey(entryName);
+    return !key.isEmpty() && matchKey(appName).contains(key);
+}
+
+qint64 saturatingAdd(qint64 a, qint64 b) {
+    qint64 sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return b > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min();
+    }
+    return sum;
 }
 
 qint64 usedSeconds(const SecondsMap& tracked, QStringView name) {
     qint64 sum = 0;
     for (auto it = tracked.cbegin(); it != tracked.cend(); ++it) {
         if (nameMatches(it.key(), name)) {
-            sum += it.value();
+            sum = saturatingAdd(sum, it.value());
         }
     }
     return sum;
@@ -43,12 +74,13 @@ bool withinGoal(qint64 seconds, double goalHours) {
 }
 }  // namespace
 
-qint64 streakRunBefore(const SecondsMap& secondsByDay, QDate today, double goalHours) {
+qint64 streakRunBefore(const SecondsMap& measured, const SecondsMap& recordedDays, QDate today,
+                       double goalHours) {
     qint64 run = 0;
     // A run can be no longer than the days on record.
-    for (QDate day = today.addDays(-1); run < secondsByDay.size(); day = day.addDays(-1)) {
-        const auto it = secondsByDay.constFind(dateStamp(day));
-        if (it == secondsByDay.cend() || !withinGoal(it.value(), goalHours)) {
+    for (QDate day = today.addDays(-1); run < recordedDays.size(); day = day.addDays(-1)) {
+        const QString stamp = dateStamp(day);
+        if (!recordedDays.contains(stamp) || !withinGoal(measured.value(stamp, 0), goalHours)) {
             break;
         }
         ++run;

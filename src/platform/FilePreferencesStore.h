@@ -8,7 +8,8 @@ namespace Quorel {
 
 // Preferences as one JSON file per key in a folder of the user's configuration
 // (${XDG_CONFIG_HOME:-~/.config}/quorel). Writes go through a temporary file that replaces the
-// old one only once it is complete and synced, so a crash never leaves a torn document.
+// old one only once it is complete and synced, so a crash never leaves a torn document and a
+// full disk never replaces it. Reading takes only a regular file of sane size.
 class FilePreferencesStore : public PreferencesStore {
 public:
     explicit FilePreferencesStore(QString folder);
@@ -21,9 +22,14 @@ public:
     std::optional<QByteArray> data(const QString& key) const override;
     bool setData(const QString& key, const QByteArray& bytes) override;
     bool setAside(const QString& key) override;
+    QString lastError() const override;
 
 private:
+    bool fail(const QString& why);
+    static void removeInterruptedSaves(const QString& path);
+
     QString m_folder;
+    QString m_lastError;
 };
 
 }  // namespace Quorel

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Quorel;
@@ -128,7 +129,8 @@ private slots:
                 QCOMPARE(saved.value(key), original.value(key));
             }
         }
-        QCOMPARE(saved.value(QStringLiteral("streakDays")), QJsonValue(1));
+        // Today and the 5th, tracked without any blocked app.
+        QCOMPARE(saved.value(QStringLiteral("streakDays")), QJsonValue(2));
         const QJsonObject slack =
             saved.value(QStringLiteral("blockedApps")).toArray().at(2).toObject();
         QVERIFY(!slack.contains(QStringLiteral("dailyLimitMinutes")));
@@ -298,6 +300,28 @@ private slots:
         QCOMPARE(desktop.preferences.setAsideValues, QList<QByteArray>{"garbage"});
     }
 
+    void failedSavesAreToldOnceAndRetried() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        QSignalSpy told(m.get(), &FocusManager::saveProblemChanged);
+        desktop.preferences.refuseWrites = true;
+        m->setStrictMode(false);
+        QVERIFY(!m->saveProblem().isEmpty());
+        for (int i = 0; i < 15; ++i) {
+            m->tick();
+        }
+        QCOMPARE(told.size(), 1);
+        const int attempts = desktop.preferences.writes;
+        desktop.preferences.refuseWrites = false;
+        for (int i = 0; i < 15; ++i) {
+            m->tick();
+        }
+        QCOMPARE(desktop.preferences.writes, attempts + 1);  // the periodic save retried
+        QVERIFY(m->saveProblem().isEmpty());
+        QCOMPARE(told.size(), 2);
+        QVERIFY(!decodePersistedState(desktop.savedDocument())->strictMode);
+    }
+
     void yesterdaysDocumentKeepsSettingsButStartsTheDayAfresh() {
         FakeDesktop desktop;
         desktop.clock.set(desktop.clock.now().addDays(1));
@@ -384,6 +408,11 @@ private slots:
         QFETCH(QDate, date);
         QFETCH(QString, stamp);
         QCOMPARE(dateStamp(date), stamp);
+        QCOMPARE(dateFromStamp(stamp), date);
+        for (const QString& bad : {QStringLiteral("2026-01-5"), QStringLiteral("2026-12"),
+                                   QStringLiteral("2026-13-1"), QStringLiteral("x-1-1")}) {
+            QVERIFY(!dateFromStamp(bad).isValid());
+        }
     }
 
     void recordCoding() {

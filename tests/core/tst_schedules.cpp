@@ -206,6 +206,32 @@ private slots:
         QCOMPARE(m->newScheduleStart().date(), desktop.clock.now().date());
     }
 
+    // Berlin skips 02:00-02:59 on 29 March 2026 and repeats 02:00-02:59 on 25 October.
+    void daylightSavingChanges() {
+        FakeDesktop desktop;
+        desktop.clock.set(QDateTime(QDate(2026, 3, 29), QTime(10, 0), FakeClock::zone()));
+        auto m = desktop.makeManager();
+        m->setNewScheduleStartTime(2, 30);
+        m->setNewScheduleEndTime(2, 45);
+        QCOMPARE(m->newScheduleStart().time(), QTime(2, 30));
+        m->addScheduleFromInputs();
+        QCOMPARE(m->schedules().first().startHour, 2);
+        QCOMPARE(m->schedules().first().startMinute, 30);
+
+        // 02:10 summer time, the first of the two.
+        desktop.clock.set(QDateTime(QDate(2026, 10, 25), QTime(0, 10), QTimeZone::utc())
+                              .toTimeZone(FakeClock::zone()));
+        m->setStrictMode(false);
+        m->setSchedules({window(2, 0, 2, 30, FocusPreset::Study)});
+        m->tick();
+        QVERIFY(m->isRunning());
+        m->resetTimer();
+        desktop.clock.advance(3600);  // the same wall-clock 02:10, an hour later
+        QCOMPARE(desktop.clock.now().time(), QTime(2, 10));
+        m->tick();
+        QVERIFY(!m->isRunning());
+    }
+
     void newScheduleInputsDefaultToNineAndTwelveToday() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();

@@ -13,11 +13,12 @@
 
 namespace Quorel {
 
-// A clock that only moves when told, in a fixed time zone so tests do not depend on the host's.
+// A clock that only moves when told, in a real zone with daylight saving (Berlin, whatever the
+// host's), so tests meet skipped and repeated hours. It jumps either way, by any amount.
 class FakeClock : public Clock {
 public:
-    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(10, 0),
-                                                   QTimeZone(3600)))
+    static QTimeZone zone() { return QTimeZone("Europe/Berlin"); }
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(10, 0), zone()))
         : m_now(std::move(start)) {}
 
     QDateTime now() const override { return m_now; }
@@ -28,6 +29,7 @@ public:
     void set(const QDateTime& now) { m_now = now; }
     void setTime(QTime time) { m_now.setTime(time); }
     void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+    void advanceDays(qint64 days) { m_now = m_now.addDays(days); }
 
 private:
     QDateTime m_now;
@@ -50,6 +52,9 @@ public:
     }
     bool setData(const QString& key, const QByteArray& bytes) override {
         ++writes;
+        if (refuseWrites) {
+            return false;
+        }
         values.insert(key, bytes);
         return true;
     }
@@ -63,9 +68,15 @@ public:
         return true;
     }
 
+    QString lastError() const override {
+        return refuseWrites ? QStringLiteral("No space left on device") : QString();
+    }
+
     QMap<QString, QByteArray> values;
     QList<QByteArray> setAsideValues;
     bool refuseSetAside = false;
+    // A full or read-only disk: every write fails and nothing changes.
+    bool refuseWrites = false;
     mutable int reads = 0;
     int writes = 0;
 };

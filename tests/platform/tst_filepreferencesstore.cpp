@@ -2,8 +2,48 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// A real, tiny file system of our own; needs root, as CI is.
+struct SmallFileSystem {
+    QTemporaryDir dir;
+    bool mounted = false;
+
+    explicit SmallFileSystem(const char* size) {
+        mounted =
+            ::geteuid() == 0 &&
+            QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=%1").arg(QLatin1String(size)),
+                               QStringLiteral("quorel-test"), dir.path()}) == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted) {
+            QProcess::execute(QStringLiteral("umount"), {dir.path()});
+        }
+    }
+    bool remount(const QString& options) {
+        return QProcess::execute(
+                   QStringLiteral("mount"),
+                   {QStringLiteral("-o"), QStringLiteral("remount,") + options, dir.path()}) == 0;
+    }
+    // Takes every free byte.
+    void fill() {
+        QFile filler(dir.filePath(QStringLiteral("filler")));
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size()) {
+            }
+        }
+    }
+};
+}  // namespace
 
 using namespace Quorel;
 
@@ -73,6 +113,72 @@ private slots:
         blocker.close();
         FilePreferencesStore store(blocker.fileName());
         QVERIFY(!store.setData(key, "new"));
+        QVERIFY(store.lastError().contains(blocker.fileName()));
+    }
+
+    // A write that cannot finish leaves the old document whole and says so.
+    void fullOrReadOnlyDiskKeepsTheOldDocument() {
+        SmallFileSystem fs("64k");
+        if (!fs.mounted) {
+            QSKIP("needs root to mount a small file system");
+        }
+        FilePreferencesStore store(fs.dir.path());
+        const QByteArray old(8000, 'o');
+        QVERIFY(store.setData(key, old));
+        fs.fill();
+        QVERIFY(!store.setData(key, QByteArray(2000, 'n')));
+        QVERIFY(!store.lastError().isEmpty());
+        QCOMPARE(store.data(key), std::optional<QByteArray>(old));
+        QVERIFY(QFile::remove(fs.dir.filePath(QStringLiteral("filler"))));
+        QVERIFY(store.setData(key, "after"));
+        QVERIFY(store.lastError().isEmpty());
+
+        QVERIFY(fs.remount(QStringLiteral("ro")));
+        QVERIFY(!store.setData(key, "read-only"));
+        QVERIFY(!store.setAside(key));
+        QCOMPARE(store.data(key), std::optional<QByteArray>("after"));
+    }
+
+    // Only a regular file of sane size is read; anything else is unreadable at once.
+    void onlyRegularFilesAreRead_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << QStringLiteral("fifo");
+        QTest::newRow("link to /dev/zero") << QStringLiteral("zero");
+        QTest::newRow("too large") << QStringLiteral("large");
+    }
+    void onlyRegularFilesAreRead() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        FilePreferencesStore store(dir.path());
+        const QByteArray path = QFile::encodeName(store.pathFor(key));
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        } else if (kind == QLatin1String("zero")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), store.pathFor(key)));
+        } else {
+            QFile big(store.pathFor(key));
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            QVERIFY(big.resize(qint64(1) << 30));  // sparse: costs no disk
+        }
+        QCOMPARE(store.data(key), std::optional<QByteArray>(QByteArray()));
+        QVERIFY(store.setAside(key));
+        QCOMPARE(store.data(key), std::nullopt);
+    }
+
+    void saveKilledHalfwayLeavesNoTemporaryFile() {
+        QTemporaryDir dir;
+        FilePreferencesStore store(dir.path());
+        QVERIFY(store.setData(key, "{}"));
+        const QString document = store.pathFor(key);
+        const QStringList names = {document + QStringLiteral(".a1B2c3"),
+                                   document + QStringLiteral(".unreadable-2026-12-07T10-00-00")};
+        for (const QString& name : names) {
+            QFile f(name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(store.data(key), std::optional<QByteArray>("{}"));
+        QVERIFY(!QFile::exists(document + QStringLiteral(".a1B2c3")));
+        QVERIFY(QFile::exists(document + QStringLiteral(".unreadable-2026-12-07T10-00-00")));
     }
 
     void defaultFolderFollowsXdgConfigHome() {

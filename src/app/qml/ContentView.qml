@@ -100,6 +100,28 @@ Item {
                 }
             }
 
+            // Saves that do not reach the disk; gone with the first one that does.
+            Rectangle {
+                objectName: "saveProblemBanner"
+                Layout.fillWidth: true
+                visible: FocusManager.saveProblem !== ""
+                implicitHeight: saveProblemText.implicitHeight + 2 * 10
+                color: Qt.rgba(1, 0.8, 0.3, 0.12)
+
+                Text {
+                    id: saveProblemText
+
+                    anchors.fill: parent
+                    anchors.margins: 10
+                    text: FocusManager.saveProblem
+                    color: Theme.text
+                    font.pixelSize: Theme.calloutSize
+                    wrapMode: Text.Wrap
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
+                }
+            }
+
             Item {
                 Layout.fillWidth: true
                 Layout.fillHeight: true

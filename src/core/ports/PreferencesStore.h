@@ -22,6 +22,9 @@ public:
     // Keeps the current value under key aside, where no later setData overwrites it; true when
     // it was kept or there was nothing to keep.
     virtual bool setAside(const QString& key) = 0;
+
+    // Why the last setData or setAside failed, in words for the log; empty after a success.
+    virtual QString lastError() const = 0;
 };
 
 }  // namespace Quorel
