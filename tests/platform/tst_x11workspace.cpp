@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +30,15 @@ QString shown(const std::optional<QString>& name) {
 }
 
 constexpr xcb_window_t noWindow = XCB_WINDOW_NONE;
+
+// 32-bit items as a client hands them to the server.
+QByteArray items32(std::initializer_list<std::uint32_t> items) {
+    QByteArray bytes;
+    for (const std::uint32_t item : items) {
+        bytes.append(reinterpret_cast<const char*>(&item), sizeof item);
+    }
+    return bytes;
+}
 
 struct WindowSpec {
     QByteArray instance = {};  // WM_CLASS is left unset when both are empty
@@ -110,6 +120,23 @@ public:
         xcb_flush(m_c);
     }
 
+    // Writes a property as given, however malformed; an empty type deletes it.
+    void setProperty(xcb_window_t w, const QByteArray& name, const QByteArray& type, int format,
+                     const QByteArray& value) {
+        if (type.isEmpty()) {
+            xcb_delete_property(m_c, w, atom(name));
+        } else {
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, w, atom(name), atom(type),
+                                static_cast<std::uint8_t>(format),
+                                static_cast<std::uint32_t>(value.size() / (format / 8)),
+                                value.constData());
+        }
+        sync();
+    }
+
+    xcb_window_t root() const { return m_root; }
+    xcb_window_t unusedId() { return xcb_generate_id(m_c); }
+
     void destroy(xcb_window_t w) {
         xcb_destroy_window(m_c, w);
         sync();
@@ -160,9 +187,9 @@ public:
     }
 
 private:
-    xcb_atom_t atom(const char* name) {
+    xcb_atom_t atom(const QByteArray& name) {
         const auto cookie =
-            xcb_intern_atom(m_c, 0, static_cast<std::uint16_t>(qstrlen(name)), name);
+            xcb_intern_atom(m_c, 0, static_cast<std::uint16_t>(name.size()), name.constData());
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(m_c, cookie, nullptr);
         const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
         std::free(reply);
@@ -346,16 +373,19 @@ private slots:
     void windowWithoutClassIsNamedByItsOwner_data() {
         QTest::addColumn<bool>("transient");
         QTest::addColumn<bool>("leader");
+        QTest::addColumn<bool>("ownerGone");
         QTest::addColumn<QString>("name");
 
-        QTest::newRow("dialog of a window") << true << false << "Alpha Fixture";
-        QTest::newRow("member of a client group") << false << true << "Alpha Fixture";
-        QTest::newRow("no owner") << false << false << nothing;
+        QTest::newRow("dialog of a window") << true << false << false << "Alpha Fixture";
+        QTest::newRow("member of a client group") << false << true << false << "Alpha Fixture";
+        QTest::newRow("no owner") << false << false << false << nothing;
+        QTest::newRow("dialog of a window that is gone") << true << false << true << nothing;
     }
 
     void windowWithoutClassIsNamedByItsOwner() {
         QFETCH(bool, transient);
         QFETCH(bool, leader);
+        QFETCH(bool, ownerGone);
         QFETCH(QString, name);
 
         // Group leaders are often never mapped.
@@ -363,7 +393,114 @@ private slots:
             window({.instance = "alpha", .wmClass = "QuorelAlpha", .mapped = !leader});
         const xcb_window_t w = window(
             {.transientFor = transient ? owner : noWindow, .leader = leader ? owner : noWindow});
+        if (ownerGone) {
+            m_windows.removeOne(owner);
+            m_x.destroy(owner);
+        }
         QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), name);
+        QCOMPARE(queried(), name);
+    }
+
+    // Clients write whatever they like; nothing outside a property's bytes may become a name.
+    // The window is a dialog of an "Alpha Fixture" window, so a class that cannot be read
+    // names it by its owner.
+    void malformedWindowPropertyFallsBack_data() {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("name");
+
+        const auto wmClass = [](const char* row, const QByteArray& value, const QString& name,
+                                const QByteArray& type = "STRING", int format = 8) {
+            QTest::newRow(row) << "WM_CLASS"_ba << type << format << value << name;
+        };
+        const QString owner = u"Alpha Fixture"_s;
+        wmClass("class", "gamma\0QuorelGamma\0"_ba, u"QuorelGamma"_s);
+        wmClass("no final NUL", "gamma\0QuorelGamma"_ba, u"QuorelGamma"_s);
+        wmClass("one part", "QuorelGamma"_ba, u"QuorelGamma"_s);
+        wmClass("one part filling whole words", "QuorelGamma\0"_ba, u"QuorelGamma"_s);
+        wmClass("empty instance", "\0QuorelGamma\0"_ba, u"QuorelGamma"_s);
+        wmClass("empty class", "QuorelGamma\0\0"_ba, u"QuorelGamma"_s);
+        wmClass("three parts", "gamma\0QuorelGamma\0extra\0"_ba, u"QuorelGamma"_s);
+        wmClass("Latin-1", "gamma\0Qu\xe9rel\0"_ba, u"Qu\u00e9rel"_s);
+        wmClass("UTF-8", "gamma\0Qu\xc3\xa9rel\0"_ba, u"Qu\u00e9rel"_s);
+        wmClass("class with control characters", "QuorelGamma\0Quorel\x01\n\0"_ba,
+                u"QuorelGamma"_s);
+        wmClass("empty", QByteArray(), owner);
+        wmClass("only NULs", "\0\0\0\0"_ba, owner);
+        wmClass("wrong type", "gamma\0QuorelGamma\0"_ba, owner, "INTEGER");
+        wmClass("16-bit format", "gamma\0QuorelGamma\0"_ba, owner, "STRING", 16);
+        wmClass("32-bit format", "gamma\0QuorelGamma\0\0\0"_ba, owner, "STRING", 32);
+        wmClass("a megabyte", QByteArray(1 << 20, 'g') + "\0QuorelGamma\0"_ba, owner);
+
+        // Our own process id credits the window to this program; any other shape is no pid.
+        const QByteArray ownPid =
+            items32({static_cast<std::uint32_t>(QCoreApplication::applicationPid())});
+        const auto pid = [](const char* row, const QByteArray& type, int format,
+                            const QByteArray& value, const QString& name) {
+            QTest::newRow(row) << "_NET_WM_PID"_ba << type << format << value << name;
+        };
+        pid("pid", "CARDINAL", 32, ownPid, u"Quorel"_s);
+        pid("pid of wrong type", "INTEGER", 32, ownPid, u"QuorelBeta"_s);
+        pid("pid in 16-bit format", "CARDINAL", 16, ownPid, u"QuorelBeta"_s);
+        pid("pid without items", "CARDINAL", 32, QByteArray(), u"QuorelBeta"_s);
+    }
+
+    void malformedWindowPropertyFallsBack() {
+        QFETCH(QByteArray, property);
+        QFETCH(QByteArray, type);
+        QFETCH(int, format);
+        QFETCH(QByteArray, value);
+        QFETCH(QString, name);
+
+        const xcb_window_t owner = window({"alpha", "QuorelAlpha"});
+        const xcb_window_t w =
+            window({.instance = "beta", .wmClass = "QuorelBeta", .transientFor = owner});
+        m_x.setProperty(w, property, type, format, value);
+        QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), name);
+        QCOMPARE(queried(), name);
+    }
+
+    // The window manager's word can be forged by any client: it is nothing unless it names a
+    // window as EWMH says (type WINDOW, format 32, the first item).
+    void malformedActiveWindowFallsBack_data() {
+        QTest::addColumn<QByteArray>("type");  // empty: deleted
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArrayList>("windows");
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("wrong type") << "CARDINAL"_ba << 32 << QByteArrayList{"beta"} << nothing;
+        QTest::newRow("8-bit format") << "WINDOW"_ba << 8 << QByteArrayList{"beta"} << nothing;
+        QTest::newRow("no items") << "WINDOW"_ba << 32 << QByteArrayList{} << nothing;
+        QTest::newRow("several items")
+            << "WINDOW"_ba << 32 << QByteArrayList{"beta", "alpha"} << u"QuorelBeta"_s;
+        QTest::newRow("id of no window")
+            << "WINDOW"_ba << 32 << QByteArrayList{"unused"} << nothing;
+        QTest::newRow("root window") << "WINDOW"_ba << 32 << QByteArrayList{"root"} << nothing;
+        QTest::newRow("deleted") << QByteArray() << 0 << QByteArrayList{} << nothing;
+    }
+
+    void malformedActiveWindowFallsBack() {
+        QFETCH(QByteArray, type);
+        QFETCH(int, format);
+        QFETCH(QByteArrayList, windows);
+        QFETCH(QString, name);
+
+        const QHash<QByteArray, xcb_window_t> ids{{"alpha", window({"alpha", "QuorelAlpha"})},
+                                                  {"beta", window({"beta", "QuorelBeta"})},
+                                                  {"unused", m_x.unusedId()},
+                                                  {"root", m_x.root()}};
+        QVERIFY(activate(ids["alpha"]));
+        QTRY_COMPARE(frontmost(), u"Alpha Fixture"_s);
+
+        QByteArray value;
+        for (const QByteArray& w : std::as_const(windows)) {
+            value += items32({ids[w]});
+        }
+        m_x.setProperty(m_x.root(), "_NET_ACTIVE_WINDOW", type, format, value);
         QTRY_COMPARE(frontmost(), name);
         QCOMPARE(queried(), name);
     }

@@ -4,13 +4,16 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QStringDecoder>
 #include <QSysInfo>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xcb_icccm.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 namespace Quorel {
 
@@ -18,6 +21,11 @@ namespace {
 
 // Dialogs point at their owner, which points at its leader; a loop must not hang us.
 constexpr int maxOwnerHops = 4;
+
+// In 32-bit units, as X counts them. Generous: Chromium's instance carries a profile folder.
+constexpr std::uint32_t maxWmClassLength = 1024;
+constexpr std::uint32_t maxClientMachineLength = 64;  // a host name has at most 255 bytes
+constexpr std::uint32_t maxWindowTypes = 32;
 
 template <typename T>
 struct FreeDeleter {
@@ -50,6 +58,54 @@ bool isThisMachine(const QByteArray& clientMachine) {
         return dot < 0 ? host : host.left(dot);
     };
     return clientMachine == local || shortName(clientMachine) == shortName(local);
+}
+
+std::string_view bytesOf(const xcb_get_property_reply_t* reply) {
+    const int length = xcb_get_property_value_length(reply);
+    return {static_cast<const char*>(xcb_get_property_value(reply)),
+            static_cast<std::size_t>(std::max(length, 0))};
+}
+
+// STRING is Latin-1 by ICCCM, yet most clients write UTF-8 there: UTF-8 when it is valid.
+// Text with control characters is nobody's name.
+QString textOf(std::string_view bytes) {
+    const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(view);
+    if (utf8.hasError()) {
+        text = QString::fromLatin1(view);
+    }
+    const bool control = std::any_of(text.cbegin(), text.cend(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    return control ? QString() : text;
+}
+
+struct WmClass {
+    QString instance;
+    QString name;
+};
+
+// WM_CLASS should read "instance\0class\0", but clients write what they like. Only the
+// reply's own bytes are read: xcb_icccm_get_wm_class_reply (xcb-util-wm 0.4.1) writes before
+// an empty value and reads past one whose only part fills whole words. One part names both;
+// a value cut short (more than maxWmClassLength) is no class.
+std::optional<WmClass> wmClassOf(const xcb_get_property_reply_t* reply) {
+    if (!reply || reply->type != XCB_ATOM_STRING || reply->format != 8 || reply->bytes_after != 0) {
+        return std::nullopt;
+    }
+    const std::string_view value = bytesOf(reply);
+    const std::size_t split = value.find('\0');
+    std::string_view name =
+        split == std::string_view::npos ? std::string_view() : value.substr(split + 1);
+    name = name.substr(0, name.find('\0'));
+    WmClass wmClass{textOf(value.substr(0, split)), textOf(name)};
+    if (wmClass.name.isEmpty()) {
+        wmClass.name = wmClass.instance;
+    }
+    if (wmClass.name.isEmpty()) {
+        return std::nullopt;
+    }
+    return wmClass;
 }
 
 }  // namespace
@@ -115,25 +171,31 @@ struct X11Workspace::Connection {
         bool desktopShell = false;
     };
 
-    // One batch of requests, then one wait for all the replies.
+    // One batch of requests, then one wait for all the replies. Any client may write any
+    // property of any window, so each reply's type, format and length are checked before use.
+    // The xcb-ewmh and xcb-icccm helpers used here check all three (single values must be
+    // exactly one item, of the requested type, in format 32); the WM_CLASS one does not.
     Properties read(xcb_window_t window) {
-        const auto classCookie = xcb_icccm_get_wm_class(c, window);
+        const auto classCookie =
+            xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, maxWmClassLength);
         const auto pidCookie = xcb_ewmh_get_wm_pid(&ewmh, window);
         const auto machineCookie =
-            xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, 0, 64);
+            xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                             maxClientMachineLength);
         const auto transientCookie = xcb_icccm_get_wm_transient_for(c, window);
         const auto leaderCookie =
             xcb_get_property(c, 0, window, wmClientLeader, XCB_ATOM_WINDOW, 0, 1);
-        const auto typeCookie = xcb_ewmh_get_wm_window_type(&ewmh, window);
+        const auto typeCookie = xcb_get_property(c, 0, window, ewmh._NET_WM_WINDOW_TYPE,
+                                                 XCB_ATOM_ATOM, 0, maxWindowTypes);
         Properties p;
 
-        xcb_icccm_get_wm_class_reply_t wmClass;
         ErrorSink classError;
-        p.hasClass = xcb_icccm_get_wm_class_reply(c, classCookie, &wmClass, classError) != 0;
-        if (p.hasClass) {
-            p.wmClass = QString::fromUtf8(wmClass.class_name);
-            p.wmInstance = QString::fromUtf8(wmClass.instance_name);
-            xcb_icccm_get_wm_class_reply_wipe(&wmClass);
+        XcbReply<xcb_get_property_reply_t> classReply(
+            xcb_get_property_reply(c, classCookie, classError));
+        if (const std::optional<WmClass> wmClass = wmClassOf(classReply.get())) {
+            p.hasClass = true;
+            p.wmClass = wmClass->name;
+            p.wmInstance = wmClass->instance;
         }
 
         std::uint32_t pid = 0;
@@ -141,15 +203,15 @@ struct X11Workspace::Connection {
         if (xcb_ewmh_get_wm_pid_reply(&ewmh, pidCookie, &pid, pidError)) {
             p.pid = pid;
         }
+        // A text property: STRING or UTF8_STRING, either way ASCII for a host name.
         ErrorSink machineError;
         XcbReply<xcb_get_property_reply_t> machine(
             xcb_get_property_reply(c, machineCookie, machineError));
-        if (machine && machine->format == 8) {
-            p.machine = QByteArray(static_cast<const char*>(xcb_get_property_value(machine.get())),
-                                   xcb_get_property_value_length(machine.get()));
-            if (const qsizetype nul = p.machine.indexOf('\0'); nul >= 0) {
-                p.machine.truncate(nul);  // a trailing NUL from some clients
-            }
+        if (machine && machine->format == 8 &&
+            (machine->type == XCB_ATOM_STRING || machine->type == ewmh.UTF8_STRING)) {
+            const std::string_view bytes = bytesOf(machine.get());
+            const std::string_view host = bytes.substr(0, bytes.find('\0'));  // some add a NUL
+            p.machine = QByteArray(host.data(), static_cast<qsizetype>(host.size()));
         }
 
         ErrorSink transientError;
