@@ -1,6 +1,7 @@
 #include "ScreenHarness.h"
 
 #include <QtQml/qqmlextensionplugin.h>
+#include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlExpression>
 
@@ -23,6 +24,44 @@ public:
     TestFocusView() : ScreenTest(QStringLiteral("FocusView.qml")) {}
 
 private slots:
+
+    void freshRingShowsItsValueAndOnlyChangesEase_data() {
+        QTest::addColumn<QByteArray>("ring");
+        QTest::addColumn<double>("progress");
+
+        QTest::newRow("Focus screen's ring, full") << QByteArray("ProgressRing") << 1.0;
+        QTest::newRow("Focus screen's ring, part way") << QByteArray("ProgressRing") << 0.4;
+        QTest::newRow("control window's ring") << QByteArray("CountdownRing") << 0.75;
+    }
+
+    void freshRingShowsItsValueAndOnlyChangesEase() {
+        QFETCH(QByteArray, ring);
+        QFETCH(double, progress);
+        // Sized from the start, as a ring is when its screen opens in a laid-out window.
+        QQmlComponent component(m->engine.get());
+        component.setData("import Quorel\n" + ring + " { width: 200; height: 200; progress: " +
+                              QByteArray::number(progress) + " }",
+                          QUrl());
+        std::unique_ptr<QObject> created(component.create());
+        QVERIFY2(created != nullptr, qPrintable(component.errorString()));
+        auto* item = qobject_cast<QQuickItem*>(created.get());
+        item->setParentItem(m->view->contentItem());
+        QObject* arc = item;
+        for (QQuickItem* child : allItems(item)) {
+            if (child->property("shownProgress").isValid()) {
+                arc = child;
+            }
+        }
+        QVERIFY(arc->property("shownProgress").isValid());
+
+        QSignalSpy moved(arc, SIGNAL(shownProgressChanged()));
+        QCOMPARE(arc->property("shownProgress").toDouble(), progress);
+        QVERIFY(!moved.wait(500));
+
+        item->setProperty("progress", 0.1);
+        QVERIFY(arc->property("shownProgress").toDouble() > 0.1);
+        QTRY_COMPARE(arc->property("shownProgress").toDouble(), 0.1);
+    }
 
     void idleStudyLengthHighlightsItsPill() {
         m->manager->setSelectedPreset(FocusPreset::Study);

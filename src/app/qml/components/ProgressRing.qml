@@ -16,13 +16,16 @@ Item {
     readonly property real clampedProgress: Math.max(0, Math.min(1, progress))
     // Set by the handler below, never bound, so it can ease towards the progress.
     property real shownProgress: 0
+    // A ring opens at its value: the first values arrive while it is being built, and an
+    // animation started then would only run after completion, sweeping up from empty.
+    property bool eases: false
 
     // Eases between values so a step reads as motion. A countdown's once-a-second step moves
     // the arc's end by well under a pixel: easing that would redraw the ring for nothing.
     onClampedProgressChanged: {
         easing.stop();
         const jump = Math.abs(clampedProgress - shownProgress) * 2 * Math.PI * arcRadius;
-        if (jump < 1.5) {
+        if (!eases || jump < 1.5) {
             shownProgress = clampedProgress;
             return;
         }
@@ -30,7 +33,10 @@ Item {
         easing.to = clampedProgress;
         easing.start();
     }
-    Component.onCompleted: shownProgress = clampedProgress
+    Component.onCompleted: {
+        shownProgress = clampedProgress;
+        eases = true;
+    }
 
     NumberAnimation {
         id: easing
