@@ -164,7 +164,8 @@ Item {
         modal: true
         focus: true
         padding: 0
-        closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
+        // A stray click beside the sheet must not wave the shield away; Escape is deliberate.
+        closePolicy: Popup.CloseOnEscape
         // A sheet is solid: the see-through card alone would show the screen behind its text.
         background: Rectangle {
             radius: FocusManager.liquidGlassEnabled ? 18 : 14
@@ -180,7 +181,7 @@ Item {
             onCloseRequested: sheet.close()
         }
 
-        // Escape, a click outside or the button: whichever way it closes, the target is gone.
+        // Escape or the button: whichever way it closes, the target is gone.
         onClosed: FocusManager.interceptedTargetName = ""
 
         Component.onCompleted: sync()
