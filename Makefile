@@ -22,7 +22,7 @@ test: deps
 test-sanitizers:
 	cmake --preset asan-ubsan
 	cmake --build --preset asan-ubsan -j $(JOBS)
-	ctest --preset asan-ubsan
+	ctest --preset asan-ubsan -j 2
 
 bench: build
 	bash scripts/run-benchmarks.sh build/release
