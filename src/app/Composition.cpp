@@ -3,10 +3,14 @@
 #include "FilePreferencesStore.h"
 #include "NullAdapters.h"
 #include "SystemClock.h"
+#include "WindowCompositor.h"
 #include "audio/CanberraSystemSound.h"
 #include "x11/DesktopEntries.h"
+#include "x11/X11Compositing.h"
 #include "x11/X11Workspace.h"
 
+#include <QGuiApplication>
+#include <QWindow>
 #include <QtGlobal>
 
 namespace Quorel {
@@ -34,6 +38,43 @@ std::unique_ptr<SystemSound> makeSystemSound() {
     return std::make_unique<NullSystemSound>();
 }
 
+// The X server's answers, from a connection of our own (Qt's is not ours to send requests on).
+class X11WindowCompositor final : public WindowCompositor {
+public:
+    explicit X11WindowCompositor(std::unique_ptr<X11Compositing> x) : m_x(std::move(x)) {}
+
+    DesktopCompositing capabilities() override {
+        const bool active = m_x->compositorActive();
+        return {active, active && m_x->blurBehindSupported()};
+    }
+
+    void setBlurBehind(QWindow& window, bool enabled) override {
+        m_x->setBlurBehind(static_cast<std::uint32_t>(window.winId()), enabled);
+    }
+
+private:
+    std::unique_ptr<X11Compositing> m_x;
+};
+
+// Wayland compositors always blend; none of them takes a blur request from us.
+class WaylandWindowCompositor final : public WindowCompositor {
+public:
+    DesktopCompositing capabilities() override { return {true, false}; }
+    void setBlurBehind(QWindow&, bool) override {}
+};
+
+std::unique_ptr<WindowCompositor> makeWindowCompositor() {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb")) {
+        if (auto x11 = X11Compositing::create()) {
+            return std::make_unique<X11WindowCompositor>(std::move(x11));
+        }
+    } else if (platform.startsWith(QLatin1String("wayland"))) {
+        return std::make_unique<WaylandWindowCompositor>();
+    }
+    return std::make_unique<NullWindowCompositor>();
+}
+
 }  // namespace
 
 Adapters makeAdapters() {
@@ -46,6 +87,7 @@ Adapters makeAdapters() {
     adapters.sound = makeSystemSound();
     adapters.browser = std::make_unique<NullBrowserScripting>();
     adapters.ambient = std::make_unique<NullAmbientPlayer>();
+    adapters.windowCompositor = makeWindowCompositor();
     return adapters;
 }
 

@@ -9,6 +9,7 @@
 namespace Quorel {
 
 class DesktopEntries;
+class WindowCompositor;
 
 struct Adapters {
     Adapters();
@@ -23,13 +24,16 @@ struct Adapters {
     std::unique_ptr<SystemSound> sound;
     std::unique_ptr<BrowserScripting> browser;
     std::unique_ptr<AmbientPlayer> ambient;
+    // For the views, not the engine: WindowGlass asks it.
+    std::unique_ptr<WindowCompositor> windowCompositor;
 
     Platform platform() const {
         return Platform{*workspace, *preferences, *clock, *sound, *browser, *ambient};
     }
 };
 
-// Every adapter, each the real one where it can start here and the null one otherwise.
+// Every adapter, each the real one where it can start here and the null one otherwise. Needs
+// the application object: the window compositor depends on its platform.
 Adapters makeAdapters();
 
 }  // namespace Quorel

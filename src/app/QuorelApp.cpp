@@ -1,5 +1,6 @@
 #include "QuorelApp.h"
 
+#include "AppShell.h"
 #include "QuitGuard.h"
 #include "TrayController.h"
 
@@ -19,9 +20,7 @@ namespace Quorel {
 
 Q_LOGGING_CATEGORY(lcStartup, "quorel.startup", QtWarningMsg)
 
-QuorelApp::QuorelApp()
-    : m_adapters(makeAdapters()),
-      m_manager(std::make_unique<FocusManager>(m_adapters.platform())) {}
+QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManager>(platform)) {}
 
 QuorelApp::~QuorelApp() = default;
 
@@ -30,10 +29,12 @@ bool QuorelApp::start() {
     m_engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MainWindow.qml")));
     const QList<QObject*> roots = m_engine.rootObjects();
     m_mainWindow = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(roots.constFirst());
-    if (m_mainWindow == nullptr) {
+    AppShell* shell = AppShell::of(m_engine);
+    if (m_mainWindow == nullptr || shell == nullptr) {
         return false;
     }
-    connect(m_mainWindow, SIGNAL(quitRequested()), this, SLOT(requestQuit()));
+    connect(shell, &AppShell::mainWindowRequested, this, &QuorelApp::showMainWindow);
+    connect(shell, &AppShell::quitRequested, this, &QuorelApp::requestQuit);
     // For start-up measurements: QT_LOGGING_RULES="quorel.startup.info=true".
     connect(
         m_mainWindow, &QQuickWindow::frameSwapped, this,
@@ -44,14 +45,10 @@ bool QuorelApp::start() {
         Qt::SingleShotConnection);
     m_mainWindow->installEventFilter(this);
 
-    // Without a tray the main window is the only way in, so closing it means quitting.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_tray = std::make_unique<TrayController>(*m_manager, m_engine);
-        connect(m_tray.get(), &TrayController::openMainWindowRequested, this,
-                &QuorelApp::showMainWindow);
-        connect(m_tray.get(), &TrayController::quitRequested, this, &QuorelApp::requestQuit);
-        m_tray->show();
-    }
+    // Shown whether or not a tray runs yet: at login the tray often starts after us, and Qt
+    // docks a shown icon as soon as one appears.
+    m_tray = std::make_unique<TrayController>(*m_manager, m_engine, this);
+    m_tray->show();
     connect(qApp, &QGuiApplication::commitDataRequest, this, &QuorelApp::onCommitDataRequest);
 
     showMainWindow();
@@ -59,6 +56,9 @@ bool QuorelApp::start() {
 }
 
 bool QuorelApp::requestQuit() {
+    if (m_tray) {
+        m_tray->hideControlWindow();
+    }
     if (quitAnswer(FocusManager::shared()) == QuitAnswer::TerminateNow) {
         QCoreApplication::quit();
         return true;
@@ -109,6 +109,9 @@ void QuorelApp::showMainWindow() {
     if (m_mainWindow == nullptr) {
         return;
     }
+    if (m_tray) {
+        m_tray->hideControlWindow();
+    }
     if (m_mainWindow->windowStates().testFlag(Qt::WindowMinimized)) {
         m_mainWindow->showNormal();
     } else {
@@ -119,7 +122,10 @@ void QuorelApp::showMainWindow() {
 }
 
 bool QuorelApp::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_tray) {
+    // Without a tray the main window is the only way in, so closing it means quitting. Asked
+    // now, not at start: trays come and go while the app runs.
+    if (watched == m_mainWindow && event->type() == QEvent::Close &&
+        !QSystemTrayIcon::isSystemTrayAvailable()) {
         // The window stays until the guard lets the whole app go.
         event->ignore();
         requestQuit();

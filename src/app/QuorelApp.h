@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Composition.h"
 #include "FocusManager.h"
+#include "Platform.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,12 +16,13 @@ namespace Quorel {
 
 class TrayController;
 
-// The running application: the adapters, the one manager, the main window and the tray.
+// The running application: the one manager, the main window and the tray, on adapters that the
+// caller owns and keeps for longer.
 class QuorelApp : public QObject {
     Q_OBJECT
 
 public:
-    QuorelApp();
+    explicit QuorelApp(Platform platform);
     ~QuorelApp() override;
 
     // Loads the views and brings the main window up; false when the main window cannot load.
@@ -38,7 +39,6 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Declared in the order they must be built; each later one uses the earlier ones.
-    Adapters m_adapters;
     std::unique_ptr<FocusManager> m_manager;
     QQmlApplicationEngine m_engine;
     QPointer<QQuickWindow> m_mainWindow;

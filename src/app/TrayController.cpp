@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPixmap>
-#include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
 
@@ -25,7 +24,7 @@ constexpr qint64 reopenGuardMs = 300;
 }  // namespace
 
 TrayController::TrayController(FocusManager& manager, QQmlEngine& engine, QObject* parent)
-    : QObject(parent), m_manager(manager), m_engine(engine) {
+    : QObject(parent), m_manager(manager), m_engine(engine), m_icon(this) {
     connect(&m_manager, &FocusManager::showInMenuBarChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::lockChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::countdownChanged, this, &TrayController::refreshIcon);
@@ -104,12 +103,9 @@ QQuickView* TrayController::controlWindow() {
     window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     window->setResizeMode(QQuickView::SizeViewToRootObject);
     window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MenuBarContentView.qml")));
-    QQuickItem* root = window->rootObject();
-    if (root == nullptr) {
+    if (window->rootObject() == nullptr) {
         return nullptr;
     }
-    connect(root, SIGNAL(openMainWindowRequested()), this, SLOT(openMainWindow()));
-    connect(root, SIGNAL(quitRequested()), this, SLOT(quit()));
     // Like a menu: gone as soon as the user works elsewhere.
     QQuickView* view = window.get();
     connect(view, &QWindow::activeChanged, this, [this, view] {
@@ -132,14 +128,10 @@ bool TrayController::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void TrayController::openMainWindow() {
-    m_controlWindow->hide();
-    emit openMainWindowRequested();
-}
-
-void TrayController::quit() {
-    m_controlWindow->hide();
-    emit quitRequested();
+void TrayController::hideControlWindow() {
+    if (m_controlWindow) {
+        m_controlWindow->hide();
+    }
 }
 
 }  // namespace Quorel

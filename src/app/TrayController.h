@@ -25,15 +25,9 @@ public:
     TrayController(FocusManager& manager, QQmlEngine& engine, QObject* parent = nullptr);
     ~TrayController() override;
 
+    // Shows the icon in the tray, now or once a tray appears.
     void show();
-
-signals:
-    void openMainWindowRequested();
-    void quitRequested();
-
-private slots:
-    void openMainWindow();
-    void quit();
+    void hideControlWindow();
 
 private:
     void refreshIcon();

@@ -1,76 +1,17 @@
 #include "WindowGlass.h"
 
-#include "x11/X11Compositing.h"
-
-#include <QGuiApplication>
 #include <QQuickWindow>
 #include <QSurfaceFormat>
-
-#include <memory>
 
 namespace Quorel {
 
 namespace {
 
-// The X server's answers, from a connection of our own (Qt's is not ours to send requests on).
-class X11WindowCompositor final : public WindowCompositor {
-public:
-    DesktopCompositing capabilities() override {
-        if (!connect()) {
-            return {};
-        }
-        const bool active = m_x->compositorActive();
-        return {active, active && m_x->blurBehindSupported()};
-    }
-
-    void setBlurBehind(QWindow& window, bool enabled) override {
-        if (connect()) {
-            m_x->setBlurBehind(static_cast<std::uint32_t>(window.winId()), enabled);
-        }
-    }
-
-private:
-    bool connect() {
-        if (!m_tried) {
-            m_tried = true;
-            m_x = X11Compositing::create();
-        }
-        return m_x != nullptr;
-    }
-
-    bool m_tried = false;
-    std::unique_ptr<X11Compositing> m_x;
-};
-
-// Wayland compositors always blend; offscreen and the rest get an opaque window.
-class PlatformCompositor final : public WindowCompositor {
-public:
-    DesktopCompositing capabilities() override {
-        const QString platform = QGuiApplication::platformName();
-        if (platform == QLatin1String("xcb")) {
-            return m_x11.capabilities();
-        }
-        return {platform.startsWith(QLatin1String("wayland")), false};
-    }
-
-    void setBlurBehind(QWindow& window, bool enabled) override {
-        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-            m_x11.setBlurBehind(window, enabled);
-        }
-    }
-
-private:
-    X11WindowCompositor m_x11;
-};
-
-WindowCompositor* testCompositor = nullptr;
+WindowCompositor* installedCompositor = nullptr;
 
 WindowCompositor& compositor() {
-    if (testCompositor != nullptr) {
-        return *testCompositor;
-    }
-    static PlatformCompositor platform;
-    return platform;
+    static NullWindowCompositor none;
+    return installedCompositor != nullptr ? *installedCompositor : none;
 }
 
 }  // namespace
@@ -79,8 +20,8 @@ WindowGlass::WindowGlass(QQuickItem* parent) : QQuickItem(parent) {}
 
 WindowGlass::~WindowGlass() = default;
 
-void WindowGlass::setCompositorForTesting(WindowCompositor* compositor) {
-    testCompositor = compositor;
+void WindowGlass::setCompositor(WindowCompositor* compositor) {
+    installedCompositor = compositor;
 }
 
 void WindowGlass::setGlassEnabled(bool enabled) {

@@ -1,24 +1,13 @@
 #pragma once
 
 #include "ThemeStyle.h"
+#include "WindowCompositor.h"
 
 #include <QtQml/qqmlregistration.h>
 #include <QColor>
 #include <QQuickItem>
 
-class QWindow;
-
 namespace Quorel {
-
-// What the desktop can do for a see-through window, and the one request it takes.
-class WindowCompositor {
-public:
-    virtual ~WindowCompositor() = default;
-    // Asked again on every adjustment: compositors start and stop while the app runs.
-    virtual DesktopCompositing capabilities() = 0;
-    // Asks the compositor to blur behind the whole window, or stops asking.
-    virtual void setBlurBehind(QWindow& window, bool enabled) = 0;
-};
 
 // Makes the hosting window see-through while the glass look is on, as far as the desktop
 // allows: opaque without a compositor, translucent with one, and blurred behind on KWin. It
@@ -48,9 +37,9 @@ public:
     bool blurred() const { return m_step == WindowGlassStep::Blurred; }
     double backdropOpacity() const { return Quorel::backdropOpacity(m_step); }
 
-    // Replaces the desktop for every WindowGlass (tests); nullptr restores the real one. The
-    // compositor must outlive its use.
-    static void setCompositorForTesting(WindowCompositor* compositor);
+    // The desktop every WindowGlass asks from then on; nullptr means none, so windows stay
+    // opaque. Set before the views load; the compositor must outlive them.
+    static void setCompositor(WindowCompositor* compositor);
 
 signals:
     void glassEnabledChanged();

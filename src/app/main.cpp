@@ -1,11 +1,18 @@
+#include "Composition.h"
+#include "FilePreferencesStore.h"
 #include "QuorelApp.h"
+#include "SingleInstance.h"
 #include "SymbolRenderer.h"
+#include "WindowGlass.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QIcon>
 #include <QQuickStyle>
 #include <QQuickWindow>
+
+#include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(QuorelPlugin)
 
@@ -26,9 +33,32 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 
-    Quorel::QuorelApp quorel;
+    // One instance per saved document: launches with another XDG_CONFIG_HOME (a second profile,
+    // the end-to-end tests) run side by side.
+    const QByteArray document = Quorel::FilePreferencesStore::defaultFolder().toUtf8();
+    const QString name =
+        QStringLiteral("quorel-") +
+        QString::fromLatin1(
+            QCryptographicHash::hash(document, QCryptographicHash::Sha256).toHex().left(16));
+    Quorel::SingleInstance instance(Quorel::SingleInstance::defaultFolder(), name);
+    switch (instance.claim()) {
+        case Quorel::SingleInstance::Role::Primary:
+            break;
+        case Quorel::SingleInstance::Role::Secondary:
+            return 0;
+        case Quorel::SingleInstance::Role::Unreachable:
+            std::fprintf(stderr, "Quorel is already running but does not answer.\n");
+            return 1;
+    }
+
+    // Declared before the app, so that they outlive it.
+    const Quorel::Adapters adapters = Quorel::makeAdapters();
+    Quorel::WindowGlass::setCompositor(adapters.windowCompositor.get());
+    Quorel::QuorelApp quorel(adapters.platform());
     if (!quorel.start()) {
         return 1;
     }
+    QObject::connect(&instance, &Quorel::SingleInstance::activationRequested, &quorel,
+                     &Quorel::QuorelApp::showMainWindow);
     return QApplication::exec();
 }

@@ -1,3 +1,4 @@
+#include "AppShell.h"
 #include "Fakes.h"
 
 #include <QtQml/qqmlextensionplugin.h>
@@ -106,15 +107,14 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QByteArray>("signal");
 
-        QTest::newRow("Open Quorel")
-            << "Open Quorel" << QByteArray(SIGNAL(openMainWindowRequested()));
+        QTest::newRow("Open Quorel") << "Open Quorel" << QByteArray(SIGNAL(mainWindowRequested()));
         QTest::newRow("Quit") << "Quit" << QByteArray(SIGNAL(quitRequested()));
     }
 
     void footerButtonsReachTheShell() {
         QFETCH(QString, button);
         QFETCH(QByteArray, signal);
-        QSignalSpy requested(m_view->rootObject(), signal.constData());
+        QSignalSpy requested(AppShell::of(*m_engine), signal.constData());
         QAccessibleInterface* window = QAccessible::queryAccessibleInterface(m_view.get());
         QAccessibleInterface* target = findButton(window, button);
         QVERIFY(target != nullptr);

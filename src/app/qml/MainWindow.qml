@@ -5,8 +5,6 @@ import Quorel
 Window {
     id: window
 
-    signal quitRequested
-
     title: "Quorel"
     minimumWidth: 820
     minimumHeight: 560
@@ -18,7 +16,7 @@ Window {
 
     Shortcut {
         sequences: [StandardKey.Quit]
-        onActivated: window.quitRequested()
+        onActivated: AppShell.quit()
     }
 
     ContentView {

@@ -8,9 +8,6 @@ import Quorel
 Rectangle {
     id: root
 
-    signal openMainWindowRequested
-    signal quitRequested
-
     width: 270
     height: implicitHeight
     implicitHeight: rows.implicitHeight + 2 * rows.padding
@@ -142,7 +139,7 @@ Rectangle {
                 kind: "borderless"
                 text: "Open Quorel"
                 font.pixelSize: Theme.captionSize
-                onClicked: root.openMainWindowRequested()
+                onClicked: AppShell.openMainWindow()
             }
 
             Item {
@@ -155,7 +152,7 @@ Rectangle {
                 text: "Quit"
                 font.pixelSize: Theme.captionSize
                 enabled: !panel.locked
-                onClicked: root.quitRequested()
+                onClicked: AppShell.quit()
             }
         }
     }

@@ -1,0 +1,156 @@
+#include "QuorelApp.h"
+#include "ScreenHarness.h"
+
+#include <QtQml/qqmlextensionplugin.h>
+#include <QApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <functional>
+
+Q_IMPORT_QML_PLUGIN(QuorelPlugin)
+
+using namespace Quorel;
+
+namespace {
+
+// How the user asks to quit; each returns false when it could not be done.
+using Way = std::function<bool(QuorelApp&)>;
+
+QQuickWindow* mainWindow() {
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (qobject_cast<QQuickWindow*>(window) && !qobject_cast<QQuickView*>(window)) {
+            return qobject_cast<QQuickWindow*>(window);
+        }
+    }
+    return nullptr;
+}
+
+// The tray's control window, opened as a click on the icon opens it.
+QQuickView* openControlWindow(QuorelApp& app) {
+    auto* icon = app.findChild<QSystemTrayIcon*>();
+    if (icon == nullptr) {
+        return nullptr;
+    }
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (auto* view = qobject_cast<QQuickView*>(window); view && view->isVisible()) {
+            return QTest::qWaitForWindowExposed(view) ? view : nullptr;
+        }
+    }
+    return nullptr;
+}
+
+bool clickButton(QQuickView& view, const QString& text) {
+    for (QQuickItem* item : allItems(view.rootObject())) {
+        if (item->property("text").toString() == text && item->inherits("QQuickAbstractButton")) {
+            QTest::mouseClick(&view, Qt::LeftButton, {}, sceneRect(item).center().toPoint());
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Way)
+
+class TestQuorelApp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+
+    // Offscreen there is no tray, so closing the main window is a way to quit as well.
+    void everyWayOfQuittingPassesTheGuard_data() {
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<bool>("strictRun");
+
+        // Offscreen binds no keys to StandardKey.Quit, so the shortcut is fired directly.
+        const Way shortcut = [](QuorelApp&) {
+            QQuickWindow* window = mainWindow();
+            for (QObject* child : window->findChildren<QObject*>()) {
+                if (child->inherits("QQuickShortcut")) {
+                    return QMetaObject::invokeMethod(child, "activated");
+                }
+            }
+            return false;
+        };
+        const Way trayQuit = [](QuorelApp& app) {
+            QQuickView* control = openControlWindow(app);
+            return control != nullptr && clickButton(*control, QStringLiteral("Quit"));
+        };
+        const Way closeWindow = [](QuorelApp&) {
+            QQuickWindow* window = mainWindow();
+            return window != nullptr && !window->close();
+        };
+        QTest::newRow("shortcut, idle") << shortcut << false;
+        QTest::newRow("shortcut, strict run") << shortcut << true;
+        // The control window's Quit is disabled during a strict run.
+        QTest::newRow("tray, idle") << trayQuit << false;
+        QTest::newRow("closing without a tray, idle") << closeWindow << false;
+        QTest::newRow("closing without a tray, strict run") << closeWindow << true;
+    }
+
+    void everyWayOfQuittingPassesTheGuard() {
+        QFETCH(Way, way);
+        QFETCH(bool, strictRun);
+        FakeDesktop desktop;
+        QuorelApp app(desktop.platform());
+        QVERIFY(app.start());
+        if (strictRun) {
+            FocusManager::shared()->setStrictMode(true);
+            FocusManager::shared()->toggleStartPause();
+        }
+
+        enum { Quit = 0, StillRunning = 1, Stuck = 2, WayFailed = 3 };
+        int boxes = 0;
+        bool secondRequestRefused = false;
+        // Answers the refusal box once it is up, after one more quit request while it shows.
+        QTimer watcher;
+        watcher.setInterval(10);
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr && box->isVisible()) {
+                ++boxes;
+                secondRequestRefused = !app.requestQuit();
+                box->reject();
+            } else if (boxes > 0) {
+                QCoreApplication::exit(StillRunning);
+            }
+        });
+        watcher.start();
+        QTimer::singleShot(0, this, [&] {
+            if (!way(app)) {
+                QCoreApplication::exit(WayFailed);
+            }
+        });
+        QTimer::singleShot(5000, this, [] { QCoreApplication::exit(Stuck); });
+
+        const int outcome = QCoreApplication::exec();
+
+        QCOMPARE(outcome, strictRun ? int(StillRunning) : int(Quit));
+        QCOMPARE(boxes, strictRun ? 1 : 0);
+        QCOMPARE(secondRequestRefused, strictRun);
+        QCOMPARE(mainWindow()->isVisible(), true);
+    }
+
+    void trayOpensTheMainWindow() {
+        FakeDesktop desktop;
+        QuorelApp app(desktop.platform());
+        QVERIFY(app.start());
+        QQuickWindow* window = mainWindow();
+        window->hide();
+        QQuickView* control = openControlWindow(app);
+        QVERIFY(control != nullptr);
+
+        QVERIFY(clickButton(*control, QStringLiteral("Open Quorel")));
+
+        QTRY_VERIFY(window->isVisible());
+        QVERIFY(!control->isVisible());
+    }
+};
+
+QTEST_MAIN(TestQuorelApp)
+#include "tst_quorelapp.moc"
