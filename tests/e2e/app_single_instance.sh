@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# One Quorel per saved document (run inside scripts/with-desktop.sh): of two launches at once one
+# keeps running and the other exits 0; a later launch brings the minimised main window back and
+# exits 0 too.
+set -euo pipefail
+app=$1
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+fail() {
+    echo "$1"
+    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done
+    exit 1
+}
+
+# waitUntil SECONDS COMMAND...: polls COMMAND until it succeeds or the time is up.
+waitUntil() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+alive() { kill -0 "$1" 2>/dev/null; }
+exited() { ! alive "$1"; }
+oneAlive() { [ $(( $(alive "$1" && echo 1 || echo 0) + $(alive "$2" && echo 1 || echo 0) )) -eq 1 ]; }
+mainWindowShown() {
+    local window
+    window=$(xdotool search --onlyvisible --name '^Quorel$' 2>/dev/null | head -n1)
+    [ -n "$window" ] && ! xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN
+}
+mainWindowHidden() { ! mainWindowShown; }
+
+"$app" >"$work/first.log" 2>&1 &
+first=$!
+"$app" >"$work/second.log" 2>&1 &
+second=$!
+pids+=("$first" "$second")
+waitUntil 10 oneAlive "$first" "$second" || fail "not exactly one of two racing launches kept running"
+if alive "$first"; then running=$first; gone=$second; else running=$second; gone=$first; fi
+wait "$gone" || fail "the launch that deferred exited with $?"
+waitUntil 10 mainWindowShown || fail "the running instance shows no main window"
+
+xdotool windowminimize --sync "$(xdotool search --onlyvisible --name '^Quorel$' | head -n1)"
+waitUntil 5 mainWindowHidden || fail "could not minimise the main window"
+
+"$app" >"$work/third.log" 2>&1 &
+third=$!
+pids+=("$third")
+waitUntil 5 exited "$third" || fail "a later launch did not exit promptly"
+wait "$third" || fail "a later launch exited with $?"
+waitUntil 5 mainWindowShown || fail "the running instance did not bring its main window back"
+alive "$running" || fail "the running instance is gone"
+echo "single instance ok: one of two racing launches ran, a later one handed over"

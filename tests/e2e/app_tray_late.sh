@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The tray coming and going around a running Quorel (run inside scripts/with-desktop.sh): an
+# XEmbed tray (trayer) started after the app gets the icon, and closing the main window then only
+# hides it; once the tray is gone, closing the main window quits the app.
+set -euo pipefail
+app=$1
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+fail() {
+    echo "$1"
+    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done
+    exit 1
+}
+
+waitUntil() {  # SECONDS COMMAND...: polls COMMAND until it succeeds or the time is up
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+exited() { ! kill -0 "$1" 2>/dev/null; }
+mainWindow() { xdotool search --onlyvisible --name '^Quorel$' 2>/dev/null | head -n1; }
+mainWindowShown() { [ -n "$(mainWindow)" ]; }
+mainWindowHidden() { [ -z "$(mainWindow)" ]; }
+# The icon is docked once trayer's panel holds a window of the app's class.
+iconDocked() { xwininfo -root -tree | sed -n '/("panel" "trayer")/,$p' | grep -q '("quorel" "Quorel")'; }
+noTray() { ! xwininfo -root -tree | grep -q '("panel" "trayer")'; }
+
+"$app" >"$work/app.log" 2>&1 &
+quorel=$!
+pids+=("$quorel")
+waitUntil 10 mainWindowShown || fail "no main window"
+
+trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 24 \
+    >"$work/trayer.log" 2>&1 &
+trayer=$!
+pids+=("$trayer")
+waitUntil 10 iconDocked || fail "the icon did not come to a tray started after the app"
+
+wmctrl -c Quorel
+waitUntil 5 mainWindowHidden || fail "closing the main window did not hide it"
+# Still running: a second launch hands over to it and the window comes back.
+"$app" >"$work/second.log" 2>&1 &
+second=$!
+pids+=("$second")
+waitUntil 5 exited "$second" || fail "closing the main window with a tray quit the app"
+waitUntil 5 mainWindowShown || fail "the main window did not come back"
+
+kill "$trayer"
+waitUntil 5 noTray || fail "trayer did not go away"
+wmctrl -c Quorel
+waitUntil 10 exited "$quorel" || fail "closing the main window without a tray left the app running"
+wait "$quorel" || fail "the app exited with $?"
+echo "late tray ok: docked after the app, gone again, and closing then quit"
