@@ -2,6 +2,7 @@
 #include "WindowGlass.h"
 
 #include <QtQml/qqmlextensionplugin.h>
+#include <QQmlComponent>
 #include <QQuickWindow>
 
 Q_IMPORT_QML_PLUGIN(QuorelPlugin)
@@ -181,6 +182,45 @@ private slots:
         m_ui->manager->setInterceptedTargetName({});
 
         QTRY_VERIFY(!m_ui->shows(QStringLiteral("Slack is Blocked")));
+    }
+
+    void defaultWindowSizeKeepsTheFocusAndScheduleRows() {
+        QQmlComponent mainWindow(m_ui->engine.get(),
+                                 QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MainWindow.qml")));
+        std::unique_ptr<QObject> window(mainWindow.create());
+        QVERIFY2(window != nullptr, qPrintable(mainWindow.errorString()));
+        m_ui->view->resize(window->property("width").toInt(), window->property("height").toInt());
+        window.reset();
+        // Each screen built at that size, as when the window opens.
+        m_ui->manager->setSelectedTab(FocusTab::Settings);
+        m_ui->manager->setSelectedTab(FocusTab::Focus);
+        m_ui->settle();
+
+        auto sameRow = [this](const QStringList& names) {
+            const qreal row = sceneRect(m_ui->item(names.first())).center().y();
+            for (const QString& name : names) {
+                QQuickItem* control = m_ui->item(name);
+                QVERIFY2(control != nullptr, qPrintable(name));
+                QVERIFY2(qAbs(sceneRect(control).center().y() - row) < 1, qPrintable(name));
+                QVERIFY2(sceneRect(control).right() <= m_ui->view->width() - 24, qPrintable(name));
+            }
+        };
+        sameRow({QStringLiteral("25m"), QStringLiteral("45m"), QStringLiteral("60m"),
+                 QStringLiteral("15s Demo")});
+        QQuickItem* ring = nullptr;
+        for (QQuickItem* item : allItems(m_ui->view->rootObject())) {
+            if (item->property("shownProgress").isValid()) {
+                ring = item;
+            }
+        }
+        QVERIFY(ring != nullptr);
+        QCOMPARE(ring->size(), QSizeF(200, 200));
+
+        m_ui->manager->setSelectedTab(FocusTab::Schedules);
+        m_ui->settle();
+        sameRow({QStringLiteral("Label (e.g. Morning Deep Work)"), QStringLiteral("Preset"),
+                 QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Add")});
+        m_ui->screenshot(QStringLiteral("contentview-default-schedules"));
     }
 
     void dailyGoalCard_data() {

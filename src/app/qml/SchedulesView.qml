@@ -63,12 +63,13 @@ Item {
                     font.weight: Font.DemiBold
                 }
 
-                // One line when there is room for a usable label field, else the times wrap
-                // under the label and preset.
+                // One line when the label field keeps room for a few words (at the window's
+                // default size it does; its placeholder then elides), else the times wrap under
+                // the label and preset.
                 GridLayout {
                     id: form
 
-                    readonly property real oneLineWidth: 200 + columnSpacing
+                    readonly property real oneLineWidth: 150 + columnSpacing
                                                          + presetLine.implicitWidth
                                                          + columnSpacing + timeLine.implicitWidth
 
