@@ -4,6 +4,7 @@
 #include "Fakes.h"
 
 #include <QtQml/qqmlextensionplugin.h>
+#include <QAnimationDriver>
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include <QQuickWindow>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(QuorelPlugin)
@@ -80,15 +82,59 @@ void fillWithADay(FocusManager& manager, QDate today) {
     manager.setSessionsToday(3);
 }
 
-// Lets queued work (the window adjustment, loaders) and a frame or two happen.
-void settle() {
+// Waits `duration` of real time with the event loop running.
+void pause(std::chrono::milliseconds duration) {
     QEventLoop loop;
-    QTimer::singleShot(250, &loop, &QEventLoop::quit);
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
-bool shoot(QQuickWindow& window, const QDir& folder, const QString& name) {
-    settle();
+// Animation time that moves one whole frame per step, only when the tool steps it: a shot
+// waits for the last animation to end however slow the machine, and never catches one half way.
+class SteppedAnimationDriver final : public QAnimationDriver {
+public:
+    qint64 elapsed() const override { return m_elapsed; }
+
+    // Steps frame by frame until no animation runs; false if one still runs after `limit` of
+    // animation time (an endless one would never let a shot settle).
+    bool runToEnd(std::chrono::milliseconds limit) {
+        constexpr std::chrono::milliseconds frame(16);
+        for (std::chrono::milliseconds spent{0}; isRunning(); spent += frame) {
+            if (spent >= limit) {
+                return false;
+            }
+            m_elapsed += frame.count();
+            advance();
+            // In real time too: some animations end on a timer, and the driver is started and
+            // stopped through queued calls.
+            pause(frame);
+        }
+        return true;
+    }
+
+protected:
+    // The animation system adds this to the time it had when the driver started.
+    void start() override {
+        m_elapsed = 0;
+        QAnimationDriver::start();
+    }
+
+private:
+    qint64 m_elapsed = 0;
+};
+
+// Lets queued work (the window adjustment, loaders) happen, then runs what it started to its end.
+bool settle(SteppedAnimationDriver& animations) {
+    pause(std::chrono::milliseconds(250));
+    return animations.runToEnd(std::chrono::seconds(10));
+}
+
+bool shoot(QQuickWindow& window, SteppedAnimationDriver& animations, const QDir& folder,
+           const QString& name) {
+    if (!settle(animations)) {
+        std::fprintf(stderr, "quorel-screenshots: %s: an animation never ends\n", qPrintable(name));
+        return false;
+    }
     const QImage image = window.grabWindow();
     const QString path = folder.filePath(name + QStringLiteral(".png"));
     if (image.isNull() || !image.save(path)) {
@@ -110,6 +156,8 @@ int main(int argc, char* argv[]) {
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication application(argc, argv);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    SteppedAnimationDriver animations;
+    animations.install();
 
     const QStringList arguments = QCoreApplication::arguments();
     const QDir folder(arguments.size() > 1 ? arguments.at(1)
@@ -145,7 +193,7 @@ int main(int argc, char* argv[]) {
             manager->setSelectedTab(tab);
             const QString name = fileStem(rawValue(tab)) +
                                  (glass ? QStringLiteral("-glass") : QStringLiteral("-plain"));
-            ok &= shoot(*window, folder, name);
+            ok &= shoot(*window, animations, folder, name);
         }
     }
 
@@ -157,15 +205,16 @@ int main(int argc, char* argv[]) {
     manager->setRemainingSeconds(18 * 60 + 42);
     for (const auto& [theme, title] : EnumCases<AppColorTheme>::all) {
         manager->setColorTheme(theme);
-        ok &= shoot(*window, folder, QStringLiteral("theme-") + fileStem(rawValue(theme)));
+        ok &= shoot(*window, animations, folder,
+                    QStringLiteral("theme-") + fileStem(rawValue(theme)));
     }
     manager->setColorTheme(AppColorTheme::Ocean);
 
     // The block shield over the window, in both looks.
     manager->setInterceptedTargetName(QStringLiteral("Slack"));
-    ok &= shoot(*window, folder, QStringLiteral("shield-glass"));
+    ok &= shoot(*window, animations, folder, QStringLiteral("shield-glass"));
     manager->setLiquidGlassEnabled(false);
-    ok &= shoot(*window, folder, QStringLiteral("shield-plain"));
+    ok &= shoot(*window, animations, folder, QStringLiteral("shield-plain"));
     manager->setInterceptedTargetName({});
 
     // Strict mode last: it locks the countdown for the rest of the run.
@@ -175,7 +224,7 @@ int main(int argc, char* argv[]) {
     for (const bool glass : {true, false}) {
         manager->setLiquidGlassEnabled(glass);
         manager->setSelectedTab(FocusTab::Schedules);
-        ok &= shoot(*window, folder,
+        ok &= shoot(*window, animations, folder,
                     QStringLiteral("strict-") +
                         (glass ? QStringLiteral("glass") : QStringLiteral("plain")));
     }
