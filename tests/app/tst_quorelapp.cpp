@@ -121,12 +121,14 @@ private slots:
             }
         });
         watcher.start();
-        QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(0, &watcher, [&] {
             if (!way(app)) {
                 QCoreApplication::exit(WayFailed);
             }
         });
-        QTimer::singleShot(5000, this, [] { QCoreApplication::exit(Stuck); });
+        QTimer watchdog;
+        watchdog.callOnTimeout(&watchdog, [] { QCoreApplication::exit(Stuck); });
+        watchdog.start(5000);
 
         const int outcome = QCoreApplication::exec();
 
