@@ -36,7 +36,7 @@ oneAlive() { [ $(( $(alive "$1" && echo 1 || echo 0) + $(alive "$2" && echo 1 ||
 mainWindowShown() {
     local window
     window=$(xdotool search --onlyvisible --name '^Quorel$' 2>/dev/null | head -n1)
-    [ -n "$window" ] && ! xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN
+    [ -n "$window" ] && ! xprop -id "$window" _NET_WM_STATE | grep _NET_WM_STATE_HIDDEN >/dev/null
 }
 mainWindowHidden() { ! mainWindowShown; }
 

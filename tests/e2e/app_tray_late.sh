@@ -33,9 +33,15 @@ exited() { ! kill -0 "$1" 2>/dev/null; }
 mainWindow() { xdotool search --onlyvisible --name '^Quorel$' 2>/dev/null | head -n1; }
 mainWindowShown() { [ -n "$(mainWindow)" ]; }
 mainWindowHidden() { [ -z "$(mainWindow)" ]; }
-# The icon is docked once trayer's panel holds a window of the app's class.
-iconDocked() { xwininfo -root -tree | sed -n '/("panel" "trayer")/,$p' | grep -q '("quorel" "Quorel")'; }
-noTray() { ! xwininfo -root -tree | grep -q '("panel" "trayer")'; }
+# The icon is docked once a window of the app's class sits under trayer's panel. The readers
+# take all of their input: with pipefail, an early exit (grep -q) fails the writer on SIGPIPE.
+iconDocked() {
+    xwininfo -root -tree | awk '
+        /\("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
+        inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0; else if (/\("quorel" "Quorel"\)/) found = 1 }
+        END { exit !found }'
+}
+noTray() { ! xwininfo -root -tree | grep '("panel" "trayer")' >/dev/null; }
 
 "$app" >"$work/app.log" 2>&1 &
 quorel=$!
