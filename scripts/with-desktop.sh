@@ -15,7 +15,7 @@ if [ $# -eq 0 ]; then
     exit 2
 fi
 
-readonly startup_timeout=10  # seconds, for the server and the window manager each
+readonly startup_timeout=30  # seconds, for the server and the window manager each
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/with-desktop.XXXXXX")
 xvfb_pid=""
 wm_pid=""

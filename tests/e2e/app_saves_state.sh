@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # The real app on a real X desktop (run inside scripts/with-desktop.sh): with an xterm in front,
-# the document saved on the 15th second holds all 25 keys, today's stamp and the xterm's seconds.
+# the document saved by the periodic save (the first lands on the 15th tick) holds all 25 keys,
+# today's stamp and the xterm's seconds.
+#
+# Every wait polls for what it expects, with a deadline generous enough for a busy machine.
 set -euo pipefail
 app=$1
+readonly patience=60  # seconds, for each wait
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -12,33 +16,39 @@ cleanup() {
 }
 trap cleanup EXIT
 
+giveUp() {
+    echo "$1"
+    [ -s "$work/check.log" ] && cat "$work/check.log"
+    echo "--- app log"
+    cat "$work/app.log"
+    exit 1
+}
+
 export XDG_CONFIG_HOME=$work/config
 export HOME=$work
 document=$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json
 
 QT_QUICK_BACKEND=software "$app" >"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+timeout "$patience" xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null ||
+    giveUp "no Quorel window within ${patience}s"
+
+xterm -title e2e-xterm -e sleep 600 &
 pids+=($!)
-started=$(date +%s)
-xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null
+term=$(timeout "$patience" xdotool search --sync --limit 1 --name '^e2e-xterm$') ||
+    giveUp "no xterm window within ${patience}s"
+timeout "$patience" xdotool windowactivate --sync "$term" 2>/dev/null ||
+    xdotool windowfocus "$term"
 
-xterm -title e2e-xterm -e sleep 120 &
-pids+=($!)
-term=$(xdotool search --sync --limit 1 --name '^e2e-xterm$')
-xdotool windowactivate --sync "$term" 2>/dev/null || xdotool windowfocus "$term"
-
-# The first periodic save lands on the 15th tick; give it a second's slack.
-while [ $(($(date +%s) - started)) -lt 16 ]; do sleep 0.5; done
-for _ in $(seq 1 20); do
-    [ -s "$document" ] && break
-    sleep 0.25
-done
-if [ ! -s "$document" ]; then
-    echo "no document at $document"; cat "$work/app.log"; exit 1
-fi
-
-python3 - "$document" "$(date +%Y-%-m-%-d)" <<'PY'
+# Passes once a saved document holds everything; until then it says what is still missing.
+check() {
+    python3 - "$document" "$(date +%Y-%-m-%-d)" >"$work/check.log" 2>&1 <<'PY'
 import json, sys
-doc = json.load(open(sys.argv[1]))
+try:
+    doc = json.load(open(sys.argv[1]))
+except FileNotFoundError:
+    print(f"no document at {sys.argv[1]}"); sys.exit(1)
 today = sys.argv[2]
 keys = {"totalSeconds", "strictMode", "autoStartBreak", "showInMenuBar", "blockYouTubeShorts",
         "blockInstagramReels", "blockedApps", "blockedSites", "dailyGoalHours",
@@ -60,3 +70,12 @@ if problems:
     print("\n".join(problems)); sys.exit(1)
 print(f"saved document ok: XTerm {xterm} s, {doc['trackedAppSeconds']}")
 PY
+}
+
+deadline=$((SECONDS + patience))
+until check; do
+    kill -0 "$app_pid" 2>/dev/null || giveUp "the app exited"
+    [ $SECONDS -lt $deadline ] || giveUp "no complete saved document within ${patience}s"
+    sleep 0.5
+done
+cat "$work/check.log"
