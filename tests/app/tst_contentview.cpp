@@ -129,6 +129,17 @@ private slots:
         }
     }
 
+    void failedSavesShowANoticeUntilOneSucceeds() {
+        m_ui->desktop.preferences.refuseWrites = true;
+        m_ui->manager->setAutoStartBreak(false);
+        const QString notice = m_ui->manager->saveProblem();
+        QVERIFY(!notice.isEmpty());
+        QVERIFY(m_ui->shows(notice));
+        m_ui->desktop.preferences.refuseWrites = false;
+        m_ui->manager->setAutoStartBreak(true);
+        QVERIFY(!m_ui->shows(notice));
+    }
+
     void interceptedTargetShowsTheShieldSheet() {
         QVERIFY(!m_ui->shows(QStringLiteral("Slack is Blocked")));
 
