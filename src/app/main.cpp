@@ -1,4 +1,5 @@
 #include "Composition.h"
+#include "ControlAccessible.h"
 #include "FilePreferencesStore.h"
 #include "QuorelApp.h"
 #include "SingleInstance.h"
@@ -32,6 +33,8 @@ int main(int argc, char* argv[]) {
     // alert); only the quit guard ends the app.
     QApplication::setQuitOnLastWindowClosed(false);
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    // Screen readers hear a disabled control as disabled, which Qt 6.4 does not tell them.
+    Quorel::ControlAccessible::install();
 
     // One instance per saved document: launches with another XDG_CONFIG_HOME (a second profile,
     // the end-to-end tests) run side by side.

@@ -3,6 +3,7 @@
 // Loads one of the main window's screens offscreen against a manager on fakes, and finds its
 // controls the way a screen reader does: by accessible name.
 
+#include "ControlAccessible.h"
 #include "Fakes.h"
 
 #include <QAccessible>
@@ -42,6 +43,7 @@ public:
 
     // Loads qrc:/qt/qml/Quorel/qml/<file>; the caller checks the result with QVERIFY2.
     QString load(const QString& file, QSize size = detailColumn) {
+        ControlAccessible::install();  // as the app does at start
         engine = std::make_unique<QQmlEngine>();
         engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
         view = std::make_unique<QQuickView>(engine.get(), nullptr);

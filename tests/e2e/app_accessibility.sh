@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real app seen the way a screen reader sees it (run inside scripts/with-desktop.sh): over
-# AT-SPI, "Start Focus" is found by its name, pressing it starts a strict Deep Work countdown,
-# and the same button then reads "Strict Locked".
+# AT-SPI, "Start Focus" is found by its name and enabled, pressing it starts a strict Deep Work
+# countdown, the same button then reads "Strict Locked", and it and "Reset" read as disabled.
 set -euo pipefail
 app=$1
 here=$(cd "$(dirname "$0")" && pwd)
