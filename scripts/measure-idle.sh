@@ -12,15 +12,7 @@ if [ -z "${QUOREL_IN_DESKTOP:-}" ]; then
     QUOREL_IN_DESKTOP=1 exec "$here/with-desktop.sh" "$0" "$app" "$seconds"
 fi
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config HOME=$work
+source "$here/throwaway-home.sh"
 
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 pids+=($!)

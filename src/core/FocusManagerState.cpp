@@ -65,8 +65,7 @@ void FocusManager::reportSave(bool saved) {
         return;
     }
     if (!saved) {
-        qWarning("Quorel: saving failed: %s",
-                 qUtf8Printable(m_platform.preferences.lastError()));
+        qWarning("Quorel: saving failed: %s", qUtf8Printable(m_platform.preferences.lastError()));
     } else {
         qInfo("Quorel: saving works again");
     }

@@ -10,15 +10,7 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${QUOREL_A11Y_SESSION:-}" ]; 
     QUOREL_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$@"
 fi
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config HOME=$work
+source "$here/../../scripts/throwaway-home.sh"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 
 "$app" >"$work/app.log" 2>&1 &
@@ -26,6 +18,4 @@ pids+=($!)
 xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null
 
 # Debian's pyatspi lives with the system Python, whatever python3 is first on PATH.
-if ! /usr/bin/python3 "$here/find_start_focus.py"; then
-    echo "--- app log"; cat "$work/app.log"; exit 1
-fi
+/usr/bin/python3 "$here/find_start_focus.py" || fail "the app as a screen reader sees it is wrong"

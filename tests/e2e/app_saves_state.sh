@@ -7,37 +7,19 @@
 set -euo pipefail
 app=$1
 readonly patience=60  # seconds, for each wait
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-giveUp() {
-    echo "$1"
-    [ -s "$work/check.log" ] && cat "$work/check.log"
-    echo "--- app log"
-    cat "$work/app.log"
-    exit 1
-}
-
-export XDG_CONFIG_HOME=$work/config
-export HOME=$work
+source "$(dirname "$0")/../../scripts/throwaway-home.sh"
 document=$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json
 
 QT_QUICK_BACKEND=software "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=("$app_pid")
 timeout "$patience" xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null ||
-    giveUp "no Quorel window within ${patience}s"
+    fail "no Quorel window within ${patience}s"
 
 xterm -title e2e-xterm -e sleep 600 &
 pids+=($!)
 term=$(timeout "$patience" xdotool search --sync --limit 1 --name '^e2e-xterm$') ||
-    giveUp "no xterm window within ${patience}s"
+    fail "no xterm window within ${patience}s"
 timeout "$patience" xdotool windowactivate --sync "$term" 2>/dev/null ||
     xdotool windowfocus "$term"
 
@@ -74,8 +56,8 @@ PY
 
 deadline=$((SECONDS + patience))
 until check; do
-    kill -0 "$app_pid" 2>/dev/null || giveUp "the app exited"
-    [ $SECONDS -lt $deadline ] || giveUp "no complete saved document within ${patience}s"
+    kill -0 "$app_pid" 2>/dev/null || fail "the app exited"
+    [ $SECONDS -lt $deadline ] || fail "no complete saved document within ${patience}s"
     sleep 0.5
 done
 cat "$work/check.log"

@@ -4,32 +4,8 @@
 # exits 0 too.
 set -euo pipefail
 app=$1
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/../../scripts/throwaway-home.sh"
 
-fail() {
-    echo "$1"
-    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done
-    exit 1
-}
-
-# waitUntil SECONDS COMMAND...: polls COMMAND until it succeeds or the time is up.
-waitUntil() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.05
-    done
-}
 alive() { kill -0 "$1" 2>/dev/null; }
 exited() { ! alive "$1"; }
 oneAlive() { [ $(( $(alive "$1" && echo 1 || echo 0) + $(alive "$2" && echo 1 || echo 0) )) -eq 1 ]; }

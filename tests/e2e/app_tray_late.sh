@@ -4,31 +4,8 @@
 # hides it; once the tray is gone, closing the main window quits the app.
 set -euo pipefail
 app=$1
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/../../scripts/throwaway-home.sh"
 
-fail() {
-    echo "$1"
-    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done
-    exit 1
-}
-
-waitUntil() {  # SECONDS COMMAND...: polls COMMAND until it succeeds or the time is up
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.05
-    done
-}
 exited() { ! kill -0 "$1" 2>/dev/null; }
 mainWindow() { xdotool search --onlyvisible --name '^Quorel$' 2>/dev/null | head -n1; }
 mainWindowShown() { [ -n "$(mainWindow)" ]; }

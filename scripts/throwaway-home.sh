@@ -1,0 +1,32 @@
+# Sourced by the end-to-end and measuring scripts: a throw-away home for one run of the app
+# (its own config and runtime folders, so it never meets the user's Quorel), the processes to
+# stop when the script ends, and a wait that polls instead of sleeping a fixed time.
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# fail MESSAGE: says why, shows every log of the run, and ends the script.
+fail() {
+    echo "$1"
+    for log in "$work"/*.log; do
+        [ -e "$log" ] && { echo "--- $log"; cat "$log"; }
+    done
+    exit 1
+}
+
+# waitUntil SECONDS COMMAND...: polls COMMAND until it succeeds or the time is up.
+waitUntil() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
