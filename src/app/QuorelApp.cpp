@@ -50,6 +50,8 @@ bool QuorelApp::start() {
     m_tray = std::make_unique<TrayController>(*m_manager, m_engine, this);
     m_tray->show();
     connect(qApp, &QGuiApplication::commitDataRequest, this, &QuorelApp::onCommitDataRequest);
+    // The seconds counted since the last periodic save go with us otherwise.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_manager.get(), &FocusManager::saveState);
 
     showMainWindow();
     return true;

@@ -4,6 +4,7 @@
 #include "QuorelApp.h"
 #include "SingleInstance.h"
 #include "SymbolRenderer.h"
+#include "TerminationSignals.h"
 #include "WindowGlass.h"
 
 #include <QtQml/qqmlextensionplugin.h>
@@ -63,5 +64,9 @@ int main(int argc, char* argv[]) {
     }
     QObject::connect(&instance, &Quorel::SingleInstance::activationRequested, &quorel,
                      &Quorel::QuorelApp::showMainWindow);
+    // The system ends us whatever the quit guard says; we only make sure to save first.
+    Quorel::TerminationSignals terminations;
+    QObject::connect(&terminations, &Quorel::TerminationSignals::received, &app,
+                     &QCoreApplication::quit);
     return QApplication::exec();
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real app on a real X desktop (run inside scripts/with-desktop.sh): with an xterm in front,
 # the document saved by the periodic save (the first lands on the 15th tick) holds all 25 keys,
-# today's stamp and the xterm's seconds.
+# today's stamp and the xterm's seconds; ended by SIGTERM later, it saves the seconds
+# counted since.
 #
 # Every wait polls for what it expects, with a deadline generous enough for a busy machine.
 set -euo pipefail
@@ -61,3 +62,15 @@ until check; do
     sleep 0.5
 done
 cat "$work/check.log"
+
+# Ended by the system (a logout) between two periodic saves, the app saves the seconds since.
+xtermSeconds() {
+    python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["trackedAppSeconds"].get("XTerm", 0))' "$document"
+}
+before=$(xtermSeconds)
+sleep 3  # usage to count, well short of the next periodic save
+kill -TERM "$app_pid"
+wait "$app_pid" || fail "the app ended with $? on SIGTERM"
+after=$(xtermSeconds)
+[ "$after" -gt "$before" ] || fail "SIGTERM lost the last seconds: XTerm $before s before, $after s after"
+echo "SIGTERM saved: XTerm $before s, then $after s"
