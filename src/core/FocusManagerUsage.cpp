@@ -66,9 +66,11 @@ void FocusManager::recordFrontmostAppSecond() {
     ++m_trackedAppSeconds[*name];
     ++m_dailySecondsByDate[today];
 
-    const bool blocked = std::any_of(
-        m_blockedApps.cbegin(), m_blockedApps.cend(),
-        [&name](const BlockedApp& app) { return app.isEnabled && nameMatches(*name, app.name); });
+    const FoldedName app(*name);
+    const bool blocked =
+        std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(), [&app](const BlockedApp& entry) {
+            return entry.isEnabled && nameMatches(app, FoldedName(entry.name));
+        });
     if (blocked) {
         ++m_trackedBlockedAppSeconds[*name];
         ++m_dailyBlockedSecondsByDate[today];

@@ -5,30 +5,38 @@
 
 namespace Quorel {
 
-namespace {
-bool isAscii(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+FoldedName::FoldedName(QStringView name)
+    : m_name(name),
+      m_isAscii(std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
 }
 
-// One spelling for comparing: composed, then fully upper-cased (so ß meets SS).
-QString matchKey(QStringView text) {
-    return text.toString().normalized(QString::NormalizationForm_C).toUpper();
+const QString& FoldedName::key() const {
+    if (!m_key) {
+        m_key = m_name.toString().normalized(QString::NormalizationForm_C).toUpper();
+    }
+    return *m_key;
 }
-}  // namespace
 
-bool nameMatches(QStringView appName, QStringView entryName) {
-    if (entryName.isEmpty()) {
+bool nameMatches(const FoldedName& app, const FoldedName& entry) {
+    if (entry.name().isEmpty()) {
         return false;
     }
     // Most names are plain ASCII: no allocation on the heartbeat's path.
-    if (appName.contains(entryName, Qt::CaseInsensitive)) {
+    if (app.name().contains(entry.name(), Qt::CaseInsensitive)) {
         return true;
     }
-    if (isAscii(appName) && isAscii(entryName)) {
+    if (app.isAscii() && entry.isAscii()) {
         return false;
     }
-    const QString key = matchKey(entryName);
-    return !key.isEmpty() && matchKey(appName).contains(key);
+    // An ASCII entry's own key is itself, up to case.
+    if (entry.isAscii()) {
+        return QStringView(app.key()).contains(entry.name(), Qt::CaseInsensitive);
+    }
+    return !entry.key().isEmpty() && app.key().contains(entry.key());
+}
+
+bool nameMatches(QStringView appName, QStringView entryName) {
+    return nameMatches(FoldedName(appName), FoldedName(entryName));
 }
 
 qint64 saturatingAdd(qint64 a, qint64 b) {
@@ -40,9 +48,10 @@ qint64 saturatingAdd(qint64 a, qint64 b) {
 }
 
 qint64 usedSeconds(const SecondsMap& tracked, QStringView name) {
+    const FoldedName entry(name);
     qint64 sum = 0;
     for (auto it = tracked.cbegin(); it != tracked.cend(); ++it) {
-        if (nameMatches(it.key(), name)) {
+        if (nameMatches(FoldedName(it.key()), entry)) {
             sum = saturatingAdd(sum, it.value());
         }
     }

@@ -6,10 +6,29 @@
 #include <QDate>
 #include <QList>
 
+#include <optional>
+
 namespace Quorel {
+
+// A name as the match compares it; made once for a name compared with many others, so the
+// Unicode folding of an accented name is done once, and never for a plain ASCII one.
+class FoldedName {
+public:
+    explicit FoldedName(QStringView name);
+    QStringView name() const { return m_name; }
+    bool isAscii() const { return m_isAscii; }
+    // Composed, then fully upper-cased (so ß meets SS); made on first use.
+    const QString& key() const;
+
+private:
+    QStringView m_name;
+    bool m_isAscii;
+    mutable std::optional<QString> m_key;
+};
 
 // Whether an application name contains a list entry's name, ignoring case and Unicode's
 // composed or decomposed spelling ("Café" either way). An empty entry matches nothing.
+bool nameMatches(const FoldedName& appName, const FoldedName& entryName);
 bool nameMatches(QStringView appName, QStringView entryName);
 
 // a + b, held at the 64-bit limits instead of overflowing.
