@@ -87,6 +87,8 @@ Adapters makeAdapters() {
     adapters.sound = makeSystemSound();
     adapters.browser = std::make_unique<NullBrowserScripting>();
     adapters.ambient = std::make_unique<NullAmbientPlayer>();
+    adapters.shield = std::make_unique<NullBlockShield>();
+    adapters.chooser = std::make_unique<NullApplicationChooser>();
     adapters.windowCompositor = makeWindowCompositor();
     return adapters;
 }

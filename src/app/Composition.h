@@ -24,11 +24,14 @@ struct Adapters {
     std::unique_ptr<SystemSound> sound;
     std::unique_ptr<BrowserScripting> browser;
     std::unique_ptr<AmbientPlayer> ambient;
+    std::unique_ptr<BlockShield> shield;
+    std::unique_ptr<ApplicationChooser> chooser;
     // For the views, not the engine: WindowGlass asks it.
     std::unique_ptr<WindowCompositor> windowCompositor;
 
     Platform platform() const {
-        return Platform{*workspace, *preferences, *clock, *sound, *browser, *ambient};
+        return Platform{*workspace, *preferences, *clock,  *sound,
+                        *browser,   *ambient,     *shield, *chooser};
     }
 };
 

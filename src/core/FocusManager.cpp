@@ -105,6 +105,8 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
 FocusManager::~FocusManager() {
     m_heartbeat.stop();
     m_guardTimer.stop();
+    // The workspace outlives us; it must not call into a manager that is gone.
+    m_platform.workspace.setActivationHandler({});
 }
 
 FocusManager* FocusManager::shared() {

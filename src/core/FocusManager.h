@@ -99,11 +99,16 @@ class FocusManager : public QObject {
     Q_PROPERTY(QVariantList topUsageList READ topUsageList NOTIFY usageChanged)
     Q_PROPERTY(QVariantList weeklyHistoryList READ weeklyHistoryList NOTIFY usageChanged)
     Q_PROPERTY(int enabledBlockedAppCount READ enabledBlockedAppCount NOTIFY blockedAppsChanged)
+    // id, name, isEnabled, dailyLimitMinutes (0 for none) of each entry, in list order.
+    Q_PROPERTY(QVariantList blockedAppList READ blockedAppList NOTIFY blockedAppsChanged)
     Q_PROPERTY(int enabledBlockedSiteCount READ enabledBlockedSiteCount NOTIFY blockedSitesChanged)
     // The target named by the main window's shield sheet; empty text when there is none.
     Q_PROPERTY(QString interceptedTargetName READ interceptedTargetName WRITE
                    setInterceptedTargetName NOTIFY interceptedTargetChanged)
     Q_PROPERTY(bool hasInterceptedTarget READ hasInterceptedTarget NOTIFY interceptedTargetChanged)
+    // What the desktop channel cannot see, for a calm note on the Blockers screen; empty when
+    // it sees everything.
+    Q_PROPERTY(QString workspaceLimitation READ workspaceLimitation CONSTANT)
     // Why the last save did not reach the disk; empty while saves succeed.
     Q_PROPERTY(QString saveProblem READ saveProblem NOTIFY saveProblemChanged)
 
@@ -111,6 +116,7 @@ public:
     static constexpr qint64 breakSeconds = 300;
     static constexpr qint64 afterBreakSeconds = 1500;
     static constexpr int periodicSaveTicks = 15;
+    static constexpr int secondHideDelayMs = 150;
     // The furthest a change of time zone can set the local date back; a clock set back further
     // is taken as corrected.
     static constexpr qint64 maxZoneSetBackDays = 2;
@@ -227,6 +233,7 @@ public:
 
     // For views -----------------------------------------------------------------------------
     QVariantList scheduleList() const;
+    QVariantList blockedAppList() const;
     QVariantList topUsageList() const;
     QVariantList weeklyHistoryList() const;
     int enabledBlockedAppCount() const;
@@ -243,6 +250,28 @@ public:
     // Hour and minute of the add form's pickers, on today's date.
     Q_INVOKABLE void setNewScheduleStartTime(int hour, int minute);
     Q_INVOKABLE void setNewScheduleEndTime(int hour, int minute);
+
+    // Application blocking ----------------------------------------------------------------
+    // The decision: during focus any enabled matching entry; outside it only an entry whose
+    // daily allowance is used up.
+    bool shouldBlockApp(const QString& name) const;
+    // The activation watcher's reaction: hide now and again 0.15 s later, and raise the shield.
+    void handleActivatedApp(const RunningApplication& application);
+    // The list operations; each does nothing under the edit lock.
+    Q_INVOKABLE void addApp(const QString& name);
+    void removeApp(const QUuid& id);
+    void setAppDailyLimit(const QUuid& id, std::optional<qint64> minutes);
+    // Opens the desktop's application chooser and adds what is chosen.
+    Q_INVOKABLE void chooseAppFromFinder();
+    // Installed applications (desktop entries), sorted ignoring case, without this program.
+    Q_INVOKABLE QStringList installedAppNames() const;
+    // Running applications with an ordinary window, sorted, without this program.
+    Q_INVOKABLE QStringList runningRegularAppNames() const;
+    // The same operations by the id text that views hold; 0 minutes is no allowance.
+    Q_INVOKABLE void removeAppWithId(const QString& id);
+    Q_INVOKABLE void setAppDailyLimitWithId(const QString& id, int minutes);
+    Q_INVOKABLE void setAppEnabled(const QString& id, bool enabled);
+    QString workspaceLimitation() const { return m_platform.workspace.limitation(); }
 
     // Countdown ---------------------------------------------------------------------------
     Q_INVOKABLE void toggleStartPause();

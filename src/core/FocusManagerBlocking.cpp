@@ -1,12 +1,39 @@
-// Application blocking and the browser guard: the timers and hooks they run on.
+// Application blocking: the decision, its three enforcement paths (the activation watcher, the
+// 0.3 s guard, the start-of-focus sweep), the block list's operations, and the browser hooks.
 #include "FocusManager.h"
+#include "UsageRules.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace Quorel {
 
+namespace {
+// An allowance in seconds; a hand-edited document's absurd minutes must not overflow.
+qint64 allowanceSeconds(qint64 minutes) {
+    qint64 seconds = 0;
+    if (__builtin_mul_overflow(minutes, qint64(60), &seconds)) {
+        return minutes > 0 ? std::numeric_limits<qint64>::max()
+                           : std::numeric_limits<qint64>::min();
+    }
+    return seconds;
+}
+
+// Sorted as a person reads a list, ignoring case; equal names once.
+QStringList sortedUnique(QStringList names, Qt::CaseSensitivity sensitivity) {
+    std::stable_sort(names.begin(), names.end(), [sensitivity](const QString& a, const QString& b) {
+        return QString::localeAwareCompare(
+                   sensitivity == Qt::CaseInsensitive ? a.toCaseFolded() : a,
+                   sensitivity == Qt::CaseInsensitive ? b.toCaseFolded() : b) < 0;
+    });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+}  // namespace
+
 void FocusManager::setupAppWatcher() {
-    // The workspace reports activations itself; nothing to observe until the block rules run.
+    m_platform.workspace.setActivationHandler(
+        [this](const RunningApplication& application) { handleActivatedApp(application); });
 }
 
 void FocusManager::startFastAppGuard() {
@@ -15,7 +42,164 @@ void FocusManager::startFastAppGuard() {
     m_guardTimer.start();
 }
 
-void FocusManager::guardTick() {}
+bool FocusManager::shouldBlockApp(const QString& name) const {
+    const bool focusActive = m_isRunning && !m_isBreak;
+    const FoldedName app(name);
+    for (const BlockedApp& entry : m_blockedApps) {
+        if (!entry.isEnabled || !nameMatches(app, FoldedName(entry.name))) {
+            continue;
+        }
+        if (focusActive) {
+            return true;
+        }
+        if (entry.dailyLimitMinutes &&
+            usedSecondsForApp(entry.name) >= allowanceSeconds(*entry.dailyLimitMinutes)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void FocusManager::handleActivatedApp(const RunningApplication& application) {
+    if (application.name.isEmpty() || application.isThisProgram ||
+        !shouldBlockApp(application.name)) {
+        return;
+    }
+    m_platform.workspace.hide(application);
+    // Some applications raise themselves once more right after activation.
+    QTimer::singleShot(secondHideDelayMs, this,
+                       [this, application] { m_platform.workspace.hide(application); });
+    m_platform.shield.show(application.name, *this);
+}
+
+void FocusManager::guardTick() {
+    const std::optional<RunningApplication> front = m_platform.workspace.frontmostApplication();
+    if (!front || front->name.isEmpty() || front->isThisProgram || !shouldBlockApp(front->name)) {
+        return;
+    }
+    m_platform.workspace.hide(*front);
+    m_platform.shield.show(front->name, *this);
+}
+
+void FocusManager::hideAnyCurrentlyOpenBlockedApps() {
+    for (const RunningApplication& application : m_platform.workspace.runningApplications()) {
+        if (!application.name.isEmpty() && shouldBlockApp(application.name)) {
+            m_platform.workspace.hide(application);
+        }
+    }
+}
+
+void FocusManager::addApp(const QString& name) {
+    if (isLocked()) {
+        return;
+    }
+    const QString trimmed = name.trimmed();
+    const bool listed =
+        std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(), [&trimmed](const BlockedApp& a) {
+            return a.name.compare(trimmed, Qt::CaseInsensitive) == 0;
+        });
+    if (trimmed.isEmpty() || listed) {
+        return;
+    }
+    QList<BlockedApp> apps = m_blockedApps;
+    apps.prepend(BlockedApp{QUuid::createUuid(), trimmed, true, std::nullopt});
+    setBlockedApps(apps);
+    saveState();
+}
+
+void FocusManager::removeApp(const QUuid& id) {
+    if (isLocked()) {
+        return;
+    }
+    QList<BlockedApp> apps = m_blockedApps;
+    apps.removeIf([&id](const BlockedApp& a) { return a.id == id; });
+    setBlockedApps(apps);
+    saveState();
+}
+
+void FocusManager::setAppDailyLimit(const QUuid& id, std::optional<qint64> minutes) {
+    if (isLocked()) {
+        return;
+    }
+    QList<BlockedApp> apps = m_blockedApps;
+    const auto it =
+        std::find_if(apps.begin(), apps.end(), [&id](const BlockedApp& a) { return a.id == id; });
+    if (it == apps.end()) {
+        return;
+    }
+    it->dailyLimitMinutes = minutes;
+    setBlockedApps(apps);
+    saveState();
+}
+
+void FocusManager::chooseAppFromFinder() {
+    if (isLocked()) {
+        return;
+    }
+    for (const QString& name : m_platform.chooser.chooseApplications()) {
+        addApp(name);
+    }
+}
+
+QStringList FocusManager::installedAppNames() const {
+    QStringList names = m_platform.workspace.installedApplicationNames();
+    names.removeAll(QStringLiteral("Quorel"));
+    return sortedUnique(names, Qt::CaseInsensitive);
+}
+
+QStringList FocusManager::runningRegularAppNames() const {
+    QStringList names;
+    for (const RunningApplication& application : m_platform.workspace.runningApplications()) {
+        if (application.isRegular && !application.isThisProgram && !application.name.isEmpty() &&
+            application.name != QLatin1String("Quorel")) {
+            names.append(application.name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+void FocusManager::removeAppWithId(const QString& id) {
+    if (const std::optional<QUuid> uuid = uuidFromText(id)) {
+        removeApp(*uuid);
+    }
+}
+
+void FocusManager::setAppDailyLimitWithId(const QString& id, int minutes) {
+    if (const std::optional<QUuid> uuid = uuidFromText(id)) {
+        setAppDailyLimit(*uuid, minutes > 0 ? std::optional<qint64>(minutes) : std::nullopt);
+    }
+}
+
+void FocusManager::setAppEnabled(const QString& id, bool enabled) {
+    if (isLocked()) {
+        return;
+    }
+    const std::optional<QUuid> uuid = uuidFromText(id);
+    QList<BlockedApp> apps = m_blockedApps;
+    for (BlockedApp& a : apps) {
+        if (uuid && a.id == *uuid) {
+            a.isEnabled = enabled;
+            setBlockedApps(apps);
+            return;
+        }
+    }
+}
+
+QVariantList FocusManager::blockedAppList() const {
+    QVariantList list;
+    list.reserve(m_blockedApps.size());
+    for (const BlockedApp& a : m_blockedApps) {
+        list.append(QVariantMap{
+            {QStringLiteral("id"), uuidText(a.id)},
+            {QStringLiteral("name"), a.name},
+            {QStringLiteral("isEnabled"), a.isEnabled},
+            {QStringLiteral("dailyLimitMinutes"), a.dailyLimitMinutes.value_or(0)},
+        });
+    }
+    return list;
+}
 
 int FocusManager::enabledBlockedAppCount() const {
     return int(std::count_if(m_blockedApps.cbegin(), m_blockedApps.cend(),
@@ -32,8 +216,6 @@ void FocusManager::setInterceptedTargetName(const QString& name) {
 }
 
 void FocusManager::startLocalBridgeServer() {}
-
-void FocusManager::hideAnyCurrentlyOpenBlockedApps() {}
 
 void FocusManager::checkSafariIfFrontmost() {}
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ports/AmbientPlayer.h"
+#include "ports/ApplicationChooser.h"
+#include "ports/BlockShield.h"
 #include "ports/BrowserScripting.h"
 #include "ports/Clock.h"
 #include "ports/PreferencesStore.h"
@@ -17,6 +19,8 @@ struct Platform {
     SystemSound& sound;
     BrowserScripting& browser;
     AmbientPlayer& ambient;
+    BlockShield& shield;
+    ApplicationChooser& chooser;
 };
 
 }  // namespace Quorel

@@ -3,6 +3,8 @@
 // Stand-ins for services that are missing on this desktop: the app keeps running without them.
 
 #include "ports/AmbientPlayer.h"
+#include "ports/ApplicationChooser.h"
+#include "ports/BlockShield.h"
 #include "ports/BrowserScripting.h"
 #include "ports/SystemSound.h"
 #include "ports/Workspace.h"
@@ -12,6 +14,16 @@ namespace Quorel {
 class NullWorkspace : public Workspace {
 public:
     std::optional<QString> frontmostApplicationName() override { return std::nullopt; }
+};
+
+class NullBlockShield : public BlockShield {
+public:
+    void show(const QString&, FocusManager&) override {}
+};
+
+class NullApplicationChooser : public ApplicationChooser {
+public:
+    QStringList chooseApplications() override { return {}; }
 };
 
 class NullSystemSound : public SystemSound {

@@ -35,10 +35,64 @@ private:
     QDateTime m_now;
 };
 
+// A desktop whose applications the test lists by hand; frontmost names the one in front.
 class FakeWorkspace : public Workspace {
 public:
     std::optional<QString> frontmostApplicationName() override { return frontmost; }
+    std::optional<RunningApplication> frontmostApplication() override {
+        if (!frontmost) {
+            return std::nullopt;
+        }
+        for (const RunningApplication& app : std::as_const(running)) {
+            if (app.name == *frontmost) {
+                return app;
+            }
+        }
+        return RunningApplication{*frontmost, *frontmost, *frontmost, true, false};
+    }
+    QList<RunningApplication> runningApplications() override { return running; }
+    void hide(const RunningApplication& application) override { hidden.append(application.name); }
+    void setActivationHandler(std::function<void(const RunningApplication&)> handler) override {
+        onActivated = std::move(handler);
+    }
+    QStringList installedApplicationNames() override { return installed; }
+    QString limitation() const override { return limitationText; }
+
+    // Brings app to the front and tells the engine, as the desktop would.
+    void activate(const RunningApplication& app) {
+        frontmost = app.name;
+        if (onActivated) {
+            onActivated(app);
+        }
+    }
+
     std::optional<QString> frontmost;
+    QList<RunningApplication> running;
+    QStringList installed;
+    QString limitationText;
+    QStringList hidden;
+    std::function<void(const RunningApplication&)> onActivated;
+};
+
+// An ordinary application of that name, for the fake desktop's lists.
+inline RunningApplication app(const QString& name) {
+    return RunningApplication{name, name.toLower() + QStringLiteral(".desktop"), name, true, false};
+}
+
+class FakeBlockShield : public BlockShield {
+public:
+    void show(const QString& targetName, FocusManager&) override { shown.append(targetName); }
+    QStringList shown;
+};
+
+class FakeApplicationChooser : public ApplicationChooser {
+public:
+    QStringList chooseApplications() override {
+        ++opened;
+        return chosen;
+    }
+    QStringList chosen;
+    int opened = 0;
 };
 
 class MemoryPreferencesStore : public PreferencesStore {
@@ -121,8 +175,12 @@ struct FakeDesktop {
     FakeSystemSound sound;
     FakeBrowserScripting browser;
     CapturingAmbientPlayer ambient;
+    FakeBlockShield shield;
+    FakeApplicationChooser chooser;
 
-    Platform platform() { return Platform{workspace, preferences, clock, sound, browser, ambient}; }
+    Platform platform() {
+        return Platform{workspace, preferences, clock, sound, browser, ambient, shield, chooser};
+    }
     std::unique_ptr<FocusManager> makeManager() {
         return std::make_unique<FocusManager>(platform());
     }

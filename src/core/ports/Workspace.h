@@ -1,10 +1,24 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace Quorel {
+
+// One running application, as the desktop groups its windows.
+struct RunningApplication {
+    QString name;              // display name; empty when it has none
+    QString identity;          // desktop file id, else the window class; "" when unknown
+    QString key;               // the adapter's handle for hide(); opaque to the engine
+    bool isRegular = false;    // has an ordinary window a user switches to
+    bool isThisProgram = false;  // Quorel itself, told by process id
+
+    friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
+};
 
 // What the engine asks of the desktop about running applications.
 class Workspace {
@@ -14,6 +28,28 @@ public:
     // The display name of the application in front; nullopt when nothing is in front or it has
     // no name. Called once a second: must answer without blocking on slow peers.
     virtual std::optional<QString> frontmostApplicationName() = 0;
+
+    // The application in front; nullopt when nothing is. Called every 0.3 s: no blocking.
+    virtual std::optional<RunningApplication> frontmostApplication() = 0;
+
+    // The running applications in the desktop's order (the client list), each once.
+    virtual QList<RunningApplication> runningApplications() = 0;
+
+    // Asks the desktop to hide every window of the application; never closes or kills it. An
+    // application gone meanwhile is no error.
+    virtual void hide(const RunningApplication& application) = 0;
+
+    // handler runs on the main thread each time another application comes to the front;
+    // repeats of the same window and "nothing in front" are not reported.
+    virtual void setActivationHandler(std::function<void(const RunningApplication&)> handler) = 0;
+
+    // Names of the applications installed for this user (desktop entries shown in menus),
+    // without this program's own.
+    virtual QStringList installedApplicationNames() = 0;
+
+    // What this desktop channel cannot see, in a calm sentence for the user; empty when it
+    // sees everything (an X11 channel in a Wayland session sees only XWayland windows).
+    virtual QString limitation() const = 0;
 };
 
 }  // namespace Quorel
