@@ -4,47 +4,7 @@ undo the strict countdown."""
 import sys
 import time
 
-import pyatspi
-
-
-def find_app(deadline):
-    while time.time() < deadline:
-        desktop = pyatspi.Registry.getDesktop(0)
-        for app in desktop:
-            if app is not None and app.name.lower() == "quorel":
-                return app
-        time.sleep(0.2)
-    return None
-
-
-def find_button(root, name):
-    return pyatspi.findDescendant(
-        root, lambda a: a is not None and a.name == name
-        and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
-
-
-def wait_for(predicate, deadline):
-    while time.time() < deadline:
-        found = predicate()
-        if found:
-            return found
-        time.sleep(0.2)
-    return None
-
-
-def usable(button):
-    """What a screen reader announces: both states, or the button is heard as disabled."""
-    states = button.getState()
-    return (states.contains(pyatspi.STATE_SENSITIVE),
-            states.contains(pyatspi.STATE_ENABLED))
-
-
-def press(button):
-    action = button.queryAction()
-    names = [action.getName(i).lower() for i in range(action.nActions)]
-    # DoAction answers once the app has handled the press.
-    action.doAction(next((i for i, n in enumerate(names) if n in ("press", "click")), 0))
-
+from atspi import find_app, find_button, press, usable, wait_for
 
 deadline = time.time() + 30
 app = find_app(deadline)

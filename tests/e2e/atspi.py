@@ -1,0 +1,68 @@
+"""Quorel as a screen reader reaches it, over AT-SPI: find the app, find a control by its
+accessible name, press it. Run as a script, it presses the named push buttons in turn:
+    atspi.py "Start Focus"            presses it
+    atspi.py --wait-for "X is Blocked"  waits until something with that name shows up"""
+import sys
+import time
+
+import pyatspi
+
+
+def find_app(deadline):
+    while time.time() < deadline:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.name.lower() == "quorel":
+                return app
+        time.sleep(0.2)
+    return None
+
+
+def find_button(root, name):
+    return pyatspi.findDescendant(
+        root, lambda a: a is not None and a.name == name
+        and a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+
+
+def find_named(root, name):
+    return pyatspi.findDescendant(root, lambda a: a is not None and a.name == name)
+
+
+def wait_for(predicate, deadline):
+    while time.time() < deadline:
+        found = predicate()
+        if found:
+            return found
+        time.sleep(0.2)
+    return None
+
+
+def usable(button):
+    """What a screen reader announces: both states, or the button is heard as disabled."""
+    states = button.getState()
+    return (states.contains(pyatspi.STATE_SENSITIVE),
+            states.contains(pyatspi.STATE_ENABLED))
+
+
+def press(button):
+    action = button.queryAction()
+    names = [action.getName(i).lower() for i in range(action.nActions)]
+    # DoAction answers once the app has handled the press.
+    action.doAction(next((i for i, n in enumerate(names) if n in ("press", "click")), 0))
+
+
+if __name__ == "__main__":
+    deadline = time.time() + 30
+    app = find_app(deadline)
+    if app is None:
+        sys.exit("Quorel is not on the accessibility bus")
+    args = sys.argv[1:]
+    if args[:1] == ["--wait-for"]:
+        if not wait_for(lambda: find_named(app, args[1]), deadline):
+            sys.exit("nothing named %r" % args[1])
+        sys.exit(0)
+    for name in args:
+        button = wait_for(lambda: find_button(app, name), deadline)
+        if button is None:
+            sys.exit("no push button named %r" % name)
+        press(button)
