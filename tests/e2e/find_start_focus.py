@@ -4,7 +4,7 @@ undo the strict countdown."""
 import sys
 import time
 
-from atspi import find_app, find_button, press, usable, wait_for
+from quorel_atspi import find_app, find_button, press, usable, wait_for
 
 deadline = time.time() + 30
 app = find_app(deadline)

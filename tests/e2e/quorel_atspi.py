@@ -1,7 +1,7 @@
 """Quorel as a screen reader reaches it, over AT-SPI: find the app, find a control by its
 accessible name, press it. Run as a script, it presses the named push buttons in turn:
-    atspi.py "Start Focus"            presses it
-    atspi.py --wait-for "X is Blocked"  waits until something with that name shows up"""
+    quorel_atspi.py "Start Focus"              presses it
+    quorel_atspi.py --wait-for "X is Blocked"  waits until something with that name shows up"""
 import sys
 import time
 
