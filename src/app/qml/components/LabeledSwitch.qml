@@ -10,6 +10,8 @@ Switch {
     id: control
 
     property string caption
+    property color captionColor: Theme.secondaryText
+    property int captionSize: Theme.captionSize
     property int titleSize: Theme.bodySize
     property int titleWeight: Font.Normal
     // The small switch, for one that sits beside a heading.
@@ -75,8 +77,8 @@ Switch {
             Layout.rightMargin: control.indicator.width + control.spacing
             visible: control.caption.length > 0
             text: control.caption
-            color: Theme.secondaryText
-            font.pixelSize: Theme.captionSize
+            color: control.captionColor
+            font.pixelSize: control.captionSize
             wrapMode: Text.WordWrap
         }
     }

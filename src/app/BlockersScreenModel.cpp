@@ -1,0 +1,73 @@
+#include "BlockersScreenModel.h"
+
+#include "BlockersFormat.h"
+
+namespace Quorel {
+
+BlockersScreenModel::BlockersScreenModel(QObject* parent)
+    : ManagerModel(parent),
+      m_appRows({"appId", "name", "isEnabled", "usageText", "allowanceReached", "allowanceIndex",
+                 "allowanceLabel", "deleteLabel"},
+                0, this),
+      m_siteRows({"siteId", "domain", "isEnabled"}, 0, this) {}
+
+void BlockersScreenModel::follow(FocusManager* manager) {
+    connect(manager, &FocusManager::blockedAppsChanged, this, &BlockersScreenModel::refreshApps);
+    // Today's use moves every second while the tracker counts.
+    connect(manager, &FocusManager::usageChanged, this, &BlockersScreenModel::refreshApps);
+    connect(manager, &FocusManager::blockedSitesChanged, this, &BlockersScreenModel::refreshSites);
+}
+
+void BlockersScreenModel::managerReplaced() {
+    refreshApps();
+    refreshSites();
+}
+
+QStringList BlockersScreenModel::allowanceTitles() const {
+    return Quorel::allowanceTitles();
+}
+
+void BlockersScreenModel::chooseAllowance(const QString& appId, int index) {
+    if (m_manager == nullptr) {
+        return;
+    }
+    if (const std::optional<int> minutes = allowanceMinutesAt(index)) {
+        m_manager->setAppDailyLimitWithId(appId, *minutes);
+    }
+}
+
+void BlockersScreenModel::refreshApps() {
+    QList<RowListModel::Row> rows;
+    if (m_manager != nullptr) {
+        rows.reserve(m_manager->blockedApps().size());
+        for (const BlockedApp& app : m_manager->blockedApps()) {
+            const qint64 used =
+                app.dailyLimitMinutes ? m_manager->usedSecondsForApp(app.name) : qint64(0);
+            rows.append(RowListModel::Row{
+                uuidText(app.id),
+                app.name,
+                app.isEnabled,
+                app.dailyLimitMinutes ? allowanceUsageText(used, *app.dailyLimitMinutes)
+                                      : QString(),
+                app.dailyLimitMinutes && allowanceReached(used, *app.dailyLimitMinutes),
+                allowanceIndex(app.dailyLimitMinutes.value_or(0)),
+                allowancePickerLabel(app.name),
+                deleteAppLabel(app.name),
+            });
+        }
+    }
+    m_appRows.setRows(rows);
+}
+
+void BlockersScreenModel::refreshSites() {
+    QList<RowListModel::Row> rows;
+    if (m_manager != nullptr) {
+        rows.reserve(m_manager->blockedSites().size());
+        for (const BlockedSite& site : m_manager->blockedSites()) {
+            rows.append(RowListModel::Row{uuidText(site.id), site.domain, site.isEnabled});
+        }
+    }
+    m_siteRows.setRows(rows);
+}
+
+}  // namespace Quorel
