@@ -14,6 +14,16 @@ namespace Quorel {
 class NullWorkspace : public Workspace {
 public:
     std::optional<QString> frontmostApplicationName() override { return std::nullopt; }
+    std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }
+    QList<RunningApplication> runningApplications() override { return {}; }
+    void hide(const RunningApplication&) override {}
+    void setActivationHandler(std::function<void(const RunningApplication&)>) override {}
+    QStringList installedApplicationNames() override { return {}; }
+    QString limitation() const override {
+        return QStringLiteral(
+            "Quorel can't see which apps are running on this desktop, so it can't hide blocked "
+            "apps.");
+    }
 };
 
 class NullBlockShield : public BlockShield {

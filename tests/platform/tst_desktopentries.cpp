@@ -344,6 +344,26 @@ private slots:
         QCOMPARE(programOfExec(exec), program);
     }
 
+    void menusListVisibleEntriesWhoseProgramIsInstalled_data() {
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<bool>("shown");
+
+        QTest::newRow("plain") << "" << true;
+        QTest::newRow("NoDisplay") << "NoDisplay=true\n" << false;
+        QTest::newRow("TryExec on the PATH") << "TryExec=sh\n" << true;
+        QTest::newRow("TryExec by path") << "TryExec=/bin/sh\n" << true;
+        QTest::newRow("TryExec missing") << "TryExec=quorel-not-installed\n" << false;
+    }
+
+    void menusListVisibleEntriesWhoseProgramIsInstalled() {
+        QFETCH(QString, extra);
+        QFETCH(bool, shown);
+        const std::optional<DesktopEntry> parsed =
+            parseDesktopEntry(entry(u"App"_s, extra), u"app.desktop"_s, {});
+        QVERIFY(parsed);
+        QCOMPARE(isShownInMenus(*parsed), shown);
+    }
+
     void entriesAreRereadWhenTheFoldersChange() {
         QTemporaryDir dir;
         const QString home = dir.filePath(u"home"_s);  // does not exist yet

@@ -47,9 +47,14 @@ struct WindowSpec {
     QByteArray machine = {};
     xcb_window_t transientFor = noWindow;
     xcb_window_t leader = noWindow;
-    xcb_atom_t type = XCB_ATOM_NONE;
+    QList<xcb_atom_t> types = {};
+    bool skipTaskbar = false;
     bool mapped = true;
 };
+
+// Made-up process ids, taken as local ones; nothing runs under them.
+constexpr qint64 alphaPid = 3999001;
+constexpr qint64 betaPid = 3999002;
 
 // The test's own X client: makes windows with whatever properties a case needs, and asks the
 // window manager to activate them as a pager would.
@@ -104,8 +109,13 @@ public:
             xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, w, m_leaderAtom, XCB_ATOM_WINDOW, 32, 1,
                                 &spec.leader);
         }
-        if (spec.type != XCB_ATOM_NONE) {
-            xcb_ewmh_set_wm_window_type(&m_ewmh, w, 1, const_cast<xcb_atom_t*>(&spec.type));
+        if (!spec.types.isEmpty()) {
+            xcb_ewmh_set_wm_window_type(&m_ewmh, w, static_cast<std::uint32_t>(spec.types.size()),
+                                        const_cast<xcb_atom_t*>(spec.types.constData()));
+        }
+        if (spec.skipTaskbar) {
+            xcb_atom_t skip = m_ewmh._NET_WM_STATE_SKIP_TASKBAR;
+            xcb_ewmh_set_wm_state(&m_ewmh, w, 1, &skip);
         }
         if (spec.mapped) {
             xcb_map_window(m_c, w);
@@ -137,6 +147,11 @@ public:
     xcb_window_t root() const { return m_root; }
     xcb_window_t unusedId() { return xcb_generate_id(m_c); }
 
+    void map(xcb_window_t w) {
+        xcb_map_window(m_c, w);
+        sync();
+    }
+
     void destroy(xcb_window_t w) {
         xcb_destroy_window(m_c, w);
         sync();
@@ -167,26 +182,51 @@ public:
         sync();
     }
 
-    xcb_window_t windowOfProcess(qint64 pid) {
+    // ICCCM's WM_STATE as the window manager set it; 0 (withdrawn) when it has not.
+    std::uint32_t wmState(xcb_window_t w) {
+        const xcb_atom_t state = atom("WM_STATE");
+        xcb_get_property_reply_t* reply =
+            xcb_get_property_reply(m_c, xcb_get_property(m_c, 0, w, state, state, 0, 1), nullptr);
+        std::uint32_t value = 0;
+        if (reply && xcb_get_property_value_length(reply) == 4) {
+            value = *static_cast<std::uint32_t*>(xcb_get_property_value(reply));
+        }
+        std::free(reply);
+        return value;
+    }
+
+    QList<xcb_window_t> clientList() {
         xcb_ewmh_get_windows_reply_t clients;
         if (!xcb_ewmh_get_client_list_reply(&m_ewmh, xcb_ewmh_get_client_list(&m_ewmh, m_screen),
                                             &clients, nullptr)) {
-            return XCB_WINDOW_NONE;
+            return {};
         }
-        xcb_window_t found = XCB_WINDOW_NONE;
-        for (std::uint32_t i = 0; i < clients.windows_len && found == XCB_WINDOW_NONE; ++i) {
-            std::uint32_t windowPid = 0;
-            if (xcb_ewmh_get_wm_pid_reply(&m_ewmh, xcb_ewmh_get_wm_pid(&m_ewmh, clients.windows[i]),
-                                          &windowPid, nullptr) &&
-                windowPid == pid) {
-                found = clients.windows[i];
-            }
-        }
+        QList<xcb_window_t> windows(clients.windows, clients.windows + clients.windows_len);
         xcb_ewmh_get_windows_reply_wipe(&clients);
-        return found;
+        return windows;
     }
 
-private:
+    // Adds a window the window manager does not manage to its list, as if it did.
+    void listAsClient(xcb_window_t w) {
+        QList<xcb_window_t> windows = clientList();
+        windows << w;
+        xcb_ewmh_set_client_list(&m_ewmh, m_screen, static_cast<std::uint32_t>(windows.size()),
+                                 windows.data());
+        sync();
+    }
+
+    xcb_window_t windowOfProcess(qint64 pid) {
+        for (const xcb_window_t w : clientList()) {
+            std::uint32_t windowPid = 0;
+            if (xcb_ewmh_get_wm_pid_reply(&m_ewmh, xcb_ewmh_get_wm_pid(&m_ewmh, w), &windowPid,
+                                          nullptr) &&
+                windowPid == pid) {
+                return w;
+            }
+        }
+        return XCB_WINDOW_NONE;
+    }
+
     xcb_atom_t atom(const QByteArray& name) {
         const auto cookie =
             xcb_intern_atom(m_c, 0, static_cast<std::uint16_t>(name.size()), name.constData());
@@ -204,7 +244,67 @@ private:
     xcb_atom_t m_leaderAtom = XCB_ATOM_NONE;
 };
 
+// Hears the requests that clients send the window manager through the root window.
+class RootRequests {
+public:
+    RootRequests() {
+        m_c = xcb_connect(nullptr, &m_screen);
+        m_ready =
+            xcb_ewmh_init_atoms_replies(&m_ewmh, xcb_ewmh_init_atoms(m_c, &m_ewmh), nullptr) != 0;
+        if (m_ready) {
+            const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+            xcb_change_window_attributes(m_c, m_ewmh.screens[m_screen]->root, XCB_CW_EVENT_MASK,
+                                         &mask);
+            std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
+        }
+    }
+    ~RootRequests() {
+        if (m_ready) {
+            xcb_ewmh_connection_wipe(&m_ewmh);
+        }
+        xcb_disconnect(m_c);
+    }
+    RootRequests(const RootRequests&) = delete;
+    RootRequests& operator=(const RootRequests&) = delete;
+
+    // The windows someone asked so far to be given _NET_WM_STATE_HIDDEN.
+    QList<xcb_window_t> hiddenRequested() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_c)) {
+            const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                message->type == m_ewmh._NET_WM_STATE &&
+                message->data.data32[0] == XCB_EWMH_WM_STATE_ADD &&
+                message->data.data32[1] == m_ewmh._NET_WM_STATE_HIDDEN) {
+                m_hidden << message->window;
+            }
+            std::free(event);
+        }
+        return m_hidden;
+    }
+
+private:
+    xcb_connection_t* m_c = nullptr;
+    int m_screen = 0;
+    xcb_ewmh_connection_t m_ewmh{};
+    bool m_ready = false;
+    QList<xcb_window_t> m_hidden;
+};
+
+// What the tests compare of an application.
+QString described(const RunningApplication& application) {
+    QString text = application.name;
+    if (!application.isRegular) {
+        text += u" (not regular)"_s;
+    }
+    if (application.isThisProgram) {
+        text += u" (this program)"_s;
+    }
+    return text;
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(WindowSpec)
 
 class TestX11Workspace : public QObject {
     Q_OBJECT
@@ -248,6 +348,28 @@ class TestX11Workspace : public QObject {
         return m_processes.back().get();
     }
 
+    QStringList running() {
+        QStringList out;
+        for (const RunningApplication& application : m_workspace->runningApplications()) {
+            out << described(application);
+        }
+        return out;
+    }
+
+    // Waits until the window manager lists an application of that name.
+    std::optional<RunningApplication> runningNamed(const QString& name) {
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            for (const RunningApplication& application : m_workspace->runningApplications()) {
+                if (application.name == name) {
+                    return application;
+                }
+            }
+            QTest::qWait(20);
+        }
+        return std::nullopt;
+    }
+
     xcb_window_t windowOf(QProcess* process) {
         xcb_window_t w = XCB_WINDOW_NONE;
         QDeadlineTimer deadline(10000);
@@ -272,8 +394,19 @@ private slots:
         write("quorel-own.desktop",
               "[Desktop Entry]\nType=Application\nName=Quorel Fixture\n"
               "StartupWMClass=QuorelOwn\n");
+        write("quorel.desktop", "[Desktop Entry]\nType=Application\nName=Quorel\n");
         m_entries = std::make_unique<DesktopEntries>(
             QStringList{m_fixtures.path(), u"/usr/share/applications"_s}, QStringList{});
+
+        // openbox announces itself before it takes windows in hand, and a window mapped in
+        // between is never managed: ask again until one is.
+        const xcb_window_t probe = m_x.create({.mapped = false});
+        QDeadlineTimer deadline(10000);
+        while (m_x.wmState(probe) == 0 && !deadline.hasExpired()) {
+            m_x.map(probe);
+            QTest::qWait(200);
+        }
+        m_x.destroy(probe);
     }
 
     void init() {
@@ -538,7 +671,7 @@ private slots:
         // Window managers differ in whether they focus the desktop: publish it by hand.
         const xcb_window_t desktop = window({.instance = "alpha",
                                              .wmClass = "QuorelAlpha",
-                                             .type = m_x.ewmh()._NET_WM_WINDOW_TYPE_DESKTOP});
+                                             .types = {m_x.ewmh()._NET_WM_WINDOW_TYPE_DESKTOP}});
         m_x.publishActiveWindow(desktop);
         QTRY_COMPARE(frontmost(), nothing);
         QCOMPARE(queried(), nothing);
@@ -569,6 +702,230 @@ private slots:
         xterm->kill();
         QTRY_COMPARE(frontmost(), nothing);
         QCOMPARE(queried(), nothing);
+    }
+
+    void runningApplicationsAreGroupedInClientListOrder() {
+        const xcb_window_t beta = window({"beta", "QuorelBeta", betaPid});
+        window({"alpha", "QuorelAlpha", alphaPid});
+        window({.transientFor = beta});  // named by its owner
+        window({"gamma", "QuorelGamma"});
+        window({"beta", "QuorelBeta", betaPid});
+        window({"gamma", "QuorelGamma"});
+        window({"own", "tst_x11workspace", QCoreApplication::applicationPid()});
+        // Sandboxed clients report the process id of their own namespace.
+        window({"delta", "QuorelDelta", 2});
+        window({"epsilon", "QuorelEpsilon", 2});
+        window({"zeta", "QuorelBeta", alphaPid});
+        QTRY_COMPARE_WITH_TIMEOUT(
+            running(),
+            (QStringList{u"QuorelBeta"_s, u"Alpha Fixture"_s, u"QuorelGamma"_s,
+                         u"Quorel (this program)"_s, u"QuorelDelta"_s, u"QuorelEpsilon"_s,
+                         u"QuorelBeta"_s}),
+            10000);
+    }
+
+    // Each window is "TYPE[,TYPE...]" (EWMH type names without _NET_WM_WINDOW_TYPE_, or ""
+    // for none), then " skip" for skip-taskbar.
+    void applicationIsRegularWithAnOrdinaryTaskbarWindow_data() {
+        QTest::addColumn<QByteArrayList>("windows");
+        QTest::addColumn<bool>("regular");
+
+        QTest::newRow("normal") << QByteArrayList{"NORMAL"} << true;
+        QTest::newRow("no type") << QByteArrayList{""} << true;
+        QTest::newRow("dialog") << QByteArrayList{"DIALOG"} << true;
+        QTest::newRow("first known type decides")
+            << QByteArrayList{"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE,DIALOG"} << true;
+        QTest::newRow("utility") << QByteArrayList{"UTILITY,NORMAL"} << false;
+        QTest::newRow("skip-taskbar") << QByteArrayList{"NORMAL skip"} << false;
+        QTest::newRow("dock") << QByteArrayList{"DOCK"} << false;
+        QTest::newRow("desktop, even if normal too") << QByteArrayList{"DESKTOP,NORMAL"} << false;
+        QTest::newRow("one ordinary window among others")
+            << QByteArrayList{"DOCK", "NORMAL skip", "NORMAL"} << true;
+    }
+
+    void applicationIsRegularWithAnOrdinaryTaskbarWindow() {
+        QFETCH(QByteArrayList, windows);
+        QFETCH(bool, regular);
+
+        for (const QByteArray& description : std::as_const(windows)) {
+            const QByteArrayList parts = description.split(' ');
+            QList<xcb_atom_t> types;
+            for (const QByteArray& type : parts[0].split(',')) {
+                if (!type.isEmpty()) {
+                    types << m_x.atom(type.startsWith('_') ? type : "_NET_WM_WINDOW_TYPE_" + type);
+                }
+            }
+            window({.instance = "alpha",
+                    .wmClass = "QuorelAlpha",
+                    .pid = alphaPid,
+                    .types = types,
+                    .skipTaskbar = parts.size() > 1});
+        }
+        const std::optional<RunningApplication> alpha = runningNamed(u"Alpha Fixture"_s);
+        QVERIFY(alpha);
+        QCOMPARE(alpha->isRegular, regular);
+    }
+
+    void hideIconifiesTheOrdinaryWindowsOfTheApplication_data() {
+        QTest::addColumn<WindowSpec>("spec");
+        QTest::addColumn<QString>("outcome");
+
+        const xcb_ewmh_connection_t& ewmh = m_x.ewmh();
+        QTest::newRow("normal window")
+            << WindowSpec{"alpha", "QuorelAlpha", alphaPid} << u"iconic"_s;
+        QTest::newRow("skip-taskbar dialog")
+            << WindowSpec{.instance = "alpha",
+                          .wmClass = "QuorelAlpha",
+                          .pid = alphaPid,
+                          .types = {ewmh._NET_WM_WINDOW_TYPE_DIALOG},
+                          .skipTaskbar = true}
+            << u"iconic"_s;
+        // Unmapped, then listed by hand: openbox ignores requests about it.
+        QTest::newRow("the window manager ignores the request")
+            << WindowSpec{.instance = "alpha",
+                          .wmClass = "QuorelAlpha",
+                          .pid = alphaPid,
+                          .mapped = false}
+            << u"asked to hide"_s;
+        QTest::newRow("dock of the same process")
+            << WindowSpec{.instance = "alpha",
+                          .wmClass = "QuorelAlpha",
+                          .pid = alphaPid,
+                          .types = {ewmh._NET_WM_WINDOW_TYPE_DOCK}}
+            << u"untouched"_s;
+        QTest::newRow("other process")
+            << WindowSpec{"beta", "QuorelAlpha", betaPid} << u"untouched"_s;
+    }
+
+    void hideIconifiesTheOrdinaryWindowsOfTheApplication() {
+        QFETCH(WindowSpec, spec);
+        QFETCH(QString, outcome);
+
+        RootRequests requests;
+        const xcb_window_t anchor = window({"alpha", "QuorelAlpha", alphaPid});
+        const xcb_window_t w = window(spec);
+        const xcb_window_t vanishing = m_x.create({"alpha", "QuorelAlpha", alphaPid});
+        QVERIFY(activate(vanishing));  // managed, so in the client list
+        if (!spec.mapped) {
+            m_x.listAsClient(w);
+        }
+        const std::optional<RunningApplication> alpha = runningNamed(u"Alpha Fixture"_s);
+        QVERIFY(alpha);
+
+        m_workspace->hide(*alpha);
+        m_x.destroy(vanishing);  // before the check a moment later
+        QTRY_COMPARE(m_x.wmState(anchor), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
+        if (outcome == u"iconic") {
+            QTRY_COMPARE(m_x.wmState(w), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
+        } else if (outcome == u"asked to hide") {
+            QTRY_VERIFY(requests.hiddenRequested().contains(w));
+        } else {
+            QTest::qWait(200);  // past the check
+            QCOMPARE(m_x.wmState(w), std::uint32_t{XCB_ICCCM_WM_STATE_NORMAL});
+            QVERIFY(!requests.hiddenRequested().contains(w));
+        }
+        QVERIFY(!requests.hiddenRequested().contains(anchor));
+    }
+
+    // The handler hides the last one from inside, as the engine does.
+    void activationIsReportedOncePerApplicationComingToTheFront() {
+        const xcb_window_t alpha = window({"alpha", "QuorelAlpha", alphaPid});
+        const xcb_window_t alphaToo = window({"alpha", "QuorelAlpha", alphaPid});
+        const xcb_window_t beta = window({"beta", "QuorelBeta", betaPid});
+        const xcb_window_t gamma = window({"gamma", "QuorelGamma"});
+        // openbox may focus new windows as it takes them in hand: start once it has.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            running(), (QStringList{u"Alpha Fixture"_s, u"QuorelBeta"_s, u"QuorelGamma"_s}), 10000);
+        QVERIFY(activate(gamma));
+        QTRY_COMPARE(frontmost(), u"QuorelGamma"_s);
+        QStringList reported;
+        m_workspace->setActivationHandler([&](const RunningApplication& application) {
+            reported << application.name;
+            QVERIFY(!m_workspace->runningApplications().isEmpty());
+            if (application.name == u"QuorelGamma") {
+                m_workspace->hide(application);
+            }
+        });
+
+        const QString alphaName = u"Alpha Fixture"_s;
+        struct Step {
+            xcb_window_t window;
+            bool byHand;  // published as if by the window manager, to repeat a window or none
+            QString front;
+        };
+        const Step steps[] = {{alpha, false, alphaName},    {alpha, true, alphaName},
+                              {alphaToo, false, alphaName}, {beta, false, u"QuorelBeta"_s},
+                              {noWindow, true, nothing},    {beta, true, u"QuorelBeta"_s},
+                              {alpha, false, alphaName}};
+        for (const Step& step : steps) {
+            if (step.byHand) {
+                m_x.publishActiveWindow(step.window);
+            } else {
+                QVERIFY(activate(step.window));
+            }
+            QTRY_COMPARE(frontmost(), step.front);
+        }
+        m_x.requestActivation(gamma);  // hidden at once: activate() would fight the handler
+        QTRY_COMPARE(m_x.wmState(gamma), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
+        // The window manager then puts another window in front, which may be reported too.
+        QCOMPARE(reported.mid(0, 4),
+                 (QStringList{alphaName, u"QuorelBeta"_s, alphaName, u"QuorelGamma"_s}));
+    }
+
+    void hiddenApplicationBroughtBackIsReportedAgain() {
+        const xcb_window_t w = window({"gamma", "QuorelGamma"});
+        QVERIFY(activate(w));
+        QTRY_COMPARE(frontmost(), u"QuorelGamma"_s);
+        m_workspace->hide(*m_workspace->frontmostApplication());
+        QTRY_COMPARE(m_x.wmState(w), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
+
+        int reported = 0;
+        m_workspace->setActivationHandler([&](const RunningApplication& application) {
+            ++reported;
+            m_workspace->hide(application);
+        });
+        for (int time = 1; time <= 2; ++time) {
+            m_x.requestActivation(w);
+            QTRY_COMPARE(reported, time);
+            QTRY_COMPARE(m_x.wmState(w), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
+        }
+    }
+
+    void limitationIsSaidInAWaylandSession_data() {
+        QTest::addColumn<QByteArray>("sessionType");
+        QTest::addColumn<QByteArray>("waylandDisplay");
+        QTest::addColumn<bool>("limited");
+
+        QTest::newRow("X11 session") << "x11"_ba << QByteArray() << false;
+        QTest::newRow("Wayland session") << "wayland"_ba << QByteArray() << true;
+        QTest::newRow("Wayland display only") << QByteArray() << "wayland-0"_ba << true;
+    }
+
+    void limitationIsSaidInAWaylandSession() {
+        QFETCH(QByteArray, sessionType);
+        QFETCH(QByteArray, waylandDisplay);
+        QFETCH(bool, limited);
+
+        const auto set = [](const char* name, const QByteArray& value) {
+            const QByteArray before = qgetenv(name);
+            const bool was = qEnvironmentVariableIsSet(name);
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+            return std::pair{before, was};
+        };
+        const auto session = set("XDG_SESSION_TYPE", sessionType);
+        const auto display = set("WAYLAND_DISPLAY", waylandDisplay);
+        const std::unique_ptr<X11Workspace> workspace = X11Workspace::create(*m_entries);
+        set("XDG_SESSION_TYPE", session.second ? session.first : QByteArray());
+        set("WAYLAND_DISPLAY", display.second ? display.first : QByteArray());
+        QVERIFY(workspace);
+        QCOMPARE(!workspace->limitation().isEmpty(), limited);
+    }
+
+    void installedApplicationsLeaveOutThisProgram() {
+        const QStringList names = m_workspace->installedApplicationNames();
+        QVERIFY(names.contains(u"Alpha Fixture"_s));
+        QVERIFY(names.contains(u"Quorel Fixture"_s));
+        QVERIFY(!names.contains(u"Quorel"_s));
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -332,6 +333,11 @@ QList<DesktopEntry> scanApplicationFolders(const QStringList& folders, const QSt
         scanFolder(folder, QString(), 0, locales, seenIds, entries);
     }
     return entries;
+}
+
+bool isShownInMenus(const DesktopEntry& entry) {
+    return !entry.noDisplay &&
+           (entry.tryExec.isEmpty() || !QStandardPaths::findExecutable(entry.tryExec).isEmpty());
 }
 
 std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>& entries,

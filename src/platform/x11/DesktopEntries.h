@@ -70,6 +70,9 @@ QString programOfExec(QStringView exec);
 // entries and those that are not applications are dropped after they have masked later ones.
 QList<DesktopEntry> scanApplicationFolders(const QStringList& folders, const QStringList& locales);
 
+// Whether menus list the entry: not NoDisplay, and the TryExec program, when named, installed.
+bool isShownInMenus(const DesktopEntry& entry);
+
 // Matches a window against entries: StartupWMClass = class (any case); else the id without
 // ".desktop" = the class or the instance (any case); else the running executable = Exec's or
 // TryExec's program; else the bare class. nullopt when the window gives nothing to go on.

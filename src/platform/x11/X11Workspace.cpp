@@ -6,14 +6,19 @@
 #include <QSocketNotifier>
 #include <QStringDecoder>
 #include <QSysInfo>
+#include <QTimer>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdlib>
+#include <span>
 #include <string_view>
+#include <utility>
 
 namespace Quorel {
 
@@ -26,6 +31,11 @@ constexpr int maxOwnerHops = 4;
 constexpr std::uint32_t maxWmClassLength = 1024;
 constexpr std::uint32_t maxClientMachineLength = 64;  // a host name has at most 255 bytes
 constexpr std::uint32_t maxWindowTypes = 32;
+constexpr std::uint32_t maxWindowStates = 32;
+constexpr std::uint32_t maxClients = 4096;  // any client may write the list; read no more
+
+// Long enough for a window manager to iconify, short enough that the user sees no delay.
+constexpr std::chrono::milliseconds iconifyGrace{50};
 
 template <typename T>
 struct FreeDeleter {
@@ -58,6 +68,22 @@ bool isThisMachine(const QByteArray& clientMachine) {
         return dot < 0 ? host : host.left(dot);
     };
     return clientMachine == local || shortName(clientMachine) == shortName(local);
+}
+
+// The 32-bit items of a property of the given type; none when the reply is of another shape.
+template <typename T>
+std::span<const T> itemsOf(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
+    static_assert(sizeof(T) == 4);
+    if (!reply || reply->type != type || reply->format != 32) {
+        return {};
+    }
+    const int length = xcb_get_property_value_length(reply);
+    return {static_cast<const T*>(xcb_get_property_value(reply)),
+            static_cast<std::size_t>(std::max(length, 0)) / sizeof(T)};
+}
+
+bool contains(std::span<const xcb_atom_t> atoms, xcb_atom_t atom) {
+    return std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
 }
 
 std::string_view bytesOf(const xcb_get_property_reply_t* reply) {
@@ -115,6 +141,19 @@ struct X11Workspace::WindowFacts {
     QString wmInstance;
     qint64 pid = 0;  // 0 when unknown or not on this machine
     bool desktopShell = false;
+    bool ordinary = false;  // a normal window or a dialog, what hiding an application hides
+    bool regular = false;   // ordinary and shown in the taskbar
+
+    // The adapter's handle of the application: see the header. "" when there is nothing to go on.
+    QString key() const {
+        if (pid != 0) {
+            return u"pid:" % QString::number(pid) % u':' % wmClass;
+        }
+        if (wmClass.isEmpty()) {
+            return {};
+        }
+        return u"class:" % wmClass;
+    }
 };
 
 struct X11Workspace::Connection {
@@ -124,6 +163,8 @@ struct X11Workspace::Connection {
     int screen = 0;
     xcb_window_t root = XCB_WINDOW_NONE;
     xcb_atom_t wmClientLeader = XCB_ATOM_NONE;
+    xcb_atom_t wmChangeState = XCB_ATOM_NONE;
+    xcb_atom_t wmState = XCB_ATOM_NONE;
 
     Connection() = default;
     Connection(const Connection&) = delete;
@@ -169,29 +210,39 @@ struct X11Workspace::Connection {
         QByteArray machine;
         xcb_window_t owner = XCB_WINDOW_NONE;  // WM_TRANSIENT_FOR, else WM_CLIENT_LEADER
         bool desktopShell = false;
+        bool ordinary = false;
+        bool skipTaskbar = false;
     };
 
-    // One batch of requests, then one wait for all the replies. Any client may write any
-    // property of any window, so each reply's type, format and length are checked before use.
-    // The xcb-ewmh and xcb-icccm helpers used here check all three (single values must be
-    // exactly one item, of the requested type, in format 32); the WM_CLASS one does not.
-    Properties read(xcb_window_t window) {
-        const auto classCookie =
-            xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, maxWmClassLength);
-        const auto pidCookie = xcb_ewmh_get_wm_pid(&ewmh, window);
-        const auto machineCookie =
+    struct Cookies {
+        xcb_get_property_cookie_t wmClass, pid, machine, transient, leader, type, state;
+    };
+
+    Cookies request(xcb_window_t window) {
+        return {
+            xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, maxWmClassLength),
+            xcb_ewmh_get_wm_pid(&ewmh, window),
             xcb_get_property(c, 0, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                             maxClientMachineLength);
-        const auto transientCookie = xcb_icccm_get_wm_transient_for(c, window);
-        const auto leaderCookie =
-            xcb_get_property(c, 0, window, wmClientLeader, XCB_ATOM_WINDOW, 0, 1);
-        const auto typeCookie = xcb_get_property(c, 0, window, ewmh._NET_WM_WINDOW_TYPE,
-                                                 XCB_ATOM_ATOM, 0, maxWindowTypes);
+                             maxClientMachineLength),
+            xcb_icccm_get_wm_transient_for(c, window),
+            xcb_get_property(c, 0, window, wmClientLeader, XCB_ATOM_WINDOW, 0, 1),
+            xcb_get_property(c, 0, window, ewmh._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 0,
+                             maxWindowTypes),
+            xcb_get_property(c, 0, window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 0, maxWindowStates),
+        };
+    }
+
+    // Requests go out in batches (request() for every window), then the replies are collected.
+    // Any client may write any property of any window, so each reply's type, format and length
+    // are checked before use. The xcb-ewmh and xcb-icccm helpers used here check all three
+    // (single values must be exactly one item, of the requested type, in format 32); the
+    // WM_CLASS one does not.
+    Properties collect(const Cookies& cookies) {
         Properties p;
 
         ErrorSink classError;
         XcbReply<xcb_get_property_reply_t> classReply(
-            xcb_get_property_reply(c, classCookie, classError));
+            xcb_get_property_reply(c, cookies.wmClass, classError));
         if (const std::optional<WmClass> wmClass = wmClassOf(classReply.get())) {
             p.hasClass = true;
             p.wmClass = wmClass->name;
@@ -200,13 +251,13 @@ struct X11Workspace::Connection {
 
         std::uint32_t pid = 0;
         ErrorSink pidError;
-        if (xcb_ewmh_get_wm_pid_reply(&ewmh, pidCookie, &pid, pidError)) {
+        if (xcb_ewmh_get_wm_pid_reply(&ewmh, cookies.pid, &pid, pidError)) {
             p.pid = pid;
         }
         // A text property: STRING or UTF8_STRING, either way ASCII for a host name.
         ErrorSink machineError;
         XcbReply<xcb_get_property_reply_t> machine(
-            xcb_get_property_reply(c, machineCookie, machineError));
+            xcb_get_property_reply(c, cookies.machine, machineError));
         if (machine && machine->format == 8 &&
             (machine->type == XCB_ATOM_STRING || machine->type == ewmh.UTF8_STRING)) {
             const std::string_view bytes = bytesOf(machine.get());
@@ -215,39 +266,59 @@ struct X11Workspace::Connection {
         }
 
         ErrorSink transientError;
-        if (!xcb_icccm_get_wm_transient_for_reply(c, transientCookie, &p.owner, transientError)) {
+        if (!xcb_icccm_get_wm_transient_for_reply(c, cookies.transient, &p.owner, transientError)) {
             p.owner = XCB_WINDOW_NONE;
         }
         ErrorSink leaderError;
         XcbReply<xcb_get_property_reply_t> leader(
-            xcb_get_property_reply(c, leaderCookie, leaderError));
+            xcb_get_property_reply(c, cookies.leader, leaderError));
         if (p.owner == XCB_WINDOW_NONE && leader && leader->type == XCB_ATOM_WINDOW &&
             leader->format == 32 && xcb_get_property_value_length(leader.get()) >= 4) {
             p.owner = *static_cast<const xcb_window_t*>(xcb_get_property_value(leader.get()));
         }
 
-        xcb_ewmh_get_atoms_reply_t types;
+        // In order of preference: the first type the window manager knows is the one it uses,
+        // and a window without one is normal. The desktop and its panels never count.
         ErrorSink typeError;
-        if (xcb_ewmh_get_wm_window_type_reply(&ewmh, typeCookie, &types, typeError)) {
-            for (std::uint32_t i = 0; i < types.atoms_len; ++i) {
-                p.desktopShell |= types.atoms[i] == ewmh._NET_WM_WINDOW_TYPE_DESKTOP ||
-                                  types.atoms[i] == ewmh._NET_WM_WINDOW_TYPE_DOCK;
-            }
-            xcb_ewmh_get_atoms_reply_wipe(&types);
-        }
+        XcbReply<xcb_get_property_reply_t> types(
+            xcb_get_property_reply(c, cookies.type, typeError));
+        const auto typeList = itemsOf<xcb_atom_t>(types.get(), XCB_ATOM_ATOM);
+        const std::array knownTypes{
+            ewmh._NET_WM_WINDOW_TYPE_NORMAL,        ewmh._NET_WM_WINDOW_TYPE_DIALOG,
+            ewmh._NET_WM_WINDOW_TYPE_DESKTOP,       ewmh._NET_WM_WINDOW_TYPE_DOCK,
+            ewmh._NET_WM_WINDOW_TYPE_TOOLBAR,       ewmh._NET_WM_WINDOW_TYPE_MENU,
+            ewmh._NET_WM_WINDOW_TYPE_UTILITY,       ewmh._NET_WM_WINDOW_TYPE_SPLASH,
+            ewmh._NET_WM_WINDOW_TYPE_DROPDOWN_MENU, ewmh._NET_WM_WINDOW_TYPE_POPUP_MENU,
+            ewmh._NET_WM_WINDOW_TYPE_TOOLTIP,       ewmh._NET_WM_WINDOW_TYPE_NOTIFICATION,
+            ewmh._NET_WM_WINDOW_TYPE_COMBO,         ewmh._NET_WM_WINDOW_TYPE_DND};
+        const auto firstKnown = std::find_first_of(typeList.begin(), typeList.end(),
+                                                   knownTypes.cbegin(), knownTypes.cend());
+        p.desktopShell = contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DESKTOP) ||
+                         contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DOCK);
+        p.ordinary = !p.desktopShell && (firstKnown == typeList.end() ||
+                                         *firstKnown == ewmh._NET_WM_WINDOW_TYPE_NORMAL ||
+                                         *firstKnown == ewmh._NET_WM_WINDOW_TYPE_DIALOG);
+
+        ErrorSink stateError;
+        XcbReply<xcb_get_property_reply_t> states(
+            xcb_get_property_reply(c, cookies.state, stateError));
+        p.skipTaskbar = contains(itemsOf<xcb_atom_t>(states.get(), XCB_ATOM_ATOM),
+                                 ewmh._NET_WM_STATE_SKIP_TASKBAR);
         return p;
     }
 
-    // The application of a window. Dialogs and helper windows often lack WM_CLASS; then their
-    // owner names them, and the first process id on the way counts.
-    WindowFacts factsOf(xcb_window_t window) {
+    Properties read(xcb_window_t window) { return collect(request(window)); }
+
+    // The application of a window, from its own properties (p). Dialogs and helper windows
+    // often lack WM_CLASS; then their owner names them, and the first process id on the way
+    // counts.
+    WindowFacts factsOf(xcb_window_t window, Properties p) {
         WindowFacts facts;
+        facts.desktopShell = p.desktopShell;
+        facts.ordinary = p.ordinary;
+        facts.regular = p.ordinary && !p.skipTaskbar;
         bool pidSeen = false;
-        for (int hop = 0; hop < maxOwnerHops && window != XCB_WINDOW_NONE; ++hop) {
-            const Properties p = read(window);
-            if (hop == 0) {
-                facts.desktopShell = p.desktopShell;
-            }
+        for (int hop = 1;; ++hop) {
             if (p.pid && !pidSeen) {
                 pidSeen = true;
                 facts.pid = isThisMachine(p.machine) ? *p.pid : 0;
@@ -257,12 +328,100 @@ struct X11Workspace::Connection {
                 facts.wmInstance = p.wmInstance;
                 break;
             }
-            if (p.owner == window) {
-                break;  // a leader that names itself and has no class
+            // A leader that names itself and has no class ends it, as does a loop.
+            if (p.owner == XCB_WINDOW_NONE || p.owner == window || hop == maxOwnerHops) {
+                break;
             }
             window = p.owner;
+            p = read(window);
         }
         return facts;
+    }
+
+    WindowFacts factsOf(xcb_window_t window) { return factsOf(window, read(window)); }
+
+    // The managed windows, in the window manager's order.
+    std::vector<xcb_window_t> clientList() {
+        const auto cookie =
+            xcb_get_property(c, 0, root, ewmh._NET_CLIENT_LIST, XCB_ATOM_WINDOW, 0, maxClients);
+        ErrorSink error;
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, error));
+        const auto windows = itemsOf<xcb_window_t>(reply.get(), XCB_ATOM_WINDOW);
+        return {windows.begin(), windows.end()};
+    }
+
+    struct Client {
+        xcb_window_t window;
+        WindowFacts facts;
+    };
+
+    // Every managed window with its facts; windows gone meanwhile are left out.
+    std::vector<Client> clients() {
+        const std::vector<xcb_window_t> windows = clientList();
+        std::vector<Cookies> cookies;
+        cookies.reserve(windows.size());
+        for (const xcb_window_t window : windows) {
+            cookies.push_back(request(window));
+        }
+        std::vector<Client> out;
+        out.reserve(windows.size());
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            WindowFacts facts = factsOf(windows[i], collect(cookies[i]));
+            if (!facts.key().isEmpty()) {
+                out.push_back({windows[i], std::move(facts)});
+            }
+        }
+        return out;
+    }
+
+    // ICCCM 4.1.4: how a client asks to be iconified, sent here on the client's behalf.
+    void requestIconic(xcb_window_t window) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = wmChangeState;
+        event.data.data32[0] = XCB_ICCCM_WM_STATE_ICONIC;
+        xcb_send_event(c, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+
+    void requestHidden(xcb_window_t window) {
+        xcb_ewmh_request_change_wm_state(&ewmh, screen, window, XCB_EWMH_WM_STATE_ADD,
+                                         ewmh._NET_WM_STATE_HIDDEN, XCB_ATOM_NONE,
+                                         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+
+    // Those of the windows that are neither iconic (WM_STATE) nor hidden (_NET_WM_STATE).
+    // Windows that are gone are neither, and are left out.
+    std::vector<xcb_window_t> notIconic(const std::vector<xcb_window_t>& windows) {
+        std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
+        cookies.reserve(windows.size());
+        for (const xcb_window_t window : windows) {
+            cookies.emplace_back(xcb_get_property(c, 0, window, wmState, wmState, 0, 1),
+                                 xcb_get_property(c, 0, window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM,
+                                                  0, maxWindowStates));
+        }
+        std::vector<xcb_window_t> out;
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            ErrorSink stateError;
+            XcbReply<xcb_get_property_reply_t> state(
+                xcb_get_property_reply(c, cookies[i].first, stateError));
+            ErrorSink netStateError;
+            XcbReply<xcb_get_property_reply_t> netState(
+                xcb_get_property_reply(c, cookies[i].second, netStateError));
+            if (!state) {
+                continue;
+            }
+            const auto wm = itemsOf<std::uint32_t>(state.get(), wmState);
+            const bool iconic = !wm.empty() && wm.front() == XCB_ICCCM_WM_STATE_ICONIC;
+            if (!iconic && !contains(itemsOf<xcb_atom_t>(netState.get(), XCB_ATOM_ATOM),
+                                     ewmh._NET_WM_STATE_HIDDEN)) {
+                out.push_back(windows[i]);
+            }
+        }
+        return out;
     }
 };
 
@@ -284,16 +443,24 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
     x->root = screens.data->root;
 
     xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(x->c, &x->ewmh);
-    const xcb_intern_atom_cookie_t leaderCookie =
-        xcb_intern_atom(x->c, 0, sizeof("WM_CLIENT_LEADER") - 1, "WM_CLIENT_LEADER");
+    const auto intern = [&x](std::string_view atom) {
+        return xcb_intern_atom(x->c, 0, static_cast<std::uint16_t>(atom.size()), atom.data());
+    };
+    const std::array atomCookies{intern("WM_CLIENT_LEADER"), intern("WM_CHANGE_STATE"),
+                                 intern("WM_STATE")};
     x->ewmhReady = xcb_ewmh_init_atoms_replies(&x->ewmh, ewmhCookies, nullptr) != 0;
-    ErrorSink leaderError;
-    XcbReply<xcb_intern_atom_reply_t> leader(
-        xcb_intern_atom_reply(x->c, leaderCookie, leaderError));
-    if (!x->ewmhReady || !leader) {
+    std::array<xcb_atom_t, atomCookies.size()> atoms{};
+    for (std::size_t i = 0; i < atoms.size(); ++i) {
+        ErrorSink error;
+        XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(x->c, atomCookies[i], error));
+        atoms[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+    if (!x->ewmhReady || std::find(atoms.cbegin(), atoms.cend(), XCB_ATOM_NONE) != atoms.cend()) {
         return nullptr;
     }
-    x->wmClientLeader = leader->atom;
+    x->wmClientLeader = atoms[0];
+    x->wmChangeState = atoms[1];
+    x->wmState = atoms[2];
 
     // Listen before reading, so that no activation falls between the two.
     x->selectEvents(x->root, XCB_EVENT_MASK_PROPERTY_CHANGE);
@@ -301,16 +468,24 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
         return nullptr;
     }
 
-    std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(x), entries));
+    // An X11 channel in a Wayland session sees only the apps that run through XWayland.
+    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland" ||
+                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(x), entries, wayland));
     workspace->refresh();
     workspace->scheduleQueuedEvents();
     return workspace;
 }
 
-X11Workspace::X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries)
-    : m_x(std::move(connection)), m_entries(entries) {
+X11Workspace::X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries,
+                           bool waylandSession)
+    : m_x(std::move(connection)), m_entries(entries), m_waylandSession(waylandSession) {
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_x->c), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::handleEvents);
+    m_iconifyCheck = new QTimer(this);
+    m_iconifyCheck->setSingleShot(true);
+    m_iconifyCheck->setInterval(iconifyGrace);
+    connect(m_iconifyCheck, &QTimer::timeout, this, &X11Workspace::checkIconified);
 }
 
 X11Workspace::~X11Workspace() {
@@ -318,17 +493,108 @@ X11Workspace::~X11Workspace() {
 }
 
 std::optional<QString> X11Workspace::frontmostApplicationName() {
-    return m_frontmostName;
+    if (!m_frontmost || m_frontmost->name.isEmpty()) {
+        return std::nullopt;
+    }
+    return m_frontmost->name;
+}
+
+std::optional<RunningApplication> X11Workspace::frontmostApplication() {
+    return m_frontmost;
 }
 
 std::optional<QString> X11Workspace::queryFrontmostApplicationName() {
     const std::optional<xcb_window_t> active = m_x->activeWindow();
-    std::optional<QString> name;
+    std::optional<RunningApplication> application;
     if (active && *active != XCB_WINDOW_NONE) {
-        name = applicationNameOf(*active);
+        application = frontApplicationOf(*active);
     }
     scheduleQueuedEvents();
-    return name;
+    if (!application || application->name.isEmpty()) {
+        return std::nullopt;
+    }
+    return application->name;
+}
+
+QList<RunningApplication> X11Workspace::runningApplications() {
+    const std::vector<Connection::Client> clients = m_x->clients();
+    scheduleQueuedEvents();
+    QList<RunningApplication> applications;
+    for (const Connection::Client& client : clients) {
+        const QString key = client.facts.key();
+        const auto known =
+            std::find_if(applications.begin(), applications.end(),
+                         [&key](const RunningApplication& a) { return a.key == key; });
+        if (known != applications.end()) {
+            known->isRegular |= client.facts.regular;
+        } else if (std::optional<RunningApplication> application = applicationOf(client.facts)) {
+            applications.append(std::move(*application));
+        }
+    }
+    return applications;
+}
+
+// Why the fallback: iconifying is the window manager's to do. ICCCM's WM_CHANGE_STATE is the
+// request meant for it, but some window managers ignore it for some windows, and a few of those
+// act on a request to add _NET_WM_STATE_HIDDEN instead, although EWMH leaves that state to the
+// window manager. So that one is asked only for the windows still not iconic a moment later;
+// where it is ignored too, nothing is lost. The check runs from a timer: waiting for the window
+// manager on the main thread would freeze the app.
+void X11Workspace::hide(const RunningApplication& application) {
+    if (application.key.isEmpty()) {
+        return;
+    }
+    // Hidden, it is no longer in front: brought back, it is news even if nothing else came first.
+    if (application.key == m_frontKey) {
+        m_frontKey.clear();
+    }
+    const std::vector<Connection::Client> clients = m_x->clients();
+    for (const Connection::Client& client : clients) {
+        if (client.facts.ordinary && client.facts.key() == application.key) {
+            m_x->requestIconic(client.window);
+            if (std::find(m_iconifyRequested.cbegin(), m_iconifyRequested.cend(), client.window) ==
+                m_iconifyRequested.cend()) {
+                m_iconifyRequested.push_back(client.window);
+            }
+        }
+    }
+    xcb_flush(m_x->c);
+    if (!m_iconifyRequested.empty() && !m_iconifyCheck->isActive()) {
+        m_iconifyCheck->start();
+    }
+    scheduleQueuedEvents();
+}
+
+void X11Workspace::checkIconified() {
+    const std::vector<xcb_window_t> requested = std::exchange(m_iconifyRequested, {});
+    for (const xcb_window_t window : m_x->notIconic(requested)) {
+        m_x->requestHidden(window);
+    }
+    xcb_flush(m_x->c);
+    scheduleQueuedEvents();
+}
+
+void X11Workspace::setActivationHandler(std::function<void(const RunningApplication&)> handler) {
+    m_activationHandler = std::move(handler);
+}
+
+QStringList X11Workspace::installedApplicationNames() {
+    QStringList names;
+    for (const DesktopEntry& entry : m_entries.entries()) {
+        // Our own entry, by its id or, packaged under another id, by its name.
+        if (isShownInMenus(entry) && entry.id != u"quorel.desktop" && entry.name != u"Quorel") {
+            names << entry.name;
+        }
+    }
+    return names;
+}
+
+QString X11Workspace::limitation() const {
+    if (!m_waylandSession) {
+        return {};
+    }
+    return QStringLiteral(
+        "This is a Wayland session: Quorel can hide only apps that run through XWayland for now.");
 }
 
 // Waiting for a reply makes xcb read every event that came before it into its own queue, where
@@ -346,6 +612,7 @@ void X11Workspace::handleEvents() {
     m_drainScheduled = false;
     const xcb_atom_t activeAtom = m_x->ewmh._NET_ACTIVE_WINDOW;
     const xcb_atom_t pidAtom = m_x->ewmh._NET_WM_PID;
+    bool activated = false;
     for (;;) {
         bool changed = false;
         // Several activations in a row are answered with one refresh, for the last of them.
@@ -374,26 +641,41 @@ void X11Workspace::handleEvents() {
         if (m_x->broken()) {
             // The server is gone; the fd would stay readable for ever.
             m_notifier->setEnabled(false);
-            m_frontmostName.reset();
+            m_frontmost.reset();
+            m_frontKey.clear();
             m_watchedWindow = XCB_WINDOW_NONE;
             return;
         }
         if (!changed) {
-            return;
+            break;
         }
-        refresh();  // its replies may queue more events: go round again
+        activated |= refresh();  // its replies may queue more events: go round again
+    }
+    // Told last, with the cache up to date: the handler calls back into this adapter. Copies,
+    // since it may replace itself.
+    if (activated && m_frontmost && m_activationHandler) {
+        const auto handler = m_activationHandler;
+        const RunningApplication application = *m_frontmost;
+        handler(application);
     }
 }
 
-void X11Workspace::refresh() {
+// True when another application came to the front. Nothing in front is no news: openbox passes
+// through it while switching between two windows.
+bool X11Workspace::refresh() {
     // Always resolved again, even for the same id: X reuses the ids of closed windows, and
     // openbox leaves a closed window as the active one until another takes focus.
     const xcb_window_t active = m_x->activeWindow().value_or(XCB_WINDOW_NONE);
     watch(active);
-    m_frontmostName.reset();
+    m_frontmost.reset();
     if (active != XCB_WINDOW_NONE) {
-        m_frontmostName = applicationNameOf(active);
+        m_frontmost = frontApplicationOf(active);
     }
+    if (!m_frontmost || m_frontmost->key == m_frontKey) {
+        return false;
+    }
+    m_frontKey = m_frontmost->key;
+    return true;
 }
 
 void X11Workspace::watch(xcb_window_t window) {
@@ -407,23 +689,43 @@ void X11Workspace::watch(xcb_window_t window) {
     m_watchedWindow = window;
 }
 
-std::optional<QString> X11Workspace::applicationNameOf(xcb_window_t window) {
+std::optional<RunningApplication> X11Workspace::applicationOf(const WindowFacts& facts) {
+    QString key = facts.key();
+    if (key.isEmpty()) {
+        return std::nullopt;
+    }
+    const std::optional<ResolvedApplication> resolved =
+        m_entries.resolve(facts.wmClass, facts.wmInstance, facts.pid);
+    const bool hasEntry = resolved && !resolved->desktopId.isEmpty();
+    RunningApplication application;
+    application.name = resolved ? resolved->name : QString();
+    application.identity = hasEntry ? resolved->desktopId : facts.wmClass;
+    application.key = std::move(key);
+    application.isRegular = facts.regular;
+    application.isThisProgram = facts.pid != 0 && facts.pid == QCoreApplication::applicationPid();
+    // Our own windows: the desktop entry's name when one matches, whatever Qt set as class.
+    if (application.isThisProgram && !hasEntry) {
+        application.name = QStringLiteral("Quorel");
+    }
+    return application;
+}
+
+std::optional<RunningApplication> X11Workspace::frontApplicationOf(xcb_window_t window) {
     const WindowFacts facts = m_x->factsOf(window);
     // The desktop and its panels are nobody's application in front.
     if (facts.desktopShell) {
         return std::nullopt;
     }
-    const std::optional<ResolvedApplication> resolved =
-        m_entries.resolve(facts.wmClass, facts.wmInstance, facts.pid);
-    // Our own windows: the desktop entry's name when one matches, whatever Qt set as class.
-    const bool ours = facts.pid != 0 && facts.pid == QCoreApplication::applicationPid();
-    if (ours && (!resolved || resolved->desktopId.isEmpty())) {
-        return QStringLiteral("Quorel");
+    std::optional<RunningApplication> application = applicationOf(facts);
+    // Rarely in front without an ordinary window of its own (a tool palette): look at the rest.
+    if (application && !application->isRegular) {
+        const std::vector<Connection::Client> clients = m_x->clients();
+        application->isRegular =
+            std::any_of(clients.cbegin(), clients.cend(), [&](const Connection::Client& client) {
+                return client.facts.regular && client.facts.key() == application->key;
+            });
     }
-    if (!resolved) {
-        return std::nullopt;
-    }
-    return resolved->name;
+    return application;
 }
 
 }  // namespace Quorel

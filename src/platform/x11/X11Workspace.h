@@ -1,17 +1,23 @@
 #pragma once
 
-// The application in front, from an X11 window manager (EWMH).
+// The applications of an X11 desktop, from the window manager (EWMH and ICCCM).
 //
 // Why the hacks: X11 has windows, not applications. The window manager publishes the active
-// window (_NET_ACTIVE_WINDOW on the root); which application owns it is pieced together from
-// WM_CLASS, _NET_WM_PID and the desktop entries (see DesktopEntries.h). Dialogs and helper
-// windows often carry no WM_CLASS, so the owner is found through WM_TRANSIENT_FOR or the client
-// leader. _NET_WM_PID is only a process id on this machine when WM_CLIENT_MACHINE says so.
-// Windows come and go between two requests: a failed request is an ordinary answer here.
+// window (_NET_ACTIVE_WINDOW on the root) and the managed ones (_NET_CLIENT_LIST); which
+// application owns a window is pieced together from WM_CLASS, _NET_WM_PID and the desktop
+// entries (see DesktopEntries.h). Dialogs and helper windows often carry no WM_CLASS, so the
+// owner is found through WM_TRANSIENT_FOR or the client leader. _NET_WM_PID is only a process id
+// on this machine when WM_CLIENT_MACHINE says so. Windows come and go between two requests: a
+// failed request is an ordinary answer here.
 //
-// The engine asks once a second, so the answer is kept in a cache that the activation events
-// (PropertyNotify of _NET_ACTIVE_WINDOW, and of WM_CLASS on the active window) refresh on the
-// main thread. Asking then costs no round trip and cannot block on the X server.
+// An application is the windows of one process that share a class, or, without a local process
+// id, the windows of one class. The class is part of the key because sandboxed clients report
+// the process id of their own namespace, so two sandboxed apps may both say pid 2.
+//
+// The engine asks for the application in front several times a second, so the answer is kept
+// in a cache that the activation events (PropertyNotify of _NET_ACTIVE_WINDOW, and of WM_CLASS
+// on the active window) refresh on the main thread. Asking then costs no round trip and cannot
+// block on the X server.
 
 #include "ports/Workspace.h"
 
@@ -19,8 +25,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace Quorel {
 
@@ -38,6 +46,20 @@ public:
 
     // From the cache the activation events keep: no round trip to the X server.
     std::optional<QString> frontmostApplicationName() override;
+    std::optional<RunningApplication> frontmostApplication() override;
+
+    // One batch of requests over the client list, then one wait for all the replies.
+    QList<RunningApplication> runningApplications() override;
+
+    // Iconifies the application's normal windows and dialogs; checks a moment later, without
+    // waiting, that the window manager did, and else asks once more another way.
+    void hide(const RunningApplication& application) override;
+
+    // The handler may call back into this adapter.
+    void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+
+    QStringList installedApplicationNames() override;
+    QString limitation() const override;
 
     // The same answer, asked of the X server now (two round trips or more); the cache is not
     // touched.
@@ -47,19 +69,27 @@ private:
     struct Connection;
     struct WindowFacts;
 
-    X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries);
+    X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries,
+                 bool waylandSession);
 
     void handleEvents();
     void scheduleQueuedEvents();
-    void refresh();
+    bool refresh();
     void watch(std::uint32_t window);
-    std::optional<QString> applicationNameOf(std::uint32_t window);
+    std::optional<RunningApplication> applicationOf(const WindowFacts& facts);
+    std::optional<RunningApplication> frontApplicationOf(std::uint32_t window);
+    void checkIconified();
 
     std::unique_ptr<Connection> m_x;
     DesktopEntries& m_entries;
+    const bool m_waylandSession;
     QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_iconifyCheck = nullptr;
+    std::vector<std::uint32_t> m_iconifyRequested;  // not yet seen iconic
     std::uint32_t m_watchedWindow = 0;  // the active window, whose WM_CLASS changes we hear
-    std::optional<QString> m_frontmostName;
+    std::optional<RunningApplication> m_frontmost;
+    QString m_frontKey;  // of the application last in front; "" once it was hidden
+    std::function<void(const RunningApplication&)> m_activationHandler;
     bool m_drainScheduled = false;
 };
 
