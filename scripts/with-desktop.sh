@@ -76,12 +76,14 @@ DISPLAY=":$(head -n1 "$workdir/display")"
 export DISPLAY
 unset WAYLAND_DISPLAY
 
-# The window manager is up once it has published its check window (EWMH).
-openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
+# The window manager is up once it manages windows: it publishes its check window (EWMH) a
+# little before that, and a window mapped in between stays unmanaged. openbox runs its startup
+# command once it is ready.
+openbox --sm-disable --startup "touch $workdir/wm-ready" >"$workdir/openbox.log" 2>&1 &
 wm_pid=$!
 wmReady() {
     kill -0 "$wm_pid" 2>/dev/null || fail "openbox exited"
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+    [ -e "$workdir/wm-ready" ] && xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 waitFor "openbox" wmReady
 # Only needed while starting; gone now, so even a KILL of this script leaves no folder behind.
