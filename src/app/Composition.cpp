@@ -1,15 +1,20 @@
 #include "Composition.h"
 
+#include "FileDialogApplicationChooser.h"
 #include "FilePreferencesStore.h"
 #include "NullAdapters.h"
+#include "ShieldPanelController.h"
+#include "ShieldWindowHints.h"
 #include "SystemClock.h"
 #include "WindowCompositor.h"
 #include "audio/CanberraSystemSound.h"
 #include "x11/DesktopEntries.h"
 #include "x11/X11Compositing.h"
+#include "x11/X11ShieldHints.h"
 #include "x11/X11Workspace.h"
 
 #include <QGuiApplication>
+#include <QProcessEnvironment>
 #include <QWindow>
 #include <QtGlobal>
 
@@ -63,6 +68,42 @@ public:
     void setBlurBehind(QWindow&, bool) override {}
 };
 
+// The shield's window hints, sent on a connection of our own like the compositor's.
+class X11ShieldWindowHints final : public ShieldWindowHints {
+public:
+    explicit X11ShieldWindowHints(std::unique_ptr<X11ShieldHints> x) : m_x(std::move(x)) {}
+
+    void beforeShow(QWindow& window) override {
+        m_x->setBeforeMap(static_cast<std::uint32_t>(window.winId()));
+    }
+    void afterShow(QWindow& window) override {
+        m_x->requestAfterMap(static_cast<std::uint32_t>(window.winId()));
+    }
+
+private:
+    std::unique_ptr<X11ShieldHints> m_x;
+};
+
+std::unique_ptr<ShieldWindowHints> makeShieldHints() {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto x11 = X11ShieldHints::create()) {
+            return std::make_unique<X11ShieldWindowHints>(std::move(x11));
+        }
+    }
+    return nullptr;
+}
+
+// Chosen entries are named as the workspace names running applications, in the same locale,
+// so that a blocked name matches the application it was chosen as.
+std::unique_ptr<ApplicationChooser> makeApplicationChooser() {
+    const QStringList locales =
+        localeCandidates(messagesLocale(QProcessEnvironment::systemEnvironment()));
+    return std::make_unique<FileDialogApplicationChooser>([locales](QStringView contents) {
+        const std::optional<DesktopEntry> entry = parseDesktopEntry(contents, QString(), locales);
+        return entry ? entry->name : QString();
+    });
+}
+
 std::unique_ptr<WindowCompositor> makeWindowCompositor() {
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("xcb")) {
@@ -87,8 +128,9 @@ Adapters makeAdapters() {
     adapters.sound = makeSystemSound();
     adapters.browser = std::make_unique<NullBrowserScripting>();
     adapters.ambient = std::make_unique<NullAmbientPlayer>();
-    adapters.shield = std::make_unique<NullBlockShield>();
-    adapters.chooser = std::make_unique<NullApplicationChooser>();
+    adapters.shieldHints = makeShieldHints();
+    adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());
+    adapters.chooser = makeApplicationChooser();
     adapters.windowCompositor = makeWindowCompositor();
     return adapters;
 }

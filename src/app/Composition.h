@@ -9,6 +9,7 @@
 namespace Quorel {
 
 class DesktopEntries;
+class ShieldWindowHints;
 class WindowCompositor;
 
 struct Adapters {
@@ -24,6 +25,8 @@ struct Adapters {
     std::unique_ptr<SystemSound> sound;
     std::unique_ptr<BrowserScripting> browser;
     std::unique_ptr<AmbientPlayer> ambient;
+    // Declared before the shield, which asks it on every show.
+    std::unique_ptr<ShieldWindowHints> shieldHints;
     std::unique_ptr<BlockShield> shield;
     std::unique_ptr<ApplicationChooser> chooser;
     // For the views, not the engine: WindowGlass asks it.

@@ -217,13 +217,14 @@ int main(int argc, char* argv[]) {
     ok &= shoot(*window, animations, folder, QStringLiteral("shield-plain"));
     manager->setInterceptedTargetName({});
 
-    // Strict mode last: it locks the countdown for the rest of the run.
+    // Strict mode last: it locks the countdown for the rest of the run. The Blockers screen
+    // shows what the lock disables.
     manager->resetTimer();
     manager->setSelectedPreset(FocusPreset::DeepWork);
     manager->toggleStartPause();
     for (const bool glass : {true, false}) {
         manager->setLiquidGlassEnabled(glass);
-        manager->setSelectedTab(FocusTab::Schedules);
+        manager->setSelectedTab(FocusTab::Blockers);
         ok &= shoot(*window, animations, folder,
                     QStringLiteral("strict-") +
                         (glass ? QStringLiteral("glass") : QStringLiteral("plain")));

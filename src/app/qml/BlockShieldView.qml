@@ -3,7 +3,7 @@ import QtQuick.Layouts
 import Quorel
 
 // The block shield: names the hidden application, the session it protects and the time left,
-// with one way back. Shown as the main window's sheet and, later, in the floating panel.
+// with one way back. Shown as the main window's sheet and in the floating panel.
 GlassCard {
     id: shield
 

@@ -27,6 +27,7 @@ AbstractButton {
     contentItem: SymbolIcon {
         name: control.symbol
         color: control.hovered || control.visualFocus ? Theme.text : control.tint
+        opacity: control.enabled ? 1 : 0.45
         implicitWidth: control.symbolSize
         implicitHeight: control.symbolSize
     }

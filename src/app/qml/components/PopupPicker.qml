@@ -19,7 +19,7 @@ ComboBox {
     contentItem: Text {
         text: control.displayText
         font: control.font
-        color: Theme.text
+        color: control.enabled ? Theme.text : Theme.disabledText
         verticalAlignment: Text.AlignVCenter
         elide: Text.ElideRight
     }
@@ -30,6 +30,7 @@ ComboBox {
         width: 9
         height: 5
         antialiasing: true
+        opacity: control.enabled ? 1 : 0.45
 
         ShapePath {
             strokeColor: Theme.secondaryText

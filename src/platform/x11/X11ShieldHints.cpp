@@ -1,0 +1,176 @@
+#include "X11ShieldHints.h"
+
+#include <xcb/xcb.h>
+
+#include <QList>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace Quorel {
+
+namespace {
+
+template <typename T>
+struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
+};
+template <typename T>
+using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
+
+constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
+constexpr std::uint32_t stateAdd = 1;
+constexpr std::uint32_t sourceApplication = 1;
+
+}  // namespace
+
+struct X11ShieldHints::Connection {
+    xcb_connection_t* c = nullptr;
+    xcb_window_t root = XCB_WINDOW_NONE;
+    xcb_atom_t supported = XCB_ATOM_NONE;
+    xcb_atom_t desktop = XCB_ATOM_NONE;
+    xcb_atom_t state = XCB_ATOM_NONE;
+    QList<xcb_atom_t> states;  // sticky, skip taskbar, skip pager
+
+    ~Connection() {
+        if (c != nullptr) {
+            xcb_disconnect(c);
+        }
+    }
+
+    xcb_atom_t atom(const char* name) const {
+        const xcb_intern_atom_cookie_t cookie =
+            xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+        XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    QList<xcb_atom_t> atomList(xcb_window_t window, xcb_atom_t property) const {
+        const xcb_get_property_cookie_t cookie =
+            xcb_get_property(c, 0, window, property, XCB_ATOM_ATOM, 0, 4096);
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, nullptr));
+        QList<xcb_atom_t> atoms;
+        if (!reply || reply->type != XCB_ATOM_ATOM || reply->format != 32) {
+            return atoms;
+        }
+        const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / 4;
+        for (int i = 0; i < count; ++i) {
+            atoms.append(values[i]);
+        }
+        return atoms;
+    }
+
+    // Asked each time: a window manager may start, or be replaced, while the app runs.
+    QList<xcb_atom_t> supportedStates(bool* desktopSupported) const {
+        const QList<xcb_atom_t> announced = atomList(root, supported);
+        *desktopSupported = announced.contains(desktop);
+        QList<xcb_atom_t> out;
+        for (const xcb_atom_t s : states) {
+            if (announced.contains(s)) {
+                out.append(s);
+            }
+        }
+        return out;
+    }
+
+    void sendToRoot(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1,
+                    std::uint32_t d2, std::uint32_t d3) const {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = type;
+        event.data.data32[0] = d0;
+        event.data.data32[1] = d1;
+        event.data.data32[2] = d2;
+        event.data.data32[3] = d3;
+        xcb_send_event(c, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+
+    // Nothing listens on this connection; errors of unchecked requests (a window already gone)
+    // would pile up.
+    void dropEvents() const {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+            std::free(event);
+        }
+    }
+};
+
+X11ShieldHints::X11ShieldHints(std::unique_ptr<Connection> connection)
+    : m_x(std::move(connection)) {}
+
+X11ShieldHints::~X11ShieldHints() = default;
+
+std::unique_ptr<X11ShieldHints> X11ShieldHints::create(const QString& displayName) {
+    auto x = std::make_unique<Connection>();
+    const QByteArray name = displayName.toLocal8Bit();
+    int screen = 0;
+    x->c = xcb_connect(name.isEmpty() ? nullptr : name.constData(), &screen);
+    if (xcb_connection_has_error(x->c) != 0) {
+        return nullptr;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(x->c));
+    for (int i = 0; i < screen && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    if (screens.rem == 0) {
+        return nullptr;
+    }
+    x->root = screens.data->root;
+    x->supported = x->atom("_NET_SUPPORTED");
+    x->desktop = x->atom("_NET_WM_DESKTOP");
+    x->state = x->atom("_NET_WM_STATE");
+    for (const char* state :
+         {"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+        x->states.append(x->atom(state));
+    }
+    if (x->supported == XCB_ATOM_NONE || x->desktop == XCB_ATOM_NONE || x->state == XCB_ATOM_NONE ||
+        x->states.contains(XCB_ATOM_NONE)) {
+        return nullptr;
+    }
+    return std::unique_ptr<X11ShieldHints>(new X11ShieldHints(std::move(x)));
+}
+
+void X11ShieldHints::setBeforeMap(std::uint32_t window) {
+    m_x->dropEvents();
+    bool desktopSupported = false;
+    const QList<xcb_atom_t> wanted = m_x->supportedStates(&desktopSupported);
+    if (desktopSupported) {
+        xcb_change_property(m_x->c, XCB_PROP_MODE_REPLACE, window, m_x->desktop, XCB_ATOM_CARDINAL,
+                            32, 1, &allDesktops);
+    }
+    if (!wanted.isEmpty()) {
+        // Kept: the states Qt has set already (above, for one).
+        QList<xcb_atom_t> states = m_x->atomList(window, m_x->state);
+        for (const xcb_atom_t s : wanted) {
+            if (!states.contains(s)) {
+                states.append(s);
+            }
+        }
+        xcb_change_property(m_x->c, XCB_PROP_MODE_REPLACE, window, m_x->state, XCB_ATOM_ATOM, 32,
+                            static_cast<std::uint32_t>(states.size()), states.constData());
+    }
+    // A round trip: the server has the properties before Qt's map request reaches it.
+    std::free(xcb_get_input_focus_reply(m_x->c, xcb_get_input_focus(m_x->c), nullptr));
+}
+
+void X11ShieldHints::requestAfterMap(std::uint32_t window) {
+    m_x->dropEvents();
+    bool desktopSupported = false;
+    const QList<xcb_atom_t> wanted = m_x->supportedStates(&desktopSupported);
+    if (desktopSupported) {
+        m_x->sendToRoot(window, m_x->desktop, allDesktops, sourceApplication, 0, 0);
+    }
+    // Two states per message at most.
+    for (qsizetype i = 0; i < wanted.size(); i += 2) {
+        const xcb_atom_t second =
+            i + 1 < wanted.size() ? wanted.at(i + 1) : xcb_atom_t{XCB_ATOM_NONE};
+        m_x->sendToRoot(window, m_x->state, stateAdd, wanted.at(i), second, sourceApplication);
+    }
+    xcb_flush(m_x->c);
+}
+
+}  // namespace Quorel
