@@ -158,6 +158,15 @@ private slots:
         m->click(menuEntry(m->view.get(), QStringLiteral("Running Apps")));
         QTRY_VERIFY(menuEntry(m->view.get(), QStringLiteral("XTerm")) != nullptr);
         QCOMPARE(menuEntry(m->view.get(), QStringLiteral("Firefox")), nullptr);
+        QTest::keyClick(m->view.get(), Qt::Key_Escape);
+        QTest::keyClick(m->view.get(), Qt::Key_Escape);
+
+        m->desktop.chooser.chosen = {QStringLiteral("Maps")};
+        m->click(m->item(QStringLiteral("Add App"), QAccessible::Button));
+        QTRY_VERIFY(menuEntry(m->view.get(), QStringLiteral("Choose from Applications...")));
+        m->click(menuEntry(m->view.get(), QStringLiteral("Choose from Applications...")));
+        QTRY_COMPARE(m->desktop.chooser.opened, 1);
+        QCOMPARE(m->manager->blockedApps().first().name, QStringLiteral("Maps"));
     }
 
     void limitationNoteOnlyWhenTheDesktopHasOne_data() {
