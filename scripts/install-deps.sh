@@ -19,7 +19,7 @@ packages=(
   # benchmarks
   libbenchmark-dev
   # headless desktop for the end-to-end tests and the process measurements
-  xvfb xauth openbox xterm x11-utils xdotool wmctrl trayer procps python3
+  xvfb xauth openbox xterm x11-apps x11-utils xdotool wmctrl trayer procps python3
   # the screen-reader view of the app: a session bus, AT-SPI and its Python client
   dbus at-spi2-core python3-pyatspi
 )

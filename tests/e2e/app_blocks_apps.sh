@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Application blocking against real X clients (run inside scripts/with-desktop.sh), with a
+# prepared saved document and a desktop entry of our own:
+#   outside focus, an app whose allowance is used up is hidden and the shield names it; one
+#   below its allowance is not;
+#   "Start Focus" (pressed over AT-SPI) hides the running blocked xterm; activated again it is
+#   iconic at once (the delay is measured 20 times); a disabled entry hides nothing; Quorel's own
+#   window, though on the list, is never hidden by the watcher or the guard;
+#   in the break after the countdown, an entry without an allowance hides nothing.
+set -euo pipefail
+app=$1
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${QUOREL_A11Y_SESSION:-}" ]; then
+    QUOREL_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$@"
+fi
+source "$here/../../scripts/throwaway-home.sh"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0 XDG_DATA_HOME=$work/data
+readonly focusSeconds=45
+
+mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME/quorel"
+cat >"$XDG_DATA_HOME/applications/calc-test.desktop" <<'ENTRY'
+[Desktop Entry]
+Type=Application
+Name=Calc Test
+Exec=xcalc
+StartupWMClass=XCalc
+ENTRY
+python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "$focusSeconds" <<'PY'
+import datetime, json, sys, uuid
+today = datetime.date.today()
+def entry(name, enabled=True, limit=None):
+    e = {"id": str(uuid.uuid4()).upper(), "name": name, "isEnabled": enabled}
+    if limit is not None:
+        e["dailyLimitMinutes"] = limit
+    return e
+json.dump({
+    "totalSeconds": int(sys.argv[2]), "strictMode": False, "autoStartBreak": True,
+    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
+    "blockedApps": [entry("XTerm"), entry("Xman", enabled=False), entry("Calc Test", limit=1),
+                    entry("XLogo", limit=60), entry("Quorel")],
+    "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
+    "streakDays": 1, "trackedAppSeconds": {"Calc Test": 120, "XLogo": 10},
+    "lastSavedDay": f"{today.year}-{today.month}-{today.day}",
+}, open(sys.argv[1], "w"))
+PY
+
+window() { timeout 30 xdotool search --sync --limit 1 --onlyvisible --name "$1" 2>/dev/null | head -n1 || true; }
+shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
+iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'; }
+normal() { ! iconic "$1"; }
+activate() { xdotool windowactivate "$1" 2>/dev/null || true; }
+# stays SECONDS CHECK WINDOW: the check holds throughout (the guard runs every 0.3 s).
+stays() {
+    local until=$((SECONDS + $1))
+    while [ $SECONDS -lt $until ]; do "$2" "$3" || return 1; sleep 0.1; done
+}
+press() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
+
+for client in "xterm -title e2e-xterm" "xman -title e2e-xman" "xcalc -title e2e-xcalc" \
+    "xlogo -title e2e-xlogo"; do
+    $client >/dev/null 2>&1 &
+    pids+=($!)
+done
+"$app" >"$work/app.log" 2>&1 &
+pids+=($!)
+quorel=$(window '^Quorel$') || fail "no Quorel window"
+xterm=$(window '^e2e-xterm$')
+xman=$(window '^e2e-xman$')
+xcalc=$(window '^e2e-xcalc$')
+xlogo=$(window '^e2e-xlogo$')
+[ -n "$xterm" ] && [ -n "$xman" ] && [ -n "$xcalc" ] && [ -n "$xlogo" ] || fail "a client has no window: xterm $xterm, xman $xman, xcalc $xcalc, xlogo $xlogo"
+
+# Outside focus: only the used-up allowance blocks.
+activate "$xcalc"
+waitUntil 5 iconic "$xcalc" || fail "Calc Test, over its allowance, was not hidden"
+waitUntil 5 shown '^Quorel Shield$' || fail "no shield window"
+press --wait-for "Calc Test is Blocked" || fail "the shield does not name Calc Test"
+for w in "$xlogo" "$xterm"; do
+    activate "$w"
+    stays 1 normal "$w" || fail "an app within its allowance was hidden outside focus"
+done
+
+press "Start Focus" || fail "could not start focus"
+started=$SECONDS
+waitUntil 5 iconic "$xterm" || fail "starting focus did not hide the running xterm"
+
+# The xterm's WM_STATE changes, each line stamped as it comes: the watcher may hide it again
+# faster than any poll would see it shown.
+stdbuf -oL xprop -spy -id "$xterm" WM_STATE |
+    while IFS= read -r line; do echo "$(date +%s%N) $line"; done >"$work/xterm-state.txt" &
+pids+=($!)
+# hiddenAfter T: the first Iconic after a Normal, both later than T (nanoseconds).
+hiddenAfter() {
+    awk -v t0="$1" '$1 > t0 && /window state: Normal/ { shown = 1 }
+        $1 > t0 && shown && /window state: Iconic/ { print $1; exit }' "$work/xterm-state.txt"
+}
+hiddenSince() { [ -n "$(hiddenAfter "$1")" ]; }
+delays=()
+for _ in $(seq 20); do
+    begin=$(date +%s%N)
+    activate "$xterm"
+    waitUntil 5 hiddenSince "$begin" || { cat "$work/xterm-state.txt"; echo "begin $begin; active $(xprop -root _NET_ACTIVE_WINDOW)"; fail "an activated xterm was not hidden during focus"; }
+    hidden=$(hiddenAfter "$begin")
+    delays+=($(( (hidden - begin) / 1000000 )))
+done
+median=$(printf '%s\n' "${delays[@]}" | sort -n | sed -n 10p)
+echo "activation to iconic, ms: ${delays[*]}; median ${median}"
+
+activate "$xman"
+stays 1 normal "$xman" || fail "a disabled entry hid its app"
+activate "$quorel"
+waitUntil 5 normal "$quorel" || fail "Quorel's own window could not be brought back"
+stays 1 normal "$quorel" || fail "the watcher or the guard hid Quorel's own window"
+
+# The break after the countdown: no allowance, no blocking.
+while [ $((SECONDS - started)) -le $((focusSeconds + 2)) ]; do sleep 0.5; done
+xdotool windowmap "$xterm" 2>/dev/null || true
+activate "$xterm"
+waitUntil 5 normal "$xterm" || fail "the xterm could not be brought back"
+stays 1 normal "$xterm" || fail "the break hid an entry without an allowance"
+echo "blocking ok: allowance, focus, disabled entry, own window and break as expected"
