@@ -296,6 +296,8 @@ public:
     void recordFrontmostAppSecond();
     // One beat of the fast application guard.
     void guardTick();
+    // Whether the guard beats: only while something could be blocked.
+    bool isGuarding() const { return m_guardTimer.isActive(); }
 
     // Blocking ----------------------------------------------------------------------------
     void hideAnyCurrentlyOpenBlockedApps();
@@ -353,6 +355,7 @@ private:
     void setupAppWatcher();
     void startUsageTracker();
     void startFastAppGuard();
+    void refreshGuard();
     void startLocalBridgeServer();
 
     void startSchedule(const FocusSchedule& schedule, qint64 minute, QDate occurrence);

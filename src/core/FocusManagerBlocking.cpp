@@ -39,7 +39,26 @@ void FocusManager::setupAppWatcher() {
 void FocusManager::startFastAppGuard() {
     m_guardTimer.setInterval(300);
     connect(&m_guardTimer, &QTimer::timeout, this, &FocusManager::guardTick);
-    m_guardTimer.start();
+    // A beat that cannot block anything is skipped whole: an idle app wakes once a second, not
+    // four times.
+    for (auto changed : {&FocusManager::isRunningChanged, &FocusManager::isBreakChanged,
+                         &FocusManager::blockedAppsChanged}) {
+        connect(this, changed, this, &FocusManager::refreshGuard);
+    }
+    refreshGuard();
+}
+
+void FocusManager::refreshGuard() {
+    const bool focusActive = m_isRunning && !m_isBreak;
+    const bool allowances =
+        std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(), [](const BlockedApp& entry) {
+            return entry.isEnabled && entry.dailyLimitMinutes.has_value();
+        });
+    if (!focusActive && !allowances) {
+        m_guardTimer.stop();
+    } else if (!m_guardTimer.isActive()) {
+        m_guardTimer.start();
+    }
 }
 
 bool FocusManager::shouldBlockApp(const QString& name) const {

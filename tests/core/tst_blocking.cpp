@@ -124,6 +124,21 @@ private slots:
         QCOMPARE(desktop.workspace.hidden.size(), 2);
     }
 
+    void guardBeatsOnlyWhileSomethingCanBeBlocked() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setBlockedApps({entry(QStringLiteral("Slack"))});
+        QVERIFY(!m->isGuarding());
+        enter(*m, Focus::Running);
+        QVERIFY(m->isGuarding());
+        m->setIsBreak(true);
+        QVERIFY(!m->isGuarding());
+        m->setBlockedApps({entry(QStringLiteral("Slack"), 30)});
+        QVERIFY(m->isGuarding());
+        m->setBlockedApps({entry(QStringLiteral("Slack"), 30, false)});
+        QVERIFY(!m->isGuarding());
+    }
+
     // The sweep hides every running blocked application, this program included.
     void startingFocusSweepsRunningApps() {
         FakeDesktop desktop;
