@@ -761,6 +761,10 @@ private slots:
                     .types = types,
                     .skipTaskbar = parts.size() > 1});
         }
+        // Judged on every window: wait until the window manager lists the last one too (a dock
+        // may never be listed).
+        [[maybe_unused]] const bool listed =
+            QTest::qWaitFor([this] { return m_x.clientList().contains(m_windows.last()); }, 2000);
         const std::optional<RunningApplication> alpha = runningNamed(u"Alpha Fixture"_s);
         QVERIFY(alpha);
         QCOMPARE(alpha->isRegular, regular);

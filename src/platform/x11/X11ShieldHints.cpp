@@ -1,22 +1,12 @@
 #include "X11ShieldHints.h"
 
-#include <xcb/xcb.h>
+#include "XcbDisplay.h"
 
 #include <QList>
-
-#include <cstdlib>
-#include <cstring>
 
 namespace Quorel {
 
 namespace {
-
-template <typename T>
-struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T>
-using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
 
 constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
 constexpr std::uint32_t stateAdd = 1;
@@ -24,26 +14,11 @@ constexpr std::uint32_t sourceApplication = 1;
 
 }  // namespace
 
-struct X11ShieldHints::Connection {
-    xcb_connection_t* c = nullptr;
-    xcb_window_t root = XCB_WINDOW_NONE;
+struct X11ShieldHints::Connection : XcbDisplay {
     xcb_atom_t supported = XCB_ATOM_NONE;
     xcb_atom_t desktop = XCB_ATOM_NONE;
     xcb_atom_t state = XCB_ATOM_NONE;
     QList<xcb_atom_t> states;  // sticky, skip taskbar, skip pager
-
-    ~Connection() {
-        if (c != nullptr) {
-            xcb_disconnect(c);
-        }
-    }
-
-    xcb_atom_t atom(const char* name) const {
-        const xcb_intern_atom_cookie_t cookie =
-            xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-        XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
-        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    }
 
     QList<xcb_atom_t> atomList(xcb_window_t window, xcb_atom_t property) const {
         const xcb_get_property_cookie_t cookie =
@@ -89,14 +64,6 @@ struct X11ShieldHints::Connection {
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&event));
     }
-
-    // Nothing listens on this connection; errors of unchecked requests (a window already gone)
-    // would pile up.
-    void dropEvents() const {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
-            std::free(event);
-        }
-    }
 };
 
 X11ShieldHints::X11ShieldHints(std::unique_ptr<Connection> connection)
@@ -106,20 +73,9 @@ X11ShieldHints::~X11ShieldHints() = default;
 
 std::unique_ptr<X11ShieldHints> X11ShieldHints::create(const QString& displayName) {
     auto x = std::make_unique<Connection>();
-    const QByteArray name = displayName.toLocal8Bit();
-    int screen = 0;
-    x->c = xcb_connect(name.isEmpty() ? nullptr : name.constData(), &screen);
-    if (xcb_connection_has_error(x->c) != 0) {
+    if (!x->open(displayName)) {
         return nullptr;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(x->c));
-    for (int i = 0; i < screen && screens.rem > 0; ++i) {
-        xcb_screen_next(&screens);
-    }
-    if (screens.rem == 0) {
-        return nullptr;
-    }
-    x->root = screens.data->root;
     x->supported = x->atom("_NET_SUPPORTED");
     x->desktop = x->atom("_NET_WM_DESKTOP");
     x->state = x->atom("_NET_WM_STATE");

@@ -8,6 +8,8 @@
 #include <QSysInfo>
 #include <QTimer>
 
+#include "XcbDisplay.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xcb_icccm.h>
@@ -36,13 +38,6 @@ constexpr std::uint32_t maxClients = 4096;  // any client may write the list; re
 
 // Long enough for a window manager to iconify, short enough that the user sees no delay.
 constexpr std::chrono::milliseconds iconifyGrace{50};
-
-template <typename T>
-struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T>
-using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
 
 // Collects the error a failed request answers with, and frees it.
 class ErrorSink {
