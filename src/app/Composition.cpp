@@ -4,13 +4,12 @@
 #include "FilePreferencesStore.h"
 #include "NullAdapters.h"
 #include "ShieldPanelController.h"
-#include "ShieldWindowHints.h"
 #include "SystemClock.h"
 #include "WindowCompositor.h"
+#include "X11ShieldWindowHints.h"
 #include "audio/CanberraSystemSound.h"
 #include "x11/DesktopEntries.h"
 #include "x11/X11Compositing.h"
-#include "x11/X11ShieldHints.h"
 #include "x11/X11Workspace.h"
 
 #include <QGuiApplication>
@@ -66,22 +65,6 @@ class WaylandWindowCompositor final : public WindowCompositor {
 public:
     DesktopCompositing capabilities() override { return {true, false}; }
     void setBlurBehind(QWindow&, bool) override {}
-};
-
-// The shield's window hints, sent on a connection of our own like the compositor's.
-class X11ShieldWindowHints final : public ShieldWindowHints {
-public:
-    explicit X11ShieldWindowHints(std::unique_ptr<X11ShieldHints> x) : m_x(std::move(x)) {}
-
-    void beforeShow(QWindow& window) override {
-        m_x->setBeforeMap(static_cast<std::uint32_t>(window.winId()));
-    }
-    void afterShow(QWindow& window) override {
-        m_x->requestAfterMap(static_cast<std::uint32_t>(window.winId()));
-    }
-
-private:
-    std::unique_ptr<X11ShieldHints> m_x;
 };
 
 std::unique_ptr<ShieldWindowHints> makeShieldHints() {

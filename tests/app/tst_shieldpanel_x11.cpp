@@ -3,8 +3,7 @@
 
 #include "Fakes.h"
 #include "ShieldPanelController.h"
-#include "ShieldWindowHints.h"
-#include "x11/X11ShieldHints.h"
+#include "X11ShieldWindowHints.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <QQuickView>
@@ -20,21 +19,6 @@ Q_IMPORT_QML_PLUGIN(QuorelPlugin)
 using namespace Quorel;
 
 namespace {
-
-// As the composition hands the X11 hints to the shield.
-class X11Hints : public ShieldWindowHints {
-public:
-    explicit X11Hints(std::unique_ptr<X11ShieldHints> x) : m_x(std::move(x)) {}
-    void beforeShow(QWindow& window) override {
-        m_x->setBeforeMap(static_cast<std::uint32_t>(window.winId()));
-    }
-    void afterShow(QWindow& window) override {
-        m_x->requestAfterMap(static_cast<std::uint32_t>(window.winId()));
-    }
-
-private:
-    std::unique_ptr<X11ShieldHints> m_x;
-};
 
 // The test's own look at the server.
 class Probe {
@@ -89,7 +73,7 @@ private slots:
     void panelShowsOnEveryDesktopWithoutTakingTheFocus() {
         auto x11 = X11ShieldHints::create();
         QVERIFY(x11 != nullptr);
-        X11Hints hints(std::move(x11));
+        X11ShieldWindowHints hints(std::move(x11));
         FakeDesktop desktop;
         auto manager = desktop.makeManager();
         ShieldPanelController shield(&hints);

@@ -6,12 +6,8 @@ set -euo pipefail
 app=$1
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${QUOREL_A11Y_SESSION:-}" ]; then
-    QUOREL_A11Y_SESSION=1 exec dbus-run-session -- "$0" "$@"
-fi
-
+source "$here/../../scripts/a11y-session.sh"
 source "$here/../../scripts/throwaway-home.sh"
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 
 "$app" >"$work/app.log" 2>&1 &
 pids+=($!)
