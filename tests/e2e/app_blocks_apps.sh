@@ -88,10 +88,12 @@ waitUntil 5 iconic "$xterm" || fail "starting focus did not hide the running xte
 stdbuf -oL xprop -spy -id "$xterm" WM_STATE |
     while IFS= read -r line; do echo "$(date +%s%N) $line"; done >"$work/xterm-state.txt" &
 pids+=($!)
-# hiddenAfter T: the first Iconic after a Normal, both later than T (nanoseconds).
+# hiddenAfter T: when the xterm was iconic again after being shown, both later than T
+# (nanoseconds): the first Iconic from the second state change on. xprop reads the value when
+# it hears of a change, so a hide within a millisecond may make both changes read "Iconic".
 hiddenAfter() {
-    awk -v t0="$1" '$1 > t0 && /window state: Normal/ { shown = 1 }
-        $1 > t0 && shown && /window state: Iconic/ { print $1; exit }' "$work/xterm-state.txt"
+    awk -v t0="$1" '$1 > t0 && /window state:/ { changes++ }
+        $1 > t0 && changes >= 2 && /window state: Iconic/ { print $1; exit }' "$work/xterm-state.txt"
 }
 hiddenSince() { [ -n "$(hiddenAfter "$1")" ]; }
 delays=()
