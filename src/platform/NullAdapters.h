@@ -49,12 +49,11 @@ public:
 // No browser link: every request is answered as refused, as a browser without the link would.
 class NullBrowserScripting : public BrowserScripting {
 public:
-    void readFrontTab(const QString&, std::function<void(BrowserAnswer)> done) override {
-        done(BrowserAnswer{BrowserAnswer::Status::Refused, {}});
+    BrowserAnswer readFrontTab(const QString&) override {
+        return {BrowserAnswer::Status::Refused, {}};
     }
-    void redirectFrontTab(const QString&, const QString&,
-                          std::function<void(BrowserAnswer)> done) override {
-        done(BrowserAnswer{BrowserAnswer::Status::Refused, {}});
+    BrowserAnswer redirectFrontTab(const QString&, const QString&) override {
+        return {BrowserAnswer::Status::Refused, {}};
     }
 };
 

@@ -7,7 +7,9 @@
 
 #include <QLocale>
 #include <QMap>
+#include <QMutex>
 #include <QTimeZone>
+#include <QWaitCondition>
 
 #include <memory>
 
@@ -155,16 +157,59 @@ public:
     QList<AmbientCall> calls;
 };
 
+// Runs on the browser worker thread: everything it keeps is behind a lock. hold() keeps the next
+// read waiting until release(), so a test can see a check in flight.
 class FakeBrowserScripting : public BrowserScripting {
 public:
-    void readFrontTab(const QString&, std::function<void(BrowserAnswer)> done) override {
-        done(answer);
+    BrowserAnswer readFrontTab(const QString& browser) override {
+        QMutexLocker lock(&m_mutex);
+        m_reads.append(browser);
+        while (m_holding) {
+            m_released.wait(&m_mutex);
+        }
+        return m_answer;
     }
-    void redirectFrontTab(const QString&, const QString&,
-                          std::function<void(BrowserAnswer)> done) override {
-        done(answer);
+    BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override {
+        QMutexLocker lock(&m_mutex);
+        m_redirects.append({browser, url});
+        return {BrowserAnswer::Status::Ok, url};
     }
-    BrowserAnswer answer{BrowserAnswer::Status::Refused, {}};
+
+    void setAnswer(BrowserAnswer::Status status, const QString& address = {}) {
+        QMutexLocker lock(&m_mutex);
+        m_answer = {status, address};
+    }
+    void showAddress(const QString& address) { setAnswer(BrowserAnswer::Status::Ok, address); }
+    void hold() {
+        QMutexLocker lock(&m_mutex);
+        m_holding = true;
+    }
+    void release() {
+        QMutexLocker lock(&m_mutex);
+        m_holding = false;
+        m_released.wakeAll();
+    }
+    QStringList reads() const {
+        QMutexLocker lock(&m_mutex);
+        return m_reads;
+    }
+    // Each redirect as "browser -> url".
+    QStringList redirects() const {
+        QMutexLocker lock(&m_mutex);
+        QStringList out;
+        for (const auto& [browser, url] : m_redirects) {
+            out.append(browser + QStringLiteral(" -> ") + url);
+        }
+        return out;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QWaitCondition m_released;
+    bool m_holding = false;
+    BrowserAnswer m_answer{BrowserAnswer::Status::Refused, {}};
+    QStringList m_reads;
+    QList<std::pair<QString, QString>> m_redirects;
 };
 
 // Every fake in one place, and a manager built on them.

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace Quorel {
 
 struct BrowserAnswer {
@@ -12,17 +10,18 @@ struct BrowserAnswer {
     QString address;  // the front tab's address when status is Ok
 };
 
-// Reaches the front tab of a running web browser.
+// Reaches the front tab of a running web browser. Called only on the browser worker thread, one
+// call at a time; each call may block, but must give up after a few seconds. Refused means that
+// nothing reaches this browser at all (no extension connected, no debugging port).
 class BrowserScripting {
 public:
     virtual ~BrowserScripting() = default;
 
-    // Reads the front tab's address of the named browser; done runs once, on the main thread.
-    virtual void readFrontTab(const QString& browser, std::function<void(BrowserAnswer)> done) = 0;
+    // The front tab's address of the named browser (its display name, e.g. "Firefox ESR").
+    virtual BrowserAnswer readFrontTab(const QString& browser) = 0;
 
-    // Loads url in the front tab of the named browser; done runs once, on the main thread.
-    virtual void redirectFrontTab(const QString& browser, const QString& url,
-                                  std::function<void(BrowserAnswer)> done) = 0;
+    // Loads url in the front tab of the named browser.
+    virtual BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) = 0;
 };
 
 }  // namespace Quorel
