@@ -41,6 +41,7 @@ QStringList defaultSupportedBrowsers() {
         QStringLiteral("Brave Web Browser"),
         QStringLiteral("Firefox"),
         QStringLiteral("Firefox ESR"),
+        QStringLiteral("Firefox Web Browser"),
     };
 }
 
