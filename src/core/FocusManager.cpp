@@ -100,7 +100,6 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
     setupAppWatcher();
     startUsageTracker();
     startFastAppGuard();
-    startLocalBridgeServer();
 }
 
 FocusManager::~FocusManager() {

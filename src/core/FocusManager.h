@@ -217,6 +217,9 @@ public:
     bool isApplyingLoadedState() const { return m_isApplyingLoadedState; }
     const QString& saveProblem() const { return m_saveProblem; }
     bool isCheckingBrowser() const { return m_isCheckingBrowser; }
+    // The bridge's port, written into blocked pages' addresses; the app sets it before any check.
+    quint16 bridgePort() const { return m_bridgePort; }
+    void setBridgePort(quint16 port) { m_bridgePort = port; }
     const QStringList& supportedBrowsers() const { return m_supportedBrowsers; }
 
     // Derived values ----------------------------------------------------------------------
@@ -356,7 +359,6 @@ private:
     void startUsageTracker();
     void startFastAppGuard();
     void refreshGuard();
-    void startLocalBridgeServer();
 
     void startSchedule(const FocusSchedule& schedule, qint64 minute, QDate occurrence);
     PersistedState snapshot(QDate today) const;
@@ -418,6 +420,7 @@ private:
     qint64 m_saveCounter = 0;
     bool m_isApplyingLoadedState = false;
     bool m_isCheckingBrowser = false;
+    quint16 m_bridgePort = 49152;
     const QStringList m_supportedBrowsers;
 
     // The local day the counters belong to, and its stamp, kept so a tick formats no date. It

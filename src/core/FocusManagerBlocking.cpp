@@ -234,8 +234,6 @@ void FocusManager::setInterceptedTargetName(const QString& name) {
     setInterceptedTarget(name.isEmpty() ? std::nullopt : std::optional<QString>(name));
 }
 
-void FocusManager::startLocalBridgeServer() {}
-
 void FocusManager::checkSafariIfFrontmost() {}
 
 }  // namespace Quorel
