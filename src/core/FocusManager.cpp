@@ -1,5 +1,7 @@
 #include "FocusManager.h"
+#include "BrowserWorker.h"
 #include "ScheduleRules.h"
+#include "UrlRules.h"
 
 namespace Quorel {
 
@@ -14,17 +16,6 @@ QStringList defaultBreakPrompts() {
         QStringLiteral("Stand up, roll your shoulders back 5 times, and stretch your neck gently."),
         QStringLiteral("Grab a glass of water and take 4 slow, deep breaths away from the screen."),
         QStringLiteral("Shake out your wrists and fingers to release typing tension."),
-    };
-}
-
-QStringList defaultAdultDomains() {
-    return {
-        QStringLiteral("pornhub.com"),    QStringLiteral("xvideos.com"),
-        QStringLiteral("xnxx.com"),       QStringLiteral("xhamster.com"),
-        QStringLiteral("redtube.com"),    QStringLiteral("youporn.com"),
-        QStringLiteral("spankbang.com"),  QStringLiteral("onlyfans.com"),
-        QStringLiteral("chaturbate.com"), QStringLiteral("brazzers.com"),
-        QStringLiteral("tube8.com"),      QStringLiteral("eporner.com"),
     };
 }
 
@@ -81,8 +72,9 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
       m_schedules(defaultSchedules()),
       m_blockedApps(defaultBlockedApps()),
       m_blockedSites(defaultBlockedSites()),
-      m_adultDomains(defaultAdultDomains()),
-      m_supportedBrowsers(defaultSupportedBrowsers()) {
+      m_adultDomains(builtInAdultDomains()),
+      m_supportedBrowsers(defaultSupportedBrowsers()),
+      m_browserWorker(std::make_unique<BrowserWorker>()) {
     const QDateTime now = m_platform.clock.now();
     m_newScheduleStart = wallClockTime(now.date(), 9, 0);
     m_newScheduleEnd = wallClockTime(now.date(), 12, 0);
@@ -103,6 +95,8 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
 }
 
 FocusManager::~FocusManager() {
+    // A check in flight finishes before the fields its results are posted to go away.
+    m_browserWorker.reset();
     m_heartbeat.stop();
     m_guardTimer.stop();
     // The workspace outlives us; it must not call into a manager that is gone.

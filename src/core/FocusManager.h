@@ -14,9 +14,12 @@
 #include <QUuid>
 #include <QVariantList>
 
+#include <memory>
 #include <optional>
 
 namespace Quorel {
+
+class BrowserWorker;
 
 // The one object that holds Quorel's whole state: the countdown, the settings, the lists, the
 // day's statistics and the usage maps. Every view reads its properties and calls its operations.
@@ -304,7 +307,19 @@ public:
 
     // Blocking ----------------------------------------------------------------------------
     void hideAnyCurrentlyOpenBlockedApps();
+
+    // Browser guard -----------------------------------------------------------------------
+    // Once a heartbeat: when a supported browser is in front, its front tab is read and, if
+    // blocked, sent elsewhere, on the browser worker; at most one check is in flight.
     void checkSafariIfFrontmost();
+    // "Test Browser Access": reads each running supported browser once; any refusal raises
+    // safariPermissionDenied.
+    Q_INVOKABLE void requestSafariPermission();
+    // The website list's operations; each does nothing under the edit lock.
+    Q_INVOKABLE void addSite(const QString& domain);
+    void removeSite(const QUuid& id);
+    Q_INVOKABLE void removeSiteWithId(const QString& id);
+    Q_INVOKABLE void setSiteEnabled(const QString& id, bool enabled);
 
 signals:
     void selectedTabChanged();
@@ -422,6 +437,8 @@ private:
     bool m_isCheckingBrowser = false;
     quint16 m_bridgePort = 49152;
     const QStringList m_supportedBrowsers;
+    // Declared last, so it is destroyed first: its thread ends before anything it posts to goes.
+    std::unique_ptr<BrowserWorker> m_browserWorker;
 
     // The local day the counters belong to, and its stamp, kept so a tick formats no date. It
     // only moves forward with the clock, so a clock set back never wipes the day.

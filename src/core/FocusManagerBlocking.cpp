@@ -1,5 +1,5 @@
 // Application blocking: the decision, its three enforcement paths (the activation watcher, the
-// 0.3 s guard, the start-of-focus sweep), the block list's operations, and the browser hooks.
+// 0.3 s guard, the start-of-focus sweep), and the block list's operations.
 #include "FocusManager.h"
 #include "UsageRules.h"
 
@@ -233,7 +233,5 @@ int FocusManager::enabledBlockedSiteCount() const {
 void FocusManager::setInterceptedTargetName(const QString& name) {
     setInterceptedTarget(name.isEmpty() ? std::nullopt : std::optional<QString>(name));
 }
-
-void FocusManager::checkSafariIfFrontmost() {}
 
 }  // namespace Quorel
