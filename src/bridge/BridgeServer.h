@@ -1,0 +1,72 @@
+#pragma once
+
+#include "BridgeProtocol.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+
+namespace Quorel {
+
+class BridgeConnection;
+class BridgeListener;
+
+// The HTTP bridge on the loopback addresses (127.0.0.1 and ::1, never another interface): one
+// request per connection, read once, answered with the status or the blocked page, then closed.
+// Runs on the thread it lives on.
+class BridgeServer : public QObject {
+    Q_OBJECT
+
+public:
+    using StatusSource = std::function<BridgeStatusPayload()>;
+
+    static constexpr quint16 defaultPort = 49152;
+    // Connections open at once; at the limit no new one is accepted until one closes.
+    static constexpr int maxOpenConnections = 256;
+
+    // status is asked for a fresh payload on every status request.
+    explicit BridgeServer(StatusSource status, QObject* parent = nullptr);
+    ~BridgeServer() override;
+
+    // Listens on 127.0.0.1 and, where the machine has it, ::1; port 0 takes a free one. False
+    // (and inactive) when 127.0.0.1 cannot listen, as when the port is taken.
+    bool start(quint16 port = defaultPort);
+    bool isActive() const;
+    // The port listened on; 0 while inactive.
+    quint16 port() const;
+    // The addresses listened on.
+    QList<QHostAddress> addresses() const;
+    int openConnections() const { return m_open; }
+
+    // How long a connection that sends nothing waits before it gets the status anyway.
+    void setSilenceTimeout(std::chrono::milliseconds timeout) { m_silenceTimeout = timeout; }
+    std::chrono::milliseconds silenceTimeout() const { return m_silenceTimeout; }
+
+signals:
+    void activeChanged(bool active);
+
+private:
+    friend class BridgeConnection;
+    friend class BridgeListener;
+
+    void accept(qintptr descriptor);
+    QByteArray respond(QByteArrayView request) const;
+    void connectionClosed();
+    void acceptFailed(BridgeListener& listener);
+    void setAccepting(bool accepting);
+
+    StatusSource m_status;
+    // Children of the server.
+    BridgeListener* m_ipv4 = nullptr;
+    BridgeListener* m_ipv6 = nullptr;
+    std::chrono::milliseconds m_silenceTimeout{5000};
+    int m_open = 0;
+    // At the connection limit the listeners stop accepting; the kernel queues the rest.
+    bool m_full = false;
+    bool m_reportedAcceptFailure = false;
+};
+
+}  // namespace Quorel

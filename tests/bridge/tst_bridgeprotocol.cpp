@@ -1,0 +1,203 @@
+#include "BridgeProtocol.h"
+#include "Fakes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+using namespace Quorel;
+
+namespace {
+
+const QByteArray statusHead =
+    "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nAccess-Control-Allow-Origin: *\r\n"
+    "Content-Length: ";
+const QByteArray pageHead =
+    "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: ";
+
+// Splits a response at its blank line; fails the test unless the head starts as expected and
+// Content-Length is the body's size in bytes.
+QByteArray bodyOf(const QByteArray& response, const QByteArray& head) {
+    const qsizetype split = response.indexOf("\r\n\r\n");
+    const QByteArray headers = response.first(split + 2);
+    const QByteArray body = response.sliced(split + 4);
+    if (!headers.startsWith(head)) {
+        qWarning("unexpected head: %s", headers.constData());
+        return {};
+    }
+    const QByteArray expectedTail =
+        QByteArray::number(body.size()) + QByteArrayLiteral("\r\nConnection: close\r\n");
+    if (headers.sliced(head.size()) != expectedTail) {
+        qWarning("length or tail wrong: %s for %lld bytes", headers.constData(),
+                 static_cast<long long>(body.size()));
+        return {};
+    }
+    return body;
+}
+
+BridgeStatusPayload samplePayload(QStringList sites) {
+    BridgeStatusPayload p;
+    p.isRunning = true;
+    p.strictMode = true;
+    p.remainingSeconds = 1499;
+    p.blockInstagramReels = true;
+    p.blockedSites = std::move(sites);
+    return p;
+}
+
+}  // namespace
+
+class TestBridgeProtocol : public QObject {
+    Q_OBJECT
+
+private slots:
+    void requestIsJudgedOnItsFirstLine_data() {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("blockedPage");
+
+        const auto row = [](const char* name, const QByteArray& request, const char* path,
+                            bool page) {
+            QTest::newRow(name) << request << QString::fromUtf8(path) << page;
+        };
+        row("get root", "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n", "/", false);
+        row("blocked page", "GET /blocked?site=example.com HTTP/1.1\r\n\r\n",
+            "/blocked?site=example.com", true);
+        row("prefix only", "GET /blockedanything HTTP/1.1\r\n\r\n", "/blockedanything", true);
+        row("short of the prefix", "GET /blocke HTTP/1.1\r\n\r\n", "/blocke", false);
+        row("options", "OPTIONS / HTTP/1.1\r\n\r\n", "/", false);
+        row("post", "POST /status HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc", "/status", false);
+        row("method ignored", "BREW /blocked HTTP/1.1\r\n\r\n", "/blocked", true);
+        row("one word", "HELLO\r\n\r\n", "/", false);
+        row("no line end", "GET /blocked", "/blocked", true);
+        row("double blank", "GET  /blocked HTTP/1.1\r\n", "", false);
+        row("tab is no blank", "GET\t/blocked HTTP/1.1\r\n", "HTTP/1.1", false);
+        row("path on the second line", "GET\r\n/blocked x\r\n", "/", false);
+        row("bare newline is no line end", "GET\n/blocked x", "x", false);
+        row("empty", "", "/", false);
+        row("invalid utf-8", "GET /blocked\xff HTTP/1.1\r\n", "/", false);
+        row("non-ascii path",
+            "GET /blocked?site=b\xc3\xbc"
+            "cher.de HTTP/1.1\r\n",
+            "/blocked?site=b\xc3\xbc"
+            "cher.de",
+            true);
+        QTest::newRow("nul byte") << QByteArray("GET /blocked\0x HTTP/1.1", 23)
+                                  << QString::fromUtf8(QByteArray("/blocked\0x", 10)) << true;
+
+        // Only the first 4096 bytes count.
+        row("path past the limit", QByteArray(4096, 'A') + " /blocked HTTP/1.1\r\n", "/", false);
+        row("long path cut at the limit", "GET /blocked?site=" + QByteArray(5000, 'a'),
+            qPrintable(QStringLiteral("/blocked?site=") + QString(4096 - 18, u'a')), true);
+        // "ü" straddles the limit: what was read is not UTF-8.
+        row("character cut by the limit", "GET /blocked" + QByteArray(4083, 'a') + "\xc3\xbc", "/",
+            false);
+    }
+    void requestIsJudgedOnItsFirstLine() {
+        QFETCH(QByteArray, request);
+        QFETCH(QString, path);
+        QFETCH(bool, blockedPage);
+        QCOMPARE(bridgeRequestPath(request), path);
+        QCOMPARE(bridgeRoute(bridgeRequestPath(request)) == BridgeRoute::BlockedPage, blockedPage);
+    }
+
+    void statusResponseBytesAreExact() {
+        const QByteArray expected =
+            statusHead +
+            "179\r\nConnection: close\r\n\r\n"
+            R"({"isRunning":true,"isBreak":false,"strictMode":true,"remainingSeconds":1499,)"
+            R"("blockYouTubeShorts":false,"blockInstagramReels":true,"blockAdultSites":false,)"
+            R"("blockedSites":["a.com"]})";
+        QCOMPARE(bridgeStatusResponse(samplePayload({QStringLiteral("a.com")})), expected);
+    }
+
+    void statusLengthCountsBytes_data() {
+        QTest::addColumn<QStringList>("sites");
+        QTest::newRow("none") << QStringList();
+        QTest::newRow("ascii") << QStringList{QStringLiteral("reddit.com"),
+                                              QStringLiteral("news.ycombinator.com")};
+        QTest::newRow("non-ascii") << QStringList{
+            QStringLiteral("bücher.de"), QStringLiteral("例え.テスト"), QStringLiteral("😀.ws")};
+        QTest::newRow("to escape") << QStringList{QStringLiteral("a\"b\\c\nd")};
+    }
+    void statusLengthCountsBytes() {
+        QFETCH(QStringList, sites);
+        const BridgeStatusPayload payload = samplePayload(sites);
+        const QByteArray body = bodyOf(bridgeStatusResponse(payload), statusHead);
+        QJsonParseError error{};
+        const QJsonObject json = QJsonDocument::fromJson(body, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QVERIFY(!body.contains('\n'));
+        QCOMPARE(json.size(), 8);
+        QCOMPARE(json.value(QStringLiteral("remainingSeconds")).toInteger(), 1499);
+        QCOMPARE(json.value(QStringLiteral("isRunning")).toBool(), true);
+        QCOMPARE(json.value(QStringLiteral("blockedSites")).toVariant().toStringList(), sites);
+    }
+
+    void payloadListsEnabledSitesInOrder() {
+        FakeDesktop desktop;
+        auto manager = desktop.makeManager();
+        const auto site = [](const char* domain, bool enabled) {
+            return BlockedSite{QUuid::createUuid(), QString::fromUtf8(domain), enabled};
+        };
+        manager->setBlockedSites({site("z.com", true), site("off.com", false),
+                                  site("bücher.de", true), site("a.com", true)});
+        manager->setBlockAdultSites(false);
+        manager->setRemainingSeconds(-3);
+
+        BridgeStatusPayload expected;
+        expected.isRunning = manager->isRunning();
+        expected.isBreak = manager->isBreak();
+        expected.strictMode = manager->strictMode();
+        expected.remainingSeconds = -3;
+        expected.blockYouTubeShorts = manager->blockYouTubeShorts();
+        expected.blockInstagramReels = manager->blockInstagramReels();
+        expected.blockAdultSites = false;
+        expected.blockedSites = {QStringLiteral("z.com"), QStringLiteral("bücher.de"),
+                                 QStringLiteral("a.com")};
+        QCOMPARE(bridgeStatusPayload(*manager), expected);
+    }
+
+    void blockedPageNamesTheSiteSafely_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("line");
+        const QString generic = QStringLiteral("This site is blocked while you focus.");
+        const auto named = [](const QString& site) -> QString {
+            return QStringLiteral("<span class=\"site\">") + site +
+                   QStringLiteral("</span> is blocked while you focus.");
+        };
+        QTest::newRow("plain") << QStringLiteral("/blocked?site=example.com")
+                               << named(QStringLiteral("example.com"));
+        QTest::newRow("percent-encoded") << QStringLiteral("/blocked?site=b%C3%BCcher.de&x=1")
+                                         << named(QStringLiteral("bücher.de"));
+        QTest::newRow("hostile encoded") << QStringLiteral("/blocked?site=%3Cscript%3E%22%26")
+                                         << named(QStringLiteral("&lt;script&gt;&quot;&amp;"));
+        QTest::newRow("hostile raw") << QStringLiteral("/blocked?site=<script>\"")
+                                     << named(QStringLiteral("&lt;script&gt;&quot;"));
+        QTest::newRow("absent") << QStringLiteral("/blockedanything") << generic;
+        QTest::newRow("empty") << QStringLiteral("/blocked?site=") << generic;
+        QTest::newRow("too long") << QStringLiteral("/blocked?site=") + QString(4000, u'<')
+                                  << named(QString(blockedPageSiteLimit, u'<').toHtmlEscaped() +
+                                           QChar(0x2026));
+    }
+    void blockedPageNamesTheSiteSafely() {
+        QFETCH(QString, path);
+        QFETCH(QString, line);
+        const QByteArray body = bodyOf(bridgeBlockedPageResponse(path), pageHead);
+        const QString page = QString::fromUtf8(body);
+        QVERIFY2(page.contains(line), qPrintable(page));
+        QVERIFY(page.contains(QStringLiteral("<title>Blocked by Quorel</title>")));
+        QVERIFY(page.contains(QStringLiteral("script-src 'none'")));
+        QVERIFY(!page.contains(QStringLiteral("<script"), Qt::CaseInsensitive));
+        QVERIFY(!page.contains(QStringLiteral("{{line}}")));
+    }
+
+    void missingPageFallsBackToPlainText() {
+        QCOMPARE(bridgeBlockedPageResponse(u"/blocked?site=a.com", {}),
+                 pageHead + "17\r\nConnection: close\r\n\r\nBlocked by Quorel");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBridgeProtocol)
+#include "tst_bridgeprotocol.moc"

@@ -1,0 +1,205 @@
+#include "BridgeServer.h"
+#include "Fakes.h"
+
+#include <QNetworkInterface>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace Quorel;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int patienceMs = 10000;
+
+// Sends request (nothing if empty) and returns all the server wrote before it closed. The
+// server runs on this thread, so every wait spins the event loop.
+QByteArray exchange(const QHostAddress& address, quint16 port, const QByteArray& request) {
+    QTcpSocket socket;
+    QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
+    socket.connectToHost(address, port);
+    if (!request.isEmpty()) {
+        socket.write(request);
+    }
+    if (!closed.wait(patienceMs)) {
+        return "(still open)";
+    }
+    return socket.readAll();
+}
+
+bool isStatus(const QByteArray& response) {
+    return response.startsWith("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n");
+}
+bool isPage(const QByteArray& response) {
+    return response.startsWith("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n") &&
+           response.contains("Blocked by Quorel");
+}
+
+}  // namespace
+
+class TestBridgeServer : public QObject {
+    Q_OBJECT
+
+    FakeDesktop m_desktop;
+    std::unique_ptr<FocusManager> m_manager;
+    std::unique_ptr<BridgeServer> m_server;
+
+    bool hasIpv6() const { return m_server->addresses().size() == 2; }
+
+private slots:
+    void init() {
+        m_manager = m_desktop.makeManager();
+        m_server = std::make_unique<BridgeServer>(
+            [manager = m_manager.get()] { return bridgeStatusPayload(*manager); });
+        QSignalSpy active(m_server.get(), &BridgeServer::activeChanged);
+        QVERIFY(m_server->start(0));
+        QCOMPARE(active.count(), 1);
+        QCOMPARE(active.first().first().toBool(), true);
+        QVERIFY(m_server->isActive());
+    }
+    void cleanup() {
+        m_server.reset();
+        m_manager.reset();
+    }
+
+    void answersOnBothLoopbackAddresses_data() {
+        QTest::addColumn<bool>("ipv6");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<bool>("page");
+        for (const bool ipv6 : {false, true}) {
+            const char* family = ipv6 ? "::1" : "127.0.0.1";
+            QTest::addRow("%s status", family)
+                << ipv6 << QByteArray("GET / HTTP/1.1\r\n\r\n") << false;
+            QTest::addRow("%s page", family)
+                << ipv6 << QByteArray("GET /blocked?site=a.com HTTP/1.1\r\n\r\n") << true;
+        }
+    }
+    void answersOnBothLoopbackAddresses() {
+        QFETCH(bool, ipv6);
+        QFETCH(QByteArray, request);
+        QFETCH(bool, page);
+        if (ipv6 && !hasIpv6()) {
+            QSKIP("no IPv6 loopback on this machine");
+        }
+        const QHostAddress address(ipv6 ? QHostAddress::LocalHostIPv6 : QHostAddress::LocalHost);
+        const QByteArray response = exchange(address, m_server->port(), request);
+        QVERIFY2(page ? isPage(response) : isStatus(response), response.constData());
+        QTRY_COMPARE(m_server->openConnections(), 0);
+    }
+
+    void statusIsBuiltPerRequest() {
+        const auto remaining = [this] {
+            const QByteArray r = exchange(QHostAddress::LocalHost, m_server->port(), "GET /\r\n");
+            return r.contains("\"remainingSeconds\":77");
+        };
+        QVERIFY(!remaining());
+        m_manager->setRemainingSeconds(77);
+        QVERIFY(remaining());
+    }
+
+    void listensOnLoopbackOnly() {
+        for (const QHostAddress& address : m_server->addresses()) {
+            QVERIFY2(address.isLoopback(), qPrintable(address.toString()));
+        }
+        const auto all = QNetworkInterface::allAddresses();
+        for (const QHostAddress& address : all) {
+            if (address.isLoopback()) {
+                continue;
+            }
+            QTcpSocket socket;
+            QSignalSpy failed(&socket, &QAbstractSocket::errorOccurred);
+            socket.connectToHost(address, m_server->port());
+            QVERIFY2(failed.wait(patienceMs), qPrintable(address.toString()));
+            QVERIFY(socket.state() != QAbstractSocket::ConnectedState);
+        }
+    }
+
+    void silentConnectionGetsStatusAfterTimeout() {
+        m_server->setSilenceTimeout(1000ms);
+        QTcpSocket socket;
+        QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
+        socket.connectToHost(QHostAddress::LocalHost, m_server->port());
+        QVERIFY(socket.waitForConnected(patienceMs));
+        // Timers never fire early: nothing can have come yet.
+        QTest::qWait(100);
+        QCOMPARE(socket.bytesAvailable(), 0);
+        QVERIFY(closed.wait(patienceMs));
+        QVERIFY(isStatus(socket.readAll()));
+        QTRY_COMPARE(m_server->openConnections(), 0);
+    }
+
+    void requestSplitOverPacketsIsJudgedOnTheFirst() {
+        QTcpSocket socket;
+        QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
+        socket.connectToHost(QHostAddress::LocalHost, m_server->port());
+        QVERIFY(socket.waitForConnected(patienceMs));
+        socket.write("GET /blo");
+        socket.flush();
+        // The answer comes without the rest of the request.
+        QVERIFY(closed.wait(patienceMs));
+        QVERIFY(isStatus(socket.readAll()));
+    }
+
+    void peersClosingEarlyLeaveNothingBehind() {
+        std::vector<std::unique_ptr<QTcpSocket>> peers;
+        for (int i = 0; i < 20; ++i) {
+            auto peer = std::make_unique<QTcpSocket>();
+            peer->connectToHost(QHostAddress::LocalHost, m_server->port());
+            QVERIFY(peer->waitForConnected(patienceMs));
+            if (i % 2 == 0) {
+                peer->write("GET /blocked HTTP/1.1\r\n\r\n");
+                peer->flush();
+            }
+            peer->abort();
+            peers.push_back(std::move(peer));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->openConnections(), 0, patienceMs);
+        QVERIFY(isStatus(exchange(QHostAddress::LocalHost, m_server->port(), "GET /\r\n")));
+    }
+
+    void connectionsPastTheLimitWaitUntilOneCloses() {
+        m_server->setSilenceTimeout(60s);
+        // In small waves: the kernel queues only so many connections before accept.
+        constexpr int limit = BridgeServer::maxOpenConnections;
+        std::vector<std::unique_ptr<QTcpSocket>> peers;
+        while (peers.size() < limit + 10) {
+            for (int i = 0; i < 10; ++i) {
+                peers.push_back(std::make_unique<QTcpSocket>());
+                peers.back()->connectToHost(QHostAddress::LocalHost, m_server->port());
+            }
+            const int expected = std::min(static_cast<int>(peers.size()), limit);
+            QTRY_COMPARE_WITH_TIMEOUT(m_server->openConnections(), expected, patienceMs);
+        }
+        QTcpSocket& last = *peers.back();
+        QVERIFY(last.waitForConnected(patienceMs));
+        last.write("GET /\r\n\r\n");
+        QTest::qWait(200);
+        QCOMPARE(m_server->openConnections(), limit);
+        QCOMPARE(last.bytesAvailable(), 0);
+
+        peers.front()->abort();
+        QTRY_VERIFY_WITH_TIMEOUT(last.state() == QAbstractSocket::UnconnectedState, patienceMs);
+        QVERIFY(isStatus(last.readAll()));
+    }
+
+    void takenPortLeavesTheBridgeInactive() {
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::LocalHost, 0));
+        BridgeServer second([] { return BridgeStatusPayload{}; });
+        QSignalSpy active(&second, &BridgeServer::activeChanged);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("browser bridge is off")));
+        QVERIFY(!second.start(holder.serverPort()));
+        QVERIFY(!second.isActive());
+        QCOMPARE(second.port(), 0);
+        QCOMPARE(active.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBridgeServer)
+#include "tst_bridgeserver.moc"
