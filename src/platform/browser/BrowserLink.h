@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ports/BrowserScripting.h"
+
+#include <memory>
+
+namespace Quorel {
+
+// The browser link as the engine sees it: the extension first, and for a browser the extension
+// does not reach, the DevTools backend. Either may be missing.
+class BrowserLink final : public BrowserScripting {
+public:
+    BrowserLink(std::unique_ptr<BrowserScripting> extension,
+                std::unique_ptr<BrowserScripting> devtools);
+
+    BrowserAnswer readFrontTab(const QString& browser) override;
+    BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override;
+
+private:
+    template <typename Call>
+    BrowserAnswer ask(Call call);
+
+    std::unique_ptr<BrowserScripting> m_extension;
+    std::unique_ptr<BrowserScripting> m_devtools;
+};
+
+}  // namespace Quorel

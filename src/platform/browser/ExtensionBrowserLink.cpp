@@ -1,0 +1,377 @@
+#include "ExtensionBrowserLink.h"
+
+#include "BrowserFamily.h"
+#include "BrowserLinkProtocol.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <condition_variable>
+#include <future>
+#include <map>
+#include <mutex>
+#include <optional>
+
+namespace Quorel {
+
+namespace {
+
+// One browser profile per connection; more than this is not a person's desktop.
+constexpr std::size_t maxConnections = 32;
+constexpr qsizetype readChunk = 64 * 1024;
+constexpr auto startTimeout = std::chrono::seconds(5);
+
+struct FrontTab {
+    QString url;
+    QString title;
+    QString status;
+    qint64 tabId = -1;
+    bool focused = false;
+};
+
+struct Connection {
+    BrowserFamily family = BrowserFamily::Unknown;
+    std::optional<FrontTab> front;
+    // Stamps from one counter: when this browser last reported a focused window, and last
+    // reported at all. The highest focus stamp of a family is the window in front.
+    quint64 focusStamp = 0;
+    quint64 reportStamp = 0;
+};
+
+struct Navigation {
+    quint64 connection = 0;
+    qint64 tabId = -1;
+    QString url;
+    bool answered = false;
+    bool ok = false;
+};
+
+bool logReports() {
+    return !qEnvironmentVariableIsEmpty("QUOREL_BROWSER_LINK_LOG");
+}
+
+}  // namespace
+
+class LinkServer;
+
+// Everything both threads touch, behind one lock.
+struct LinkState {
+    std::mutex mutex;
+    std::condition_variable answered;
+    std::map<quint64, Connection> connections;
+    std::map<qint64, Navigation> navigations;
+    quint64 stamp = 0;
+    qint64 nextNavigation = 1;
+    bool closing = false;
+    int waiting = 0;  // redirects waiting for their answer; closing waits for them to leave
+    std::chrono::milliseconds replyTimeout{2000};
+    // The socket side while its thread runs; posting to it happens under the lock.
+    LinkServer* server = nullptr;
+
+    // The connection of this family whose window had the focus last.
+    const std::pair<const quint64, Connection>* frontConnection(BrowserFamily family) const {
+        const std::pair<const quint64, Connection>* best = nullptr;
+        if (family == BrowserFamily::Unknown) {
+            return best;  // not a browser we link to; peers that never said hello stay unknown
+        }
+        for (const auto& entry : connections) {
+            const Connection& c = entry.second;
+            if (c.family != family) {
+                continue;
+            }
+            if (best == nullptr || c.focusStamp > best->second.focusStamp ||
+                (c.focusStamp == best->second.focusStamp &&
+                 c.reportStamp > best->second.reportStamp)) {
+                best = &entry;
+            }
+        }
+        return best;
+    }
+};
+
+// Lives on the link's thread: the server, its sockets and their decoders.
+class LinkServer : public QObject {
+public:
+    explicit LinkServer(std::shared_ptr<LinkState> state) : m_state(std::move(state)) {
+        m_server.setSocketOptions(QLocalServer::UserAccessOption);
+        connect(&m_server, &QLocalServer::newConnection, this, &LinkServer::accept);
+    }
+
+    bool listen(const QString& path) {
+        const QString folder = QFileInfo(path).absolutePath();
+        if (!QDir().mkpath(folder) ||
+            !QFile::setPermissions(folder,
+                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+            qWarning("Quorel: cannot make the private folder %s for the browser link",
+                     qUtf8Printable(folder));
+            return false;
+        }
+        // A socket left by a Quorel that crashed; a running one would hold our single-instance
+        // lock, so this one is not in use.
+        QLocalServer::removeServer(path);
+        if (!m_server.listen(path)) {
+            qWarning("Quorel: the browser link cannot listen at %s: %s", qUtf8Printable(path),
+                     qUtf8Printable(m_server.errorString()));
+            return false;
+        }
+        return true;
+    }
+
+    void send(quint64 id, const QByteArray& payload) {
+        const auto peer = m_peers.find(id);
+        if (peer != m_peers.end()) {
+            peer->second.socket->write(encodeFrame(payload));
+        }
+    }
+
+private:
+    struct Peer {
+        QLocalSocket* socket = nullptr;
+        FrameDecoder decoder;
+    };
+
+    void accept() {
+        while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+            if (m_peers.size() >= maxConnections) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            const quint64 id = ++m_lastId;
+            socket->setParent(this);
+            m_peers.emplace(id, Peer{socket, FrameDecoder()});
+            {
+                const std::lock_guard lock(m_state->mutex);
+                m_state->connections.emplace(id, Connection());
+            }
+            connect(socket, &QLocalSocket::readyRead, this, [this, id] { read(id); });
+            connect(socket, &QLocalSocket::disconnected, this, [this, id] { drop(id); });
+            // The peer may have sent and gone before we connected the signals.
+            read(id);
+            if (socket->state() != QLocalSocket::ConnectedState) {
+                drop(id);
+            }
+        }
+    }
+
+    void read(quint64 id) {
+        const auto peer = m_peers.find(id);
+        if (peer == m_peers.end()) {
+            return;
+        }
+        QLocalSocket* socket = peer->second.socket;
+        while (socket->bytesAvailable() > 0) {
+            if (!peer->second.decoder.append(socket->read(readChunk))) {
+                qWarning("Quorel: a browser link peer sent a message of an impossible length");
+                drop(id);
+                return;
+            }
+            while (std::optional<QByteArray> payload = peer->second.decoder.next()) {
+                handle(id, QJsonDocument::fromJson(*payload).object());
+            }
+        }
+    }
+
+    void handle(quint64 id, const QJsonObject& message) {
+        const QString type = message.value(QLatin1String("type")).toString();
+        const std::lock_guard lock(m_state->mutex);
+        const auto found = m_state->connections.find(id);
+        if (found == m_state->connections.end()) {
+            return;
+        }
+        Connection& connection = found->second;
+        if (type == QLatin1String("hello")) {
+            connection.family =
+                browserFamilyFromKey(message.value(QLatin1String("family")).toString());
+            qInfo("Quorel: browser link from %s (pid %lld)",
+                  qUtf8Printable(browserFamilyKey(connection.family)),
+                  message.value(QLatin1String("browserPid")).toInteger());
+        } else if (type == QLatin1String("front")) {
+            FrontTab tab{message.value(QLatin1String("url")).toString(),
+                         message.value(QLatin1String("title")).toString(),
+                         message.value(QLatin1String("status")).toString(),
+                         message.value(QLatin1String("tabId")).toInteger(-1),
+                         message.value(QLatin1String("focused")).toBool()};
+            const quint64 stamp = ++m_state->stamp;
+            connection.reportStamp = stamp;
+            if (tab.focused) {
+                connection.focusStamp = stamp;
+            }
+            if (logReports() &&
+                (!connection.front || connection.front->url != tab.url ||
+                 connection.front->title != tab.title || connection.front->status != tab.status ||
+                 connection.front->focused != tab.focused)) {
+                qInfo("browser-link: %lld %s front %s status=%s focused=%d title=%s",
+                      QDateTime::currentMSecsSinceEpoch(),
+                      qUtf8Printable(browserFamilyKey(connection.family)), qUtf8Printable(tab.url),
+                      qUtf8Printable(tab.status), tab.focused ? 1 : 0, qUtf8Printable(tab.title));
+            }
+            connection.front = std::move(tab);
+        } else if (type == QLatin1String("done")) {
+            const auto navigation =
+                m_state->navigations.find(message.value(QLatin1String("id")).toInteger());
+            if (navigation == m_state->navigations.end() || navigation->second.connection != id) {
+                return;
+            }
+            navigation->second.answered = true;
+            navigation->second.ok = message.value(QLatin1String("ok")).toBool();
+            // The tab is on its way there: until the next report, say so, so that the next
+            // check does not send it again.
+            if (navigation->second.ok && connection.front &&
+                connection.front->tabId == navigation->second.tabId) {
+                connection.front->url = navigation->second.url;
+            }
+            m_state->answered.notify_all();
+        }
+    }
+
+    void drop(quint64 id) {
+        const auto peer = m_peers.find(id);
+        if (peer == m_peers.end()) {
+            return;
+        }
+        QLocalSocket* socket = peer->second.socket;
+        m_peers.erase(peer);
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+        const std::lock_guard lock(m_state->mutex);
+        m_state->connections.erase(id);
+        for (auto& [navigationId, navigation] : m_state->navigations) {
+            if (navigation.connection == id) {
+                navigation.answered = true;
+                navigation.ok = false;
+            }
+        }
+        m_state->answered.notify_all();
+    }
+
+    std::shared_ptr<LinkState> m_state;
+    QLocalServer m_server;
+    std::map<quint64, Peer> m_peers;
+    quint64 m_lastId = 0;
+};
+
+// The server and its sockets are made, used and destroyed on this thread alone.
+class LinkServerThread : public QThread {
+public:
+    LinkServerThread(std::shared_ptr<LinkState> state, QString path)
+        : m_state(std::move(state)), m_path(std::move(path)) {
+        setObjectName(QStringLiteral("quorel-browser-link"));
+    }
+
+    std::future<bool> listening() { return m_listening.get_future(); }
+
+protected:
+    void run() override {
+        LinkServer server(m_state);
+        const bool ok = server.listen(m_path);
+        if (ok) {
+            const std::lock_guard lock(m_state->mutex);
+            m_state->server = &server;
+        }
+        m_listening.set_value(ok);
+        if (ok) {
+            exec();
+        }
+        const std::lock_guard lock(m_state->mutex);
+        m_state->server = nullptr;
+    }
+
+private:
+    std::shared_ptr<LinkState> m_state;
+    QString m_path;
+    std::promise<bool> m_listening;
+};
+
+ExtensionBrowserLink::ExtensionBrowserLink() : m_state(std::make_shared<LinkState>()) {}
+
+std::unique_ptr<ExtensionBrowserLink> ExtensionBrowserLink::create(const QString& socketPath) {
+    std::unique_ptr<ExtensionBrowserLink> link(new ExtensionBrowserLink());
+    link->m_thread = std::make_unique<LinkServerThread>(link->m_state, socketPath);
+    std::future<bool> listening = link->m_thread->listening();
+    link->m_thread->start();
+    if (listening.wait_for(startTimeout) != std::future_status::ready || !listening.get()) {
+        return nullptr;
+    }
+    return link;
+}
+
+ExtensionBrowserLink::~ExtensionBrowserLink() {
+    {
+        std::unique_lock lock(m_state->mutex);
+        m_state->closing = true;
+        m_state->answered.notify_all();
+        m_state->answered.wait(lock, [this] { return m_state->waiting == 0; });
+    }
+    if (m_thread) {
+        m_thread->quit();
+        m_thread->wait();
+    }
+}
+
+void ExtensionBrowserLink::setReplyTimeout(std::chrono::milliseconds timeout) {
+    const std::lock_guard lock(m_state->mutex);
+    m_state->replyTimeout = timeout;
+}
+
+BrowserAnswer ExtensionBrowserLink::readFrontTab(const QString& browser) {
+    const std::lock_guard lock(m_state->mutex);
+    const auto* connection = m_state->frontConnection(browserFamilyFromName(browser));
+    if (connection == nullptr) {
+        return {BrowserAnswer::Status::Refused, {}};
+    }
+    // Connected, but no window to report yet.
+    if (!connection->second.front) {
+        return {BrowserAnswer::Status::Failed, {}};
+    }
+    return {BrowserAnswer::Status::Ok, connection->second.front->url};
+}
+
+BrowserAnswer ExtensionBrowserLink::redirectFrontTab(const QString& browser, const QString& url) {
+    std::unique_lock lock(m_state->mutex);
+    const auto* connection = m_state->frontConnection(browserFamilyFromName(browser));
+    if (connection == nullptr) {
+        return {BrowserAnswer::Status::Refused, {}};
+    }
+    if (!connection->second.front || m_state->server == nullptr || m_state->closing) {
+        return {BrowserAnswer::Status::Failed, {}};
+    }
+    const qint64 id = m_state->nextNavigation++;
+    const quint64 peer = connection->first;
+    const qint64 tabId = connection->second.front->tabId;
+    m_state->navigations.emplace(id, Navigation{peer, tabId, url, false, false});
+    const QByteArray payload =
+        QJsonDocument(QJsonObject{
+                          {QStringLiteral("type"), QStringLiteral("navigate")},
+                          {QStringLiteral("id"), id},
+                          {QStringLiteral("tabId"), tabId},
+                          {QStringLiteral("url"), url},
+                      })
+            .toJson(QJsonDocument::Compact);
+    LinkServer* server = m_state->server;
+    QMetaObject::invokeMethod(
+        server, [server, peer, payload] { server->send(peer, payload); }, Qt::QueuedConnection);
+
+    ++m_state->waiting;
+    const bool answered = m_state->answered.wait_for(lock, m_state->replyTimeout, [&] {
+        return m_state->closing || m_state->navigations.at(id).answered;
+    });
+    const Navigation navigation = m_state->navigations.at(id);
+    m_state->navigations.erase(id);
+    --m_state->waiting;
+    m_state->answered.notify_all();
+    if (answered && navigation.answered && navigation.ok) {
+        return {BrowserAnswer::Status::Ok, url};
+    }
+    return {BrowserAnswer::Status::Failed, {}};
+}
+
+}  // namespace Quorel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace Quorel {
+
+// The per-user native-messaging host manifests that let each installed browser start
+// quorel-browser-host for our extension. Written at every start, so a moved or updated app
+// still points the browsers at itself; a manifest already right is left alone.
+class HostManifests {
+public:
+    struct Environment {
+        QString home;
+        QString configHome;  // $XDG_CONFIG_HOME or ~/.config: where the Chromium family lives
+        std::function<bool(const QString&)> onPath;  // is this program on PATH?
+    };
+    static Environment systemEnvironment();
+
+    // For each browser whose config folder exists or whose program is on PATH, its manifest
+    // pointing at hostPath. Returns the manifests in place afterwards; failures are logged.
+    static QStringList install(const QString& hostPath, const Environment& environment);
+};
+
+}  // namespace Quorel

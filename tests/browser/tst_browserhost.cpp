@@ -1,0 +1,124 @@
+#include "browser/BrowserLinkProtocol.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdint>
+#include <cstring>
+
+using namespace Quorel;
+
+namespace {
+
+QByteArray frame(const QJsonObject& message) {
+    return encodeFrame(QJsonDocument(message).toJson(QJsonDocument::Compact));
+}
+
+QList<QJsonObject> decodeAll(FrameDecoder& decoder, const QByteArray& bytes) {
+    QList<QJsonObject> out;
+    decoder.append(bytes);
+    while (auto payload = decoder.next()) {
+        out.append(QJsonDocument::fromJson(*payload).object());
+    }
+    return out;
+}
+
+}  // namespace
+
+// quorel-browser-host as a browser runs it: frames on its stdin and stdout, the app on a socket.
+class TestBrowserHost : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_socketPath = m_dir.filePath(QStringLiteral("link"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUOREL_BROWSER_SOCKET"), m_socketPath);
+        m_host.setProcessEnvironment(environment);
+        m_host.setProcessChannelMode(QProcess::SeparateChannels);
+        m_host.start(QStringLiteral(QUOREL_BROWSER_HOST),
+                     {QStringLiteral("chrome-extension://%1/").arg(chromiumExtensionId)});
+        QVERIFY(m_host.waitForStarted());
+    }
+    void cleanup() {
+        m_host.kill();
+        m_host.waitForFinished();
+        QLocalServer::removeServer(m_socketPath);
+    }
+
+    // The app starts after the browser: the host keeps knocking, then says hello and passes on
+    // the front tab it heard meanwhile; the app's navigation reaches the browser; the browser
+    // closing its end ends the host.
+    void relaysToAnAppThatStartsLater() {
+        const QJsonObject front{{QStringLiteral("type"), QStringLiteral("front")},
+                                {QStringLiteral("url"), QStringLiteral("https://example.org/")},
+                                {QStringLiteral("tabId"), 3}};
+        m_host.write(frame(front));
+        QTest::qWait(300);
+
+        QLocalServer app;
+        QVERIFY(app.listen(m_socketPath));
+        QTRY_VERIFY_WITH_TIMEOUT(app.hasPendingConnections(), 10000);
+        QLocalSocket* socket = app.nextPendingConnection();
+        FrameDecoder fromHost;
+        QList<QJsonObject> received;
+        QTRY_VERIFY((received += decodeAll(fromHost, socket->readAll())).size() >= 2);
+        QCOMPARE(received[0].value(QLatin1String("type")).toString(), QStringLiteral("hello"));
+        QCOMPARE(received[0].value(QLatin1String("family")).toString(), QStringLiteral("chromium"));
+        QCOMPARE(received[0].value(QLatin1String("browserPid")).toInteger(),
+                 QCoreApplication::applicationPid());
+        QCOMPARE(received[1], front);
+
+        const QJsonObject navigate{{QStringLiteral("type"), QStringLiteral("navigate")},
+                                   {QStringLiteral("id"), 1},
+                                   {QStringLiteral("tabId"), 3},
+                                   {QStringLiteral("url"), QStringLiteral("http://127.0.0.1/")}};
+        socket->write(frame(navigate));
+        FrameDecoder toBrowser;
+        QList<QJsonObject> sent;
+        QTRY_VERIFY(!(sent += decodeAll(toBrowser, m_host.readAllStandardOutput())).isEmpty());
+        QCOMPARE(sent, QList<QJsonObject>{navigate});
+
+        const QJsonObject done{{QStringLiteral("type"), QStringLiteral("done")},
+                               {QStringLiteral("id"), 1},
+                               {QStringLiteral("ok"), true}};
+        m_host.write(frame(done));
+        received.clear();
+        QTRY_VERIFY(!(received += decodeAll(fromHost, socket->readAll())).isEmpty());
+        QCOMPARE(received.first(), done);
+
+        m_host.closeWriteChannel();
+        QVERIFY(m_host.waitForFinished(5000));
+        QCOMPARE(m_host.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_host.exitCode(), 0);
+    }
+
+    void aBrowserBreakingTheFramingEndsTheHost_data() {
+        QTest::addColumn<std::uint32_t>("length");
+        QTest::newRow("zero") << std::uint32_t{0};
+        QTest::newRow("beyond the cap") << std::uint32_t{maxFrameSize + 1};
+        QTest::newRow("4 GiB") << std::uint32_t{0xFFFFFFFFu};
+    }
+    void aBrowserBreakingTheFramingEndsTheHost() {
+        QFETCH(std::uint32_t, length);
+        QByteArray bytes(sizeof length, Qt::Uninitialized);
+        std::memcpy(bytes.data(), &length, sizeof length);
+        m_host.write(bytes + "{}");
+        QVERIFY(m_host.waitForFinished(5000));
+        QCOMPARE(m_host.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_host.exitCode(), 2);
+        QVERIFY(m_host.readAllStandardError().contains("impossible length"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_socketPath;
+    QProcess m_host;
+};
+
+QTEST_GUILESS_MAIN(TestBrowserHost)
+#include "tst_browserhost.moc"
