@@ -1,0 +1,37 @@
+#pragma once
+
+// The browser link over the Chromium DevTools protocol, for Chromium-family browsers started with
+// a debugging port (--remote-debugging-port, or switched on at run time). It reaches only
+// endpoints on 127.0.0.1 that this user's own browsers announce. Branded Chrome refuses remote
+// debugging on its default profile, so there it serves dedicated profiles only; Firefox is never
+// reached this way.
+
+#include "CdpClient.h"
+#include "CdpEndpoints.h"
+#include "ports/BrowserScripting.h"
+
+#include <chrono>
+
+namespace Quorel {
+
+class CdpBrowserScripting : public BrowserScripting {
+public:
+    // procRoot and configHome as for CdpEndpoints; each exchange with a browser gives up after
+    // timeout, a whole call after about twice that.
+    explicit CdpBrowserScripting(
+        const QString& procRoot = QStringLiteral("/proc"), const QString& configHome = {},
+        std::chrono::milliseconds timeout = std::chrono::milliseconds(1500));
+
+    // The first page of the first endpoint that answers; Ok without an address when it has none.
+    BrowserAnswer readFrontTab(const QString& browser) override;
+
+    // Navigates the same page readFrontTab would read.
+    BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override;
+
+private:
+    CdpEndpoints m_endpoints;
+    CdpClient m_client;
+    std::chrono::milliseconds m_timeout;
+};
+
+}  // namespace Quorel

@@ -1,0 +1,195 @@
+#include "CdpClient.h"
+
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <future>
+#include <memory>
+#include <optional>
+
+namespace Quorel {
+
+namespace {
+
+// A page list runs to a few kilobytes per tab; anything past this is not a browser talking.
+constexpr qint64 kMaxAnswer = 4 * 1024 * 1024;
+
+QUrl loopback(const char* scheme, quint16 port, const QString& path) {
+    QUrl url;
+    url.setScheme(QLatin1String(scheme));
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(port);
+    url.setPath(path);
+    return url;
+}
+
+// Spins a local loop until done() is emitted or the time is up; true when done came first.
+template <typename Sender, typename Signal>
+bool waitFor(const Sender* sender, Signal done, std::chrono::milliseconds timeout,
+             QEventLoop& loop) {
+    QTimer timer;
+    timer.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    QObject::connect(sender, done, &loop, &QEventLoop::quit);
+    timer.start(timeout);
+    loop.exec();
+    return !timedOut;
+}
+
+std::optional<QList<CdpPage>> parsePages(const QByteArray& body) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray()) {
+        return std::nullopt;
+    }
+    QList<CdpPage> pages;
+    for (const QJsonValue& entry : document.array()) {
+        const QJsonObject target = entry.toObject();
+        if (target.value(QLatin1String("type")).toString() != QLatin1String("page") ||
+            !target.value(QLatin1String("url")).isString()) {
+            continue;
+        }
+        CdpPage page{target.value(QLatin1String("url")).toString(), {}};
+        // Only the path is taken: the socket is always opened on the loopback port asked.
+        page.socketPath =
+            QUrl(target.value(QLatin1String("webSocketDebuggerUrl")).toString()).path();
+        const QString id = target.value(QLatin1String("id")).toString();
+        if (page.socketPath.isEmpty() && !id.isEmpty()) {
+            page.socketPath = QLatin1String("/devtools/page/") + id;
+        }
+        pages.append(page);
+    }
+    return pages;
+}
+
+CdpPageList fetchPages(quint16 port, std::chrono::milliseconds timeout) {
+    QNetworkAccessManager manager;
+    manager.setProxy(QNetworkProxy::NoProxy);
+    QNetworkRequest request(loopback("http", port, QStringLiteral("/json/list")));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    QEventLoop loop;
+    bool tooLong = false;
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop,
+                     [&](qint64 received, qint64 total) {
+                         if (received > kMaxAnswer || total > kMaxAnswer) {
+                             tooLong = true;
+                             reply->abort();
+                         }
+                     });
+    const bool finished =
+        reply->isFinished() || waitFor(reply.get(), &QNetworkReply::finished, timeout, loop);
+    if (!finished || tooLong) {
+        reply->abort();
+        return {};
+    }
+    if (reply->error() == QNetworkReply::ConnectionRefusedError) {
+        return {CdpStatus::Unreachable, {}};
+    }
+    if (reply->error() != QNetworkReply::NoError ||
+        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
+        return {};
+    }
+    auto pages = parsePages(reply->readAll());
+    if (!pages) {
+        return {};
+    }
+    return {CdpStatus::Ok, *pages};
+}
+
+CdpStatus sendNavigate(quint16 port, const QString& socketPath, int id, const QString& url,
+                       std::chrono::milliseconds timeout) {
+    if (socketPath.isEmpty()) {
+        return CdpStatus::Failed;
+    }
+    QWebSocket socket;
+    socket.setProxy(QNetworkProxy::NoProxy);
+    socket.setMaxAllowedIncomingFrameSize(static_cast<quint64>(kMaxAnswer));
+    socket.setMaxAllowedIncomingMessageSize(static_cast<quint64>(kMaxAnswer));
+    QEventLoop loop;
+    CdpStatus status = CdpStatus::Failed;
+
+    const QJsonObject command{{QLatin1String("id"), id},
+                              {QLatin1String("method"), QLatin1String("Page.navigate")},
+                              {QLatin1String("params"), QJsonObject{{QLatin1String("url"), url}}}};
+    QObject::connect(&socket, &QWebSocket::connected, &loop, [&] {
+        socket.sendTextMessage(
+            QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact)));
+    });
+    // Events and answers to other clients' commands may come first; only ours ends the wait.
+    QObject::connect(&socket, &QWebSocket::textMessageReceived, &loop, [&](const QString& text) {
+        const QJsonObject reply = QJsonDocument::fromJson(text.toUtf8()).object();
+        if (reply.value(QLatin1String("id")).toInt(-1) != id) {
+            return;
+        }
+        // A navigation the network refused still loads the browser's error page in the tab, so
+        // it counts as done; only an error from the protocol itself fails.
+        status = reply.value(QLatin1String("result")).isObject() &&
+                         !reply.contains(QLatin1String("error"))
+                     ? CdpStatus::Ok
+                     : CdpStatus::Failed;
+        loop.quit();
+    });
+    QObject::connect(&socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), &loop,
+                     &QEventLoop::quit);
+    socket.open(loopback("ws", port, socketPath));
+    waitFor(&socket, &QWebSocket::disconnected, timeout, loop);
+    socket.abort();
+    return status;
+}
+
+}  // namespace
+
+CdpClient::CdpClient(std::chrono::milliseconds timeout)
+    : m_timeout(timeout), m_context(new QObject) {
+    m_thread.setObjectName(QStringLiteral("com.quorel.browser.devtools"));
+    m_context->moveToThread(&m_thread);
+    m_thread.start();
+}
+
+CdpClient::~CdpClient() {
+    m_thread.quit();
+    m_thread.wait();
+    delete m_context;
+}
+
+template <typename Result>
+Result CdpClient::run(std::function<Result()> task, Result late) {
+    auto promise = std::make_shared<std::promise<Result>>();
+    std::future<Result> answer = promise->get_future();
+    QMetaObject::invokeMethod(
+        m_context, [promise, task = std::move(task)] { promise->set_value(task()); },
+        Qt::QueuedConnection);
+    // The exchange keeps its own time; this only guards against a thread that never ran it.
+    if (answer.wait_for(m_timeout + std::chrono::seconds(2)) != std::future_status::ready) {
+        return late;
+    }
+    return answer.get();
+}
+
+CdpPageList CdpClient::pages(quint16 port) {
+    const auto timeout = m_timeout;
+    return run<CdpPageList>([port, timeout] { return fetchPages(port, timeout); }, {});
+}
+
+CdpStatus CdpClient::navigate(quint16 port, const CdpPage& page, const QString& url) {
+    const auto timeout = m_timeout;
+    const int id = ++m_nextCommandId;
+    return run<CdpStatus>([port, path = page.socketPath, id, url,
+                           timeout] { return sendNavigate(port, path, id, url, timeout); },
+                          CdpStatus::Failed);
+}
+
+}  // namespace Quorel
