@@ -22,6 +22,8 @@ packages=(
   xvfb xauth openbox xterm x11-apps x11-utils xdotool wmctrl trayer procps python3
   # the screen-reader view of the app: a session bus, AT-SPI and its Python client
   dbus at-spi2-core python3-pyatspi
+  # a real browser for the DevTools link's end-to-end test
+  chromium
 )
 
 missing=()
