@@ -9,7 +9,7 @@ BlockersScreenModel::BlockersScreenModel(QObject* parent)
       m_appRows({"appId", "name", "isEnabled", "usageText", "allowanceReached", "allowanceIndex",
                  "allowanceLabel", "deleteLabel"},
                 0, this),
-      m_siteRows({"siteId", "domain", "isEnabled"}, 0, this) {}
+      m_siteRows({"siteId", "domain", "isEnabled", "deleteLabel"}, 0, this) {}
 
 void BlockersScreenModel::follow(FocusManager* manager) {
     connect(manager, &FocusManager::blockedAppsChanged, this, &BlockersScreenModel::refreshApps);
@@ -52,7 +52,7 @@ void BlockersScreenModel::refreshApps() {
                 app.dailyLimitMinutes && allowanceReached(used, *app.dailyLimitMinutes),
                 allowanceIndex(app.dailyLimitMinutes.value_or(0)),
                 allowancePickerLabel(app.name),
-                deleteAppLabel(app.name),
+                deleteLabel(app.name),
             });
         }
     }
@@ -64,7 +64,8 @@ void BlockersScreenModel::refreshSites() {
     if (m_manager != nullptr) {
         rows.reserve(m_manager->blockedSites().size());
         for (const BlockedSite& site : m_manager->blockedSites()) {
-            rows.append(RowListModel::Row{uuidText(site.id), site.domain, site.isEnabled});
+            rows.append(RowListModel::Row{uuidText(site.id), site.domain, site.isEnabled,
+                                          deleteLabel(site.domain)});
         }
     }
     m_siteRows.setRows(rows);

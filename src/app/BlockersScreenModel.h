@@ -22,7 +22,7 @@ class BlockersScreenModel : public ManagerModel {
     // Roles: appId, name, isEnabled, usageText (empty without an allowance), allowanceReached,
     // allowanceIndex, allowanceLabel, deleteLabel.
     Q_PROPERTY(Quorel::RowListModel* appRows READ appRows CONSTANT)
-    // Roles: siteId, domain, isEnabled.
+    // Roles: siteId, domain, isEnabled, deleteLabel.
     Q_PROPERTY(Quorel::RowListModel* siteRows READ siteRows CONSTANT)
 
 public:

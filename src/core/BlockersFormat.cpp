@@ -59,8 +59,8 @@ QString allowancePickerLabel(const QString& appName) {
     return QStringLiteral("Daily allowance for ") + appName;
 }
 
-QString deleteAppLabel(const QString& appName) {
-    return QStringLiteral("Delete ") + appName;
+QString deleteLabel(const QString& rowName) {
+    return QStringLiteral("Delete ") + rowName;
 }
 
 }  // namespace Quorel

@@ -22,6 +22,6 @@ bool allowanceReached(qint64 usedSeconds, qint64 limitMinutes);
 
 // What a screen reader hears for a row's picker and trash button.
 QString allowancePickerLabel(const QString& appName);
-QString deleteAppLabel(const QString& appName);
+QString deleteLabel(const QString& rowName);
 
 }  // namespace Quorel

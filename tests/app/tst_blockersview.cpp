@@ -53,6 +53,8 @@ private slots:
         QFETCH(bool, running);
         QFETCH(bool, strict);
         m->manager->setBlockedApps({blockedApp(QStringLiteral("Slack"), 30)});
+        m->manager->setBlockedSites(
+            {BlockedSite{QUuid::createUuid(), QStringLiteral("x.org"), true}});
         m->manager->setStrictMode(strict);
         if (running) {
             m->manager->toggleStartPause();
@@ -62,11 +64,14 @@ private slots:
              {QStringLiteral("Block YouTube Shorts"), QStringLiteral("Block Instagram Reels"),
               QStringLiteral("Block 18+ Websites (24/7)"), QStringLiteral("Add App"),
               QStringLiteral("Add"), QStringLiteral("Slack"),
-              QStringLiteral("Daily allowance for Slack"), QStringLiteral("Delete Slack")}) {
+              QStringLiteral("Daily allowance for Slack"), QStringLiteral("Delete Slack"),
+              QStringLiteral("x.org"), QStringLiteral("Delete x.org")}) {
             QQuickItem* control = m->item(name);
             QVERIFY2(control != nullptr, qPrintable(name));
             QVERIFY2(control->isEnabled() == !(running && strict), qPrintable(name));
         }
+        QCOMPARE(addSiteButton()->isEnabled(), !(running && strict));
+        QVERIFY(m->item(QStringLiteral("Test Browser Access"))->isEnabled());
         m->screenshot(QStringLiteral("blockers-locked"));
     }
 
@@ -193,6 +198,52 @@ private slots:
         if (!limitation.isEmpty()) {
             QVERIFY(m->shows(limitation));
         }
+    }
+
+    void websiteFieldAddsTrimmedLowerCaseOnTop() {
+        m->manager->setBlockedSites({});
+        QQuickItem* field = m->item(QStringLiteral("Domain (e.g. reddit.com)"));
+        QVERIFY(field != nullptr);
+        field->forceActiveFocus();
+        type(m->view.get(), " News.Example ");
+        m->click(addSiteButton());
+        field->forceActiveFocus();
+        type(m->view.get(), "news.example");
+        m->click(addSiteButton());
+        QCOMPARE(m->manager->blockedSites().size(), 1);
+        QCOMPARE(m->manager->blockedSites().first().domain, QStringLiteral("news.example"));
+        QCOMPARE(field->property("text").toString(), QString());
+
+        m->click(m->item(QStringLiteral("news.example")));
+        QVERIFY(!m->manager->blockedSites().first().isEnabled);
+        m->click(m->item(QStringLiteral("Delete news.example")));
+        QVERIFY(m->manager->blockedSites().isEmpty());
+    }
+
+    // The probe clears the hint at once; it comes back only if a browser cannot be reached.
+    void browserAccessHintFollowsTheProbe() {
+        QQuickItem* hint =
+            m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("browserAccessHint"));
+        QVERIFY(!hint->isVisible());
+        m->manager->setSafariPermissionDenied(true);
+        QVERIFY(hint->isVisible());
+
+        m->desktop.browser.hold();
+        m->click(m->item(QStringLiteral("Test Browser Access")));
+        QVERIFY(!hint->isVisible());
+        m->desktop.browser.release();
+        QTRY_VERIFY(hint->isVisible());  // nothing reaches the stand-in browser
+
+        m->desktop.browser.showAddress(QStringLiteral("about:blank"));
+        m->click(m->item(QStringLiteral("Test Browser Access")));
+        QTRY_COMPARE(m->desktop.browser.reads().size(), 2);
+        QTRY_VERIFY(!m->manager->safariPermissionDenied());
+        QVERIFY(!hint->isVisible());
+    }
+
+private:
+    QQuickItem* addSiteButton() const {
+        return m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("addSiteButton"));
     }
 };
 

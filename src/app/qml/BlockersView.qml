@@ -296,7 +296,8 @@ Item {
                 }
             }
 
-            // The websites as they are listed; editing them comes with the browser guard.
+            // The websites the browser guard sends away during focus, and the probe that tells
+            // whether any browser can be reached at all.
             GlassCard {
                 Layout.fillWidth: true
                 Layout.preferredWidth: 1
@@ -311,19 +312,35 @@ Item {
                     anchors.margins: 18
                     spacing: 12
 
-                    Text {
+                    RowLayout {
                         Layout.fillWidth: true
-                        Layout.minimumHeight: addAppButton.implicitHeight
-                        text: "Blocked Websites"
-                        Accessible.role: Accessible.Heading
-                        Accessible.name: text
-                        color: Theme.text
-                        font.pixelSize: Theme.headlineSize
-                        font.weight: Font.DemiBold
-                        verticalAlignment: Text.AlignVCenter
+                        spacing: 8
+
+                        Text {
+                            Layout.fillWidth: true
+                            Layout.minimumHeight: addAppButton.implicitHeight
+                            text: "Blocked Websites"
+                            Accessible.role: Accessible.Heading
+                            Accessible.name: text
+                            color: Theme.text
+                            font.pixelSize: Theme.headlineSize
+                            font.weight: Font.DemiBold
+                            verticalAlignment: Text.AlignVCenter
+                            elide: Text.ElideRight
+                        }
+
+                        // Never locked: checking access changes nothing.
+                        ActionButton {
+                            text: "Test Browser Access"
+                            font.pixelSize: Theme.captionSize
+                            leftPadding: 10
+                            rightPadding: 10
+                            onClicked: FocusManager.requestSafariPermission()
+                        }
                     }
 
                     Text {
+                        objectName: "browserAccessHint"
                         Layout.fillWidth: true
                         visible: FocusManager.safariPermissionDenied
                         text: "Install the Quorel browser extension (or start the browser with --remote-debugging-port) to let Quorel guard websites."
@@ -332,6 +349,31 @@ Item {
                         color: Theme.red
                         font.pixelSize: Theme.captionSize
                         wrapMode: Text.Wrap
+                    }
+
+                    RowLayout {
+                        Layout.fillWidth: true
+                        spacing: 8
+
+                        // Return does not add: only the button does.
+                        InputField {
+                            Layout.fillWidth: true
+                            Layout.minimumWidth: 100
+                            placeholderText: "Domain (e.g. reddit.com)"
+                            text: FocusManager.newSiteDomain
+                            onTextEdited: FocusManager.newSiteDomain = text
+                        }
+
+                        ActionButton {
+                            objectName: "addSiteButton"
+                            kind: "prominent"
+                            text: "Add"
+                            enabled: !root.locked
+                            onClicked: {
+                                FocusManager.addSite(FocusManager.newSiteDomain);
+                                FocusManager.newSiteDomain = "";
+                            }
+                        }
                     }
 
                     Repeater {
@@ -343,26 +385,24 @@ Item {
                             required property string siteId
                             required property string domain
                             required property bool isEnabled
+                            required property string deleteLabel
 
                             Layout.fillWidth: true
                             spacing: 8
 
-                            SymbolIcon {
-                                implicitWidth: 13
-                                implicitHeight: 13
-                                name: "globe"
-                                color: Theme.secondaryText
-                                Accessible.ignored: true
-                            }
-
-                            Text {
+                            LabeledSwitch {
                                 Layout.fillWidth: true
                                 text: site.domain
-                                Accessible.role: Accessible.StaticText
-                                Accessible.name: text
-                                color: site.isEnabled ? Theme.text : Theme.secondaryText
-                                font.pixelSize: Theme.bodySize
-                                elide: Text.ElideRight
+                                enabled: !root.locked
+                                checked: site.isEnabled
+                                onToggled: FocusManager.setSiteEnabled(site.siteId, checked)
+                            }
+
+                            IconButton {
+                                symbol: "trash"
+                                text: site.deleteLabel
+                                enabled: !root.locked
+                                onClicked: FocusManager.removeSiteWithId(site.siteId)
                             }
                         }
                     }
