@@ -49,6 +49,7 @@ public:
         });
         connect(&m_sockets, &QWebSocketServer::newConnection, this, [this] {
             while (QWebSocket* page = m_sockets.nextPendingConnection()) {
+                page->setParent(this);
                 connect(page, &QWebSocket::textMessageReceived, this,
                         [this, page](const QString& text) { command(page, text); });
             }

@@ -15,10 +15,21 @@ serving() { grep -q ' port [0-9]' "$work/http.log"; }
 waitUntil 10 serving || fail "the page server did not start"
 site=http://127.0.0.1:$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$work/http.log" | head -n1)
 
-chromium --headless=new --remote-debugging-port=0 --user-data-dir="$work/profile" --no-first-run \
+# In a process group of its own, so that all of its processes can be stopped before the profile
+# folder is removed.
+setsid chromium --headless=new --remote-debugging-port=0 --user-data-dir="$work/profile" --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync --no-sandbox \
     --disable-gpu "$site/first.html" >"$work/chromium.log" 2>&1 &
-pids+=($!)
+browserGroup=$!
+pids+=("$browserGroup")
+# Zombies left for init to reap write nothing.
+browserGone() { ! ps -eo pgid=,stat= | awk -v g="$browserGroup" '$1 == g && $2 !~ /^Z/' | grep -q .; }
+stopBrowser() {
+    kill -- -"$browserGroup" 2>/dev/null || true
+    wait "$browserGroup" 2>/dev/null || true
+    waitUntil 15 browserGone || echo "Chromium still running after 15 s"
+}
+trap 'stopBrowser; cleanup' EXIT
 
 browser="Chromium Web Browser"
 reads() { [ "$("$probe" read "$browser")" = "ok $1" ]; }
