@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  # toolchain
-  build-essential cmake ninja-build pkg-config clang-format
+  # toolchain; clang and its libFuzzer runtime for the fuzzers
+  build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qt6-svg-dev qt6-l10n-tools qt6-websockets-dev
@@ -16,10 +16,12 @@ packages=(
   # X11 and the event sound
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
   libcanberra-dev sound-theme-freedesktop
-  # benchmarks
-  libbenchmark-dev
+  # benchmarks; nginx and wrk for the bridge's
+  libbenchmark-dev nginx-light wrk
   # headless desktop for the end-to-end tests and the process measurements
   xvfb xauth openbox xterm x11-apps x11-utils xdotool wmctrl trayer procps python3
+  # speaking HTTP to the bridge
+  curl
   # the screen-reader view of the app: a session bus, AT-SPI and its Python client
   dbus at-spi2-core python3-pyatspi
   # a real browser for the DevTools link's end-to-end test

@@ -1,6 +1,7 @@
 #include "QuorelApp.h"
 
 #include "AppShell.h"
+#include "BridgeServer.h"
 #include "QuitGuard.h"
 #include "TrayController.h"
 
@@ -20,7 +21,27 @@ namespace Quorel {
 
 Q_LOGGING_CATEGORY(lcStartup, "quorel.startup", QtWarningMsg)
 
-QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManager>(platform)) {}
+namespace {
+
+// QUOREL_BRIDGE_PORT moves the bridge, so that tests running side by side each have their own.
+quint16 bridgePort() {
+    bool ok = false;
+    const int port = qEnvironmentVariableIntValue("QUOREL_BRIDGE_PORT", &ok);
+    return ok && port >= 1 && port <= 65535 ? static_cast<quint16>(port)
+                                            : BridgeServer::defaultPort;
+}
+
+}  // namespace
+
+QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManager>(platform)) {
+    const quint16 port = bridgePort();
+    m_manager->setBridgePort(port);
+    m_bridge = std::make_unique<BridgeServer>(
+        [manager = m_manager.get()] { return bridgeStatusPayload(*manager); });
+    connect(m_bridge.get(), &BridgeServer::activeChanged, m_manager.get(),
+            &FocusManager::setBridgeActive);
+    m_bridge->start(port);
+}
 
 QuorelApp::~QuorelApp() = default;
 

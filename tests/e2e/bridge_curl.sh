@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The real app's bridge (run inside scripts/with-desktop.sh), spoken to with curl and raw
+# sockets: the exact status line and headers, Content-Length equal to the body's bytes, OPTIONS
+# and POST answered like GET, a one-word request line, the page for /blockedanything, a silent
+# connection answered after about 5 s, ::1 where the machine has it, and nothing on any other
+# address of the machine.
+set -euo pipefail
+app=$1
+readonly patience=60  # seconds, for the app to come up
+source "$(dirname "$0")/../../scripts/throwaway-home.sh"
+
+# A port of our own, so tests running side by side never answer each other.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+QUOREL_BRIDGE_PORT=$port QT_QUICK_BACKEND=software "$app" >"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=("$app_pid")
+base=http://127.0.0.1:$port
+up() {
+    kill -0 "$app_pid" 2>/dev/null || fail "the app exited"
+    curl -s -o /dev/null --max-time 2 "$base/"
+}
+waitUntil "$patience" up || fail "no bridge on port $port within ${patience}s"
+
+# check FILE status|page: the exact head of the response and a body of the announced length.
+check() {
+    python3 - "$@" <<'PY'
+import json, sys
+data = open(sys.argv[1], "rb").read()
+kind = sys.argv[2]
+head, blank, body = data.partition(b"\r\n\r\n")
+if not blank:
+    sys.exit(f"{kind}: no end of head in {data[:300]!r}")
+if kind == "status":
+    want = [b"HTTP/1.1 200 OK", b"Content-Type: application/json",
+            b"Access-Control-Allow-Origin: *", b"Content-Length: %d" % len(body),
+            b"Connection: close"]
+else:
+    want = [b"HTTP/1.1 200 OK", b"Content-Type: text/html; charset=utf-8",
+            b"Content-Length: %d" % len(body), b"Connection: close"]
+if head.split(b"\r\n") != want:
+    sys.exit(f"{kind}: head {head!r}, expected {b'|'.join(want)!r}")
+if kind == "status":
+    keys = {"isRunning", "isBreak", "strictMode", "remainingSeconds", "blockYouTubeShorts",
+            "blockInstagramReels", "blockAdultSites", "blockedSites"}
+    doc = json.loads(body)
+    if set(doc) != keys or b"\n" in body:
+        sys.exit(f"status: body {body!r}")
+elif b"<title>Blocked by Quorel</title>" not in body:
+    sys.exit(f"page: body {body[:300]!r}")
+PY
+}
+# raw FORMAT [SECONDS]: sends printf FORMAT on a plain socket, keeps it open, prints the answer.
+raw() {
+    timeout "${2:-10}" bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$0"; printf "$1" >&3; cat <&3' \
+        "$port" "$1"
+}
+body() { python3 -c 'import sys; print(open(sys.argv[1], "rb").read().partition(b"\r\n\r\n")[2].decode())' "$1"; }
+
+curl -si --http1.1 "$base/" -o "$work/get" || fail "GET / failed"
+check "$work/get" status || fail "GET /"
+curl -si --http1.1 -X OPTIONS -H 'Origin: chrome-extension://abc' "$base/" -o "$work/options" ||
+    fail "OPTIONS failed"
+check "$work/options" status || fail "OPTIONS /"
+curl -si --http1.1 -d 'a=1' "$base/" -o "$work/post" || fail "POST failed"
+check "$work/post" status || fail "POST /"
+[ "$(body "$work/get")" = "$(body "$work/options")" ] && [ "$(body "$work/get")" = "$(body "$work/post")" ] ||
+    fail "OPTIONS or POST answered differently from GET"
+echo "status: $(body "$work/get")"
+
+raw 'HELLO\r\n\r\n' >"$work/oneword" || fail "one-word request: no answer"
+check "$work/oneword" status || fail "one-word request line"
+
+curl -si --http1.1 "$base/blockedanything" -o "$work/anything" || fail "/blockedanything failed"
+check "$work/anything" page || fail "/blockedanything"
+curl -si --http1.1 "$base/blocked?site=b%C3%BCcher.de" -o "$work/page" || fail "/blocked failed"
+check "$work/page" page || fail "/blocked?site="
+grep -q 'bücher.de</span> is blocked while you focus.' "$work/page" || fail "the page does not name the site"
+curl -si --http1.1 "$base/blocked?site=%3Cscript%3E" -o "$work/hostile" || fail "hostile site failed"
+grep -q '&lt;script&gt;' "$work/hostile" && ! grep -qi '<script' "$work/hostile" ||
+    fail "the page repeats markup from the address"
+echo "page: ok"
+
+start=$SECONDS
+raw '' 15 >"$work/silent" || fail "a silent connection was not answered within 15 s"
+waited=$((SECONDS - start))
+check "$work/silent" status || fail "silent connection"
+[ "$waited" -ge 4 ] && [ "$waited" -le 8 ] || fail "a silent connection was answered after ${waited}s, not about 5"
+echo "silent connection answered after ${waited}s"
+
+if python3 -c 'import socket; socket.socket(socket.AF_INET6).bind(("::1", 0))' 2>/dev/null; then
+    curl -si --http1.1 -g "http://[::1]:$port/" -o "$work/ipv6" || fail "nothing on ::1"
+    check "$work/ipv6" status || fail "GET / over ::1"
+    echo "::1: ok"
+else
+    echo "::1: skipped, no IPv6 loopback here"
+fi
+
+others=$(hostname -I 2>/dev/null || true)
+[ -n "${others// /}" ] || echo "other addresses: skipped, the machine has none"
+for address in $others; do
+    [[ $address == *:* ]] && url="http://[$address]:$port/" || url="http://$address:$port/"
+    if curl -s -g -o /dev/null --max-time 3 "$url"; then
+        fail "the bridge answers on $address"
+    fi
+    echo "not reachable on $address"
+done
+kill -0 "$app_pid" 2>/dev/null || fail "the app exited"
