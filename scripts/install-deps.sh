@@ -26,6 +26,8 @@ packages=(
   dbus at-spi2-core python3-pyatspi
   # a real browser for the DevTools link's end-to-end test
   chromium
+  # the extension's end-to-end tests: Firefox ESR, a test CA for it, the extension as an .xpi
+  firefox-esr libnss3-tools openssl zip
 )
 
 missing=()

@@ -8,10 +8,17 @@
 #include "WindowCompositor.h"
 #include "X11ShieldWindowHints.h"
 #include "audio/CanberraSystemSound.h"
+#include "browser/BrowserLink.h"
+#include "browser/BrowserLinkProtocol.h"
+#include "browser/CdpBrowserScripting.h"
+#include "browser/ExtensionBrowserLink.h"
+#include "browser/HostManifests.h"
 #include "x11/DesktopEntries.h"
 #include "x11/X11Compositing.h"
 #include "x11/X11Workspace.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcessEnvironment>
 #include <QWindow>
@@ -67,6 +74,24 @@ public:
     void setBlurBehind(QWindow&, bool) override {}
 };
 
+// The extension first (any browser with it installed), then the DevTools protocol (Chromium-family
+// browsers started with a debugging port). The host manifests are rewritten at every start, so
+// the browsers always start the host that sits next to this binary.
+std::unique_ptr<BrowserScripting> makeBrowserLink() {
+    const QString host =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/quorel-browser-host");
+    if (QFileInfo(host).isExecutable()) {
+        HostManifests::install(host, HostManifests::systemEnvironment());
+    } else {
+        qWarning("Quorel: %s is missing; browsers cannot reach Quorel through the extension.",
+                 qUtf8Printable(host));
+    }
+    std::unique_ptr<BrowserScripting> extension =
+        ExtensionBrowserLink::create(browserLinkSocketPath());
+    return std::make_unique<BrowserLink>(std::move(extension),
+                                         std::make_unique<CdpBrowserScripting>());
+}
+
 std::unique_ptr<ShieldWindowHints> makeShieldHints() {
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         if (auto x11 = X11ShieldHints::create()) {
@@ -109,7 +134,7 @@ Adapters makeAdapters() {
         std::make_unique<FilePreferencesStore>(FilePreferencesStore::defaultFolder());
     adapters.clock = std::make_unique<SystemClock>();
     adapters.sound = makeSystemSound();
-    adapters.browser = std::make_unique<NullBrowserScripting>();
+    adapters.browser = makeBrowserLink();
     adapters.ambient = std::make_unique<NullAmbientPlayer>();
     adapters.shieldHints = makeShieldHints();
     adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());

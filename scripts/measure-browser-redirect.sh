@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# How long a blocked address stays in the front tab: for Chromium and Firefox ESR with the Quorel
+# extension, 20 times each, an adult site (blocked at any time) is typed into the front tab and
+# the time from Return to the app hearing the tab on the blocked page is taken. Prints every
+# value and the median.
+#   scripts/measure-browser-redirect.sh [APP]   (default build/release/src/app/quorel)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ "${1:-}" != --inside ]; then
+    app=$(realpath "${1:-$here/../build/release/src/app/quorel}")
+    [ -x "$app" ] || { echo "no app at $app (make build)"; exit 1; }
+    for browser in chromium firefox; do
+        "$here/with-desktop.sh" "$0" --inside "$browser" "$app"
+    done
+    exit 0
+fi
+browser=$2
+app=$3
+source "$here/throwaway-home.sh"
+source "$here/../tests/e2e/browser_session.sh"
+browserSession "$browser" "$app"
+blocked="http://127.0.0.1:$bridgePort/blocked?site=pornhub.com"
+
+redirectedSince() { [ -n "$(reportedAfter "$1" "$blocked")" ]; }
+delays=()
+for i in $(seq 20); do
+    openAddress "https://example.net/before-$i"
+    waitUntil 20 frontIs "https://example.net/before-$i" complete || fail "example.net did not load"
+    typeAddress "https://www.pornhub.com/video-$i"
+    begin=$(date +%s%3N)
+    xdotool key Return
+    waitUntil 10 redirectedSince "$begin" || fail "attempt $i was not redirected (front: $(frontUrl))"
+    reached=$(reportedAfter "$begin" "$blocked")
+    delays+=($((reached - begin)))
+done
+median=$(printf '%s\n' "${delays[@]}" | sort -n | awk '{ v[NR] = $1 } END { print (v[10] + v[11]) / 2 }')
+echo "$browser: Return to blocked page, ms: ${delays[*]}"
+echo "$browser: median ${median} ms"

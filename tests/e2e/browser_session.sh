@@ -1,0 +1,166 @@
+# Sourced by the browser end-to-end and measuring scripts, after throwaway-home.sh: a real browser
+# with the Quorel extension in a throw-away profile, every website served by a local test server,
+# and the app with a prepared document, its own bridge port and link socket.
+#   browserSession BROWSER APP   BROWSER is chromium or firefox
+# then openAddress URL, waitFront SECONDS PATTERN, frontUrl, frontTitle.
+# The app logs every front-tab report it hears (QUOREL_BROWSER_LINK_LOG), so the tab's address and
+# title are read from the app's own view of the browser.
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+freePort() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+
+# A CA of our own and a certificate for every test host, signed by it.
+makeCertificates() {
+    local dir=$work/tls
+    mkdir -p "$dir"
+    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 \
+        -keyout "$dir/ca.key" -out "$dir/ca.pem" -subj "/CN=Quorel test CA" \
+        -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" 2>/dev/null
+    openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes \
+        -keyout "$dir/site.key" -out "$dir/site.csr" -subj "/CN=quorel test sites" 2>/dev/null
+    printf '%s\n' "subjectAltName=DNS:example.org,DNS:*.example.org,DNS:example.net,DNS:*.example.net,DNS:youtube.com,DNS:*.youtube.com,DNS:pornhub.com,DNS:*.pornhub.com" \
+        "basicConstraints=CA:FALSE" "extendedKeyUsage=serverAuth" >"$dir/site.ext"
+    openssl x509 -req -in "$dir/site.csr" -CA "$dir/ca.pem" -CAkey "$dir/ca.key" -CAcreateserial \
+        -days 2 -out "$dir/site.pem" -extfile "$dir/site.ext" 2>/dev/null
+}
+
+# writeDocument FOCUS_SECONDS: example.org on the block list, Shorts and adult sites guarded.
+writeDocument() {
+    mkdir -p "$XDG_CONFIG_HOME/quorel"
+    python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "$1" <<'PY'
+import datetime, json, sys, uuid
+today = datetime.date.today()
+json.dump({
+    "totalSeconds": int(sys.argv[2]), "strictMode": False, "autoStartBreak": True,
+    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
+    "blockAdultSites": True, "blockedApps": [],
+    "blockedSites": [{"id": str(uuid.uuid4()).upper(), "domain": "example.org", "isEnabled": True}],
+    "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0, "streakDays": 1,
+    "trackedAppSeconds": {}, "lastSavedDay": f"{today.year}-{today.month}-{today.day}",
+}, open(sys.argv[1], "w"))
+PY
+}
+
+hostManifest() {
+    case $browser in
+        chromium) echo "$XDG_CONFIG_HOME/chromium/NativeMessagingHosts/app.quorel.browser_host.json" ;;
+        firefox) echo "$HOME/.mozilla/native-messaging-hosts/app.quorel.browser_host.json" ;;
+    esac
+}
+
+startChromium() {
+    # The default profile folder under the throw-away config home: that is where the app put the
+    # host manifest, and a profile elsewhere would rename the window class.
+    chromium --no-first-run --no-default-browser-check --disable-background-networking \
+        --disable-component-update --disable-sync --no-sandbox --disable-gpu \
+        --load-extension="$repo/extension" --proxy-server="http://127.0.0.1:$proxyPort" \
+        --ignore-certificate-errors --password-store=basic --window-size=1200,760 \
+        about:blank >"$work/browser.log" 2>&1 &
+    pids+=($!)
+}
+
+startFirefox() {
+    local profile=$work/firefox-profile
+    mkdir -p "$profile/extensions"
+    (cd "$repo/extension" && zip -q -r "$profile/extensions/browser-link@quorel.app.xpi" .)
+    certutil -N -d "sql:$profile" --empty-password
+    certutil -A -d "sql:$profile" -n "Quorel test CA" -t "C,," -i "$work/tls/ca.pem"
+    cat >"$profile/user.js" <<PREFS
+user_pref("xpinstall.signatures.required", false);
+user_pref("extensions.autoDisableScopes", 0);
+user_pref("extensions.enabledScopes", 15);
+user_pref("network.proxy.type", 1);
+user_pref("network.proxy.http", "127.0.0.1");
+user_pref("network.proxy.http_port", $proxyPort);
+user_pref("network.proxy.ssl", "127.0.0.1");
+user_pref("network.proxy.ssl_port", $proxyPort);
+user_pref("network.proxy.allow_hijacking_localhost", false);
+user_pref("network.captive-portal-service.enabled", false);
+user_pref("network.connectivity-service.enabled", false);
+user_pref("browser.shell.checkDefaultBrowser", false);
+user_pref("browser.startup.page", 0);
+user_pref("browser.startup.homepage_override.mstone", "ignore");
+user_pref("browser.aboutwelcome.enabled", false);
+user_pref("browser.newtabpage.enabled", false);
+user_pref("datareporting.policy.dataSubmissionEnabled", false);
+user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
+user_pref("app.update.enabled", false);
+user_pref("browser.safebrowsing.malware.enabled", false);
+user_pref("browser.safebrowsing.phishing.enabled", false);
+user_pref("extensions.update.enabled", false);
+user_pref("browser.tabs.warnOnClose", false);
+user_pref("browser.sessionstore.resume_from_crash", false);
+PREFS
+    MOZ_CRASHREPORTER_DISABLE=1 firefox-esr --no-remote --profile "$profile" about:blank \
+        >"$work/browser.log" 2>&1 &
+    pids+=($!)
+}
+
+# browserSession BROWSER APP [FOCUS_SECONDS]
+browserSession() {
+    browser=$1
+    local app=$2
+    makeCertificates
+    python3 "$repo/tests/e2e/browser_test_server.py" "$work/tls/site.pem" "$work/tls/site.key" \
+        "$work/proxy-port" 2>"$work/test-server.log" &
+    pids+=($!)
+    waitUntil 10 test -s "$work/proxy-port" || fail "the test server did not start"
+    proxyPort=$(cat "$work/proxy-port")
+    bridgePort=$(freePort)
+    writeDocument "${3:-600}"
+
+    export QUOREL_BRIDGE_PORT=$bridgePort QUOREL_BROWSER_SOCKET=$work/browser-link
+    export QUOREL_BROWSER_LINK_LOG=1
+    "$app" >"$work/app.log" 2>&1 &
+    pids+=($!)
+    # The app installs the host manifest at start; the browser is started only after that, as
+    # on a desktop where Quorel starts with the session.
+    waitUntil 20 test -s "$(hostManifest)" || fail "the app did not install the $browser host manifest"
+    case $browser in
+        chromium) startChromium ;;
+        firefox) startFirefox ;;
+    esac
+    waitUntil 60 findBrowserWindow || fail "no $browser window"
+    waitUntil 60 grep -q "browser link from $browser" "$work/app.log" ||
+        fail "the $browser extension's host never reached the app"
+    waitUntil 20 frontSeen || fail "the app heard no front tab from $browser"
+}
+
+findBrowserWindow() {
+    browserWindow=$(xdotool search --onlyvisible --class "$browser" 2>/dev/null | head -n1 || true)
+    [ -n "$browserWindow" ]
+}
+frontSeen() { grep -q "^browser-link: [0-9]* $browser front " "$work/app.log"; }
+# The latest report: "<ms> <url> <status> <focused> <title>".
+lastReport() {
+    grep "^browser-link: [0-9]* $browser front " "$work/app.log" | tail -n1 |
+        sed -E 's/^browser-link: ([0-9]+) [a-z]+ front (.*) status=([a-z]*) focused=([01]) title=(.*)$/\1 \2 \3 \4 \5/'
+}
+frontUrl() { lastReport | cut -d' ' -f2; }
+frontStatus() { lastReport | cut -d' ' -f3; }
+frontTitle() { lastReport | cut -d' ' -f5-; }
+# frontIs PREFIX [STATUS]: the latest report's address starts with PREFIX.
+frontIs() {
+    case "$(frontUrl)" in "$1"*) ;; *) return 1 ;; esac
+    [ -z "${2:-}" ] || [ "$(frontStatus)" = "$2" ]
+}
+frontEquals() { [ "$(frontUrl)" = "$1" ] && { [ -z "${2:-}" ] || [ "$(frontStatus)" = "$2" ]; }; }
+# The first report, after epoch-ms T, of an address starting with PREFIX: its time in ms.
+reportedAfter() {
+    grep "^browser-link: [0-9]* $browser front " "$work/app.log" |
+        awk -v t0="$1" -v prefix="$2" '$2 > t0 && index($5, prefix) == 1 { print $2; exit }'
+}
+
+activateBrowser() { xdotool windowactivate --sync "$browserWindow" 2>/dev/null || true; }
+# Types the address into the front tab's address bar, as a person would; Return loads it.
+typeAddress() {
+    activateBrowser
+    xdotool key --clearmodifiers ctrl+l
+    sleep 0.2
+    xdotool type --delay 2 "$1"
+}
+openAddress() {
+    typeAddress "$1"
+    xdotool key Return
+}
