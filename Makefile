@@ -1,7 +1,7 @@
 # Thin wrappers over CMake presets. `make run` and `make test` also install what they need.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run build test test-sanitizers bench measure screenshots format clean
+.PHONY: deps run build test test-sanitizers test-fuzz bench measure screenshots format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,11 +18,23 @@ test: deps
 	cmake --build --preset dev -j $(JOBS)
 	ctest --preset dev -j 2
 	$(MAKE) --no-print-directory test-sanitizers
+	$(MAKE) --no-print-directory test-fuzz
 
 test-sanitizers:
 	cmake --preset asan-ubsan
 	cmake --build --preset asan-ubsan -j $(JOBS)
 	ctest --preset asan-ubsan -j 2
+
+# Each fuzzer for FUZZ_SECONDS from the committed seeds; what it finds stays under build/fuzz.
+FUZZ_SECONDS ?= 30
+test-fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	for target in fuzz_bridge_request fuzz_saved_document; do \
+	    mkdir -p build/fuzz/corpus/$$target && \
+	    build/fuzz/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build/fuzz/ \
+	        build/fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \
+	done
 
 bench: build
 	bash scripts/run-benchmarks.sh build/release

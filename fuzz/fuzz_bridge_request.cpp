@@ -1,0 +1,59 @@
+// Arbitrary bytes as the first read of a bridge connection. Whatever arrives, the path stays
+// within the read, both responses announce their body's true length, the page carries no
+// markup from the request, and a site name survives the JSON status unchanged.
+
+#include "BridgeProtocol.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace Quorel;
+
+namespace {
+
+void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+QByteArrayView bodyOf(const QByteArray& response) {
+    const qsizetype split = response.indexOf("\r\n\r\n");
+    require(split > 0);
+    const QByteArrayView body = QByteArrayView(response).sliced(split + 4);
+    const QByteArray length = "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    require(response.first(split + 2).contains(length));
+    return body;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArrayView request(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+
+    const QString path = bridgeRequestPath(request);
+    require(path.size() <= bridgeRequestLimit);
+    require(!path.contains(u' ') && !path.contains(QStringLiteral("\r\n")));
+    const BridgeRoute route = bridgeRoute(path);
+    require((route == BridgeRoute::BlockedPage) == path.startsWith(QStringLiteral("/blocked")));
+
+    const QByteArray page = bridgeBlockedPageResponse(path);
+    const QByteArrayView pageBody = bodyOf(page);
+    require(!pageBody.contains("<script") && !pageBody.contains("{{line}}"));
+    require(!page.contains("Access-Control-Allow-Origin"));
+
+    BridgeStatusPayload payload;
+    payload.remainingSeconds = static_cast<qint64>(size) - 2048;
+    payload.blockedSites = {QString::fromUtf8(request), path};
+    const QByteArray status = bridgeStatusResponse(payload);
+    QJsonParseError error{};
+    const QJsonObject json = QJsonDocument::fromJson(bodyOf(status).toByteArray(), &error).object();
+    require(error.error == QJsonParseError::NoError && json.size() == 8);
+    require(json.value(QStringLiteral("blockedSites")).toVariant().toStringList() ==
+            payload.blockedSites);
+    return 0;
+}
