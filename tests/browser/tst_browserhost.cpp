@@ -94,7 +94,7 @@ private slots:
         m_host.closeWriteChannel();
         QVERIFY(m_host.waitForFinished(5000));
         QCOMPARE(m_host.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_host.exitCode(), 0);
+        QVERIFY2(m_host.exitCode() == 0, m_host.readAllStandardError().constData());
     }
 
     void aBrowserBreakingTheFramingEndsTheHost_data() {

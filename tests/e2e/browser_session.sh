@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the browser end-to-end and measuring scripts, after throwaway-home.sh: a real browser
 # with the Quorel extension in a throw-away profile, every website served by a local test server,
 # and the app with a prepared document, its own bridge port and link socket.

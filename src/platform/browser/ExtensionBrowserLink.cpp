@@ -104,6 +104,15 @@ public:
         connect(&m_server, &QLocalServer::newConnection, this, &LinkServer::accept);
     }
 
+    // The sockets are our children and outlive our members; they must not call back into us.
+    ~LinkServer() override {
+        for (auto& entry : m_peers) {
+            entry.second.socket->disconnect(this);
+        }
+    }
+    LinkServer(const LinkServer&) = delete;
+    LinkServer& operator=(const LinkServer&) = delete;
+
     bool listen(const QString& path) {
         const QString folder = QFileInfo(path).absolutePath();
         if (!QDir().mkpath(folder) ||
@@ -243,7 +252,13 @@ private:
         socket->abort();
         socket->deleteLater();
         const std::lock_guard lock(m_state->mutex);
-        m_state->connections.erase(id);
+        if (const auto found = m_state->connections.find(id); found != m_state->connections.end()) {
+            if (found->second.family != BrowserFamily::Unknown) {
+                qInfo("Quorel: browser link from %s closed",
+                      qUtf8Printable(browserFamilyKey(found->second.family)));
+            }
+            m_state->connections.erase(found);
+        }
         for (auto& [navigationId, navigation] : m_state->navigations) {
             if (navigation.connection == id) {
                 navigation.answered = true;

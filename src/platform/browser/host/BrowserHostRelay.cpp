@@ -52,6 +52,11 @@ BrowserHostRelay::BrowserHostRelay(int browserIn, int browserOut, QString socket
     connect(&m_app, &QLocalSocket::errorOccurred, this, &BrowserHostRelay::dropApp);
 }
 
+// The socket says goodbye as it is destroyed, after the timer it would restart is gone.
+BrowserHostRelay::~BrowserHostRelay() {
+    m_app.disconnect(this);
+}
+
 void BrowserHostRelay::start() {
     connectToApp();
 }

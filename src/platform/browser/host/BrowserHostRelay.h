@@ -20,6 +20,7 @@ class BrowserHostRelay : public QObject {
 public:
     BrowserHostRelay(int browserIn, int browserOut, QString socketPath, QJsonObject hello,
                      QObject* parent = nullptr);
+    ~BrowserHostRelay() override;
 
     void start();
 
