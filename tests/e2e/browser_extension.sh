@@ -5,7 +5,8 @@
 # The app installs the host manifest, the browser starts the host for the extension, the app
 # hears the front tab. Outside focus the blocked example.org stays; a Shorts page goes to
 # YouTube's home page and an adult site to the blocked page at any time. "Start Focus" (pressed
-# over AT-SPI), and example.org goes to the blocked page, which shows.
+# over AT-SPI), and example.org goes to the blocked page, which shows. Quorel restarted is found
+# again by the host the browser kept.
 set -euo pipefail
 browser=$1
 app=$2
@@ -45,4 +46,14 @@ waitUntil 10 frontIs "${blocked}pornhub.com" complete || fail "adult site not bl
 openAddress "https://example.org/in-focus"
 waitUntil 10 frontIs "${blocked}example.org" complete || fail "in focus, example.org was not blocked (front: $(frontUrl))"
 [ "$(frontTitle)" = "Blocked by Quorel" ] || fail "the blocked page did not show (title: $(frontTitle))"
-echo "$browser: extension link ok: outside focus, Shorts, adult site and focus as expected"
+
+# Quorel restarted: the host the browser keeps finds the new one by itself and tells it the tab.
+kill "$appPid"
+wait "$appPid" 2>/dev/null || true
+startApp "$app"
+hellos() { [ "$(grep -c "browser link from $browser (" "$work/app.log")" -ge 2 ]; }
+waitUntil 20 hellos || fail "the $browser host did not reach the restarted app"
+openAddress "https://example.net/after-restart"
+waitUntil 10 frontIs "https://example.net/after-restart" complete ||
+    fail "the restarted app does not hear the front tab (front: $(frontUrl))"
+echo "$browser: extension link ok: outside focus, Shorts, adult site, focus and a restarted app as expected"

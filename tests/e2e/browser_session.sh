@@ -98,6 +98,13 @@ PREFS
     pids+=($!)
 }
 
+# startApp APP: appends to the one app log, so a restarted app is read in the same place.
+startApp() {
+    "$1" >>"$work/app.log" 2>&1 &
+    appPid=$!
+    pids+=("$appPid")
+}
+
 # browserSession BROWSER APP [FOCUS_SECONDS]
 browserSession() {
     browser=$1
@@ -113,8 +120,7 @@ browserSession() {
 
     export QUOREL_BRIDGE_PORT=$bridgePort QUOREL_BROWSER_SOCKET=$work/browser-link
     export QUOREL_BROWSER_LINK_LOG=1
-    "$app" >"$work/app.log" 2>&1 &
-    pids+=($!)
+    startApp "$app"
     # The app installs the host manifest at start; the browser is started only after that, as
     # on a desktop where Quorel starts with the session.
     waitUntil 20 test -s "$(hostManifest)" || fail "the app did not install the $browser host manifest"
