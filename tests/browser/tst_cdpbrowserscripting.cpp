@@ -24,7 +24,7 @@ namespace {
 // pages' WebSockets on the same port, each able to misbehave.
 class FakeDevTools : public QObject {
 public:
-    enum class Http { Serve, Silent, CloseMidway, Huge };
+    enum class Http { Serve, UntilClose, Silent, CloseMidway };
     enum class Socket { Answer, Error, Silent };
 
     Http http = Http::Serve;
@@ -59,42 +59,33 @@ public:
 
 private:
     void serve(QTcpSocket* client) {
-        const QByteArray head = client->peek(client->bytesAvailable());
-        if (!head.contains("\r\n\r\n")) {
+        const QByteArray request = client->peek(client->bytesAvailable());
+        if (!request.contains("\r\n\r\n")) {
             return;
         }
-        if (head.toLower().contains("upgrade: websocket")) {
+        if (request.toLower().contains("upgrade: websocket")) {
             client->disconnect(this);
             m_sockets.handleConnection(client);
             return;
         }
         client->readAll();
-        const auto respond = [client](int status, const QByteArray& body, qint64 length) {
-            client->write("HTTP/1.1 " + QByteArray::number(status) +
-                          " X\r\nContent-Type: application/json\r\nContent-Length: " +
-                          QByteArray::number(length) + "\r\n\r\n" + body);
-        };
+        const QByteArray status = "HTTP/1.1 " + QByteArray::number(httpStatus) +
+                                  " X\r\nContent-Type: application/json\r\n";
+        const QByteArray length = "Content-Length: " + QByteArray::number(list.size()) + "\r\n";
         switch (http) {
             case Http::Serve:
-                respond(httpStatus, list, list.size());
+                client->write(status + length + "\r\n" + list);
+                break;
+            case Http::UntilClose:
+                client->write(status + "\r\n" + list);
+                client->disconnectFromHost();
                 break;
             case Http::Silent:
                 break;
             case Http::CloseMidway:
-                respond(200, list.left(40), list.size());
+                client->write(status + length + "\r\n" + list.left(40));
                 client->disconnectFromHost();
                 break;
-            case Http::Huge: {
-                // Well-formed, so only the size can make it fail.
-                QByteArray pages = "[";
-                const QByteArray page = "{\"type\": \"page\", \"url\": \"https://big.example/\"},";
-                while (pages.size() < 5 * 1024 * 1024) {
-                    pages += page;
-                }
-                pages.back() = ']';
-                respond(200, pages, pages.size());
-                break;
-            }
         }
     }
 
@@ -164,8 +155,15 @@ class TestCdpBrowserScripting : public QObject {
     static constexpr std::chrono::milliseconds timeout{300};
 
 private slots:
+    void readsTheMostRecentlyActivatedPage_data() {
+        QTest::addColumn<FakeDevTools::Http>("http");
+        QTest::newRow("answer of announced length") << FakeDevTools::Http::Serve;
+        QTest::newRow("answer up to the close") << FakeDevTools::Http::UntilClose;
+    }
     void readsTheMostRecentlyActivatedPage() {
+        QFETCH(FakeDevTools::Http, http);
         FakeDevTools browser;
+        browser.http = http;
         Machine machine(browser.port());
         CdpBrowserScripting scripting(machine.dir.filePath(u"proc"_s), machine.dir.path(), timeout);
         const BrowserAnswer answer =
@@ -218,7 +216,15 @@ private slots:
         const QByteArray pages = "[{\"type\": \"page\", \"url\": \"https://a.example/\"}]";
         QTest::newRow("accepts and stays silent") << FakeDevTools::Http::Silent << 200 << pages;
         QTest::newRow("closes mid-way") << FakeDevTools::Http::CloseMidway << 200 << pages;
-        QTest::newRow("over 4 MiB") << FakeDevTools::Http::Huge << 200 << pages;
+        // Well-formed, so only the size can make these fail.
+        QByteArray huge = "[";
+        while (huge.size() < 5 * 1024 * 1024) {
+            huge += "{\"type\": \"page\", \"url\": \"https://big.example/\"},";
+        }
+        huge.back() = ']';
+        QTest::newRow("over 4 MiB") << FakeDevTools::Http::Serve << 200 << huge;
+        QTest::newRow("over 4 MiB up to the close")
+            << FakeDevTools::Http::UntilClose << 200 << huge;
         QTest::newRow("not JSON") << FakeDevTools::Http::Serve << 200 << QByteArray("[{nope");
         QTest::newRow("not a list") << FakeDevTools::Http::Serve << 200 << QByteArray("{}");
         QTest::newRow("server error") << FakeDevTools::Http::Serve << 500 << pages;

@@ -16,8 +16,10 @@ struct FakeMachine {
     QString proc() const { return dir.filePath(QStringLiteral("proc")); }
     QString config() const { return dir.filePath(QStringLiteral("config")); }
 
-    void addProcess(int pid, const QStringList& args, const QString& exe = {}) const {
-        const QString folder = proc() + QLatin1Char('/') + QString::number(pid);
+    // Replaces a process of the same id the way the kernel does: a new folder, a new inode.
+    void addProcess(int pid, const QStringList& args, const QString& exe = {},
+                    quint64 started = 0) const {
+        const QString folder = proc() + u"/new"_s;
         QDir().mkpath(folder);
         QByteArray commandLine;
         for (const QString& arg : args) {
@@ -27,6 +29,14 @@ struct FakeMachine {
         if (!exe.isEmpty()) {
             QFile::link(exe, folder + QLatin1String("/exe"));
         }
+        if (started != 0) {
+            // The name is free text, parentheses and blanks included.
+            write(folder + u"/stat"_s, QByteArray::number(pid) + " (a) (b) S" +
+                                           QByteArray(" 0").repeated(18) + ' ' +
+                                           QByteArray::number(started) + " 0 0\n");
+        }
+        removeProcess(pid);
+        QDir().rename(folder, proc() + QLatin1Char('/') + QString::number(pid));
     }
     void removeProcess(int pid) const {
         QDir(proc() + QLatin1Char('/') + QString::number(pid)).removeRecursively();
@@ -116,18 +126,24 @@ private slots:
         QCOMPARE(endpoints.ports(browserFamilyFromName(browser)), expected);
     }
 
-    void followsBrowsersThatStartAndEnd() {
+    void followsBrowsersThatStartEndAndReuseAnId() {
         FakeMachine machine;
         machine.addProcess(100, {u"chromium"_s});
         CdpEndpoints endpoints(machine.proc(), machine.config());
         QCOMPARE(endpoints.ports(BrowserFamily::Chromium), QList<quint16>{});
 
         // A dedicated profile whose file repeats its port, and the default profile's own.
-        machine.addProcess(200, {u"chromium"_s, u"--remote-debugging-port=9222"_s,
-                                 u"--user-data-dir=@/dedicated"_s});
+        machine.addProcess(
+            200,
+            {u"chromium"_s, u"--remote-debugging-port=9222"_s, u"--user-data-dir=@/dedicated"_s},
+            {}, 5000);
         machine.addFile(u"dedicated/DevToolsActivePort"_s, "9222\n");
-        machine.addFile(u"config/chromium/DevToolsActivePort"_s, "9300\n");
+        machine.addFile(u"config/chromium/DevToolsActivePort"_s, "9300");
         QCOMPARE(endpoints.ports(BrowserFamily::Chromium), (QList<quint16>{9222, 9300}));
+
+        // The id comes round again, for a browser started after the other one.
+        machine.addProcess(100, {u"chromium"_s, u"--remote-debugging-port=9555"_s}, {}, 9000);
+        QCOMPARE(endpoints.ports(BrowserFamily::Chromium), (QList<quint16>{9555, 9222, 9300}));
 
         machine.removeProcess(200);
         machine.removeProcess(100);

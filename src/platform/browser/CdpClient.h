@@ -3,10 +3,11 @@
 // The two DevTools exchanges the guard needs, with one browser listening on a loopback port:
 // the list of its pages over HTTP, and Page.navigate over one page's WebSocket.
 //
-// Why a thread of its own: the sockets need a running event loop, and the caller's thread is the
-// engine's browser queue. A loop spun there would also run the queue's next tasks in the middle of
-// this one. Here every exchange gets a local loop on a private thread that runs nothing else, and
-// everything it creates is destroyed there before the answer is handed back.
+// The list, asked for every second, is one blocking GET on the caller's thread. The WebSocket
+// needs a running event loop, and the caller's thread is the engine's browser queue: a loop spun
+// there would also run the queue's next tasks in the middle of this one. So Page.navigate runs in
+// a local loop on a private thread that runs nothing else, and everything it creates is destroyed
+// there before the answer is handed back.
 
 #include <QList>
 #include <QString>
@@ -41,7 +42,8 @@ public:
     CdpClient(const CdpClient&) = delete;
     CdpClient& operator=(const CdpClient&) = delete;
 
-    // The pages (tabs) of the browser on 127.0.0.1:port, without workers and extension pages.
+    // The pages (tabs) of the browser on 127.0.0.1:port, without workers and extension pages;
+    // runs on the calling thread.
     CdpPageList pages(quint16 port);
 
     // Loads url in page; Ok once the browser confirms the navigation started.

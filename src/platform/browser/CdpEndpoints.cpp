@@ -15,10 +15,8 @@ namespace Quorel {
 
 namespace {
 
-// Longer than the guard's one-second beat, shorter than any process id cycle.
-constexpr qint64 kForgetAfterMs = 5000;
 // Chromium's command lines run to a few kilobytes.
-constexpr qint64 kMaxCommandLine = 256 * 1024;
+constexpr qsizetype kMaxCommandLine = 256 * 1024;
 
 BrowserFamily familyOfProgram(QString path) {
     path.remove(QLatin1String(" (deleted)"));  // the executable was replaced by an upgrade
@@ -45,12 +43,44 @@ quint16 portFrom(QByteArrayView text) {
     return ok && port <= 65535 ? static_cast<quint16>(port) : 0;
 }
 
+// In small steps: files in /proc report no size, and one read of the largest size allowed would
+// allocate that much for every process.
+QByteArray readSmallFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        return {};
+    }
+    QByteArray data;
+    char chunk[4096];
+    qint64 got = 0;
+    while (data.size() < kMaxCommandLine && (got = file.read(chunk, sizeof chunk)) > 0) {
+        data.append(chunk, got);
+    }
+    return data;
+}
+
 quint16 portFileValue(const QString& profile) {
-    QFile file(profile + QLatin1String("/DevToolsActivePort"));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QByteArray text = readSmallFile(profile + QLatin1String("/DevToolsActivePort"));
+    const qsizetype end = text.indexOf('\n');
+    return portFrom(end < 0 ? QByteArrayView(text) : QByteArrayView(text).first(end));
+}
+
+// Plain readlink: QFile::symLinkTarget would resolve the whole path, for every process.
+QString linkTarget(const QString& link) {
+    char target[4096];
+    const ssize_t size = ::readlink(QFile::encodeName(link).constData(), target, sizeof target);
+    return size > 0 ? QFile::decodeName(QByteArray(target, size)) : QString();
+}
+
+// Clock ticks from boot to the process's start (field 22 of stat); 0 when unreadable.
+quint64 startTime(const QString& folder) {
+    const QByteArray stat = readSmallFile(folder + QLatin1String("/stat"));
+    const qsizetype nameEnd = stat.lastIndexOf(')');  // the name may hold spaces and parentheses
+    if (nameEnd < 0) {
         return 0;
     }
-    return portFrom(file.readLine(32));
+    const QList<QByteArray> fields = stat.sliced(nameEnd + 1).simplified().split(' ');
+    return fields.size() > 19 ? fields.at(19).toULongLong() : 0;
 }
 
 int pidFrom(const char* name) {
@@ -81,15 +111,17 @@ QList<quint16> CdpEndpoints::ports(BrowserFamily family) {
         return {};
     }
     refresh();
-    // Newest process first: the one most likely to be the window just brought to the front.
+    // Two instances of one family are rare, and which of them is in front is not known here; the
+    // one started last is the better guess. Process ids wrap, so they do not tell.
     QList<std::pair<int, const Process*>> browsers;
     for (auto it = m_processes.cbegin(); it != m_processes.cend(); ++it) {
         if (it->family == family) {
             browsers.append({it.key(), &it.value()});
         }
     }
-    std::sort(browsers.begin(), browsers.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::sort(browsers.begin(), browsers.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.second->started, a.first) > std::pair(b.second->started, b.first);
+    });
 
     QList<quint16> ports;
     QStringList profiles;
@@ -113,11 +145,6 @@ QList<quint16> CdpEndpoints::ports(BrowserFamily family) {
 }
 
 void CdpEndpoints::refresh() {
-    if (!m_lastScan.isValid() || m_lastScan.elapsed() > kForgetAfterMs) {
-        m_processes.clear();
-    }
-    m_lastScan.start();
-
     DIR* dir = ::opendir(QFile::encodeName(m_procRoot).constData());
     if (dir == nullptr) {
         m_processes.clear();
@@ -131,7 +158,13 @@ void CdpEndpoints::refresh() {
             continue;
         }
         const auto known = m_processes.constFind(pid);
-        current.insert(pid, known != m_processes.cend() ? *known : readProcess(entry->d_name));
+        if (known != m_processes.cend() && known->inode == entry->d_ino) {
+            current.insert(pid, *known);
+        } else {
+            Process process = readProcess(entry->d_name);
+            process.inode = entry->d_ino;
+            current.insert(pid, process);
+        }
     }
     ::closedir(dir);
     m_processes = std::move(current);
@@ -144,11 +177,7 @@ CdpEndpoints::Process CdpEndpoints::readProcess(const char* pid) const {
     if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || info.st_uid != ::getuid()) {
         return {};
     }
-    QFile file(folder + QLatin1String("/cmdline"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray commandLine = file.read(kMaxCommandLine);
+    const QByteArray commandLine = readSmallFile(folder + QLatin1String("/cmdline"));
     // Renderers, the GPU process and the zygote share the program but serve nothing; the zygote
     // rewrites its command line into one string, hence the search over the whole line.
     if (commandLine.isEmpty() || commandLine.contains("--type=")) {
@@ -159,18 +188,19 @@ CdpEndpoints::Process CdpEndpoints::readProcess(const char* pid) const {
     Process process;
     process.family = familyOfProgram(QFile::decodeName(args.first()));
     if (process.family == BrowserFamily::Unknown) {
-        process.family = familyOfProgram(QFile::symLinkTarget(folder + QLatin1String("/exe")));
+        process.family = familyOfProgram(linkTarget(folder + QLatin1String("/exe")));
     }
     if (process.family == BrowserFamily::Unknown) {
         return {};
     }
+    process.started = startTime(folder);
     for (const QByteArray& arg : args) {
         if (arg.startsWith("--remote-debugging-port=")) {
             process.port = portFrom(QByteArrayView(arg).sliced(24));
         } else if (arg.startsWith("--user-data-dir=") && arg.size() > 16) {
             process.profile = QFile::decodeName(arg.sliced(16));
             if (QDir::isRelativePath(process.profile)) {
-                const QString cwd = QFile::symLinkTarget(folder + QLatin1String("/cwd"));
+                const QString cwd = linkTarget(folder + QLatin1String("/cwd"));
                 process.profile = QDir(cwd).absoluteFilePath(process.profile);
             }
         }

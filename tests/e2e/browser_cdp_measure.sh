@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# What one guard check costs over the DevTools link: readFrontTab against an idle headless
+# Chromium, and the /proc scan with about 300 processes (idle sleepers make up the count).
+#   tests/e2e/browser_cdp_measure.sh build/release/tests/browser/cdp_probe [RUNS]
+set -euo pipefail
+probe=$1
+runs=${2:-300}
+here=$(dirname "$0")
+source "$here/../../scripts/throwaway-home.sh"
+source "$here/browser_cdp_chromium.sh"
+
+mkdir -p "$work/site"
+printf '<title>idle</title>idle\n' >"$work/site/idle.html"
+startPageServer
+startChromium "$site/idle.html"
+browser="Chromium Web Browser"
+reads() { [ "$("$probe" read "$browser")" = "ok $site/idle.html" ]; }
+waitUntil 60 reads || fail "front tab not read"
+
+processCount() { ls /proc | grep -c '^[0-9]'; }
+while [ "$(processCount)" -lt 300 ]; do
+    sleep 600 &
+    pids+=($!)
+done
+"$probe" measure "$browser" "$runs"
