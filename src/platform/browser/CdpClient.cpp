@@ -32,23 +32,6 @@ QUrl loopback(const char* scheme, quint16 port, const QString& path) {
     return url;
 }
 
-// Spins a local loop until done() is emitted or the time is up; true when done came first.
-template <typename Sender, typename Signal>
-bool waitFor(const Sender* sender, Signal done, std::chrono::milliseconds timeout,
-             QEventLoop& loop) {
-    QTimer timer;
-    timer.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        loop.quit();
-    });
-    QObject::connect(sender, done, &loop, &QEventLoop::quit);
-    timer.start(timeout);
-    loop.exec();
-    return !timedOut;
-}
-
 std::optional<QList<CdpPage>> parsePages(const QByteArray& body) {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
@@ -188,8 +171,13 @@ CdpStatus sendNavigate(quint16 port, const QString& socketPath, int id, const QS
     });
     QObject::connect(&socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), &loop,
                      &QEventLoop::quit);
+    QObject::connect(&socket, &QWebSocket::disconnected, &loop, &QEventLoop::quit);
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(timeout);
     socket.open(loopback("ws", port, socketPath));
-    waitFor(&socket, &QWebSocket::disconnected, timeout, loop);
+    loop.exec();
     socket.abort();
     return status;
 }
@@ -209,16 +197,15 @@ CdpClient::~CdpClient() {
     delete m_context;
 }
 
-template <typename Result>
-Result CdpClient::run(std::function<Result()> task, Result late) {
-    auto promise = std::make_shared<std::promise<Result>>();
-    std::future<Result> answer = promise->get_future();
+CdpStatus CdpClient::onThread(std::function<CdpStatus()> task) {
+    auto promise = std::make_shared<std::promise<CdpStatus>>();
+    std::future<CdpStatus> answer = promise->get_future();
     QMetaObject::invokeMethod(
         m_context, [promise, task = std::move(task)] { promise->set_value(task()); },
         Qt::QueuedConnection);
     // The exchange keeps its own time; this only guards against a thread that never ran it.
     if (answer.wait_for(m_timeout + std::chrono::seconds(2)) != std::future_status::ready) {
-        return late;
+        return CdpStatus::Failed;
     }
     return answer.get();
 }
@@ -230,9 +217,9 @@ CdpPageList CdpClient::pages(quint16 port) {
 CdpStatus CdpClient::navigate(quint16 port, const CdpPage& page, const QString& url) {
     const auto timeout = m_timeout;
     const int id = ++m_nextCommandId;
-    return run<CdpStatus>([port, path = page.socketPath, id, url,
-                           timeout] { return sendNavigate(port, path, id, url, timeout); },
-                          CdpStatus::Failed);
+    return onThread([port, path = page.socketPath, id, url, timeout] {
+        return sendNavigate(port, path, id, url, timeout);
+    });
 }
 
 }  // namespace Quorel

@@ -50,8 +50,7 @@ public:
     CdpStatus navigate(quint16 port, const CdpPage& page, const QString& url);
 
 private:
-    template <typename Result>
-    Result run(std::function<Result()> task, Result late);
+    CdpStatus onThread(std::function<CdpStatus()> task);
 
     std::chrono::milliseconds m_timeout;
     QThread m_thread;
