@@ -56,6 +56,7 @@ public:
         });
     }
     quint16 port() const { return m_server.serverPort(); }
+    void close() { m_server.close(); }
 
 private:
     void serve(QTcpSocket* client) {
@@ -115,136 +116,128 @@ private:
     QWebSocketServer m_sockets{u"fake"_s, QWebSocketServer::NonSecureMode};
 };
 
-// One browser process that names port on its command line.
-struct Machine {
-    QTemporaryDir dir;
-    explicit Machine(quint16 port) {
-        const QString folder = dir.filePath(u"proc/777"_s);
-        QDir().mkpath(folder);
-        QFile cmdline(folder + u"/cmdline"_s);
-        if (cmdline.open(QIODevice::WriteOnly)) {
-            cmdline.write(QByteArray("/usr/lib/chromium/chromium") + '\0' +
-                          "--remote-debugging-port=" + QByteArray::number(port) + '\0');
-        }
-    }
-};
-
 const QString chromium = u"Chromium Web Browser"_s;
 using Status = BrowserAnswer::Status;
 
-// As the engine calls the port: on its browser thread, while this thread serves the fake.
-BrowserAnswer onBrowserThread(const std::function<BrowserAnswer()>& call) {
-    BrowserWorker worker;
-    std::atomic<bool> done = false;
-    BrowserAnswer answer;
-    worker.submit([&] {
-        answer = call();
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done.load(); }, 20000)) {
-        qCritical("the call is still running after 20 s");
+// The fake, one process that names its port, and the backend over both.
+struct Rig {
+    FakeDevTools browser;
+    QTemporaryDir dir;
+    CdpBrowserScripting scripting{dir.filePath(u"proc"_s), dir.path(),
+                                  std::chrono::milliseconds(300)};
+
+    Rig() {
+        QDir().mkpath(dir.filePath(u"proc/777"_s));
+        QFile cmdline(dir.filePath(u"proc/777/cmdline"_s));
+        if (cmdline.open(QIODevice::WriteOnly)) {
+            cmdline.write(QByteArray("/usr/lib/chromium/chromium") + '\0' +
+                          "--remote-debugging-port=" + QByteArray::number(browser.port()) + '\0');
+        }
     }
-    return answer;
-}
+    BrowserAnswer read(const QString& name = chromium) {
+        return onBrowserThread([&] { return scripting.readFrontTab(name); });
+    }
+    BrowserAnswer redirect(const QString& url, const QString& name = chromium) {
+        return onBrowserThread([&] { return scripting.redirectFrontTab(name, url); });
+    }
+
+    // As the engine calls the port: on its browser thread, while this thread serves the fake.
+    static BrowserAnswer onBrowserThread(const std::function<BrowserAnswer()>& call) {
+        BrowserWorker worker;
+        std::atomic<bool> done = false;
+        BrowserAnswer answer;
+        worker.submit([&] {
+            answer = call();
+            done = true;
+        });
+        if (!QTest::qWaitFor([&] { return done.load(); }, 20000)) {
+            qCritical("the call is still running after 20 s");
+        }
+        return answer;
+    }
+};
 
 }  // namespace
 
 class TestCdpBrowserScripting : public QObject {
     Q_OBJECT
 
-    static constexpr std::chrono::milliseconds timeout{300};
-
 private slots:
-    void readsTheMostRecentlyActivatedPage_data() {
+    void readsTheFirstPageOfTheList_data() {
         QTest::addColumn<FakeDevTools::Http>("http");
-        QTest::newRow("answer of announced length") << FakeDevTools::Http::Serve;
-        QTest::newRow("answer up to the close") << FakeDevTools::Http::UntilClose;
-    }
-    void readsTheMostRecentlyActivatedPage() {
-        QFETCH(FakeDevTools::Http, http);
-        FakeDevTools browser;
-        browser.http = http;
-        Machine machine(browser.port());
-        CdpBrowserScripting scripting(machine.dir.filePath(u"proc"_s), machine.dir.path(), timeout);
-        const BrowserAnswer answer =
-            onBrowserThread([&] { return scripting.readFrontTab(chromium); });
-        QCOMPARE(answer.status, Status::Ok);
-        QCOMPARE(answer.address, u"https://front.example/"_s);
-    }
-
-    void browserWithoutPagesHasNoAddressAndNothingToRedirect() {
-        FakeDevTools browser;
-        browser.list = "[{\"type\": \"background_page\", \"url\": \"chrome-extension://abc/\"}]";
-        Machine machine(browser.port());
-        CdpBrowserScripting scripting(machine.dir.filePath(u"proc"_s), machine.dir.path(), timeout);
-        const BrowserAnswer read =
-            onBrowserThread([&] { return scripting.readFrontTab(chromium); });
-        QCOMPARE(read.status, Status::Ok);
-        QVERIFY(read.address.isEmpty());
-        const BrowserAnswer redirect = onBrowserThread(
-            [&] { return scripting.redirectFrontTab(chromium, u"http://127.0.0.1:49152/"_s); });
-        QCOMPARE(redirect.status, Status::Failed);
-    }
-
-    // The page announces a far host for its socket; only its path is used, on the loopback port.
-    void redirectNavigatesTheFrontPageOnLoopback_data() {
-        QTest::addColumn<FakeDevTools::Socket>("socket");
-        QTest::addColumn<Status>("expected");
-        QTest::newRow("confirmed after other messages")
-            << FakeDevTools::Socket::Answer << Status::Ok;
-        QTest::newRow("protocol error") << FakeDevTools::Socket::Error << Status::Failed;
-        QTest::newRow("never answers") << FakeDevTools::Socket::Silent << Status::Failed;
-    }
-    void redirectNavigatesTheFrontPageOnLoopback() {
-        QFETCH(FakeDevTools::Socket, socket);
-        QFETCH(Status, expected);
-        FakeDevTools browser;
-        browser.socket = socket;
-        Machine machine(browser.port());
-        CdpBrowserScripting scripting(machine.dir.filePath(u"proc"_s), machine.dir.path(), timeout);
-        const QString bridge = u"http://127.0.0.1:49152/blocked?site=front.example"_s;
-        const BrowserAnswer answer =
-            onBrowserThread([&] { return scripting.redirectFrontTab(chromium, bridge); });
-        QCOMPARE(answer.status, expected);
-        QCOMPARE(browser.navigations, QStringList{u"/devtools/page/P1 "_s + bridge});
-    }
-
-    void misbehavingEndpointFails_data() {
-        QTest::addColumn<FakeDevTools::Http>("http");
-        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("httpStatus");
         QTest::addColumn<QByteArray>("list");
-        const QByteArray pages = "[{\"type\": \"page\", \"url\": \"https://a.example/\"}]";
-        QTest::newRow("accepts and stays silent") << FakeDevTools::Http::Silent << 200 << pages;
-        QTest::newRow("closes mid-way") << FakeDevTools::Http::CloseMidway << 200 << pages;
+        QTest::addColumn<Status>("expected");
+        QTest::addColumn<QString>("address");
+        using Http = FakeDevTools::Http;
+        const QByteArray pages = FakeDevTools().list;
         // Well-formed, so only the size can make these fail.
         QByteArray huge = "[";
         while (huge.size() < 5 * 1024 * 1024) {
             huge += "{\"type\": \"page\", \"url\": \"https://big.example/\"},";
         }
         huge.back() = ']';
-        QTest::newRow("over 4 MiB") << FakeDevTools::Http::Serve << 200 << huge;
+        const QString front = u"https://front.example/"_s;
+        QTest::newRow("announced length") << Http::Serve << 200 << pages << Status::Ok << front;
+        QTest::newRow("up to the close") << Http::UntilClose << 200 << pages << Status::Ok << front;
+        QTest::newRow("no page, no address")
+            << Http::Serve << 200
+            << QByteArray("[{\"type\": \"background_page\", \"url\": \"chrome-extension://a/\"}]")
+            << Status::Ok << QString();
+        QTest::newRow("silent") << Http::Silent << 200 << pages << Status::Failed << QString();
+        QTest::newRow("closes mid-way")
+            << Http::CloseMidway << 200 << pages << Status::Failed << QString();
+        QTest::newRow("over 4 MiB") << Http::Serve << 200 << huge << Status::Failed << QString();
         QTest::newRow("over 4 MiB up to the close")
-            << FakeDevTools::Http::UntilClose << 200 << huge;
-        QTest::newRow("not JSON") << FakeDevTools::Http::Serve << 200 << QByteArray("[{nope");
-        QTest::newRow("not a list") << FakeDevTools::Http::Serve << 200 << QByteArray("{}");
-        QTest::newRow("server error") << FakeDevTools::Http::Serve << 500 << pages;
+            << Http::UntilClose << 200 << huge << Status::Failed << QString();
+        QTest::newRow("not JSON") << Http::Serve << 200 << QByteArray("[{nope") << Status::Failed
+                                  << QString();
+        QTest::newRow("not a list")
+            << Http::Serve << 200 << QByteArray("{}") << Status::Failed << QString();
+        QTest::newRow("server error") << Http::Serve << 500 << pages << Status::Failed << QString();
     }
-    void misbehavingEndpointFails() {
+    void readsTheFirstPageOfTheList() {
         QFETCH(FakeDevTools::Http, http);
-        QFETCH(int, status);
+        QFETCH(int, httpStatus);
         QFETCH(QByteArray, list);
-        FakeDevTools browser;
-        browser.http = http;
-        browser.httpStatus = status;
-        browser.list = list;
-        Machine machine(browser.port());
-        CdpBrowserScripting scripting(machine.dir.filePath(u"proc"_s), machine.dir.path(), timeout);
-        QCOMPARE(onBrowserThread([&] { return scripting.readFrontTab(chromium); }).status,
-                 Status::Failed);
-        QCOMPARE(
-            onBrowserThread([&] { return scripting.redirectFrontTab(chromium, u"x:"_s); }).status,
-            Status::Failed);
-        QVERIFY(browser.navigations.isEmpty());
+        QFETCH(Status, expected);
+        QFETCH(QString, address);
+        Rig rig;
+        rig.browser.http = http;
+        rig.browser.httpStatus = httpStatus;
+        rig.browser.list = list;
+        const BrowserAnswer answer = rig.read();
+        QCOMPARE(answer.status, expected);
+        QCOMPARE(answer.address, address);
+    }
+
+    // The page announces a far host for its socket; only its path is used, on the loopback port.
+    void redirectNavigatesTheFirstPageOnLoopback_data() {
+        QTest::addColumn<FakeDevTools::Socket>("socket");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<Status>("expected");
+        QTest::addColumn<bool>("navigated");
+        using Socket = FakeDevTools::Socket;
+        const QByteArray pages = FakeDevTools().list;
+        QTest::newRow("confirmed after other messages")
+            << Socket::Answer << pages << Status::Ok << true;
+        QTest::newRow("protocol error") << Socket::Error << pages << Status::Failed << true;
+        QTest::newRow("never answers") << Socket::Silent << pages << Status::Failed << true;
+        QTest::newRow("no page") << Socket::Answer << QByteArray("[]") << Status::Failed << false;
+        QTest::newRow("bad list") << Socket::Answer << QByteArray("[{") << Status::Failed << false;
+    }
+    void redirectNavigatesTheFirstPageOnLoopback() {
+        QFETCH(FakeDevTools::Socket, socket);
+        QFETCH(QByteArray, list);
+        QFETCH(Status, expected);
+        QFETCH(bool, navigated);
+        Rig rig;
+        rig.browser.socket = socket;
+        rig.browser.list = list;
+        const QString bridge = u"http://127.0.0.1:49152/blocked?site=front.example"_s;
+        QCOMPARE(rig.redirect(bridge).status, expected);
+        QCOMPARE(rig.browser.navigations,
+                 navigated ? QStringList{u"/devtools/page/P1 "_s + bridge} : QStringList());
     }
 
     void refusedWhenNothingServesTheBrowser_data() {
@@ -257,17 +250,12 @@ private slots:
     void refusedWhenNothingServesTheBrowser() {
         QFETCH(QString, browser);
         QFETCH(bool, listening);
-        auto fake = std::make_unique<FakeDevTools>();
-        Machine machine(fake->port());
+        Rig rig;
         if (!listening) {
-            fake.reset();
+            rig.browser.close();
         }
-        CdpBrowserScripting scripting(machine.dir.filePath(u"proc"_s), machine.dir.path(), timeout);
-        QCOMPARE(onBrowserThread([&] { return scripting.readFrontTab(browser); }).status,
-                 Status::Refused);
-        QCOMPARE(
-            onBrowserThread([&] { return scripting.redirectFrontTab(browser, u"x:"_s); }).status,
-            Status::Refused);
+        QCOMPARE(rig.read(browser).status, Status::Refused);
+        QCOMPARE(rig.redirect(u"x:"_s, browser).status, Status::Refused);
     }
 };
 

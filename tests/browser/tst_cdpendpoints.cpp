@@ -96,9 +96,6 @@ private slots:
         QTest::newRow("non-numeric port")
             << QStringList{u"chromium"_s, u"--remote-debugging-port=92x2"_s} << QString()
             << QString() << QByteArray() << chromium << QList<quint16>{};
-        QTest::newRow("port out of range")
-            << QStringList{u"chromium"_s, u"--remote-debugging-port=70000"_s} << QString()
-            << QString() << QByteArray() << chromium << QList<quint16>{};
         QTest::newRow("port file that names no port")
             << QStringList{u"chromium"_s, u"--remote-debugging-port=0"_s} << QString()
             << u"config/chromium/DevToolsActivePort"_s << QByteArray("port\n") << chromium
