@@ -1,0 +1,111 @@
+#include "AmbientAudioPlayer.h"
+#include "AmbientStream.h"
+#include "audio/SdlAmbientOutput.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+using namespace Quorel;
+
+namespace {
+
+std::vector<float> floatsIn(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    std::vector<float> samples(static_cast<std::size_t>(bytes.size()) / sizeof(float));
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+    return samples;
+}
+
+qint64 sizeOf(const QString& path) {
+    return QFile(path).size();
+}
+
+int missingLines = 0;
+void countMissing(QtMsgType, const QMessageLogContext&, const QString& message) {
+    if (message.contains(QLatin1String("no audio output"))) {
+        ++missingLines;
+    }
+}
+
+}  // namespace
+
+// SDL's disk driver writes what the callback produced to a file, at the pace of a real device.
+class TestSdlAmbientOutput : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void init() {
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir.filePath(QStringLiteral("out.raw"))));
+        QFile::remove(m_dir.filePath(QStringLiteral("out.raw")));
+    }
+
+    void devicePlaysTheStreamOnEveryChannelAtTheGainOfEachBuffer() {
+        const QString path = m_dir.filePath(QStringLiteral("out.raw"));
+        SdlAmbientOutput output;
+        const std::optional<double> rate = output.open();
+        QVERIFY(rate && *rate > 0);
+        AmbientStream stream(AmbientSound::Zen, *rate, 1);
+        stream.setGain(0.5f);
+        QVERIFY(output.start(stream));
+        QVERIFY(output.isPlaying());
+        const qint64 half = static_cast<qint64>(*rate / 2) * 2 * qint64{sizeof(float)};
+        QTRY_VERIFY_WITH_TIMEOUT(sizeOf(path) > half, 10000);
+        stream.setGain(0);
+        QTRY_VERIFY_WITH_TIMEOUT(sizeOf(path) > 2 * half, 10000);
+        output.close();
+        QVERIFY(!output.isPlaying());
+
+        // Any buffer written before the start is silence; the zen pair is the same in any run.
+        const std::vector<float> written = floatsIn(path);
+        std::size_t first = 0;
+        while (first < written.size() && written[first] == 0) {
+            ++first;
+        }
+        AmbientSynth zen(AmbientSound::Zen, *rate, AmbientRandom(1));
+        std::vector<float> expected(written.size() / 2);
+        zen.render(expected.data(), expected.size(), 1, 0.5f);
+        std::size_t frame = 0;
+        for (std::size_t i = first; i + 1 < written.size(); i += 2, ++frame) {
+            QCOMPARE(written[i + 1], written[i]);
+            if (written[i] == 0 && frame > 0) {
+                break;  // the gain of 0 arrived
+            }
+            QCOMPARE(written[i], expected[frame]);
+        }
+        QVERIFY2(frame > static_cast<std::size_t>(*rate / 2), "the gain changed too early");
+        for (std::size_t i = first + 2 * frame; i < written.size(); ++i) {
+            QCOMPARE(written[i], 0.0f);
+        }
+    }
+
+    void withoutADeviceThePlayerIsSilentAndSaysSoOnce() {
+        qputenv("SDL_AUDIODRIVER", "no-such-driver");
+        const QtMessageHandler previous = qInstallMessageHandler(countMissing);
+        missingLines = 0;
+        {
+            AmbientAudioPlayer player(std::make_unique<SdlAmbientOutput>());
+            player.update(AmbientSoundType::Rain, true, 0.25);
+            player.update(AmbientSoundType::Rain, true, 0.5);
+            player.update(AmbientSoundType::Zen, true, 0.5);
+            QCOMPARE(player.stream(), nullptr);
+            QCOMPARE(player.currentType(), AmbientSoundType::Zen);
+        }
+        qInstallMessageHandler(previous);
+        QCOMPARE(missingLines, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSdlAmbientOutput)
+#include "tst_sdlambientoutput.moc"
