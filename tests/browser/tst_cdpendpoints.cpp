@@ -140,7 +140,7 @@ private slots:
 
         // The id comes round again, for a browser started after the other one.
         machine.addProcess(100, {u"chromium"_s, u"--remote-debugging-port=9555"_s}, {}, 9000);
-        QCOMPARE(endpoints.ports(BrowserFamily::Chromium), (QList<quint16>{9555, 9222, 9300}));
+        QCOMPARE(endpoints.ports(BrowserFamily::Chromium), (QList<quint16>{9555, 9300, 9222}));
 
         machine.removeProcess(200);
         machine.removeProcess(100);

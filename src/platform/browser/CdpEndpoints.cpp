@@ -125,20 +125,18 @@ QList<quint16> CdpEndpoints::ports(BrowserFamily family) {
 
     QList<quint16> ports;
     QStringList profiles;
-    for (const auto& [pid, process] : std::as_const(browsers)) {
-        if (process->port != 0 && !ports.contains(process->port)) {
-            ports.append(process->port);
+    const auto add = [&ports](quint16 port) {
+        if (port != 0 && !ports.contains(port)) {
+            ports.append(port);
         }
+    };
+    for (const auto& [pid, process] : std::as_const(browsers)) {
+        add(process->port);
         const QString profile =
             process->profile.isEmpty() ? defaultProfile(family) : process->profile;
         if (!profiles.contains(profile)) {
             profiles.append(profile);
-        }
-    }
-    for (const QString& profile : std::as_const(profiles)) {
-        const quint16 port = portFileValue(profile);
-        if (port != 0 && !ports.contains(port)) {
-            ports.append(port);
+            add(portFileValue(profile));
         }
     }
     return ports;

@@ -26,9 +26,9 @@ public:
     // procRoot stands for /proc; configHome for ~/.config (XDG_CONFIG_HOME when set) when empty.
     explicit CdpEndpoints(QString procRoot = QStringLiteral("/proc"), QString configHome = {});
 
-    // Loopback ports of this family's debugging endpoints, of the browser started last first:
-    // ports named on command lines, then those from the profiles' port files, each once.
-    // Firefox is never reached this way.
+    // Loopback ports of this family's debugging endpoints, each once, of the browser started last
+    // first: the port its command line names, then the one in its profile's port file. Firefox is
+    // never reached this way.
     QList<quint16> ports(BrowserFamily family);
 
 private:
