@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace Quorel {
 
@@ -53,6 +54,9 @@ private:
     friend class BridgeListener;
 
     void accept(qintptr descriptor);
+    // The request's answer when it is already in: empty once all is sent (or the peer is
+    // gone), else what the kernel did not take; nullopt when nothing has arrived yet.
+    std::optional<QByteArray> answerAtOnce(int fd) const;
     QByteArray respond(QByteArrayView request) const;
     void connectionClosed();
     void acceptFailed(BridgeListener& listener);

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <sys/socket.h>
+
 #include <memory>
 #include <vector>
 
@@ -133,14 +135,35 @@ private slots:
         QTRY_COMPARE(m_server->openConnections(), 0);
     }
 
+    // Before the server accepts, the request is already in (answered at once); after it, the
+    // request comes to a waiting socket.
+    void requestSplitOverPacketsIsJudgedOnTheFirst_data() {
+        QTest::addColumn<bool>("afterAccept");
+        QTest::newRow("in before accept") << false;
+        QTest::newRow("in after accept") << true;
+    }
     void requestSplitOverPacketsIsJudgedOnTheFirst() {
+        QFETCH(bool, afterAccept);
         QTcpSocket socket;
         QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
         socket.connectToHost(QHostAddress::LocalHost, m_server->port());
         QVERIFY(socket.waitForConnected(patienceMs));
+        if (afterAccept) {
+            QTRY_COMPARE(m_server->openConnections(), 1);
+        }
         socket.write("GET /blo");
         socket.flush();
         // The answer comes without the rest of the request.
+        QVERIFY(closed.wait(patienceMs));
+        QVERIFY(isStatus(socket.readAll()));
+    }
+
+    void peerClosingItsSideUnheardGetsTheStatus() {
+        QTcpSocket socket;
+        QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
+        socket.connectToHost(QHostAddress::LocalHost, m_server->port());
+        QVERIFY(socket.waitForConnected(patienceMs));
+        QCOMPARE(::shutdown(static_cast<int>(socket.socketDescriptor()), SHUT_WR), 0);
         QVERIFY(closed.wait(patienceMs));
         QVERIFY(isStatus(socket.readAll()));
     }
