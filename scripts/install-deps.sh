@@ -16,6 +16,8 @@ packages=(
   # X11 and the event sound
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
   libcanberra-dev sound-theme-freedesktop
+  # ambient sound output, and a sound server with a null sink for its end-to-end test
+  libsdl2-dev pulseaudio pulseaudio-utils
   # benchmarks; nginx and wrk for the bridge's
   libbenchmark-dev nginx-light wrk
   # headless desktop for the end-to-end tests and the process measurements

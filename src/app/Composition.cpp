@@ -1,5 +1,6 @@
 #include "Composition.h"
 
+#include "AmbientAudioPlayer.h"
 #include "FileDialogApplicationChooser.h"
 #include "FilePreferencesStore.h"
 #include "NullAdapters.h"
@@ -8,6 +9,7 @@
 #include "WindowCompositor.h"
 #include "X11ShieldWindowHints.h"
 #include "audio/CanberraSystemSound.h"
+#include "audio/SdlAmbientOutput.h"
 #include "browser/BrowserLink.h"
 #include "browser/BrowserLinkProtocol.h"
 #include "browser/CdpBrowserScripting.h"
@@ -135,7 +137,7 @@ Adapters makeAdapters() {
     adapters.clock = std::make_unique<SystemClock>();
     adapters.sound = makeSystemSound();
     adapters.browser = makeBrowserLink();
-    adapters.ambient = std::make_unique<NullAmbientPlayer>();
+    adapters.ambient = std::make_unique<AmbientAudioPlayer>(std::make_unique<SdlAmbientOutput>());
     adapters.shieldHints = makeShieldHints();
     adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());
     adapters.chooser = makeApplicationChooser();
