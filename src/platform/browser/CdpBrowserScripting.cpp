@@ -12,7 +12,8 @@ CdpBrowserScripting::CdpBrowserScripting(const QString& procRoot, const QString&
                                          std::chrono::milliseconds timeout)
     : m_endpoints(procRoot, configHome), m_client(timeout), m_timeout(timeout) {}
 
-BrowserAnswer CdpBrowserScripting::readFrontTab(const QString& browser) {
+template <typename OnPages>
+BrowserAnswer CdpBrowserScripting::firstAnswer(const QString& browser, OnPages onPages) {
     QElapsedTimer elapsed;
     elapsed.start();
     Status status = Status::Refused;
@@ -23,35 +24,33 @@ BrowserAnswer CdpBrowserScripting::readFrontTab(const QString& browser) {
         }
         const CdpPageList list = m_client.pages(port);
         if (list.status == CdpStatus::Ok) {
-            return {Status::Ok, list.pages.isEmpty() ? QString() : list.pages.first().url};
+            if (const std::optional<BrowserAnswer> answer = onPages(port, list)) {
+                return *answer;
+            }
         }
-        if (list.status == CdpStatus::Failed) {
-            status = Status::Failed;
+        if (list.status != CdpStatus::Unreachable) {
+            status = Status::Failed;  // reached, but it failed or had no page to use
         }
     }
     return {status, {}};
 }
 
+BrowserAnswer CdpBrowserScripting::readFrontTab(const QString& browser) {
+    return firstAnswer(browser, [](quint16, const CdpPageList& list) {
+        return std::optional<BrowserAnswer>(
+            BrowserAnswer{Status::Ok, list.pages.isEmpty() ? QString() : list.pages.first().url});
+    });
+}
+
 BrowserAnswer CdpBrowserScripting::redirectFrontTab(const QString& browser, const QString& url) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    Status status = Status::Refused;
-    for (const quint16 port : m_endpoints.ports(browserFamilyFromName(browser))) {
-        if (elapsed.elapsed() > m_timeout.count()) {
-            break;
+    return firstAnswer(browser, [&](quint16 port, const CdpPageList& list) {
+        if (list.pages.isEmpty()) {
+            return std::optional<BrowserAnswer>();
         }
-        const CdpPageList list = m_client.pages(port);
-        if (list.status == CdpStatus::Ok && !list.pages.isEmpty()) {
-            if (m_client.navigate(port, list.pages.first(), url) == CdpStatus::Ok) {
-                return {Status::Ok, url};
-            }
-            return {Status::Failed, {}};
-        }
-        if (list.status != CdpStatus::Unreachable) {
-            status = Status::Failed;  // reached, but no page to load it in
-        }
-    }
-    return {status, {}};
+        const bool done = m_client.navigate(port, list.pages.first(), url) == CdpStatus::Ok;
+        return std::optional<BrowserAnswer>(
+            BrowserAnswer{done ? Status::Ok : Status::Failed, done ? url : QString()});
+    });
 }
 
 }  // namespace Quorel

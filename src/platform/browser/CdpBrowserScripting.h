@@ -11,6 +11,7 @@
 #include "ports/BrowserScripting.h"
 
 #include <chrono>
+#include <optional>
 
 namespace Quorel {
 
@@ -29,6 +30,10 @@ public:
     BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override;
 
 private:
+    // Asks each endpoint of the browser's family in turn until onPages has an answer from one.
+    template <typename OnPages>
+    BrowserAnswer firstAnswer(const QString& browser, OnPages onPages);
+
     CdpEndpoints m_endpoints;
     CdpClient m_client;
     std::chrono::milliseconds m_timeout;
