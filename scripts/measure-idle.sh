@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-process figures for the app left alone: CPU share and peak resident memory over a
 # minute on a headless desktop with a tray, main window closed (or open: MAIN_WINDOW=open),
-# optionally with a countdown running (COUNTDOWN=running).
+# optionally with a countdown running (COUNTDOWN=running), or with a countdown and an ambient
+# sound playing into a null sink (AMBIENT="Soft Rain", "Lo-Fi Chords" or "Zen Chimes").
 #   scripts/measure-idle.sh build/release/src/app/quorel [seconds]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -13,6 +14,10 @@ if [ -z "${QUOREL_IN_DESKTOP:-}" ]; then
 fi
 
 source "$here/throwaway-home.sh"
+if [ -n "${AMBIENT:-}" ]; then
+    COUNTDOWN=running
+    source "$here/null-sink.sh"
+fi
 
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 pids+=($!)
@@ -21,7 +26,7 @@ sleep 1
 if [ "${COUNTDOWN:-}" = running ]; then
     # A schedule whose window is open now starts a countdown on the first tick, as a user's would.
     mkdir -p "$XDG_CONFIG_HOME/quorel"
-    python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY'
+    python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "${AMBIENT:-Off}" <<'PY'
 import datetime, json, sys, uuid
 now = datetime.datetime.now()
 start = now - datetime.timedelta(minutes=1)
@@ -35,6 +40,7 @@ doc = {
                    "startHour": start.hour, "startMinute": start.minute,
                    "endHour": end.hour, "endMinute": end.minute, "isEnabled": True}],
     "lastSavedDay": f"{now.year}-{now.month}-{now.day}",
+    "ambientSound": sys.argv[2], "ambientVolume": 0.25,
 }
 json.dump(doc, open(sys.argv[1], "w"))
 PY
@@ -60,6 +66,7 @@ after=$(cpu)
 if ! kill -0 "$app_pid" 2>/dev/null; then
     echo "the app exited early:"; cat "$work/app.log"; exit 1
 fi
+[ -n "${AMBIENT:-}" ] && echo "sink_rms=$(sinkRms 1) while playing $AMBIENT"
 peak_kb=$(awk '/VmHWM/ {print $2}' "/proc/$app_pid/status")
 python3 - "$before" "$after" "$seconds" "$peak_kb" <<'PY'
 import sys

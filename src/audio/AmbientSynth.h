@@ -77,6 +77,45 @@ inline std::uint64_t period(double samples) {
     return static_cast<std::uint64_t>(std::clamp(samples, 1.0, 4294967295.0));
 }
 
+// x >= 0 as an angle in [-pi, pi], in float for the sine kernel below.
+inline float reduced(double x) {
+    return static_cast<float>(
+        x - twoPi * static_cast<double>(static_cast<std::int64_t>(x * (1 / twoPi) + 0.5)));
+}
+
+// A phase for sines(): wrapped phases are below 4 pi; only a rate of a few hertz, which no
+// device has, lets them run on, and then they must stay within what the kernel reduces.
+inline float bounded(double phase) {
+    return static_cast<float>(std::min(phase, 1e9));
+}
+
+inline constexpr std::size_t block = 64;
+using Block = std::array<float, block>;
+
+// The sine of every angle of a block, in place. Angles from -pi to 1e9: brought
+// into [-pi, pi] and folded into [-pi/2, pi/2], then the Taylor polynomial to x^11. Within 1e-6
+// of std::sin for the wrapped phases here (from 0 to 4 pi), about the resolution of a float
+// sample. A fixed count and no branches, so the compiler runs it four floats at a time.
+inline void sines(Block& v) {
+    constexpr float twoPiF = static_cast<float>(twoPi);
+    constexpr float piF = static_cast<float>(pi);
+    constexpr float halfPiF = static_cast<float>(halfPi);
+    for (std::size_t i = 0; i < block; ++i) {
+        const auto turns = static_cast<std::int32_t>(v[i] * (1 / twoPiF) + 0.5f);
+        const float r = v[i] - twoPiF * static_cast<float>(turns);
+        const float a = std::abs(r);
+        // pi - a above pi/2, a below, without a branch
+        const float f = a + static_cast<float>(a > halfPiF) * (piF - 2 * a);
+        const float f2 = f * f;
+        const float p =
+            f *
+            (1 + f2 * (-1.0f / 6 +
+                       f2 * (1.0f / 120 + f2 * (-1.0f / 5040 +
+                                                f2 * (1.0f / 362880 + f2 * (-1.0f / 39916800))))));
+        v[i] = std::copysign(p, r);
+    }
+}
+
 }  // namespace synth_detail
 
 // One start of one sound: its whole synthesis state. Random is any source with the two draws of
@@ -100,6 +139,7 @@ public:
         m_chimePeriod = period(m_sampleRate * 3.5);
         m_chimeCountdown = m_chimePeriod;
         const double length = static_cast<double>(m_chordLength);
+        m_perChordLength = 1 / length;
         m_envStep = std::exp(-1.45 / length);
         m_harmonicStep = std::exp(-4 / length);
         for (std::size_t c = 0; c < 4; ++c) {
@@ -123,10 +163,10 @@ public:
                 each(out, frames, channels, gain, [this] { return rain(); });
                 break;
             case AmbientSound::Lofi:
-                each(out, frames, channels, gain, [this] { return lofi(); });
+                blocks(out, frames, channels, gain, &BasicAmbientSynth::lofi);
                 break;
             case AmbientSound::Zen:
-                each(out, frames, channels, gain, [this] { return zen(); });
+                blocks(out, frames, channels, gain, &BasicAmbientSynth::zen);
                 break;
         }
     }
@@ -159,6 +199,24 @@ private:
             for (std::size_t c = 0; c < channels; ++c) {
                 out[f * channels + c] = s;
             }
+        }
+    }
+
+    // Lo-fi and zen run a block at a time: a pass in sample order for the state, the phases and
+    // the random draws, then the sines of the whole block at once.
+    void blocks(float* out, std::size_t frames, std::size_t channels, float gain,
+                void (BasicAmbientSynth::*fill)(synth_detail::Block&, std::size_t)) {
+        synth_detail::Block samples;
+        for (std::size_t done = 0; done < frames;) {
+            const std::size_t n = std::min(frames - done, synth_detail::block);
+            (this->*fill)(samples, n);
+            for (std::size_t i = 0; i < n; ++i) {
+                const float s = samples[i] * gain;
+                for (std::size_t c = 0; c < channels; ++c) {
+                    out[(done + i) * channels + c] = s;
+                }
+            }
+            done += n;
         }
     }
 
@@ -199,63 +257,104 @@ private:
     }
 
     // Four seventh chords of four seconds each, with vibrato, plus vinyl crackle.
-    float lofi() {
-        using synth_detail::fastSin;
-        // Position and chord follow the sample index without a division per sample; the two
-        // exponentials of the position are kept as running products, restarted with each chord.
-        if (++m_chordPosition == m_chordLength) {
-            m_chordPosition = 0;
-            m_chord = (m_chord + 1) % 4;
-            m_envDecay = 1;
-            m_harmonic = 1;
-        } else {
-            m_envDecay *= m_envStep;
-            m_harmonic *= m_harmonicStep;
+    void lofi(synth_detail::Block& samples, std::size_t n) {
+        using synth_detail::Block;
+        using synth_detail::bounded;
+        using synth_detail::reduced;
+        using synth_detail::sines;
+        Block vib{};
+        for (std::size_t i = 0; i < n; ++i) {
+            const double t = static_cast<double>(m_sampleIndex + 1 + i) * m_secondsPerSample;
+            vib[i] = reduced(t * 2.827433388230814);
         }
-        const double pos =
-            static_cast<double>(m_chordPosition) / static_cast<double>(m_chordLength);
-        const auto env = static_cast<float>(m_envDecay * std::min(18 * pos, 1.0));
-        const double t = static_cast<double>(m_sampleIndex) * m_secondsPerSample;
-        const double vib = 1 + 0.0025 * fastSin(t * 2.827433388230814);
+        sines(vib);
 
-        float sum = 0;
+        std::array<Block, 4> notes{};
+        std::array<Block, 4> octaves{};
+        Block env{};
+        Block harmonic{};
+        Block crackle{};
+        for (std::size_t i = 0; i < n; ++i) {
+            ++m_sampleIndex;
+            // Position and chord follow the sample index without a division per sample; the
+            // two exponentials of the position are running products, restarted with each chord.
+            if (++m_chordPosition == m_chordLength) {
+                m_chordPosition = 0;
+                m_chord = (m_chord + 1) % 4;
+                m_envDecay = 1;
+                m_harmonic = 1;
+            } else {
+                m_envDecay *= m_envStep;
+                m_harmonic *= m_harmonicStep;
+            }
+            const double pos = static_cast<double>(m_chordPosition) * m_perChordLength;
+            env[i] = static_cast<float>(m_envDecay * std::min(18 * pos, 1.0));
+            harmonic[i] = static_cast<float>(m_harmonic * 0.22);
+            const double wobble = 1 + 0.0025 * static_cast<double>(vib[i]);
+            for (std::size_t k = 0; k < 4; ++k) {
+                const double p = m_chordPhases[k] =
+                    wrap(m_chordPhases[k] + wobble * m_chordStep[m_chord][k]);
+                notes[k][i] = bounded(p);
+                octaves[k][i] = bounded(2 * p);
+            }
+            if (m_random.below(m_cracklePeriod) == 0) {
+                m_crackleLevel = static_cast<float>(m_random.uniform(0.04, 0.1));
+            }
+            const float m = m_crackleLevel;
+            const auto noise = static_cast<float>(m_random.uniform(-1, 1));
+            m_crackleLevel *= 0.96f;
+            crackle[i] = m * noise * 0.25f;
+        }
         for (std::size_t k = 0; k < 4; ++k) {
-            const double p = m_chordPhases[k] =
-                wrap(m_chordPhases[k] + vib * m_chordStep[m_chord][k]);
-            sum += static_cast<float>(fastSin(p) + m_harmonic * 0.22 * fastSin(2 * p)) * 0.14f;
+            sines(notes[k]);
+            sines(octaves[k]);
         }
-
-        if (m_random.below(m_cracklePeriod) == 0) {
-            m_crackleLevel = static_cast<float>(m_random.uniform(0.04, 0.1));
+        for (std::size_t i = 0; i < synth_detail::block; ++i) {
+            float sum = 0;
+            for (std::size_t k = 0; k < 4; ++k) {
+                sum += (notes[k][i] + harmonic[i] * octaves[k][i]) * 0.14f;
+            }
+            samples[i] = sum * env[i] + crackle[i];
         }
-        const float m = m_crackleLevel;
-        const auto n = static_cast<float>(m_random.uniform(-1, 1));
-        m_crackleLevel *= 0.96f;
-        return sum * env + m * n * 0.25f;
     }
 
     // A root and its fifth, rechosen every 3.5 seconds, fading and swelling.
-    float zen() {
-        using synth_detail::fastSin;
+    void zen(synth_detail::Block& samples, std::size_t n) {
+        using synth_detail::Block;
+        using synth_detail::bounded;
+        using synth_detail::reduced;
+        using synth_detail::sines;
         using synth_detail::twoPi;
-        if (--m_chimeCountdown == 0) {
-            m_chimeCountdown = m_chimePeriod;
-            m_zenRoot = zenScale[static_cast<std::size_t>(m_random.below(zenScale.size()))];
-            m_zenFifth = m_zenRoot * 1.5;
-            m_zenLevel = 0.35f;
-            m_zenRootStep = m_zenRoot * twoPi / m_sampleRate;
-            m_zenFifthStep = m_zenFifth * twoPi / m_sampleRate;
+        Block root{};
+        Block fifth{};
+        Block swell{};
+        Block level{};
+        for (std::size_t i = 0; i < n; ++i) {
+            ++m_sampleIndex;
+            if (--m_chimeCountdown == 0) {
+                m_chimeCountdown = m_chimePeriod;
+                m_zenRoot = zenScale[static_cast<std::size_t>(m_random.below(zenScale.size()))];
+                m_zenFifth = m_zenRoot * 1.5;
+                m_zenLevel = 0.35f;
+                m_zenRootStep = m_zenRoot * twoPi / m_sampleRate;
+                m_zenFifthStep = m_zenFifth * twoPi / m_sampleRate;
+            }
+            m_zenPhaseRoot = wrap(m_zenPhaseRoot + m_zenRootStep);
+            m_zenPhaseFifth = wrap(m_zenPhaseFifth + m_zenFifthStep);
+            root[i] = bounded(m_zenPhaseRoot);
+            fifth[i] = bounded(m_zenPhaseFifth);
+            const double t = static_cast<double>(m_sampleIndex) * m_secondsPerSample;
+            swell[i] = reduced(t * 1.2566370614359172);
+            level[i] = m_zenLevel;
+            m_zenLevel *= 0.99993f;
         }
-        m_zenPhaseRoot = wrap(m_zenPhaseRoot + m_zenRootStep);
-        m_zenPhaseFifth = wrap(m_zenPhaseFifth + m_zenFifthStep);
-        const double t = static_cast<double>(m_sampleIndex) * m_secondsPerSample;
-        const auto swell = static_cast<float>(0.75 + 0.25 * fastSin(t * 1.2566370614359172));
-        const float a = m_zenLevel;
-        m_zenLevel = a * 0.99993f;
-        return a *
-               static_cast<float>(0.65 * fastSin(m_zenPhaseRoot) +
-                                  0.25 * fastSin(m_zenPhaseFifth)) *
-               swell;
+        sines(root);
+        sines(fifth);
+        sines(swell);
+        for (std::size_t i = 0; i < synth_detail::block; ++i) {
+            samples[i] =
+                level[i] * (0.65f * root[i] + 0.25f * fifth[i]) * (0.75f + 0.25f * swell[i]);
+        }
     }
 
     AmbientSound m_sound;
@@ -275,6 +374,7 @@ private:
     std::uint64_t m_chordLength;
     std::uint64_t m_chordPosition = 0;
     std::size_t m_chord = 0;
+    double m_perChordLength;
     double m_envStep;
     double m_harmonicStep;
     double m_envDecay = 1;
