@@ -6,4 +6,5 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build/release}
 args=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
 "$build/bench/bench_engine" "${args[@]}" | grep -E 'median|^Benchmark'
+"$build/bench/bench_audio" "${args[@]}" | grep -E 'median|^Benchmark'
 "$here/with-desktop.sh" "$build/bench/bench_x11" "${args[@]}" | grep -E 'median|^Benchmark'
