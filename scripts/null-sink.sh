@@ -7,6 +7,8 @@ load-module module-null-sink sink_name=quorel_null rate=48000 channels=2
 set-default-sink quorel_null
 load-module module-native-protocol-unix auth-anonymous=1
 PA
+# The app, pactl and parecord all find this server through XDG_RUNTIME_DIR, not the user's.
+unset PULSE_SERVER SDL_AUDIODRIVER
 # As root it must be told that this is not the system-wide server.
 pulseaudio --daemonize=no --exit-idle-time=-1 -n --system=false --disallow-exit \
     --use-pid-file=no --log-target=stderr -F "$work/null-sink.pa" >"$work/pulseaudio.log" 2>&1 &
