@@ -1,0 +1,76 @@
+#pragma once
+
+// The applications of a sway desktop (and other compositors that speak its IPC), through the
+// socket SWAYSOCK names.
+//
+// Two connections: one subscribed to window and workspace events, read as they come, and one
+// for requests, so that a reply never has to be told apart from an event. The events keep the
+// application in front in a cache, so asking for it costs no round trip. Requests that need an
+// answer (the window list) wait for it with a short bound; hiding sends its command and reads
+// the reply later.
+//
+// An application is the windows of one process with one app_id (or, through XWayland, one X11
+// class); without a process id, the windows with that id. Hiding moves them to the scratchpad,
+// which sway keeps out of sight until asked.
+
+#include "ports/Workspace.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <memory>
+
+class QJsonObject;
+class QLocalSocket;
+
+namespace Quorel {
+
+class DesktopEntries;
+
+class SwayWorkspace final : public QObject, public Workspace {
+    Q_OBJECT
+
+public:
+    // Connects to the socket (SWAYSOCK when empty), subscribes and reads the focused window once;
+    // nullptr when any of that fails. entries must outlive this.
+    static std::unique_ptr<Workspace> create(DesktopEntries& entries);
+    static std::unique_ptr<SwayWorkspace> connectTo(DesktopEntries& entries,
+                                                    const QString& socketPath);
+    ~SwayWorkspace() override;
+
+    std::optional<QString> frontmostApplicationName() override;
+    std::optional<RunningApplication> frontmostApplication() override;
+
+    // The tree, asked for now; empty when sway does not answer in time.
+    QList<RunningApplication> runningApplications() override;
+
+    void hide(const RunningApplication& application) override;
+    void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    QStringList installedApplicationNames() override;
+    QString limitation() const override;
+
+private:
+    struct Channel;
+
+    SwayWorkspace(DesktopEntries& entries, std::unique_ptr<Channel> events,
+                  std::unique_ptr<Channel> requests);
+
+    void handleEvents();
+    void handleReplies();
+    void windowEvent(const QJsonObject& event);
+    void workspaceEvent(const QJsonObject& event);
+    std::optional<RunningApplication> applicationOf(const QJsonObject& node);
+    std::optional<QByteArray> request(std::uint32_t type, const QByteArray& payload);
+    bool readFocused();
+
+    DesktopEntries& m_entries;
+    std::unique_ptr<Channel> m_events;
+    std::unique_ptr<Channel> m_requests;
+    int m_unansweredCommands = 0;  // replies to hide commands still to come on m_requests
+    std::optional<RunningApplication> m_frontmost;
+    qint64 m_frontWindow = -1;  // sway's container id of the window in front
+    QString m_frontKey;         // of the application last reported; "" once it was hidden
+    std::function<void(const RunningApplication&)> m_activationHandler;
+};
+
+}  // namespace Quorel
