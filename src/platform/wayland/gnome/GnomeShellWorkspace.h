@@ -1,0 +1,100 @@
+#pragma once
+
+// The applications of a GNOME Shell session, through Quorel's own shell extension.
+//
+// Why an extension: GNOME Shell offers no other program a view of native Wayland windows, nor a
+// way to minimise them. The extension (gnome-shell-extension/ in the source tree, shipped here
+// as resources) runs inside the shell and answers over D-Bus: the focused window, pushed as a
+// signal on every change, the window list, and minimising windows by id. This adapter writes it
+// into the user's extension folder; the user enables it once. Until then the adapter is usable
+// but blind, and limitation() says how to enable it. It notices when the extension comes and
+// goes, since the user may enable it while Quorel runs.
+//
+// Windows are grouped into applications as on X11: by process and application id, or by the
+// application id alone when the shell gives no process. The cache of the application in front
+// is kept by the signals on the main thread, so asking for it costs no round trip.
+
+#include "ports/Workspace.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QVariantMap>
+
+#include <memory>
+
+class QDBusServiceWatcher;
+
+namespace Quorel {
+
+class DesktopEntries;
+
+// One window as the extension describes it.
+struct ShellWindow {
+    quint64 id = 0;
+    QString desktopId;  // the shell's match to a desktop entry, "" when it found none
+    QString appId;      // GTK application id or sandbox app id
+    QString wmClass;    // on Wayland, the client's app id
+    QString wmInstance;
+    qint64 pid = 0;  // 0 when unknown
+    QString title;
+    bool ordinary = false;      // a normal window or a dialog
+    bool desktopShell = false;  // the desktop or a panel
+    bool skipTaskbar = false;
+
+    // The adapter's handle of the window's application; "" when there is nothing to go on.
+    QString key() const;
+};
+
+// The window a D-Bus dictionary describes; nullopt when it is empty or malformed.
+std::optional<ShellWindow> shellWindowFromMap(const QVariantMap& map);
+
+class GnomeShellWorkspace final : public QObject, public Workspace {
+    Q_OBJECT
+
+public:
+    // nullptr when GNOME Shell is not on the session bus. Installs the extension first.
+    static std::unique_ptr<Workspace> create(DesktopEntries& entries);
+
+    // The same on the given bus, with the extension written under extensionsFolder.
+    static std::unique_ptr<GnomeShellWorkspace> create(DesktopEntries& entries,
+                                                       const QDBusConnection& bus,
+                                                       const QString& extensionsFolder);
+
+    std::optional<QString> frontmostApplicationName() override;
+    std::optional<RunningApplication> frontmostApplication() override;
+    QList<RunningApplication> runningApplications() override;
+    void hide(const RunningApplication& application) override;
+    void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    QStringList installedApplicationNames() override;
+    QString limitation() const override;
+
+    static QString extensionUuid();
+
+    // Writes the extension's files into extensionsFolder/<uuid>, each only when it differs.
+    // False when a file could not be written.
+    static bool installExtension(const QString& extensionsFolder);
+
+private:
+    GnomeShellWorkspace(DesktopEntries& entries, const QDBusConnection& bus);
+
+    void extensionAppeared();
+    void extensionVanished();
+    void askFocusedWindow();
+    void takeFocus(const QVariantMap& window);
+    std::optional<RunningApplication> applicationOf(const ShellWindow& window);
+    QList<ShellWindow> windows();
+
+private slots:
+    void onFocusChanged(const QVariantMap& window);
+
+private:
+    DesktopEntries& m_entries;
+    QDBusConnection m_bus;
+    QDBusServiceWatcher* m_watcher = nullptr;
+    bool m_extensionAnswers = false;
+    std::optional<RunningApplication> m_frontmost;
+    QString m_frontKey;
+    std::function<void(const RunningApplication&)> m_activationHandler;
+};
+
+}  // namespace Quorel
