@@ -1,0 +1,357 @@
+#include "KWinWorkspace.h"
+
+#include "KWinWindows.h"
+#include "x11/DesktopEntries.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusReply>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QStandardPaths>
+#include <QStringBuilder>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace Quorel {
+
+namespace {
+
+const QString kwinService = QStringLiteral("org.kde.KWin");
+const QString scriptingPath = QStringLiteral("/Scripting");
+const QString scriptingInterface = QStringLiteral("org.kde.kwin.Scripting");
+const QString scriptInterface = QStringLiteral("org.kde.kwin.Script");
+const QString objectPath = QStringLiteral("/app/quorel/KWinWorkspace");
+const QString objectInterface = QStringLiteral("app.quorel.KWinWorkspace");
+const QString pluginName = QStringLiteral("quorel-workspace");
+
+constexpr int callTimeoutMs = 3000;
+constexpr int readyTimeoutMs = 4000;
+constexpr int hideTimeoutMs = 5000;
+
+QString runtimeFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QDir::tempPath() : folder;
+}
+
+QString hidePluginName(const QString& token) {
+    return u"quorel-hide-" % QString::number(QCoreApplication::applicationPid()) % u'-' % token;
+}
+
+QDBusMessage scriptingCall(const QString& method, const QVariantList& arguments) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kwinService, scriptingPath, scriptingInterface, method);
+    message.setArguments(arguments);
+    return message;
+}
+
+QString scriptTemplate(const QString& resource) {
+    QFile file(resource);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool writePrivateFile(const QString& path, const QString& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray bytes = text.toUtf8();
+    return file.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+KWinWorkspace::KWinWorkspace(QDBusConnection bus, QString kwinOwner, DesktopEntries& entries)
+    : m_bus(std::move(bus)), m_kwinOwner(std::move(kwinOwner)), m_entries(entries) {
+    m_hideTimeout = new QTimer(this);
+    m_hideTimeout->setSingleShot(true);
+    m_hideTimeout->setInterval(hideTimeoutMs);
+    connect(m_hideTimeout, &QTimer::timeout, this, &KWinWorkspace::finishHideScript);
+}
+
+std::unique_ptr<Workspace> KWinWorkspace::create(DesktopEntries& entries) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr) {
+        return nullptr;
+    }
+    const QDBusReply<QString> owner = bus.interface()->serviceOwner(kwinService);
+    if (!owner.isValid() || owner.value().isEmpty()) {
+        return nullptr;
+    }
+    std::unique_ptr<KWinWorkspace> workspace(new KWinWorkspace(bus, owner.value(), entries));
+    if (!workspace->start()) {
+        return nullptr;
+    }
+    return workspace;
+}
+
+bool KWinWorkspace::start() {
+    if (!m_bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots)) {
+        return false;
+    }
+    const QString text = fillKWinScript(scriptTemplate(QStringLiteral(":/kwin/workspace.js")),
+                                        {{QStringLiteral("SERVICE"), m_bus.baseService()},
+                                         {QStringLiteral("PATH"), objectPath},
+                                         {QStringLiteral("INTERFACE"), objectInterface}});
+    m_scriptFile = runtimeFolder() % u"/quorel-kwin-" %
+                   QString::number(QCoreApplication::applicationPid()) % u".js";
+    if (text.isEmpty() || !writePrivateFile(m_scriptFile, text)) {
+        QFile::remove(m_scriptFile);
+        m_scriptFile.clear();
+        return false;
+    }
+    // One left behind by a Quorel that did not quit cleanly would call a bus name now gone.
+    m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {pluginName}), QDBus::Block,
+               callTimeoutMs);
+    const QDBusReply<int> id =
+        m_bus.call(scriptingCall(QStringLiteral("loadScript"), {m_scriptFile, pluginName}),
+                   QDBus::Block, callTimeoutMs);
+    if (id.isValid() && id.value() >= 0 && runScript(id.value())) {
+        QEventLoop loop;
+        m_waitingForReady = &loop;
+        QTimer::singleShot(readyTimeoutMs, &loop, &QEventLoop::quit);
+        if (!m_ready) {
+            loop.exec();
+        }
+        m_waitingForReady = nullptr;
+    }
+    return m_ready;
+}
+
+// KWin 5 puts a loaded script at /<id>, KWin 6 at /Scripting/Script<id>.
+bool KWinWorkspace::runScript(int id) {
+    for (const QString& prefix : {QStringLiteral("/"), QStringLiteral("/Scripting/Script")}) {
+        const QDBusMessage reply =
+            m_bus.call(QDBusMessage::createMethodCall(kwinService, prefix % QString::number(id),
+                                                      scriptInterface, QStringLiteral("run")),
+                       QDBus::Block, callTimeoutMs);
+        if (reply.type() == QDBusMessage::ReplyMessage) {
+            m_scriptPathPrefix = prefix;
+            return true;
+        }
+    }
+    return false;
+}
+
+KWinWorkspace::~KWinWorkspace() {
+    if (!m_hideToken.isEmpty()) {
+        m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {hidePluginName(m_hideToken)}),
+                   QDBus::Block, 1000);
+        QFile::remove(m_hideFile);
+    }
+    if (!m_scriptFile.isEmpty()) {
+        m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {pluginName}), QDBus::Block, 1000);
+        QFile::remove(m_scriptFile);
+    }
+    m_bus.unregisterObject(objectPath);
+}
+
+bool KWinWorkspace::fromKWin() const {
+    return calledFromDBus() && message().service() == m_kwinOwner;
+}
+
+std::optional<RunningApplication> KWinWorkspace::applicationOf(const KWinWindow& window) {
+    QString key = window.key();
+    if (key.isEmpty()) {
+        return std::nullopt;
+    }
+    // A Wayland app id is usually the desktop file id; KWin also reads one off X11 windows.
+    const QString appId = window.appId.isEmpty() ? window.resourceClass : window.appId;
+    const std::optional<ResolvedApplication> resolved =
+        m_entries.resolve(appId, window.resourceName, window.pid);
+    const bool hasEntry = resolved && !resolved->desktopId.isEmpty();
+    RunningApplication application;
+    application.name = resolved ? resolved->name : QString();
+    application.identity = hasEntry ? resolved->desktopId : appId;
+    application.key = std::move(key);
+    application.isRegular = window.regular;
+    application.isThisProgram = window.pid != 0 && window.pid == QCoreApplication::applicationPid();
+    if (application.isThisProgram && !hasEntry) {
+        application.name = QStringLiteral("Quorel");
+    }
+    return application;
+}
+
+QString KWinWorkspace::Activated(const QString& window) {
+    if (!fromKWin()) {
+        return QStringLiteral("[]");
+    }
+    const std::optional<KWinWindow> facts = parseKWinWindow(window.toUtf8());
+    m_frontmost = facts && !facts->shell ? applicationOf(*facts) : std::nullopt;
+    if (!m_frontmost || m_frontmost->key == m_frontKey) {
+        return QStringLiteral("[]");
+    }
+    // Rarely in front without an ordinary window of its own (a tool palette): look at the rest.
+    if (!m_frontmost->isRegular) {
+        const QString& key = m_frontmost->key;
+        m_frontmost->isRegular =
+            std::any_of(m_windows.cbegin(), m_windows.cend(),
+                        [&key](const KWinWindow& w) { return w.regular && w.key() == key; });
+    }
+    m_frontKey = m_frontmost->key;
+    if (!m_activationHandler) {
+        return QStringLiteral("[]");
+    }
+    // A copy: the handler may hide the application, which changes m_frontmost's neighbours.
+    const RunningApplication front = *m_frontmost;
+    m_inActivation = true;
+    m_answerKeys.clear();
+    m_activationHandler(front);
+    m_inActivation = false;
+    return QString::fromUtf8(kwinHideTargets(std::exchange(m_answerKeys, {})));
+}
+
+void KWinWorkspace::Windows(const QString& windows) {
+    if (!fromKWin()) {
+        return;
+    }
+    m_windows = parseKWinWindowList(windows.toUtf8());
+    m_ready = true;
+    if (m_waitingForReady != nullptr) {
+        m_waitingForReady->quit();
+    }
+}
+
+void KWinWorkspace::HideDone(const QString& token) {
+    if (fromKWin() && !token.isEmpty() && token == m_hideToken) {
+        finishHideScript();
+    }
+}
+
+std::optional<QString> KWinWorkspace::frontmostApplicationName() {
+    if (!m_frontmost || m_frontmost->name.isEmpty()) {
+        return std::nullopt;
+    }
+    return m_frontmost->name;
+}
+
+std::optional<RunningApplication> KWinWorkspace::frontmostApplication() {
+    return m_frontmost;
+}
+
+QList<RunningApplication> KWinWorkspace::runningApplications() {
+    QList<RunningApplication> applications;
+    for (const KWinWindow& window : m_windows) {
+        if (window.shell || !window.ordinary) {
+            continue;
+        }
+        const QString key = window.key();
+        auto known = std::find_if(applications.begin(), applications.end(),
+                                  [&key](const RunningApplication& a) { return a.key == key; });
+        if (known != applications.end()) {
+            known->isRegular = known->isRegular || window.regular;
+        } else if (std::optional<RunningApplication> application = applicationOf(window)) {
+            applications.append(std::move(*application));
+        }
+    }
+    return applications;
+}
+
+void KWinWorkspace::hide(const RunningApplication& application) {
+    if (application.key.isEmpty()) {
+        return;
+    }
+    if (application.key == m_frontKey) {
+        m_frontKey.clear();
+    }
+    QStringList& keys = m_inActivation ? m_answerKeys : m_pendingHides;
+    if (!keys.contains(application.key)) {
+        keys.append(application.key);
+    }
+    if (!m_inActivation) {
+        startHideScript();
+    }
+}
+
+void KWinWorkspace::startHideScript() {
+    if (!m_hideToken.isEmpty() || m_pendingHides.isEmpty()) {
+        return;
+    }
+    const QByteArray targets = kwinHideTargets(std::exchange(m_pendingHides, {}));
+    m_hideToken = QString::number(++m_hideSerial);
+    m_hideFile = runtimeFolder() % u"/quorel-kwin-hide-" %
+                 QString::number(QCoreApplication::applicationPid()) % u'-' % m_hideToken % u".js";
+    const QString text = fillKWinScript(scriptTemplate(QStringLiteral(":/kwin/hide.js")),
+                                        {{QStringLiteral("TARGETS"), QString::fromUtf8(targets)},
+                                         {QStringLiteral("SERVICE"), m_bus.baseService()},
+                                         {QStringLiteral("PATH"), objectPath},
+                                         {QStringLiteral("INTERFACE"), objectInterface},
+                                         {QStringLiteral("TOKEN"), m_hideToken}});
+    if (text.isEmpty() || !writePrivateFile(m_hideFile, text)) {
+        finishHideScript();
+        return;
+    }
+    m_hideTimeout->start();
+    const QString token = m_hideToken;
+    auto* loading = new QDBusPendingCallWatcher(
+        m_bus.asyncCall(
+            scriptingCall(QStringLiteral("loadScript"), {m_hideFile, hidePluginName(token)}),
+            callTimeoutMs),
+        this);
+    connect(
+        loading, &QDBusPendingCallWatcher::finished, this,
+        [this, token](QDBusPendingCallWatcher* call) {
+            call->deleteLater();
+            if (token != m_hideToken) {
+                return;
+            }
+            const QDBusPendingReply<int> id = *call;
+            if (id.isError() || id.value() < 0) {
+                finishHideScript();
+                return;
+            }
+            auto* running = new QDBusPendingCallWatcher(
+                m_bus.asyncCall(QDBusMessage::createMethodCall(
+                                    kwinService, m_scriptPathPrefix % QString::number(id.value()),
+                                    scriptInterface, QStringLiteral("run")),
+                                callTimeoutMs),
+                this);
+            connect(running, &QDBusPendingCallWatcher::finished, this,
+                    [this, token](QDBusPendingCallWatcher* run) {
+                        run->deleteLater();
+                        if (run->isError() && token == m_hideToken) {
+                            finishHideScript();
+                        }
+                    });
+        });
+}
+
+// The one-off script has run, failed or timed out: unload it and send the next request.
+void KWinWorkspace::finishHideScript() {
+    if (m_hideToken.isEmpty()) {
+        return;
+    }
+    m_hideTimeout->stop();
+    m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {hidePluginName(m_hideToken)}),
+               QDBus::NoBlock);
+    QFile::remove(m_hideFile);
+    m_hideToken.clear();
+    m_hideFile.clear();
+    startHideScript();
+}
+
+void KWinWorkspace::setActivationHandler(std::function<void(const RunningApplication&)> handler) {
+    m_activationHandler = std::move(handler);
+}
+
+QStringList KWinWorkspace::installedApplicationNames() {
+    QStringList names;
+    for (const DesktopEntry& entry : m_entries.entries()) {
+        if (isShownInMenus(entry) && entry.id != u"quorel.desktop" && entry.name != u"Quorel") {
+            names << entry.name;
+        }
+    }
+    return names;
+}
+
+QString KWinWorkspace::limitation() const {
+    return {};
+}
+
+}  // namespace Quorel

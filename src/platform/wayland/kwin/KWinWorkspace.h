@@ -1,0 +1,95 @@
+#pragma once
+
+// The applications of a KDE Plasma Wayland session, from KWin through a script of ours.
+//
+// Why a script: KWin tells no outside program which window is active or lets one minimise
+// another's windows; its scripts can. Quorel writes workspace.js to the runtime folder, loads
+// it over KWin's scripting interface and unloads it on exit. The script calls this object over
+// the session bus on every activation and whenever windows come, go or are minimised, so the
+// engine's frequent questions are answered from a cache without a round trip.
+//
+// A script cannot receive calls, so Quorel's hide requests travel two ways. Made while an
+// activation is being handled (the engine hides a blocked application the moment it comes to
+// the front), they ride back in the answer to that activation's call, at no extra cost.
+// Otherwise Quorel loads a one-off script (hide.js) that minimises the windows, reports back
+// and is unloaded; one at a time, with later requests merged into the next. This avoids a
+// script that polls for requests while nothing happens.
+//
+// Calls are taken only from the bus name that owns org.kde.KWin; anyone else on the session
+// bus is ignored.
+
+#include "ports/Workspace.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
+
+#include <memory>
+
+class QEventLoop;
+class QTimer;
+
+namespace Quorel {
+
+class DesktopEntries;
+struct KWinWindow;
+
+class KWinWorkspace final : public QObject, public Workspace, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.quorel.KWinWorkspace")
+
+public:
+    // Loads the script into the session bus's KWin and waits (a few seconds at most) for its
+    // first report; nullptr when KWin is not there or the script does not answer. entries must
+    // outlive this.
+    static std::unique_ptr<Workspace> create(DesktopEntries& entries);
+    ~KWinWorkspace() override;
+
+    std::optional<QString> frontmostApplicationName() override;
+    std::optional<RunningApplication> frontmostApplication() override;
+    QList<RunningApplication> runningApplications() override;
+    // Minimises the application's normal windows and dialogs.
+    void hide(const RunningApplication& application) override;
+    void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    QStringList installedApplicationNames() override;
+    QString limitation() const override;
+
+public Q_SLOTS:
+    // Called by the script in KWin; the answer is the JSON list of applications to minimise.
+    Q_SCRIPTABLE QString Activated(const QString& window);
+    Q_SCRIPTABLE void Windows(const QString& windows);
+    Q_SCRIPTABLE void HideDone(const QString& token);
+
+private:
+    KWinWorkspace(QDBusConnection bus, QString kwinOwner, DesktopEntries& entries);
+
+    bool start();
+    bool fromKWin() const;
+    std::optional<RunningApplication> applicationOf(const KWinWindow& window);
+    void startHideScript();
+    void finishHideScript();
+    bool runScript(int id);
+
+    QDBusConnection m_bus;
+    const QString m_kwinOwner;
+    DesktopEntries& m_entries;
+    QString m_scriptFile;
+    QString m_scriptPathPrefix;  // where KWin puts a loaded script's object, before its id
+    bool m_ready = false;
+    QEventLoop* m_waitingForReady = nullptr;
+
+    QList<KWinWindow> m_windows;
+    std::optional<RunningApplication> m_frontmost;
+    QString m_frontKey;  // of the application last reported in front; "" once it was hidden
+    std::function<void(const RunningApplication&)> m_activationHandler;
+
+    bool m_inActivation = false;
+    QStringList m_answerKeys;    // hides asked for while an activation is handled
+    QStringList m_pendingHides;  // waiting for the next one-off script
+    QString m_hideToken;         // of the one-off script in flight; "" when none
+    QString m_hideFile;
+    quint64 m_hideSerial = 0;
+    QTimer* m_hideTimeout = nullptr;
+};
+
+}  // namespace Quorel

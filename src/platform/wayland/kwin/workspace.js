@@ -1,0 +1,83 @@
+// Loaded into KWin by Quorel: tells Quorel which window comes to the front and which windows
+// there are, and minimises the windows Quorel names in its answer to an activation.
+//
+// KWin scripts cannot offer D-Bus methods of their own, so everything starts here and goes out
+// through callDBus; Quorel's requests at other times come as a short script of their own.
+
+var service = "@SERVICE@";
+var path = "@PATH@";
+var iface = "@INTERFACE@";
+
+function describe(client) {
+    return {
+        id: String(client.internalId),
+        appId: String(client.desktopFileName || ""),
+        resourceClass: String(client.resourceClass || ""),
+        resourceName: String(client.resourceName || ""),
+        caption: String(client.caption || ""),
+        pid: client.pid > 0 ? client.pid : 0,
+        normal: !!client.normalWindow,
+        dialog: !!client.dialog,
+        skipTaskbar: !!client.skipTaskbar,
+        shell: !!(client.desktopWindow || client.dock),
+        minimized: !!client.minimized
+    };
+}
+
+function matches(window, target) {
+    if (!window.normal && !window.dialog) {
+        return false;
+    }
+    if (target.pid > 0) {
+        return window.pid === target.pid && window.resourceClass === target.resourceClass;
+    }
+    return window.resourceClass === target.resourceClass;
+}
+
+function minimise(targets) {
+    if (!Array.isArray(targets) || targets.length === 0) {
+        return;
+    }
+    var clients = workspace.clientList();
+    for (var i = 0; i < clients.length; ++i) {
+        var window = describe(clients[i]);
+        for (var j = 0; j < targets.length; ++j) {
+            if (matches(window, targets[j]) && clients[i].minimizable) {
+                clients[i].minimized = true;
+                break;
+            }
+        }
+    }
+}
+
+// The removed window may still be listed while its signal is delivered.
+function reportWindows(removed) {
+    var clients = workspace.clientList();
+    var windows = [];
+    for (var i = 0; i < clients.length; ++i) {
+        if (removed && clients[i] === removed) {
+            continue;
+        }
+        windows.push(describe(clients[i]));
+    }
+    callDBus(service, path, iface, "Windows", JSON.stringify(windows));
+}
+
+function reportActive(client) {
+    var facts = client ? JSON.stringify(describe(client)) : "null";
+    callDBus(service, path, iface, "Activated", facts, function (answer) {
+        try {
+            minimise(JSON.parse(answer));
+        } catch (e) {
+        }
+    });
+}
+
+workspace.clientActivated.connect(reportActive);
+workspace.clientAdded.connect(function () { reportWindows(null); });
+workspace.clientRemoved.connect(function (client) { reportWindows(client); });
+workspace.clientMinimized.connect(function () { reportWindows(null); });
+workspace.clientUnminimized.connect(function () { reportWindows(null); });
+
+reportWindows(null);
+reportActive(workspace.activeClient);
