@@ -30,6 +30,8 @@ packages=(
   chromium
   # the extension's end-to-end tests: Firefox ESR, a test CA for it, the extension as an .xpi
   firefox-esr libnss3-tools openssl zip
+  # a headless sway session, a native Wayland client in it, and Qt's Wayland platform
+  sway foot qt6-wayland
   # a headless KWin (Plasma's compositor) and Qt's Wayland platform for its test window
   kwin-wayland qt6-wayland
 )

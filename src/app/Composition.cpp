@@ -15,6 +15,10 @@
 #include "browser/CdpBrowserScripting.h"
 #include "browser/ExtensionBrowserLink.h"
 #include "browser/HostManifests.h"
+#include "wayland/SessionDetection.h"
+#include "wayland/gnome/GnomeShellWorkspace.h"
+#include "wayland/kwin/KWinWorkspace.h"
+#include "wayland/sway/SwayWorkspace.h"
 #include "x11/DesktopEntries.h"
 #include "x11/X11Compositing.h"
 #include "x11/X11Workspace.h"
@@ -34,13 +38,45 @@ Adapters::~Adapters() = default;
 
 namespace {
 
+// The desktop's own channel where we have one; else X11, which on Wayland sees only the
+// XWayland windows and says so on the Blockers screen. The choice is logged once.
 std::unique_ptr<Workspace> makeWorkspace(DesktopEntries& entries) {
+    const DesktopSession session =
+        detectSession(SessionVariables::from(QProcessEnvironment::systemEnvironment()));
+    std::unique_ptr<Workspace> native;
+    const char* channel = "";
+    switch (session) {
+        case DesktopSession::Sway:
+            native = SwayWorkspace::create(entries);
+            channel = "sway's IPC socket";
+            break;
+        case DesktopSession::GnomeShell:
+            native = GnomeShellWorkspace::create(entries);
+            channel = "Quorel's GNOME Shell extension";
+            break;
+        case DesktopSession::KWin:
+            native = KWinWorkspace::create(entries);
+            channel = "a KWin script of Quorel's";
+            break;
+        case DesktopSession::X11:
+        case DesktopSession::OtherWayland:
+            break;
+    }
+    if (native) {
+        qInfo("Quorel: %s session; applications through %s.", qUtf8Printable(sessionName(session)),
+              channel);
+        return native;
+    }
     if (auto x11 = X11Workspace::create(entries)) {
+        qInfo("Quorel: %s session; applications through X11%s.",
+              qUtf8Printable(sessionName(session)),
+              session == DesktopSession::X11 ? "" : " (XWayland windows only)");
         return x11;
     }
     qWarning(
-        "Quorel: no X11 display to read the frontmost application from; "
-        "screen time will not be counted.");
+        "Quorel: %s session; no X11 display to read the frontmost application from; "
+        "screen time will not be counted.",
+        qUtf8Printable(sessionName(session)));
     return std::make_unique<NullWorkspace>();
 }
 

@@ -6,11 +6,13 @@
 #include "SymbolRenderer.h"
 #include "TerminationSignals.h"
 #include "WindowGlass.h"
+#include "wayland/SessionDetection.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QIcon>
+#include <QProcessEnvironment>
 #include <QQuickStyle>
 #include <QQuickWindow>
 
@@ -24,6 +26,15 @@ int main(int argc, char* argv[]) {
     // through QT_QUICK_BACKEND still wins.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
+
+    // In a Wayland session our own windows go through XWayland where there is one: the shield
+    // stays in front and on every desktop through X11 hints, which no Wayland protocol offers a
+    // client. The platform chosen through QT_QPA_PLATFORM still wins.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
+        Quorel::detectSession(Quorel::SessionVariables::from(
+            QProcessEnvironment::systemEnvironment())) != Quorel::DesktopSession::X11) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
     QApplication app(argc, argv);

@@ -1,1 +1,11 @@
 quorel_add_test(tst_swayipc SOURCES tst_swayipc.cpp LIBS quorel_platform LABELS wayland)
+
+# The real app in a headless sway session with native Wayland clients; skipped where sway
+# cannot start.
+if(TARGET quorel)
+    add_test(NAME e2e_wayland_sway
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/sway_blocks_apps.sh $<TARGET_FILE:quorel>)
+    set_tests_properties(e2e_wayland_sway PROPERTIES
+        LABELS "e2e;wayland" TIMEOUT 180 SKIP_RETURN_CODE 77
+        ENVIRONMENT QUOREL_BRIDGE_PORT=49391)
+endif()

@@ -71,6 +71,7 @@ struct SwayWorkspace::Channel {
     QLocalSocket socket;
     QByteArray buffer;
     bool broken = false;
+    bool asking = false;  // waitForReadyRead emits readyRead: its slot must leave the reply to us
 
     // The frames that have arrived; marks the channel broken on a frame that is not sway's.
     template <typename Handle>
@@ -101,6 +102,7 @@ struct SwayWorkspace::Channel {
         }
         socket.write(SwayIpc::encode(type, payload));
         socket.flush();
+        asking = true;
         const QDeadlineTimer deadline(replyWait);
         std::optional<QByteArray> reply;
         while (!reply && !broken) {
@@ -116,6 +118,7 @@ struct SwayWorkspace::Channel {
                 break;
             }
         }
+        asking = false;
         return reply;
     }
 
@@ -252,6 +255,9 @@ void SwayWorkspace::hide(const RunningApplication& application) {
 }
 
 void SwayWorkspace::handleReplies() {
+    if (m_requests->asking) {
+        return;
+    }
     m_requests->drain([this](const SwayIpc::Frame& frame) {
         if (frame.type == SwayIpc::RunCommand && m_unansweredCommands > 0) {
             --m_unansweredCommands;
@@ -279,6 +285,9 @@ QString SwayWorkspace::limitation() const {
 }
 
 void SwayWorkspace::handleEvents() {
+    if (m_events->asking) {
+        return;
+    }
     std::optional<RunningApplication> activated;
     m_events->drain([&](const SwayIpc::Frame& frame) {
         const std::optional<QJsonObject> event = parseObject(frame.payload);
@@ -321,8 +330,8 @@ void SwayWorkspace::windowEvent(const QJsonObject& event) {
         }
     } else if (id == m_frontWindow &&
                (change == u"close" ||
-                (change == u"move" && container.value(QLatin1String("scratchpad_state"))
-                                              .toString(QStringLiteral("none")) != u"none"))) {
+                // Out of sight: to the scratchpad, or to a workspace not shown.
+                (change == u"move" && !container.value(QLatin1String("visible")).toBool(true)))) {
         m_frontmost.reset();
         m_frontWindow = -1;
     }

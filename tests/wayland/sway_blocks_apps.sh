@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Screen time and application blocking in a headless sway session, against the real app and
+# native Wayland clients (foot), with a prepared saved document whose schedule starts focus at
+# once:
+#   the blocked client is moved out of sight when focus starts, again each time it is shown
+#   (the delay is measured 20 times), and the shield is shown;
+#   a client that is not blocked stays and is credited in trackedAppSeconds.
+# Exits 77 (skipped) when sway or foot is missing or sway cannot start here.
+set -euo pipefail
+app=$1
+here=$(cd "$(dirname "$0")" && pwd)
+readonly skip=77
+
+for tool in sway swaymsg foot python3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $skip; }
+done
+
+source "$here/../../scripts/throwaway-home.sh"
+export XDG_DATA_HOME=$work/data
+unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
+mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME/quorel"
+
+# sway refuses to run as root: there it runs as nobody, in a runtime folder of nobody's.
+runAs=()
+if [ "$(id -u)" -eq 0 ]; then
+    runAs=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    chmod 755 "$work"
+    chown 65534:65534 "$XDG_RUNTIME_DIR"
+fi
+cat >"$work/sway.conf" <<'CONF'
+xwayland disable
+output HEADLESS-1 resolution 1280x800
+CONF
+WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman HOME=$XDG_RUNTIME_DIR \
+    "${runAs[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+pids+=($!)
+socketUp() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/wayland-*.lock" >/dev/null; }
+if ! waitUntil 15 socketUp; then
+    echo "SKIP: sway does not start here:"
+    cat "$work/sway.log"
+    exit $skip
+fi
+SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" | head -n1)
+lock=$(compgen -G "$XDG_RUNTIME_DIR/wayland-*.lock" | head -n1)
+WAYLAND_DISPLAY=$(basename "$lock" .lock)
+export SWAYSOCK WAYLAND_DISPLAY XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway
+
+for id in note-test:"Note Test" blocked-test:"Blocked Test"; do
+    printf '[Desktop Entry]\nType=Application\nName=%s\nExec=foot --app-id=%s\n' \
+        "${id#*:}" "${id%%:*}" >"$XDG_DATA_HOME/applications/${id%%:*}.desktop"
+done
+python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY'
+import datetime, json, sys, uuid
+now = datetime.datetime.now()
+end = now + datetime.timedelta(minutes=30)
+def entry(name):
+    return {"id": str(uuid.uuid4()).upper(), "name": name, "isEnabled": True}
+json.dump({
+    "totalSeconds": 1500, "strictMode": False, "autoStartBreak": True,
+    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
+    "blockedApps": [entry("Blocked Test"), entry("Quorel")],
+    "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
+    "streakDays": 1, "trackedAppSeconds": {},
+    "schedules": [{"id": str(uuid.uuid4()).upper(), "title": "Now", "preset": "Study",
+                   "startHour": now.hour, "startMinute": now.minute,
+                   "endHour": end.hour, "endMinute": end.minute, "isEnabled": True}],
+    "lastSavedDay": f"{now.year}-{now.month}-{now.day}",
+}, open(sys.argv[1], "w"))
+PY
+
+# tree QUERY: asks sway's tree; QUERY is one of shown ID, hidden ID, titled TITLE.
+tree() {
+    swaymsg -r -t get_tree 2>/dev/null | python3 -c '
+import json, sys
+what, arg = sys.argv[1], sys.argv[2]
+def views(n, scratch=False):
+    scratch = scratch or n.get("name") == "__i3_scratch"
+    if "shell" in n:
+        yield n, scratch
+    for c in n.get("nodes", []) + n.get("floating_nodes", []):
+        yield from views(c, scratch)
+found = [(v, s) for v, s in views(json.load(sys.stdin))
+         if (v.get("name") if what == "titled" else v.get("app_id")) == arg]
+ok = {"shown": any(not s for v, s in found), "hidden": bool(found) and all(s for v, s in found),
+      "titled": any(not s for v, s in found)}[what]
+sys.exit(0 if ok else 1)' "$1" "$2"
+}
+# stays SECONDS COMMAND...: the check holds throughout.
+stays() {
+    local until=$((SECONDS + $1))
+    shift
+    while [ $SECONDS -lt $until ]; do "$@" || return 1; sleep 0.1; done
+}
+
+for id in note-test blocked-test; do
+    foot --app-id="$id" sleep 600 >"$work/foot-$id.log" 2>&1 &
+    pids+=($!)
+    waitUntil 15 tree shown "$id" || fail "foot $id has no window"
+done
+
+"$app" >"$work/app.log" 2>&1 &
+quorel=$!
+pids+=($quorel)
+waitUntil 20 grep -qs "sway session; applications through sway's IPC socket" "$work/app.log" ||
+    fail "the app did not choose sway's channel"
+waitUntil 10 tree hidden blocked-test || fail "focus started but the blocked client stays shown"
+
+# Each window event, stamped as it comes: the guard may hide the client faster than a poll.
+stdbuf -oL swaymsg -r -m -t subscribe '["window"]' |
+    while IFS= read -r line; do echo "$(date +%s%N) $line"; done >"$work/events.txt" &
+pids+=($!)
+sleep 0.3
+# hiddenAfter T: when blocked-test was moved out of sight after T (nanoseconds).
+hiddenAfter() {
+    python3 - "$1" "$work/events.txt" <<'PY'
+import json, sys
+t0 = int(sys.argv[1])
+for line in open(sys.argv[2]):
+    stamp, _, event = line.partition(" ")
+    try:
+        e = json.loads(event)
+    except ValueError:
+        continue
+    c = e.get("container", {})
+    if int(stamp) > t0 and e.get("change") == "move" and c.get("app_id") == "blocked-test" \
+            and not c.get("visible", True):
+        print(stamp)
+        break
+PY
+}
+hiddenSince() { [ -n "$(hiddenAfter "$1")" ]; }
+delays=()
+for _ in $(seq 20); do
+    sleep 0.3
+    begin=$(date +%s%N)
+    swaymsg '[app_id="^blocked-test$"] scratchpad show' >/dev/null 2>&1 || true
+    waitUntil 5 hiddenSince "$begin" || fail "a blocked client brought to the front was not hidden during focus"
+    hidden=$(hiddenAfter "$begin")
+    delays+=($(( (hidden - begin) / 1000000 )))
+done
+median=$(printf '%s\n' "${delays[@]}" | sort -n | sed -n 10p)
+echo "activation to hidden, ms: ${delays[*]}; median ${median}"
+waitUntil 5 tree titled "Quorel Shield" || fail "no shield window while a blocked client was hidden"
+
+# Not blocked: stays in front and is counted.
+swaymsg '[app_id="^note-test$"] focus' >/dev/null
+stays 3 tree shown note-test || fail "a client that is not blocked was hidden"
+kill -TERM "$quorel"
+(sleep 10 && kill -KILL "$quorel" 2>/dev/null) &
+wait "$quorel" || fail "the app did not quit cleanly on SIGTERM"
+python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY' || fail "Note Test was not credited"
+import json, sys
+seconds = json.load(open(sys.argv[1]))["trackedAppSeconds"]
+print("trackedAppSeconds:", seconds)
+sys.exit(0 if seconds.get("Note Test", 0) >= 2 else 1)
+PY
+echo "sway ok: channel chosen, blocked client hidden with the shield, other client credited"
