@@ -1,4 +1,6 @@
 quorel_add_test(tst_swayipc SOURCES tst_swayipc.cpp LIBS quorel_platform LABELS wayland)
+quorel_add_test(tst_swayworkspace SOURCES tst_swayworkspace.cpp LIBS quorel_platform Qt6::Network
+    LABELS wayland)
 
 # The real app in a headless sway session with native Wayland clients; skipped where sway
 # cannot start.
