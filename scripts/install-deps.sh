@@ -34,6 +34,8 @@ packages=(
   sway foot qt6-wayland
   # a headless KWin (Plasma's compositor) and Qt's Wayland platform for its test window
   kwin-wayland qt6-wayland
+  # a headless GNOME Shell with our extension, and the GObject bindings its test reads it with
+  gnome-shell python3-gi foot
 )
 
 missing=()

@@ -15,3 +15,12 @@ target_compile_definitions(tst_kwinworkspace PRIVATE
 add_dependencies(tst_kwinworkspace kwin_test_window)
 set_tests_properties(tst_kwinworkspace PROPERTIES
     LABELS "e2e;wayland" TIMEOUT 180 SKIP_RETURN_CODE 77)
+
+# The real app in a KWin session with XWayland; the app links only where it is built.
+if(TARGET quorel)
+    add_test(NAME kwin_blocks_apps
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/kwin/kwin_blocks_apps.sh
+                $<TARGET_FILE:quorel> $<TARGET_FILE:kwin_test_window>)
+    set_tests_properties(kwin_blocks_apps PROPERTIES
+        LABELS "e2e;wayland" TIMEOUT 300 SKIP_RETURN_CODE 77)
+endif()

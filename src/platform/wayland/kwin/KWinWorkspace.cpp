@@ -254,7 +254,10 @@ QList<RunningApplication> KWinWorkspace::runningApplications() {
 }
 
 void KWinWorkspace::hide(const RunningApplication& application) {
-    if (application.key.isEmpty()) {
+    // Never our own windows: the shield among them must stay in front.
+    const QString ownKey = u"pid:" % QString::number(QCoreApplication::applicationPid()) % u':';
+    if (application.key.isEmpty() || application.isThisProgram ||
+        application.key.startsWith(ownKey)) {
         return;
     }
     if (application.key == m_frontKey) {

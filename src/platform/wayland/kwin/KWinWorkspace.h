@@ -48,7 +48,7 @@ public:
     std::optional<QString> frontmostApplicationName() override;
     std::optional<RunningApplication> frontmostApplication() override;
     QList<RunningApplication> runningApplications() override;
-    // Minimises the application's normal windows and dialogs.
+    // Minimises the application's normal windows and dialogs; never this program's.
     void hide(const RunningApplication& application) override;
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
     QStringList installedApplicationNames() override;
