@@ -30,11 +30,12 @@ int main(int argc, char* argv[]) {
 
     // In a Wayland session our own windows go through XWayland where there is one: the shield
     // stays in front and on every desktop through X11 hints, which no Wayland protocol offers a
-    // client. The platform chosen through QT_QPA_PLATFORM still wins.
+    // client. Natively when XWayland does not let us in (a stale DISPLAY, another user's server).
+    // The platform chosen through QT_QPA_PLATFORM still wins.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY") &&
         Quorel::detectSession(Quorel::SessionVariables::from(
             QProcessEnvironment::systemEnvironment())) != Quorel::DesktopSession::X11) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     }
 
     QApplication app(argc, argv);
