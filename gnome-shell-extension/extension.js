@@ -3,6 +3,7 @@
 'use strict';
 
 const { Gio, GLib, Meta, Shell } = imports.gi;
+const Main = imports.ui.main;
 
 const BUS_NAME = 'app.quorel.GnomeShell';
 const OBJECT_PATH = '/app/quorel/GnomeShell';
@@ -18,6 +19,10 @@ const INTERFACE_XML = `
     <method name="MinimizeWindows">
       <arg type="at" direction="in" name="ids"/>
       <arg type="u" direction="out" name="minimized"/>
+    </method>
+    <method name="ActivateWindow">
+      <arg type="t" direction="in" name="id"/>
+      <arg type="b" direction="out" name="found"/>
     </method>
     <signal name="FocusChanged">
       <arg type="a{sv}" name="window"/>
@@ -70,12 +75,20 @@ class WindowsService {
         const wanted = new Set(ids.map(id => Number(id)));
         let count = 0;
         for (const window of allWindows()) {
-            if (wanted.has(window.get_id()) && window.can_minimize() && !window.minimized) {
+            if (wanted.has(window.get_id()) && !window.minimized) {
                 window.minimize();
                 count++;
             }
         }
         return count;
+    }
+
+    // Brings a window to the front as a click on it would, leaving the overview if it is shown.
+    ActivateWindow(id) {
+        const window = allWindows().find(w => w.get_id() === Number(id));
+        if (window)
+            Main.activateWindow(window);
+        return Boolean(window);
     }
 }
 

@@ -3,3 +3,13 @@ quorel_add_test(tst_gnomeshellworkspace
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/gnome/tst_gnomeshellworkspace.cpp
     LIBS quorel_platform Qt6::DBus
     LABELS wayland)
+
+# The real app in a headless GNOME Shell with the extension enabled; skipped where the shell
+# cannot start.
+if(TARGET quorel)
+    add_test(NAME e2e_wayland_gnome
+        COMMAND ${CMAKE_CURRENT_LIST_DIR}/gnome/gnome_blocks_apps.sh $<TARGET_FILE:quorel>)
+    set_tests_properties(e2e_wayland_gnome PROPERTIES
+        LABELS "e2e;wayland" TIMEOUT 240 SKIP_RETURN_CODE 77
+        ENVIRONMENT QUOREL_BRIDGE_PORT=49393)
+endif()

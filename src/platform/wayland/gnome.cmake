@@ -4,7 +4,7 @@ target_sources(quorel_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/gnome/GnomeShellWorkspace.cpp
     ${CMAKE_CURRENT_LIST_DIR}/gnome/GnomeShellWorkspace.h
 )
-target_link_libraries(quorel_platform PRIVATE Qt6::DBus)
+target_link_libraries(quorel_platform PUBLIC Qt6::DBus)
 qt_add_resources(quorel_platform quorel_gnome_shell_extension
     PREFIX /gnome-shell-extension
     BASE ${QUOREL_GNOME_EXTENSION_DIR}

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDBusArgument>
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -133,7 +134,7 @@ std::unique_ptr<GnomeShellWorkspace> GnomeShellWorkspace::create(DesktopEntries&
     std::unique_ptr<GnomeShellWorkspace> workspace(new GnomeShellWorkspace(entries, bus));
     // Subscribed before asking, so that no change falls between the two.
     if (hasOwner(bus, extensionService)) {
-        const QDBusMessage reply = workspace->m_bus.call(
+        const QDBusMessage reply = workspace->m_bus->call(
             extensionCall(QStringLiteral("FocusedWindow")), QDBus::Block, callTimeoutMs);
         if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
             workspace->m_extensionAnswers = true;
@@ -147,16 +148,18 @@ std::unique_ptr<GnomeShellWorkspace> GnomeShellWorkspace::create(DesktopEntries&
 }
 
 GnomeShellWorkspace::GnomeShellWorkspace(DesktopEntries& entries, const QDBusConnection& bus)
-    : m_entries(entries), m_bus(bus) {
-    m_watcher = new QDBusServiceWatcher(extensionService, m_bus,
+    : m_entries(entries), m_bus(std::make_unique<QDBusConnection>(bus)) {
+    m_watcher = new QDBusServiceWatcher(extensionService, *m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this,
             &GnomeShellWorkspace::extensionAppeared);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this,
             &GnomeShellWorkspace::extensionVanished);
-    m_bus.connect(extensionService, extensionPath, extensionInterface,
-                  QStringLiteral("FocusChanged"), this, SLOT(onFocusChanged(QVariantMap)));
+    m_bus->connect(extensionService, extensionPath, extensionInterface,
+                   QStringLiteral("FocusChanged"), this, SLOT(onFocusChanged(QVariantMap)));
 }
+
+GnomeShellWorkspace::~GnomeShellWorkspace() = default;
 
 QString GnomeShellWorkspace::extensionUuid() {
     return QStringLiteral("quorel@quorel.app");
@@ -200,7 +203,7 @@ void GnomeShellWorkspace::extensionVanished() {
 
 void GnomeShellWorkspace::askFocusedWindow() {
     auto* call = new QDBusPendingCallWatcher(
-        m_bus.asyncCall(extensionCall(QStringLiteral("FocusedWindow")), callTimeoutMs), this);
+        m_bus->asyncCall(extensionCall(QStringLiteral("FocusedWindow")), callTimeoutMs), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusMessage reply = w->reply();
@@ -277,7 +280,7 @@ QList<ShellWindow> GnomeShellWorkspace::windows() {
         return {};
     }
     return windowsOf(
-        m_bus.call(extensionCall(QStringLiteral("Windows")), QDBus::Block, callTimeoutMs));
+        m_bus->call(extensionCall(QStringLiteral("Windows")), QDBus::Block, callTimeoutMs));
 }
 
 QList<RunningApplication> GnomeShellWorkspace::runningApplications() {
@@ -309,7 +312,7 @@ void GnomeShellWorkspace::hide(const RunningApplication& application) {
         m_frontKey.clear();
     }
     auto* list = new QDBusPendingCallWatcher(
-        m_bus.asyncCall(extensionCall(QStringLiteral("Windows")), callTimeoutMs), this);
+        m_bus->asyncCall(extensionCall(QStringLiteral("Windows")), callTimeoutMs), this);
     connect(list, &QDBusPendingCallWatcher::finished, this,
             [this, key = application.key](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
@@ -324,7 +327,7 @@ void GnomeShellWorkspace::hide(const RunningApplication& application) {
                 }
                 QDBusMessage minimize = extensionCall(QStringLiteral("MinimizeWindows"));
                 minimize << QVariant::fromValue(ids);
-                m_bus.call(minimize, QDBus::NoBlock);
+                m_bus->call(minimize, QDBus::NoBlock);
             });
 }
 

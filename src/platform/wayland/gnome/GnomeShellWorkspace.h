@@ -16,12 +16,12 @@
 
 #include "ports/Workspace.h"
 
-#include <QDBusConnection>
 #include <QObject>
 #include <QVariantMap>
 
 #include <memory>
 
+class QDBusConnection;
 class QDBusServiceWatcher;
 
 namespace Quorel {
@@ -59,6 +59,7 @@ public:
     static std::unique_ptr<GnomeShellWorkspace> create(DesktopEntries& entries,
                                                        const QDBusConnection& bus,
                                                        const QString& extensionsFolder);
+    ~GnomeShellWorkspace() override;
 
     std::optional<QString> frontmostApplicationName() override;
     std::optional<RunningApplication> frontmostApplication() override;
@@ -89,7 +90,7 @@ private slots:
 
 private:
     DesktopEntries& m_entries;
-    QDBusConnection m_bus;
+    std::unique_ptr<QDBusConnection> m_bus;  // by pointer: the app does not see QtDBus
     QDBusServiceWatcher* m_watcher = nullptr;
     bool m_extensionAnswers = false;
     std::optional<RunningApplication> m_frontmost;

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Screen time and application blocking in a headless GNOME Shell session, against the real app
+# with Quorel's shell extension enabled and native Wayland clients (foot), with a prepared saved
+# document whose schedule starts focus at once:
+#   the blocked client is minimised when focus starts, and each new one as it comes to the
+#   front (the delay is measured 20 times), and the shield is shown;
+#   a client that is not blocked stays and is credited in trackedAppSeconds.
+# Runs on its own session bus, and on a private stand-in for the system bus, where the shell
+# looks for logind (it starts without one). Exits 77 (skipped) when the shell or foot is missing
+# or the shell cannot start here.
+set -euo pipefail
+app=$1
+here=$(cd "$(dirname "$0")" && pwd)
+readonly skip=77
+readonly uuid=quorel@quorel.app
+
+for tool in gnome-shell foot gsettings dbus-run-session dbus-daemon /usr/bin/python3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $skip; }
+done
+/usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null ||
+    { echo "SKIP: python3-gi is not installed"; exit $skip; }
+# Settings in a file of the throw-away home, not in a dconf service.
+export GSETTINGS_BACKEND=keyfile
+source "$here/../../../scripts/throwaway-home.sh"
+# Again on a bus of its own, whose services start in this throw-away home.
+if [ -z "${QUOREL_GNOME_BUS:-}" ]; then
+    rc=0
+    QUOREL_GNOME_BUS=1 dbus-run-session -- "$0" "$@" || rc=$?
+    exit $rc
+fi
+export XDG_DATA_HOME=$work/data
+unset DISPLAY WAYLAND_DISPLAY
+mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME/quorel"
+windows() { /usr/bin/python3 "$here/gnome_windows.py" "$@"; }
+
+for id in note-test:"Note Test" blocked-test:"Blocked Test"; do
+    printf '[Desktop Entry]\nType=Application\nName=%s\nExec=foot --app-id=%s\n' \
+        "${id#*:}" "${id%%:*}" >"$XDG_DATA_HOME/applications/${id%%:*}.desktop"
+done
+# The shell reads its extensions when it starts: this one is in place and enabled before, as
+# after the user's one-time setup.
+mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions/$uuid"
+cp "$here/../../../gnome-shell-extension/"* "$XDG_DATA_HOME/gnome-shell/extensions/$uuid/"
+gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+gsettings set org.gnome.shell disable-user-extensions false
+
+systemBus=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$work/system-bus.pid")
+pids+=("$(cat "$work/system-bus.pid")")
+display=quorel-gnome-$$
+DBUS_SYSTEM_BUS_ADDRESS=$systemBus gnome-shell --headless --wayland \
+    --virtual-monitor 1280x800 --wayland-display="$display" >"$work/shell.log" 2>&1 &
+pids+=($!)
+shellUp() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner org.gnome.Shell 2>/dev/null | grep -q true
+}
+if ! waitUntil 30 shellUp; then
+    echo "SKIP: GNOME Shell does not start here:"
+    cat "$work/shell.log"
+    exit $skip
+fi
+extensionUp() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner app.quorel.GnomeShell 2>/dev/null | grep -q true
+}
+waitUntil 15 extensionUp || fail "GNOME Shell runs but the Quorel extension does not answer"
+export WAYLAND_DISPLAY=$display XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
+# Quorel's own windows go through the shell's XWayland, started when the first client comes.
+xDisplay=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/shell.log" | head -n1)
+xAuthority=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" | head -n1 || true)
+[ -n "$xDisplay" ] && export DISPLAY=$xDisplay XAUTHORITY=$xAuthority
+
+python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY'
+import datetime, json, sys, uuid
+now = datetime.datetime.now()
+end = now + datetime.timedelta(minutes=30)
+def entry(name):
+    return {"id": str(uuid.uuid4()).upper(), "name": name, "isEnabled": True}
+json.dump({
+    "totalSeconds": 1500, "strictMode": False, "autoStartBreak": True,
+    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
+    "blockedApps": [entry("Blocked Test"), entry("Quorel")],
+    "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
+    "streakDays": 1, "trackedAppSeconds": {},
+    "schedules": [{"id": str(uuid.uuid4()).upper(), "title": "Now", "preset": "Study",
+                   "startHour": now.hour, "startMinute": now.minute,
+                   "endHour": end.hour, "endMinute": end.minute, "isEnabled": True}],
+    "lastSavedDay": f"{now.year}-{now.month}-{now.day}",
+}, open(sys.argv[1], "w"))
+PY
+
+foot --app-id=blocked-test sleep 600 >"$work/foot-blocked.log" 2>&1 &
+pids+=($!)
+waitUntil 15 windows shown blocked-test || fail "foot blocked-test has no window"
+
+"$app" >"$work/app.log" 2>&1 &
+quorel=$!
+pids+=($quorel)
+waitUntil 20 grep -q "GNOME Shell session; applications through Quorel's GNOME Shell extension" \
+    "$work/app.log" || fail "the app did not choose the GNOME Shell extension"
+waitUntil 10 windows hidden blocked-test || fail "focus started but the blocked client stays shown"
+
+gdbus monitor --session --dest app.quorel.GnomeShell >"$work/focus-signals.log" 2>&1 &
+pids+=($!)
+windows measure blocked-test 20 foot --app-id=blocked-test sleep 600 ||
+    fail "a blocked client brought to the front was not hidden during focus"
+waitUntil 5 windows titled "Quorel Shield" || echo "note: the shield is not among the shell's windows"
+
+# Not blocked: stays in front and is counted.
+foot --app-id=note-test sleep 600 >"$work/foot-note.log" 2>&1 &
+pids+=($!)
+waitUntil 15 windows shown note-test || fail "foot note-test has no window"
+windows activate note-test
+stays() {
+    local until=$((SECONDS + $1))
+    shift
+    while [ $SECONDS -lt $until ]; do "$@" || return 1; sleep 0.1; done
+}
+stays 3 windows shown note-test || fail "a client that is not blocked was hidden"
+kill -TERM "$quorel"
+(sleep 10 && kill -KILL "$quorel" 2>/dev/null) &
+wait "$quorel" || fail "the app did not quit cleanly on SIGTERM"
+python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY' || fail "Note Test was not credited"
+import json, sys
+seconds = json.load(open(sys.argv[1]))["trackedAppSeconds"]
+print("trackedAppSeconds:", seconds)
+sys.exit(0 if seconds.get("Note Test", 0) >= 2 else 1)
+PY
+echo "GNOME Shell ok: extension chosen, blocked client hidden, other client credited"
