@@ -7,7 +7,7 @@
 #   a client that is not blocked stays and is credited in trackedAppSeconds.
 # Runs on its own session bus, and on a private stand-in for the system bus, where the shell
 # looks for logind (it starts without one). Exits 77 (skipped) when the shell or foot is missing
-# or the shell cannot start here.
+# or the shell cannot start here. IDLE_SECONDS=N also prints the app's CPU share over N seconds.
 set -euo pipefail
 app=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -99,6 +99,16 @@ pids+=($quorel)
 waitUntil 20 grep -q "GNOME Shell session; applications through Quorel's GNOME Shell extension" \
     "$work/app.log" || fail "the app did not choose the GNOME Shell extension"
 waitUntil 10 windows hidden blocked-test || fail "focus started but the blocked client stays shown"
+
+# IDLE_SECONDS=N: Quorel's CPU share over N seconds left alone with focus on, for the record.
+if [ -n "${IDLE_SECONDS:-}" ]; then
+    ticks() { awk '{print $14 + $15}' "/proc/$quorel/stat"; }
+    before=$(ticks)
+    sleep "$IDLE_SECONDS"
+    after=$(ticks)
+    echo "idle CPU over ${IDLE_SECONDS} s: $(awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" \
+        -v s="$IDLE_SECONDS" 'BEGIN { printf "%.2f%%", 100 * t / hz / s }')"
+fi
 
 gdbus monitor --session --dest app.quorel.GnomeShell >"$work/focus-signals.log" 2>&1 &
 pids+=($!)
