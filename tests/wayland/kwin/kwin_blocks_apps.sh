@@ -38,12 +38,11 @@ if [ "${1:-}" = "--inside" ]; then
     for (var i = 0; i < c.length; ++i) if (c[i].resourceClass === id) return c[i];
     return null;
 }" "$2" >"$work/$1.js"
-        local id
-        id=$(dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
-            org.kde.kwin.Scripting.loadScript string:"$work/$1.js" string:"$1" |
-            sed -n 's/.*int32 //p')
-        dbus-send --session --print-reply --dest=org.kde.KWin "/$id" org.kde.kwin.Script.run \
-            >/dev/null
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+            org.kde.kwin.Scripting.loadScript string:"$work/$1.js" string:"$1" >/dev/null
+        # Not the script's own /ID: KWin reuses the id of an unloaded script (see the adapter).
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+            org.kde.kwin.Scripting.start >/dev/null
     }
     unload() {
         dbus-send --session --dest=org.kde.KWin /Scripting \
@@ -74,8 +73,10 @@ if (c) print('$name minimized=' + c.minimized + ' active=' + (workspace.activeCl
         "$work/app.log" || fail "the app did not choose KWin's channel"
     waitUntil 10 isMinimized blocked-test || fail "focus started but the blocked window stays"
 
-    for run in $(seq 20); do
-        kwinScript "activate-$run" "var run = $run;
+    # activate RUN: unminimises and activates blocked-test from inside KWin, which prints
+    # "HIDDEN RUN MS" when the window is minimised again.
+    activate() {
+        kwinScript "activate-$1" "var run = $1;
 var c = find('blocked-test');
 var t0 = Date.now();
 workspace.clientMinimized.connect(function (w) {
@@ -83,8 +84,11 @@ workspace.clientMinimized.connect(function (w) {
 });
 c.minimized = false;
 workspace.activeClient = c;"
+    }
+    for run in $(seq 20); do
+        activate "$run"
         waitUntil 5 grep -q "HIDDEN $run " "$work/kwin.log" ||
-            fail "a blocked window brought to the front was not hidden during focus"
+            fail "a blocked window brought to the front was not hidden during focus (run $run: $(state blocked-test))"
         unload "activate-$run"
         sleep 0.2
     done

@@ -6,6 +6,10 @@
 #include "wayland/kwin/KWinWorkspace.h"
 #include "x11/DesktopEntries.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -85,6 +89,36 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!workspace->frontmostApplication(), 10000);
         QCOMPARE(window->state(), QProcess::Running);
         QCOMPARE(activated.size(), 1);
+        stop(*window);
+    }
+
+    // KWin numbers scripts by how many are loaded: after another script is unloaded, ours may
+    // get the number of one still running. Hiding must work all the same.
+    void hidesAfterOtherScriptsCameAndWent() {
+        std::unique_ptr<Workspace> workspace = KWinWorkspace::create(*m_entries);
+        QVERIFY(workspace);
+        QFile idle(qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/idle.js");
+        QVERIFY(idle.open(QIODevice::WriteOnly));
+        idle.write("var idle = true;\n");
+        idle.close();
+        auto scripting = [](const QString& method, const QVariantList& arguments) {
+            QDBusMessage message = QDBusMessage::createMethodCall(
+                QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+                QStringLiteral("org.kde.kwin.Scripting"), method);
+            message.setArguments(arguments);
+            return QDBusConnection::sessionBus().call(message, QDBus::Block, 3000);
+        };
+        for (const QString& name : {QStringLiteral("idle-a"), QStringLiteral("idle-b")}) {
+            scripting(QStringLiteral("loadScript"), {idle.fileName(), name});
+        }
+        scripting(QStringLiteral("start"), {});
+        scripting(QStringLiteral("unloadScript"), {QStringLiteral("idle-a")});
+
+        const std::unique_ptr<QProcess> window = startTestWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(isTestWindow(workspace->frontmostApplication(), *window), 15000);
+        workspace->hide(*workspace->frontmostApplication());
+        QTRY_VERIFY_WITH_TIMEOUT(!workspace->frontmostApplication(), 4000);
+        scripting(QStringLiteral("unloadScript"), {QStringLiteral("idle-b")});
         stop(*window);
     }
 

@@ -25,7 +25,6 @@ namespace {
 const QString kwinService = QStringLiteral("org.kde.KWin");
 const QString scriptingPath = QStringLiteral("/Scripting");
 const QString scriptingInterface = QStringLiteral("org.kde.kwin.Scripting");
-const QString scriptInterface = QStringLiteral("org.kde.kwin.Script");
 const QString objectPath = QStringLiteral("/app/quorel/KWinWorkspace");
 const QString objectInterface = QStringLiteral("app.quorel.KWinWorkspace");
 const QString pluginName = QStringLiteral("quorel-workspace");
@@ -112,7 +111,7 @@ bool KWinWorkspace::start() {
     const QDBusReply<int> id =
         m_bus.call(scriptingCall(QStringLiteral("loadScript"), {m_scriptFile, pluginName}),
                    QDBus::Block, callTimeoutMs);
-    if (id.isValid() && id.value() >= 0 && runScript(id.value())) {
+    if (id.isValid() && id.value() >= 0 && runScript()) {
         QEventLoop loop;
         m_waitingForReady = &loop;
         QTimer::singleShot(readyTimeoutMs, &loop, &QEventLoop::quit);
@@ -124,19 +123,13 @@ bool KWinWorkspace::start() {
     return m_ready;
 }
 
-// KWin 5 puts a loaded script at /<id>, KWin 6 at /Scripting/Script<id>.
-bool KWinWorkspace::runScript(int id) {
-    for (const QString& prefix : {QStringLiteral("/"), QStringLiteral("/Scripting/Script")}) {
-        const QDBusMessage reply =
-            m_bus.call(QDBusMessage::createMethodCall(kwinService, prefix % QString::number(id),
-                                                      scriptInterface, QStringLiteral("run")),
-                       QDBus::Block, callTimeoutMs);
-        if (reply.type() == QDBusMessage::ReplyMessage) {
-            m_scriptPathPrefix = prefix;
-            return true;
-        }
-    }
-    return false;
+// Runs every script loaded and not yet running. Asking the loaded script's own object to run
+// is not reliable: KWin numbers a script by how many are loaded, so after an unload a new script
+// may get the number, and the object path, of one still running.
+bool KWinWorkspace::runScript() {
+    const QDBusMessage reply =
+        m_bus.call(scriptingCall(QStringLiteral("start"), {}), QDBus::Block, callTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 KWinWorkspace::~KWinWorkspace() {
@@ -297,32 +290,28 @@ void KWinWorkspace::startHideScript() {
             scriptingCall(QStringLiteral("loadScript"), {m_hideFile, hidePluginName(token)}),
             callTimeoutMs),
         this);
-    connect(
-        loading, &QDBusPendingCallWatcher::finished, this,
-        [this, token](QDBusPendingCallWatcher* call) {
-            call->deleteLater();
-            if (token != m_hideToken) {
-                return;
-            }
-            const QDBusPendingReply<int> id = *call;
-            if (id.isError() || id.value() < 0) {
-                finishHideScript();
-                return;
-            }
-            auto* running = new QDBusPendingCallWatcher(
-                m_bus.asyncCall(QDBusMessage::createMethodCall(
-                                    kwinService, m_scriptPathPrefix % QString::number(id.value()),
-                                    scriptInterface, QStringLiteral("run")),
-                                callTimeoutMs),
-                this);
-            connect(running, &QDBusPendingCallWatcher::finished, this,
-                    [this, token](QDBusPendingCallWatcher* run) {
-                        run->deleteLater();
-                        if (run->isError() && token == m_hideToken) {
-                            finishHideScript();
-                        }
-                    });
-        });
+    connect(loading, &QDBusPendingCallWatcher::finished, this,
+            [this, token](QDBusPendingCallWatcher* call) {
+                call->deleteLater();
+                if (token != m_hideToken) {
+                    return;
+                }
+                const QDBusPendingReply<int> id = *call;
+                if (id.isError() || id.value() < 0) {
+                    finishHideScript();
+                    return;
+                }
+                auto* running = new QDBusPendingCallWatcher(
+                    m_bus.asyncCall(scriptingCall(QStringLiteral("start"), {}), callTimeoutMs),
+                    this);
+                connect(running, &QDBusPendingCallWatcher::finished, this,
+                        [this, token](QDBusPendingCallWatcher* run) {
+                            run->deleteLater();
+                            if (run->isError() && token == m_hideToken) {
+                                finishHideScript();
+                            }
+                        });
+            });
 }
 
 // The one-off script has run, failed or timed out: unload it and send the next request.

@@ -68,13 +68,12 @@ private:
     std::optional<RunningApplication> applicationOf(const KWinWindow& window);
     void startHideScript();
     void finishHideScript();
-    bool runScript(int id);
+    bool runScript();
 
     QDBusConnection m_bus;
     const QString m_kwinOwner;
     DesktopEntries& m_entries;
     QString m_scriptFile;
-    QString m_scriptPathPrefix;  // where KWin puts a loaded script's object, before its id
     bool m_ready = false;
     QEventLoop* m_waitingForReady = nullptr;
 
