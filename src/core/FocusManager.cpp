@@ -75,6 +75,7 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
       m_adultDomains(builtInAdultDomains()),
       m_supportedBrowsers(defaultSupportedBrowsers()),
       m_browserWorker(std::make_unique<BrowserWorker>()) {
+    m_workspaceLimitation = m_platform.workspace.limitation();
     const QDateTime now = m_platform.clock.now();
     m_newScheduleStart = wallClockTime(now.date(), 9, 0);
     m_newScheduleEnd = wallClockTime(now.date(), 12, 0);

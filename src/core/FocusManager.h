@@ -111,7 +111,8 @@ class FocusManager : public QObject {
     Q_PROPERTY(bool hasInterceptedTarget READ hasInterceptedTarget NOTIFY interceptedTargetChanged)
     // What the desktop channel cannot see, for a calm note on the Blockers screen; empty when
     // it sees everything.
-    Q_PROPERTY(QString workspaceLimitation READ workspaceLimitation CONSTANT)
+    Q_PROPERTY(
+        QString workspaceLimitation READ workspaceLimitation NOTIFY workspaceLimitationChanged)
     // Why the last save did not reach the disk; empty while saves succeed.
     Q_PROPERTY(QString saveProblem READ saveProblem NOTIFY saveProblemChanged)
 
@@ -277,7 +278,9 @@ public:
     Q_INVOKABLE void removeAppWithId(const QString& id);
     Q_INVOKABLE void setAppDailyLimitWithId(const QString& id, int minutes);
     Q_INVOKABLE void setAppEnabled(const QString& id, bool enabled);
-    QString workspaceLimitation() const { return m_platform.workspace.limitation(); }
+    // What the desktop channel cannot see; followed once a heartbeat, since a channel may come
+    // up while Quorel runs (an extension the user enables).
+    QString workspaceLimitation() const { return m_workspaceLimitation; }
 
     // Countdown ---------------------------------------------------------------------------
     Q_INVOKABLE void toggleStartPause();
@@ -352,6 +355,7 @@ signals:
     void blockedSitesChanged();
     void interceptedTargetChanged();
     void bridgeActiveChanged();
+    void workspaceLimitationChanged();
     void safariPermissionDeniedChanged();
     void screenTimeModeChanged();
     void dailyGoalHoursChanged();
@@ -436,6 +440,7 @@ private:
     bool m_isApplyingLoadedState = false;
     bool m_isCheckingBrowser = false;
     quint16 m_bridgePort = 49152;
+    QString m_workspaceLimitation;
     const QStringList m_supportedBrowsers;
     // Declared last, so it is destroyed first: its thread ends before anything it posts to goes.
     std::unique_ptr<BrowserWorker> m_browserWorker;

@@ -22,6 +22,11 @@ void FocusManager::tick() {
         checkSchedules();
     }
     checkSafariIfFrontmost();
+    if (QString limitation = m_platform.workspace.limitation();
+        limitation != m_workspaceLimitation) {
+        m_workspaceLimitation = std::move(limitation);
+        emit workspaceLimitationChanged();
+    }
     if (++m_saveCounter >= periodicSaveTicks) {
         m_saveCounter = 0;
         saveState();
