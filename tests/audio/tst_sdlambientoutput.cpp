@@ -22,7 +22,9 @@ std::vector<float> floatsIn(const QString& path) {
     }
     const QByteArray bytes = file.readAll();
     std::vector<float> samples(static_cast<std::size_t>(bytes.size()) / sizeof(float));
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+    if (!samples.empty()) {
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+    }
     return samples;
 }
 
