@@ -16,24 +16,7 @@ for id in note-test:"Note Test" blocked-test:"Blocked Test"; do
     printf '[Desktop Entry]\nType=Application\nName=%s\nExec=foot --app-id=%s\n' \
         "${id#*:}" "${id%%:*}" >"$XDG_DATA_HOME/applications/${id%%:*}.desktop"
 done
-python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY'
-import datetime, json, sys, uuid
-now = datetime.datetime.now()
-end = now + datetime.timedelta(minutes=30)
-def entry(name):
-    return {"id": str(uuid.uuid4()).upper(), "name": name, "isEnabled": True}
-json.dump({
-    "totalSeconds": 1500, "strictMode": False, "autoStartBreak": True,
-    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
-    "blockedApps": [entry("Blocked Test"), entry("Quorel")],
-    "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
-    "streakDays": 1, "trackedAppSeconds": {},
-    "schedules": [{"id": str(uuid.uuid4()).upper(), "title": "Now", "preset": "Study",
-                   "startHour": now.hour, "startMinute": now.minute,
-                   "endHour": end.hour, "endMinute": end.minute, "isEnabled": True}],
-    "lastSavedDay": f"{now.year}-{now.month}-{now.day}",
-}, open(sys.argv[1], "w"))
-PY
+python3 "$here/focus_document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json"
 
 # tree QUERY: asks sway's tree; QUERY is one of shown ID, hidden ID, titled TITLE.
 tree() {
