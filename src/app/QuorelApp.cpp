@@ -2,6 +2,7 @@
 
 #include "AppShell.h"
 #include "BridgeServer.h"
+#include "BridgeThread.h"
 #include "QuitGuard.h"
 #include "TrayController.h"
 
@@ -36,9 +37,9 @@ quint16 bridgePort() {
 QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManager>(platform)) {
     const quint16 port = bridgePort();
     m_manager->setBridgePort(port);
-    m_bridge = std::make_unique<BridgeServer>(
-        [manager = m_manager.get()] { return bridgeStatusPayload(*manager); });
-    connect(m_bridge.get(), &BridgeServer::activeChanged, m_manager.get(),
+    m_bridge = std::make_unique<BridgeThread>();
+    m_bridge->follow(*m_manager);
+    connect(m_bridge.get(), &BridgeThread::activeChanged, m_manager.get(),
             &FocusManager::setBridgeActive);
     m_bridge->start(port);
 }

@@ -14,7 +14,7 @@ class QSessionManager;
 
 namespace Quorel {
 
-class BridgeServer;
+class BridgeThread;
 class TrayController;
 
 // The running application: the one manager, the main window and the tray, on adapters that the
@@ -41,7 +41,7 @@ private:
 
     // Declared in the order they must be built; each later one uses the earlier ones.
     std::unique_ptr<FocusManager> m_manager;
-    std::unique_ptr<BridgeServer> m_bridge;
+    std::unique_ptr<BridgeThread> m_bridge;
     QQmlApplicationEngine m_engine;
     QPointer<QQuickWindow> m_mainWindow;
     std::unique_ptr<TrayController> m_tray;

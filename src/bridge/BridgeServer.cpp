@@ -2,11 +2,13 @@
 
 #include <QBasicTimer>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QTimerEvent>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,8 +21,20 @@ namespace Quorel {
 Q_LOGGING_CATEGORY(lcBridge, "quorel.bridge")
 
 namespace {
+
 constexpr std::chrono::seconds acceptRetryDelay{1};
+// The kernel holds a new connection back until its first bytes come, or for about this long:
+// nearly every request is then read in the same step as its accept, with no round through the
+// event loop. A connection that comes out silent has already waited this long.
+constexpr std::chrono::seconds acceptDeferral{1};
+
+void deferAccept(const QTcpServer& listener) {
+    const int seconds = static_cast<int>(acceptDeferral.count());
+    ::setsockopt(static_cast<int>(listener.socketDescriptor()), IPPROTO_TCP, TCP_DEFER_ACCEPT,
+                 &seconds, sizeof seconds);
 }
+
+}  // namespace
 
 // One listening address; hands every accepted socket to the server.
 class BridgeListener : public QTcpServer {
@@ -36,82 +50,120 @@ private:
     BridgeServer& m_server;
 };
 
-// One connection: a single read of at most 4096 bytes (or the silence timeout), one answer,
-// then closed. A peer that never takes the answer is dropped after the same wait.
-class BridgeConnection : public QTcpSocket {
+// One connection whose request was not in at accept, on its bare descriptor: a single read of
+// at most 4096 bytes (or the silence timeout), one answer, then closed. A peer that never takes
+// the answer is dropped after the same wait. Lighter than a socket object, whose set-up costs
+// several system calls and event-loop rounds that a browser would wait for.
+class BridgeConnection : public QObject {
 public:
-    explicit BridgeConnection(BridgeServer& server) : QTcpSocket(&server), m_server(server) {
-        // Nothing past the first read is ever looked at, so nothing more is buffered.
-        setReadBufferSize(bridgeRequestLimit);
-        connect(this, &QIODevice::readyRead, this, [this] { answer(read(bridgeRequestLimit)); });
-        connect(this, &QAbstractSocket::disconnected, this, &BridgeConnection::finish);
-        connect(this, &QAbstractSocket::errorOccurred, this, [this] {
-            if (state() == UnconnectedState) {
-                finish();
-            }
-        });
+    BridgeConnection(BridgeServer& server, int fd)
+        : QObject(&server),
+          m_server(server),
+          m_fd(fd),
+          m_readable(fd, QSocketNotifier::Read, this) {
+        connect(&m_readable, &QSocketNotifier::activated, this, [this] { read(); });
+        // Until the answer is due: the silence timeout counted from the connection's start.
+        arm(m_server.silenceTimeout() - acceptDeferral);
     }
 
-    // The base class's destructor closes the socket; nothing of ours may hear of it.
-    ~BridgeConnection() override { QObject::disconnect(this, nullptr, nullptr, nullptr); }
+    ~BridgeConnection() override { release(); }
 
-    void waitForRequest() { arm(); }
-
-    void answer(const QByteArray& request) {
-        if (!m_answered) {
-            send(m_server.respond(request));
-        }
-    }
-
-    // The answer, or what is left of it; then closed.
-    void send(const QByteArray& response) {
+    // Sends the answer, or what is left of it; closed once all is out.
+    void send(QByteArray rest) {
         m_answered = true;
-        if (state() != ConnectedState) {
-            finish();
-            return;
-        }
-        write(response);
+        m_rest = std::move(rest);
+        m_readable.setEnabled(false);
+        arm(m_server.silenceTimeout());
         flush();
-        arm();
-        // Closes once the answer is out; may report the disconnection at once.
-        disconnectFromHost();
     }
+
+    // Answers without waiting any longer for the request.
+    void answerNow() { send(m_server.respond({})); }
 
 protected:
     void timerEvent(QTimerEvent* event) override {
         if (event->timerId() != m_timer.timerId()) {
-            QTcpSocket::timerEvent(event);
+            QObject::timerEvent(event);
             return;
         }
         m_timer.stop();
-        if (!m_answered) {
-            answer({});
+        if (m_answered) {
+            finish();  // the peer takes nothing
             return;
         }
-        abort();
-        finish();
+        answerNow();
     }
 
 private:
-    void arm() {
-        const auto ms = std::clamp<qint64>(m_server.silenceTimeout().count(), 0, INT_MAX);
+    void read() {
+        char request[bridgeRequestLimit];
+        const ssize_t received = ::recv(m_fd, request, sizeof request, MSG_DONTWAIT);
+        if (received < 0) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                finish();  // gone: nothing to answer
+            }
+            return;
+        }
+        // Zero bytes: the peer closed its side without a word, and gets the status all the same.
+        send(m_server.respond(QByteArrayView(request, received)));
+    }
+
+    void flush() {
+        while (!m_rest.isEmpty()) {
+            const ssize_t sent =
+                ::send(m_fd, m_rest.constData(), static_cast<size_t>(m_rest.size()),
+                       MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (sent >= 0) {
+                m_rest.remove(0, sent);
+            } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+                if (m_writable == nullptr) {
+                    m_writable = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+                    connect(m_writable, &QSocketNotifier::activated, this, [this] { flush(); });
+                }
+                m_writable->setEnabled(true);
+                return;
+            } else {
+                break;  // the peer is gone
+            }
+        }
+        finish();
+    }
+
+    void arm(std::chrono::milliseconds wait) {
+        const auto ms = std::clamp<qint64>(wait.count(), 0, INT_MAX);
         m_timer.start(static_cast<int>(ms), this);
     }
 
     void finish() {
-        if (m_finished) {
+        if (m_fd < 0) {
             return;
         }
-        m_finished = true;
         m_timer.stop();
+        release();
         m_server.connectionClosed();
         deleteLater();
     }
 
+    // Notifiers let go of the descriptor before it is closed.
+    void release() {
+        if (m_fd < 0) {
+            return;
+        }
+        m_readable.setEnabled(false);
+        if (m_writable != nullptr) {
+            m_writable->setEnabled(false);
+        }
+        ::close(m_fd);
+        m_fd = -1;
+    }
+
     BridgeServer& m_server;
+    int m_fd;
+    QSocketNotifier m_readable;
+    QSocketNotifier* m_writable = nullptr;  // made when the kernel first takes less than all
     QBasicTimer m_timer;
+    QByteArray m_rest;
     bool m_answered = false;
-    bool m_finished = false;
 };
 
 BridgeServer::BridgeServer(StatusSource status, QObject* parent)
@@ -136,6 +188,11 @@ bool BridgeServer::start(quint16 port) {
     if (!m_ipv6->listen(QHostAddress::LocalHostIPv6, m_ipv4->serverPort())) {
         qCInfo(lcBridge, "The browser bridge serves 127.0.0.1 only: ::1 port %u: %s",
                unsigned{m_ipv4->serverPort()}, qPrintable(m_ipv6->errorString()));
+    }
+    for (const BridgeListener* listener : {m_ipv4, m_ipv6}) {
+        if (listener->isListening()) {
+            deferAccept(*listener);
+        }
     }
     emit activeChanged(true);
     return true;
@@ -166,12 +223,7 @@ void BridgeServer::accept(qintptr descriptor) {
         ::close(fd);
         return;
     }
-    auto* connection = new BridgeConnection(*this);
-    if (!connection->setSocketDescriptor(descriptor)) {
-        ::close(fd);
-        delete connection;
-        return;
-    }
+    auto* connection = new BridgeConnection(*this, fd);
     ++m_open;
     if (rest) {
         connection->send(*rest);
@@ -180,10 +232,9 @@ void BridgeServer::accept(qintptr descriptor) {
     // Pausing stops the next burst only: what this one brings past the limit (at most the
     // kernel's queue) gets the status at once instead of a wait.
     if (m_open > maxOpenConnections) {
-        connection->answer({});
+        connection->answerNow();
         return;
     }
-    connection->waitForRequest();
     if (m_open == maxOpenConnections && !m_full) {
         m_full = true;
         setAccepting(false);

@@ -42,7 +42,7 @@ public:
     QList<QHostAddress> addresses() const;
     int openConnections() const { return m_open; }
 
-    // How long a connection that sends nothing waits before it gets the status anyway.
+    // How long a connection that sends nothing waits, from its start, before it gets the status.
     void setSilenceTimeout(std::chrono::milliseconds timeout) { m_silenceTimeout = timeout; }
     std::chrono::milliseconds silenceTimeout() const { return m_silenceTimeout; }
 

@@ -1,0 +1,60 @@
+#include "BridgeThread.h"
+
+#include "BridgeServer.h"
+#include "FocusManager.h"
+
+#include <QMutexLocker>
+
+namespace Quorel {
+
+BridgeThread::BridgeThread(QObject* parent) : QObject(parent) {
+    m_server = new BridgeServer([this] { return status(); });
+    connect(m_server, &BridgeServer::activeChanged, this, &BridgeThread::activeChanged);
+    m_thread.setObjectName(QStringLiteral("com.quorel.bridge"));
+    m_server->moveToThread(&m_thread);
+    m_thread.start();
+}
+
+BridgeThread::~BridgeThread() {
+    // Its sockets and timers belong to the bridge's thread and must end there.
+    QMetaObject::invokeMethod(
+        m_server, [server = m_server] { delete server; }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+bool BridgeThread::start(quint16 port) {
+    bool listening = false;
+    QMetaObject::invokeMethod(
+        m_server,
+        [this, port, &listening] {
+            listening = m_server->start(port);
+            m_port = m_server->port();
+        },
+        Qt::BlockingQueuedConnection);
+    return listening;
+}
+
+void BridgeThread::publish(const BridgeStatusPayload& status) {
+    const QMutexLocker lock(&m_mutex);
+    m_status = status;
+}
+
+BridgeStatusPayload BridgeThread::status() const {
+    const QMutexLocker lock(&m_mutex);
+    return m_status;
+}
+
+void BridgeThread::follow(const FocusManager& manager) {
+    const auto republish = [this, &manager] { publish(bridgeStatusPayload(manager)); };
+    for (const auto changed :
+         {&FocusManager::isRunningChanged, &FocusManager::isBreakChanged,
+          &FocusManager::strictModeChanged, &FocusManager::remainingSecondsChanged,
+          &FocusManager::blockYouTubeShortsChanged, &FocusManager::blockInstagramReelsChanged,
+          &FocusManager::blockAdultSitesChanged, &FocusManager::blockedSitesChanged}) {
+        connect(&manager, changed, this, republish);
+    }
+    republish();
+}
+
+}  // namespace Quorel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "BridgeProtocol.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QThread>
+
+namespace Quorel {
+
+class BridgeServer;
+class FocusManager;
+
+// The bridge on a thread of its own, so that a browser's request never waits behind the main
+// thread's drawing, timers and disk writes. The main thread publishes the status whenever a
+// part of it changes; each request reads the latest copy.
+class BridgeThread : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BridgeThread(QObject* parent = nullptr);
+    ~BridgeThread() override;
+
+    // Listens as BridgeServer::start does; returns once it has tried.
+    bool start(quint16 port);
+    // The port listened on; 0 while inactive.
+    quint16 port() const { return m_port; }
+
+    void publish(const BridgeStatusPayload& status);
+    // Publishes the manager's status now and on every change of its parts. The manager must
+    // outlive this.
+    void follow(const FocusManager& manager);
+    BridgeStatusPayload status() const;
+
+signals:
+    void activeChanged(bool active);
+
+private:
+    mutable QMutex m_mutex;
+    BridgeStatusPayload m_status;
+    QThread m_thread;
+    BridgeServer* m_server = nullptr;  // lives and dies on m_thread
+    quint16 m_port = 0;
+};
+
+}  // namespace Quorel
