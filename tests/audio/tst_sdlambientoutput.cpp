@@ -2,9 +2,14 @@
 #include "AmbientStream.h"
 #include "audio/SdlAmbientOutput.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -111,6 +116,38 @@ private slots:
         }
         qInstallMessageHandler(previous);
         QCOMPARE(missingLines, 1);
+    }
+
+    // A sound server that takes the connection and never answers holds SDL for half a minute;
+    // the caller waits no longer than the output's patience, once. Last: the held thread still
+    // runs in SDL when this returns.
+    void aSoundServerThatNeverAnswersHoldsNoCaller() {
+        // Listening is enough: the kernel takes the connection, and nothing ever answers it.
+        const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("pulse")));
+        const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        QVERIFY(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        QVERIFY(::listen(silent, 4) == 0);
+        qputenv("SDL_AUDIODRIVER", "pulseaudio");
+        qputenv("PULSE_SERVER", "unix:" + path);
+        const QtMessageHandler previous = qInstallMessageHandler(countMissing);
+        missingLines = 0;
+        QElapsedTimer clock;
+        clock.start();
+        {
+            AmbientAudioPlayer player(
+                std::make_unique<SdlAmbientOutput>(std::chrono::milliseconds(300)));
+            player.update(AmbientSoundType::Rain, true, 0.25);
+            player.update(AmbientSoundType::Zen, true, 0.25);
+            QCOMPARE(player.stream(), nullptr);
+        }
+        qInstallMessageHandler(previous);
+        // One wait of 300 ms for the open, not the sound server's 30 s.
+        QCOMPARE_LT(clock.elapsed(), 5000);
+        QCOMPARE(missingLines, 1);
+        ::close(silent);
     }
 };
 
