@@ -1,5 +1,6 @@
 """Writes a saved document whose schedule is open now, so focus starts on the app's first tick,
-with "Blocked Test" and Quorel itself on the blocked list: focus_document.py PATH"""
+with "Blocked Test" and Quorel itself on the blocked list, or nothing (for idle measurements):
+focus_document.py PATH [--nothing-blocked]"""
 import datetime, json, sys, uuid
 
 now = datetime.datetime.now()
@@ -13,7 +14,8 @@ def entry(name):
 json.dump({
     "totalSeconds": 1500, "strictMode": False, "autoStartBreak": True,
     "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
-    "blockedApps": [entry("Blocked Test"), entry("Quorel")],
+    "blockedApps": [] if sys.argv[2:] == ["--nothing-blocked"]
+    else [entry("Blocked Test"), entry("Quorel")],
     "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
     "streakDays": 1, "trackedAppSeconds": {},
     "schedules": [{"id": str(uuid.uuid4()).upper(), "title": "Now", "preset": "Study",

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Quorel's CPU share left alone in a headless sway session, with the sway adapter listening and
 # a foot window in front. The main window stays open: with no tray host in a bare sway,
-# closing it would end the app.
+# closing it would end the app. COUNTDOWN=running: with a focus countdown running and nothing
+# blocked, as scripts/measure-idle.sh measures it on X11.
 #   tests/wayland/sway_measure_idle.sh build/release/src/app/quorel [seconds]
 set -euo pipefail
 app=$(realpath "$1")
 seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/sway_session.sh"
+if [ "${COUNTDOWN:-}" = running ]; then
+    python3 "$here/focus_document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" \
+        --nothing-blocked
+fi
 
 foot --app-id=idle-test sleep 100000 >"$work/foot.log" 2>&1 &
 pids+=($!)

@@ -8,7 +8,8 @@
 # Runs on its own session bus, and on a private stand-in for the system bus, where the shell
 # looks for logind (it starts without one). Exits 77 (skipped) when the shell or foot is missing
 # or the shell cannot start here. IDLE_SECONDS=N also prints the app's CPU share over N seconds
-# with focus on; IDLE_FOCUS=off measures it with no countdown instead, and stops there.
+# with focus on. With IDLE_FOCUS=off (no countdown) or IDLE_FOCUS=running (a countdown, nothing
+# blocked), it only measures that, as scripts/measure-idle.sh does on X11, and stops there.
 set -euo pipefail
 app=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -71,8 +72,12 @@ xDisplay=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/shell
 xAuthority=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" | head -n1 || true)
 [ -n "$xDisplay" ] && export DISPLAY=$xDisplay XAUTHORITY=$xAuthority
 
-[ "${IDLE_FOCUS:-on}" = off ] ||
-    python3 "$here/../focus_document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json"
+document=$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json
+case ${IDLE_FOCUS:-} in
+    off) ;;
+    running) python3 "$here/../focus_document.py" "$document" --nothing-blocked ;;
+    *) python3 "$here/../focus_document.py" "$document" ;;
+esac
 
 foot --app-id=blocked-test sleep 600 >"$work/foot-blocked.log" 2>&1 &
 pids+=($!)
@@ -90,10 +95,11 @@ idleShare() {
     before=$(cpu)
     sleep "$IDLE_SECONDS"
     after=$(cpu)
-    echo "idle CPU over ${IDLE_SECONDS} s with focus ${IDLE_FOCUS:-on}: $(awk -v ns=$((after - before)) \
+    echo "idle CPU over ${IDLE_SECONDS} s, focus ${IDLE_FOCUS:-on with apps blocked}: $(awk -v ns=$((after - before)) \
         -v s="$IDLE_SECONDS" 'BEGIN { printf "%.3f %% of one core", 100 * ns / 1e9 / s }')"
 }
-if [ "${IDLE_FOCUS:-on}" = off ]; then
+if [ -n "${IDLE_FOCUS:-}" ]; then
+    IDLE_SECONDS=${IDLE_SECONDS:-60}
     windows activate blocked-test
     sleep 3  # let start-up work settle before counting
     idleShare
