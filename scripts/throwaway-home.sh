@@ -30,3 +30,10 @@ waitUntil() {
         sleep 0.05
     done
 }
+
+# stays SECONDS COMMAND...: COMMAND holds throughout (checked every 0.1 s).
+stays() {
+    local until=$((SECONDS + $1))
+    shift
+    while [ $SECONDS -lt $until ]; do "$@" || return 1; sleep 0.1; done
+}

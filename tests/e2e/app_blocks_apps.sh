@@ -48,11 +48,6 @@ shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
 iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'; }
 normal() { ! iconic "$1"; }
 activate() { xdotool windowactivate "$1" 2>/dev/null || true; }
-# stays SECONDS CHECK WINDOW: the check holds throughout (the guard runs every 0.3 s).
-stays() {
-    local until=$((SECONDS + $1))
-    while [ $SECONDS -lt $until ]; do "$2" "$3" || return 1; sleep 0.1; done
-}
 press() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
 
 for client in "xterm -title e2e-xterm" "xman -title e2e-xman" "xcalc -title e2e-xcalc" \

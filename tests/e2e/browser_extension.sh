@@ -19,12 +19,6 @@ source "$here/browser_session.sh"
 browserSession "$browser" "$app"
 blocked="http://127.0.0.1:$bridgePort/blocked?site="
 
-# stays SECONDS CHECK...: the check holds throughout.
-stays() {
-    local until=$((SECONDS + $1))
-    shift
-    while [ $SECONDS -lt $until ]; do "$@" || return 1; sleep 0.1; done
-}
 notBlocked() { ! frontIs "$blocked"; }
 
 openAddress "https://example.org/outside-focus"

@@ -35,12 +35,6 @@ ok = {"shown": any(not s for v, s in found), "hidden": bool(found) and all(s for
       "titled": any(not s for v, s in found)}[what]
 sys.exit(0 if ok else 1)' "$1" "$2"
 }
-# stays SECONDS COMMAND...: the check holds throughout.
-stays() {
-    local until=$((SECONDS + $1))
-    shift
-    while [ $SECONDS -lt $until ]; do "$@" || return 1; sleep 0.1; done
-}
 
 for id in note-test blocked-test; do
     foot --app-id="$id" sleep 600 >"$work/foot-$id.log" 2>&1 &
@@ -116,10 +110,6 @@ stays 3 tree shown note-test || fail "a client that is not blocked was hidden"
 kill -TERM "$quorel"
 (sleep 10 && kill -KILL "$quorel" 2>/dev/null) &
 wait "$quorel" || fail "the app did not quit cleanly on SIGTERM"
-python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY' || fail "Note Test was not credited"
-import json, sys
-seconds = json.load(open(sys.argv[1]))["trackedAppSeconds"]
-print("trackedAppSeconds:", seconds)
-sys.exit(0 if seconds.get("Note Test", 0) >= 2 else 1)
-PY
+python3 "$here/credited.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "Note Test" ||
+    fail "Note Test was not credited"
 echo "sway ok: channel chosen, blocked client hidden with the shield, other client credited"

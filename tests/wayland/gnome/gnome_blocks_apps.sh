@@ -122,19 +122,10 @@ foot --app-id=note-test sleep 600 >"$work/foot-note.log" 2>&1 &
 pids+=($!)
 waitUntil 15 windows shown note-test || fail "foot note-test has no window"
 windows activate note-test
-stays() {
-    local until=$((SECONDS + $1))
-    shift
-    while [ $SECONDS -lt $until ]; do "$@" || return 1; sleep 0.1; done
-}
 stays 3 windows shown note-test || fail "a client that is not blocked was hidden"
 kill -TERM "$quorel"
 (sleep 10 && kill -KILL "$quorel" 2>/dev/null) &
 wait "$quorel" || fail "the app did not quit cleanly on SIGTERM"
-python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY' || fail "Note Test was not credited"
-import json, sys
-seconds = json.load(open(sys.argv[1]))["trackedAppSeconds"]
-print("trackedAppSeconds:", seconds)
-sys.exit(0 if seconds.get("Note Test", 0) >= 2 else 1)
-PY
+python3 "$here/../credited.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "Note Test" ||
+    fail "Note Test was not credited"
 echo "GNOME Shell ok: extension chosen, blocked client hidden, other client credited"

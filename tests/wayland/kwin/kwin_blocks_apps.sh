@@ -137,10 +137,6 @@ if [ ! -e "$work/status" ]; then
 fi
 [ "$(cat "$work/status")" = 0 ] || fail "$(cat "$work/reason")"
 cat "$work/figures"
-python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY' || fail "Note Test was not credited"
-import json, sys
-seconds = json.load(open(sys.argv[1]))["trackedAppSeconds"]
-print("trackedAppSeconds:", seconds)
-sys.exit(0 if seconds.get("Note Test", 0) >= 2 else 1)
-PY
+python3 "$here/../credited.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "Note Test" ||
+    fail "Note Test was not credited"
 echo "KWin ok: channel chosen, blocked window hidden with the shield, other window credited"
