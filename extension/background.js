@@ -6,8 +6,14 @@
 
 const api = globalThis.browser ?? globalThis.chrome;
 const HOST = "app.quorel.browser_host";
+// The release of the messages we exchange with the app (browserLinkVersion on its side).
+const LINK_VERSION = 2;
 const HEARTBEAT_MS = 3000;
 const RECONNECT_MS = 2000;
+// Far below the 1 MiB a message to the app may take, and far above any address a person reads.
+const MAX_ADDRESS = 32 * 1024;
+const MAX_TITLE = 1024;
+const GECKO = api.runtime.getURL("").startsWith("moz-extension:");
 
 let port = null;
 let reconnectTimer = null;
@@ -36,6 +42,7 @@ function connect() {
   }
   port = candidate;
   candidate.onMessage.addListener(onMessage);
+  candidate.postMessage({ type: "extension", version: LINK_VERSION });
   candidate.onDisconnect.addListener(() => {
     void api.runtime.lastError; // read, so Chromium does not log it as unchecked
     if (port === candidate) {
@@ -58,13 +65,40 @@ function post(message) {
   }
 }
 
+// The address as the app judges it: without its fragment, and cut to a bound that keeps the
+// host and path (the query goes first), so that no address is too long to be judged.
+function boundedAddress(raw) {
+  let url;
+  try {
+    url = new URL(raw);
+  } catch (e) {
+    return raw.slice(0, MAX_ADDRESS);
+  }
+  url.hash = "";
+  if (url.href.length > MAX_ADDRESS) {
+    url.search = "";
+  }
+  return url.href.slice(0, MAX_ADDRESS);
+}
+
+async function privateWindowsAllowed() {
+  try {
+    return Boolean(await api.extension.isAllowedIncognitoAccess());
+  } catch (e) {
+    return false;
+  }
+}
+
 async function report() {
   if (port === null) {
     return;
   }
   let win;
   try {
-    win = await api.windows.getLastFocused({ populate: true, windowTypes: ["normal"] });
+    // Popups and app windows are guarded like the rest. Firefox takes no filter (it ignores it
+    // and warns), Chromium leaves popups and apps out without one.
+    win = await api.windows.getLastFocused(
+        GECKO ? { populate: true } : { populate: true, windowTypes: ["normal", "popup", "app"] });
   } catch (e) {
     return; // no browser window open
   }
@@ -75,23 +109,39 @@ async function report() {
   post({
     type: "front",
     // A typed address is pending before it commits: report it early so it is checked early.
-    url: tab.pendingUrl || tab.url || "",
-    title: tab.title || "",
+    url: boundedAddress(tab.pendingUrl || tab.url || ""),
+    title: (tab.title || "").slice(0, MAX_TITLE),
     status: tab.status || "",
     tabId: tab.id,
     windowId: win.id,
+    // A window that lost the focus (to another program, or to a private window we may not
+    // see) is reported so, and the app does not take its tab as the one in front.
     focused: Boolean(win.focused),
+    privateWindows: await privateWindowsAllowed(),
   });
 }
 
+// Our own page: the bridge on the app's port is not ours to send to when the app could not
+// listen there.
+function blockedPage(site) {
+  return api.runtime.getURL("blocked.html") + "?site=" + encodeURIComponent(site);
+}
+
 async function onMessage(message) {
+  if (message && message.type === "welcome" && message.version !== LINK_VERSION) {
+    console.warn("Quorel: the app speaks release", message.version, "of the link, this",
+                 "extension", LINK_VERSION, "- install the extension that came with the app");
+    return;
+  }
   if (!message || message.type !== "navigate") {
     return;
   }
   let ok = false;
-  if (typeof message.url === "string" && Number.isInteger(message.tabId)) {
+  const url = typeof message.blockedSite === "string" ? blockedPage(message.blockedSite)
+                                                      : message.url;
+  if (typeof url === "string" && Number.isInteger(message.tabId)) {
     try {
-      await api.tabs.update(message.tabId, { url: message.url });
+      await api.tabs.update(message.tabId, { url });
       ok = true;
     } catch (e) {
       ok = false; // the tab is gone, or the address is one the browser does not let us load

@@ -74,7 +74,6 @@ http {
         listen 127.0.0.1:$nginxPort;
         location / {
             default_type application/json;
-            add_header Access-Control-Allow-Origin * always;
             return 200 '$body';
         }
     }

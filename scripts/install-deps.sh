@@ -36,7 +36,28 @@ packages=(
   kwin-wayland qt6-wayland
   # a headless GNOME Shell with our extension, and the GObject bindings its test reads it with
   gnome-shell python3-gi foot
+  # German and French desktops, for the browser guard's tests in other languages
+  locales
 )
+
+# The locales those tests run in; generated once, whatever else is already installed.
+wanted_locales=(de_DE.UTF-8 fr_FR.UTF-8)
+generateLocales() {
+  local missing_locales=()
+  for l in "${wanted_locales[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || missing_locales+=("$l")
+  done
+  [ ${#missing_locales[@]} -eq 0 ] && return 0
+  for l in "${missing_locales[@]}"; do
+    $SUDO sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  done
+  $SUDO locale-gen >/dev/null
+  echo "install-deps: generated ${missing_locales[*]}"
+}
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
@@ -44,12 +65,12 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps: all ${#packages[@]} packages present"
+  generateLocales
   exit 0
 fi
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 echo "install-deps: installed ${missing[*]}"
+generateLocales

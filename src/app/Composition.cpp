@@ -1,6 +1,7 @@
 #include "Composition.h"
 
 #include "AmbientAudioPlayer.h"
+#include "BridgeProtocol.h"
 #include "FileDialogApplicationChooser.h"
 #include "FilePreferencesStore.h"
 #include "NullAdapters.h"
@@ -126,8 +127,8 @@ std::unique_ptr<BrowserScripting> makeBrowserLink() {
     }
     std::unique_ptr<BrowserScripting> extension =
         ExtensionBrowserLink::create(browserLinkSocketPath());
-    return std::make_unique<BrowserLink>(std::move(extension),
-                                         std::make_unique<CdpBrowserScripting>());
+    return std::make_unique<BrowserLink>(
+        std::move(extension), std::make_unique<CdpBrowserScripting>(&blockedPageForSite));
 }
 
 std::unique_ptr<ShieldWindowHints> makeShieldHints() {

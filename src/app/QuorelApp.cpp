@@ -41,7 +41,12 @@ QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManage
     m_bridge->follow(*m_manager);
     connect(m_bridge.get(), &BridgeThread::activeChanged, m_manager.get(),
             &FocusManager::setBridgeActive);
-    m_bridge->start(port);
+    if (!m_bridge->start(port)) {
+        m_manager->setBridgeProblem(
+            QStringLiteral("The local bridge is off: %1. Blocked sites show Quorel's own page "
+                           "from the browser extension instead.")
+                .arg(m_bridge->problem()));
+    }
 }
 
 QuorelApp::~QuorelApp() = default;

@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace Quorel {
 
 namespace {
@@ -24,28 +26,43 @@ QByteArray withHeaders(QByteArrayView head, const QByteArray& body) {
     return out;
 }
 
-// The `site` query value as the page shows it: decoded, cut to a domain's length, escaped.
-QString siteLine(QStringView path) {
-    const qsizetype query = path.indexOf(u'?');
-    QString site;
-    if (query >= 0) {
-        site = QUrlQuery(path.mid(query + 1).toString())
-                   .queryItemValue(QStringLiteral("site"), QUrl::FullyDecoded);
-    }
-    if (site.isEmpty()) {
+QString siteLine(const QString& site) {
+    const QString shown = blockedPageSite(site);
+    if (shown.isEmpty()) {
         return QStringLiteral("This site is blocked while you focus.");
     }
-    if (site.size() > blockedPageSiteLimit) {
-        qsizetype keep = blockedPageSiteLimit;
-        // Never half a surrogate pair.
-        if (site.at(keep - 1).isHighSurrogate()) {
-            --keep;
-        }
-        site.truncate(keep);
-        site.append(QChar(0x2026));
-    }
-    return QStringLiteral("<span class=\"site\">") + site.toHtmlEscaped() +
+    return QStringLiteral("<span class=\"site\">") + shown.toHtmlEscaped() +
            QStringLiteral("</span> is blocked while you focus.");
+}
+
+QString siteOfPath(QStringView path) {
+    const qsizetype query = path.indexOf(u'?');
+    if (query < 0) {
+        return {};
+    }
+    return QUrlQuery(path.mid(query + 1).toString())
+        .queryItemValue(QStringLiteral("site"), QUrl::FullyDecoded);
+}
+
+QByteArray pageWithLine(QByteArrayView pageTemplate, const QString& site) {
+    if (pageTemplate.isEmpty()) {
+        return fallbackPage.toByteArray();
+    }
+    const qsizetype marker = pageTemplate.indexOf(lineMarker);
+    if (marker < 0) {
+        return pageTemplate.toByteArray();
+    }
+    const QByteArray line = siteLine(site).toUtf8();
+    QByteArray page;
+    page.reserve(pageTemplate.size() + line.size());
+    page.append(pageTemplate.first(marker))
+        .append(line)
+        .append(pageTemplate.sliced(marker + lineMarker.size()));
+    return page;
+}
+
+bool isHostCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
 }  // namespace
@@ -92,6 +109,72 @@ BridgeRoute bridgeRoute(QStringView path) {
     return path.startsWith(u"/blocked") ? BridgeRoute::BlockedPage : BridgeRoute::Status;
 }
 
+std::optional<QByteArray> bridgeRequestHeader(QByteArrayView firstRead, QByteArrayView name) {
+    QByteArrayView rest = firstRead.first(std::min(firstRead.size(), bridgeRequestLimit));
+    qsizetype end = rest.indexOf("\r\n");
+    while (end >= 0) {
+        rest = rest.sliced(end + 2);
+        end = rest.indexOf("\r\n");
+        const QByteArrayView line = end >= 0 ? rest.first(end) : rest;
+        if (line.isEmpty()) {
+            break;  // the end of the headers
+        }
+        const qsizetype colon = line.indexOf(':');
+        if (colon == name.size() && line.first(colon).compare(name, Qt::CaseInsensitive) == 0) {
+            return line.sliced(colon + 1).trimmed().toByteArray();
+        }
+    }
+    return std::nullopt;
+}
+
+bool isLoopbackHost(QByteArrayView host, quint16 port) {
+    QByteArrayView name = host;
+    const qsizetype colon = host.lastIndexOf(':');
+    // "[::1]:port" and "127.0.0.1:port" end in a port; bare "::1" is not a valid Host.
+    if (colon >= 0 && (host.startsWith('[') ? host.at(colon - 1) == ']' : true)) {
+        if (host.sliced(colon + 1) != QByteArray::number(port)) {
+            return false;
+        }
+        name = host.first(colon);
+    }
+    return name == "127.0.0.1" || name == "[::1]" ||
+           name.compare("localhost", Qt::CaseInsensitive) == 0;
+}
+
+QByteArray extensionOrigin(QByteArrayView origin) {
+    for (const QByteArrayView scheme :
+         {QByteArrayView("chrome-extension://"), QByteArrayView("moz-extension://")}) {
+        if (!origin.startsWith(scheme)) {
+            continue;
+        }
+        // An extension's id (Chromium's 32 letters, Firefox's UUID) and nothing after it, so
+        // that the echo can never carry another header.
+        const QByteArrayView id = origin.sliced(scheme.size());
+        const bool plain =
+            !id.isEmpty() && id.size() <= 64 && std::all_of(id.begin(), id.end(), [](char c) {
+                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-';
+            });
+        return plain ? origin.toByteArray() : QByteArray();
+    }
+    return {};
+}
+
+QByteArray bridgeResponse(QByteArrayView firstRead, quint16 port,
+                          const std::function<BridgeStatusPayload()>& status) {
+    const QString path = bridgeRequestPath(firstRead);
+    if (bridgeRoute(path) == BridgeRoute::BlockedPage) {
+        return bridgeBlockedPageResponse(path);
+    }
+    // A request without a Host is no browser's (an empty or one-line request): it gets the status.
+    const std::optional<QByteArray> host = bridgeRequestHeader(firstRead, "Host");
+    if (host && !isLoopbackHost(*host, port)) {
+        return bridgeForbiddenResponse();
+    }
+    return bridgeStatusResponse(status ? status() : BridgeStatusPayload{},
+                                bridgeRequestHeader(firstRead, "Origin").value_or(QByteArray()));
+}
+
 QByteArray encodeBridgeStatus(const BridgeStatusPayload& payload) {
     JsonWriter out(160 + 32 * payload.blockedSites.size());
     out.beginObject();
@@ -113,11 +196,23 @@ QByteArray encodeBridgeStatus(const BridgeStatusPayload& payload) {
     return out.failed() ? QByteArrayLiteral("{}") : out.take();
 }
 
-QByteArray bridgeStatusResponse(const BridgeStatusPayload& payload) {
-    return withHeaders(
+QByteArray bridgeStatusResponse(const BridgeStatusPayload& payload, QByteArrayView origin) {
+    const QByteArray allowed = extensionOrigin(origin);
+    if (allowed.isEmpty()) {
+        return withHeaders("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: ",
+                           encodeBridgeStatus(payload));
+    }
+    const QByteArray head =
         "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
-        "Access-Control-Allow-Origin: *\r\nContent-Length: ",
-        encodeBridgeStatus(payload));
+        "Access-Control-Allow-Origin: " +
+        allowed + "\r\nVary: Origin\r\nContent-Length: ";
+    return withHeaders(head, encodeBridgeStatus(payload));
+}
+
+QByteArray bridgeForbiddenResponse() {
+    return withHeaders(
+        "HTTP/1.1 403 Forbidden\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: ",
+        QByteArrayLiteral("This bridge answers only to this computer's own addresses."));
 }
 
 QByteArrayView blockedPageTemplate() {
@@ -129,21 +224,25 @@ QByteArrayView blockedPageTemplate() {
     return page;
 }
 
+QString blockedPageSite(QStringView site) {
+    if (site.isEmpty() || site.size() > blockedPageSiteLimit) {
+        return {};
+    }
+    // Checked in the spelling DNS uses, so that an international name passes and nothing else
+    // that is not a name does.
+    const QByteArray ace = QUrl::toAce(site.toString().toLower());
+    const bool name = !ace.isEmpty() && ace.size() <= blockedPageSiteLimit &&
+                      std::all_of(ace.begin(), ace.end(), isHostCharacter) &&
+                      !ace.startsWith('.') && !ace.contains("..");
+    return name ? QUrl::fromAce(ace) : QString();
+}
+
 QByteArray blockedPageBody(QStringView path, QByteArrayView pageTemplate) {
-    if (pageTemplate.isEmpty()) {
-        return fallbackPage.toByteArray();
-    }
-    const qsizetype marker = pageTemplate.indexOf(lineMarker);
-    if (marker < 0) {
-        return pageTemplate.toByteArray();
-    }
-    const QByteArray line = siteLine(path).toUtf8();
-    QByteArray page;
-    page.reserve(pageTemplate.size() + line.size());
-    page.append(pageTemplate.first(marker))
-        .append(line)
-        .append(pageTemplate.sliced(marker + lineMarker.size()));
-    return page;
+    return pageWithLine(pageTemplate, siteOfPath(path));
+}
+
+QByteArray blockedPageForSite(const QString& site) {
+    return pageWithLine(blockedPageTemplate(), site);
 }
 
 QByteArray bridgeBlockedPageResponse(QStringView path, QByteArrayView pageTemplate) {

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 namespace Quorel {
 
 class FocusManager;
@@ -41,19 +44,47 @@ QString bridgeRequestPath(QByteArrayView firstRead);
 // Any path starting with "/blocked" is the blocked page; everything else is the status.
 BridgeRoute bridgeRoute(QStringView path);
 
+// The value of the first header called name (any letter case) among the header lines of the
+// first read, trimmed; nullopt when the request has no such line.
+std::optional<QByteArray> bridgeRequestHeader(QByteArrayView firstRead, QByteArrayView name);
+
+// Whether a Host header names this machine's loopback: 127.0.0.1, [::1] or localhost, with the
+// bridge's port or none. Anything else is a web page reaching us under its own name (DNS
+// rebinding), which must not read the status.
+bool isLoopbackHost(QByteArrayView host, quint16 port);
+
+// The Origin the status may be shared with: a browser extension's (chrome-extension://ID or
+// moz-extension://ID), never a web page's. Empty when origin is none of them.
+QByteArray extensionOrigin(QByteArrayView origin);
+
+// The whole answer to one request's first read, status taken from status() only when needed.
+QByteArray bridgeResponse(QByteArrayView firstRead, quint16 port,
+                          const std::function<BridgeStatusPayload()>& status);
+
 // One compact JSON object with the eight keys.
 QByteArray encodeBridgeStatus(const BridgeStatusPayload& payload);
 
-// The whole status response: headers (with the cross-origin header) and the JSON body.
-QByteArray bridgeStatusResponse(const BridgeStatusPayload& payload);
+// The whole status response: headers and the JSON body; the cross-origin header echoes origin
+// when it is an extension's (see extensionOrigin), and is left out otherwise.
+QByteArray bridgeStatusResponse(const BridgeStatusPayload& payload, QByteArrayView origin = {});
+
+// The answer to a status request under a foreign Host: 403, without the status.
+QByteArray bridgeForbiddenResponse();
 
 // The page embedded in the program, or empty if the resource is missing.
 QByteArrayView blockedPageTemplate();
 
+// The site a blocked page may name: the `site` value when it is a host name (letters, digits,
+// dots and hyphens, international names included); empty for anything else, which the page then
+// does not repeat.
+QString blockedPageSite(QStringView site);
+
 // The blocked page for a request path: the template with its "{{line}}" naming the site of the
-// `site` query value (decoded, capped, HTML-escaped). An empty template gives the plain text
+// `site` query value (decoded, checked, HTML-escaped). An empty template gives the plain text
 // "Blocked by Quorel".
 QByteArray blockedPageBody(QStringView path, QByteArrayView pageTemplate);
+// The same page for a site given as it is (not encoded).
+QByteArray blockedPageForSite(const QString& site);
 
 // The whole blocked-page response: HTML headers, no cross-origin header.
 QByteArray bridgeBlockedPageResponse(QStringView path,

@@ -182,8 +182,12 @@ bool BridgeServer::start(quint16 port) {
     if (!m_ipv4->listen(QHostAddress::LocalHost, port)) {
         qCWarning(lcBridge, "The browser bridge is off: 127.0.0.1 port %u: %s", unsigned{port},
                   qPrintable(m_ipv4->errorString()));
+        m_problem = m_ipv4->serverError() == QAbstractSocket::AddressInUseError
+                        ? QStringLiteral("another program holds port %1").arg(port)
+                        : m_ipv4->errorString();
         return false;
     }
+    m_problem.clear();
     // Without IPv6 the bridge still serves 127.0.0.1, which browsers try for "localhost" too.
     if (!m_ipv6->listen(QHostAddress::LocalHostIPv6, m_ipv4->serverPort())) {
         qCInfo(lcBridge, "The browser bridge serves 127.0.0.1 only: ::1 port %u: %s",
@@ -264,11 +268,7 @@ std::optional<QByteArray> BridgeServer::answerAtOnce(int fd) const {
 }
 
 QByteArray BridgeServer::respond(QByteArrayView request) const {
-    const QString path = bridgeRequestPath(request);
-    if (bridgeRoute(path) == BridgeRoute::BlockedPage) {
-        return bridgeBlockedPageResponse(path);
-    }
-    return bridgeStatusResponse(m_status ? m_status() : BridgeStatusPayload{});
+    return bridgeResponse(request, port(), m_status);
 }
 
 void BridgeServer::connectionClosed() {

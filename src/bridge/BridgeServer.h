@@ -36,6 +36,9 @@ public:
     // (and inactive) when 127.0.0.1 cannot listen, as when the port is taken.
     bool start(quint16 port = defaultPort);
     bool isActive() const;
+    // Why the last start failed, in a few words ("another program holds port 49152"); empty
+    // after a start that worked.
+    const QString& problem() const { return m_problem; }
     // The port listened on; 0 while inactive.
     quint16 port() const;
     // The addresses listened on.
@@ -71,6 +74,7 @@ private:
     // At the connection limit the listeners stop accepting; the kernel queues the rest.
     bool m_full = false;
     bool m_reportedAcceptFailure = false;
+    QString m_problem;
 };
 
 }  // namespace Quorel

@@ -30,6 +30,7 @@ bool BridgeThread::start(quint16 port) {
         [this, port, &listening] {
             listening = m_server->start(port);
             m_port = m_server->port();
+            m_problem = m_server->problem();
         },
         Qt::BlockingQueuedConnection);
     return listening;

@@ -25,6 +25,8 @@ public:
     bool start(quint16 port);
     // The port listened on; 0 while inactive.
     quint16 port() const { return m_port; }
+    // Why the last start failed; empty after one that worked.
+    const QString& problem() const { return m_problem; }
 
     void publish(const BridgeStatusPayload& status);
     // Publishes the manager's status now and on every change of its parts. The manager must
@@ -41,6 +43,7 @@ private:
     QThread m_thread;
     BridgeServer* m_server = nullptr;  // lives and dies on m_thread
     quint16 m_port = 0;
+    QString m_problem;
 };
 
 }  // namespace Quorel

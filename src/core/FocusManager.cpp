@@ -19,23 +19,6 @@ QStringList defaultBreakPrompts() {
     };
 }
 
-QStringList defaultSupportedBrowsers() {
-    return {
-        QStringLiteral("Safari"),
-        QStringLiteral("Google Chrome"),
-        QStringLiteral("Arc"),
-        QStringLiteral("Brave Browser"),
-        QStringLiteral("Microsoft Edge"),
-        // The names Linux desktop entries give the same browsers.
-        QStringLiteral("Chromium"),
-        QStringLiteral("Chromium Web Browser"),
-        QStringLiteral("Brave Web Browser"),
-        QStringLiteral("Firefox"),
-        QStringLiteral("Firefox ESR"),
-        QStringLiteral("Firefox Web Browser"),
-    };
-}
-
 QList<FocusSchedule> defaultSchedules() {
     return {
         FocusSchedule{QUuid::createUuid(), QStringLiteral("Morning Deep Work"),
@@ -73,7 +56,6 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
       m_blockedApps(defaultBlockedApps()),
       m_blockedSites(defaultBlockedSites()),
       m_adultDomains(builtInAdultDomains()),
-      m_supportedBrowsers(defaultSupportedBrowsers()),
       m_browserWorker(std::make_unique<BrowserWorker>()) {
     m_workspaceLimitation = m_platform.workspace.limitation();
     const QDateTime now = m_platform.clock.now();

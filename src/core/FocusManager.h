@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrowserFamily.h"
 #include "Models.h"
 #include "PersistedState.h"
 #include "Platform.h"
@@ -7,6 +8,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -115,6 +117,12 @@ class FocusManager : public QObject {
         QString workspaceLimitation READ workspaceLimitation NOTIFY workspaceLimitationChanged)
     // Why the last save did not reach the disk; empty while saves succeed.
     Q_PROPERTY(QString saveProblem READ saveProblem NOTIFY saveProblemChanged)
+    // What the browser link cannot reach (private windows, an extension of another release),
+    // a line for each browser; empty when it reaches everything it knows.
+    Q_PROPERTY(QString browserNotice READ browserNotice NOTIFY browserNoticeChanged)
+    // Why the bridge does not listen, and where blocked pages come from instead; empty while
+    // it listens.
+    Q_PROPERTY(QString bridgeProblem READ bridgeProblem NOTIFY bridgeProblemChanged)
 
 public:
     static constexpr qint64 breakSeconds = 300;
@@ -224,7 +232,9 @@ public:
     // The bridge's port, written into blocked pages' addresses; the app sets it before any check.
     quint16 bridgePort() const { return m_bridgePort; }
     void setBridgePort(quint16 port) { m_bridgePort = port; }
-    const QStringList& supportedBrowsers() const { return m_supportedBrowsers; }
+    const QString& browserNotice() const { return m_browserNotice; }
+    const QString& bridgeProblem() const { return m_bridgeProblem; }
+    void setBridgeProblem(const QString& problem);
 
     // Derived values ----------------------------------------------------------------------
     // Fraction of the countdown still to go: 1 at the start, 0 at the end.
@@ -312,11 +322,11 @@ public:
     void hideAnyCurrentlyOpenBlockedApps();
 
     // Browser guard -----------------------------------------------------------------------
-    // Once a heartbeat: when a supported browser is in front, its front tab is read and, if
-    // blocked, sent elsewhere, on the browser worker; at most one check is in flight.
+    // Once a heartbeat: when a browser is in front, its front tab is read and, if blocked, sent
+    // elsewhere, on the browser worker; at most one check is in flight.
     void checkSafariIfFrontmost();
-    // "Test Browser Access": reads each running supported browser once; any refusal raises
-    // safariPermissionDenied.
+    // "Test Browser Access": reads each running browser once; any refusal, or no browser
+    // reachable at all while none runs, raises safariPermissionDenied.
     Q_INVOKABLE void requestSafariPermission();
     // The website list's operations; each does nothing under the edit lock.
     Q_INVOKABLE void addSite(const QString& domain);
@@ -357,6 +367,8 @@ signals:
     void bridgeActiveChanged();
     void workspaceLimitationChanged();
     void safariPermissionDeniedChanged();
+    void browserNoticeChanged();
+    void bridgeProblemChanged();
     void screenTimeModeChanged();
     void dailyGoalHoursChanged();
     void focusMinutesTodayChanged();
@@ -371,6 +383,8 @@ signals:
     void lockChanged();
 
 private:
+    void noteBrowserLink(BrowserFamily browser, const QString& notice);
+    void setBrowserNotice(const QString& notice);
     template <typename T>
     bool assign(T& field, const T& value, void (FocusManager::*changed)());
 
@@ -441,7 +455,9 @@ private:
     bool m_isCheckingBrowser = false;
     quint16 m_bridgePort = 49152;
     QString m_workspaceLimitation;
-    const QStringList m_supportedBrowsers;
+    QMap<BrowserFamily, QString> m_browserNotices;
+    QString m_browserNotice;
+    QString m_bridgeProblem;
     // Declared last, so it is destroyed first: its thread ends before anything it posts to goes.
     std::unique_ptr<BrowserWorker> m_browserWorker;
 

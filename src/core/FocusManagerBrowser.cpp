@@ -1,5 +1,6 @@
 // The browser URL guard: the once-a-second check of the front tab, the access probe, and the
 // website list's operations. Browsers are reached only on the worker; results come back here.
+#include "BlockersFormat.h"
 #include "BrowserWorker.h"
 #include "FocusManager.h"
 #include "UrlRules.h"
@@ -13,9 +14,10 @@ void FocusManager::checkSafariIfFrontmost() {
     if (!focusActive && !m_blockYouTubeShorts && !m_blockInstagramReels && !m_blockAdultSites) {
         return;
     }
-    const std::optional<QString> browser = m_platform.workspace.frontmostApplicationName();
-    if (!browser || browser->isEmpty() || !m_supportedBrowsers.contains(*browser) ||
-        m_isCheckingBrowser) {
+    // Told by program, not by the menu's name for it, which the desktop's language changes.
+    const std::optional<RunningApplication> front = m_platform.workspace.frontmostApplication();
+    const BrowserFamily browser = front ? browserFamilyOf(*front) : BrowserFamily::Unknown;
+    if (browser == BrowserFamily::Unknown || m_isCheckingBrowser) {
         return;
     }
     m_isCheckingBrowser = true;
@@ -31,27 +33,30 @@ void FocusManager::checkSafariIfFrontmost() {
     snapshot.blockAdultSites = m_blockAdultSites;
     snapshot.adultDomains = m_adultDomains;
     snapshot.focusActive = focusActive;
-    snapshot.bridgePort = m_bridgePort;
+    snapshot.bridgePort = m_bridgeActive ? m_bridgePort : 0;
 
     // Posted results are dropped with the manager; its destructor ends the worker first.
     BrowserScripting& scripting = m_platform.browser;
-    m_browserWorker->submit([this, &scripting, name = *browser, snapshot = std::move(snapshot)] {
+    m_browserWorker->submit([this, &scripting, browser, snapshot = std::move(snapshot)] {
         std::optional<bool> denied;
-        const BrowserAnswer answer = scripting.readFrontTab(name);
+        const BrowserAnswer answer = scripting.readFrontTab(browser);
         if (answer.status == BrowserAnswer::Status::Refused) {
             denied = true;
         } else if (answer.status == BrowserAnswer::Status::Ok && !answer.address.isEmpty()) {
-            if (const std::optional<QString> target = redirectTarget(snapshot, answer.address)) {
-                scripting.redirectFrontTab(name, *target);
+            if (const std::optional<BrowserRedirect> target =
+                    redirectTarget(snapshot, answer.address)) {
+                scripting.redirectFrontTab(browser, *target);
                 denied = false;
             }
         }
+        const QString notice = browserLinkNotice(browser, answer);
         QMetaObject::invokeMethod(
             this,
-            [this, denied] {
+            [this, denied, browser, notice] {
                 if (denied) {
                     setSafariPermissionDenied(*denied);
                 }
+                noteBrowserLink(browser, notice);
                 m_isCheckingBrowser = false;
             },
             Qt::QueuedConnection);
@@ -60,25 +65,52 @@ void FocusManager::checkSafariIfFrontmost() {
 
 void FocusManager::requestSafariPermission() {
     setSafariPermissionDenied(false);
-    QStringList browsers;
+    QList<BrowserFamily> browsers;
     for (const RunningApplication& application : m_platform.workspace.runningApplications()) {
-        if (!application.name.isEmpty() && m_supportedBrowsers.contains(application.name)) {
-            browsers.append(application.name);
+        const BrowserFamily family = browserFamilyOf(application);
+        if (family != BrowserFamily::Unknown && !browsers.contains(family)) {
+            browsers.append(family);
         }
-    }
-    if (browsers.isEmpty()) {
-        browsers.append(QStringLiteral("Safari"));
     }
     BrowserScripting& scripting = m_platform.browser;
     m_browserWorker->submit([this, &scripting, browsers] {
-        bool denied = false;
-        for (const QString& name : browsers) {
-            denied =
-                scripting.readFrontTab(name).status == BrowserAnswer::Status::Refused || denied;
+        // With no browser running there is nothing to read: what counts is whether any browser
+        // was ever linked.
+        bool denied = browsers.isEmpty() && !scripting.reachesAnyBrowser();
+        QList<std::pair<BrowserFamily, QString>> notices;
+        for (const BrowserFamily browser : browsers) {
+            const BrowserAnswer answer = scripting.readFrontTab(browser);
+            denied = answer.status == BrowserAnswer::Status::Refused || denied;
+            notices.append({browser, browserLinkNotice(browser, answer)});
         }
         QMetaObject::invokeMethod(
-            this, [this, denied] { setSafariPermissionDenied(denied); }, Qt::QueuedConnection);
+            this,
+            [this, denied, notices] {
+                setSafariPermissionDenied(denied);
+                for (const auto& [browser, notice] : notices) {
+                    noteBrowserLink(browser, notice);
+                }
+            },
+            Qt::QueuedConnection);
     });
+}
+
+void FocusManager::noteBrowserLink(BrowserFamily browser, const QString& notice) {
+    if (notice.isEmpty()) {
+        m_browserNotices.remove(browser);
+    } else {
+        m_browserNotices.insert(browser, notice);
+    }
+    const QStringList lines = m_browserNotices.values();
+    setBrowserNotice(lines.join(QLatin1Char('\n')));
+}
+
+void FocusManager::setBrowserNotice(const QString& notice) {
+    assign(m_browserNotice, notice, &FocusManager::browserNoticeChanged);
+}
+
+void FocusManager::setBridgeProblem(const QString& problem) {
+    assign(m_bridgeProblem, problem, &FocusManager::bridgeProblemChanged);
 }
 
 void FocusManager::addSite(const QString& domain) {

@@ -37,8 +37,27 @@ bool sameOrBelow(QStringView host, QStringView domain) {
 // The page we send tabs to must not be sent there again, whatever the user has listed.
 bool isBridgePage(const QString& address, quint16 port) {
     const QUrl url(address);
-    return url.scheme() == QLatin1String("http") && url.host() == QLatin1String("127.0.0.1") &&
-           url.port() == port && url.path().startsWith(QLatin1String("/blocked"));
+    return port != 0 && url.scheme() == QLatin1String("http") &&
+           url.host() == QLatin1String("127.0.0.1") && url.port() == port &&
+           url.path().startsWith(QLatin1String("/blocked"));
+}
+
+// Whether the address's host lies on domain and its path (any letter case) is one of sections
+// or lies below one.
+bool isSectionOf(const QString& address, QLatin1StringView domain,
+                 std::initializer_list<QLatin1StringView> sections) {
+    const QUrl url(address, QUrl::StrictMode);
+    if (!hostMatches(hostOfAddress(address), QString(domain))) {
+        return false;
+    }
+    const QString path = url.path(QUrl::FullyDecoded).toLower();
+    for (const QLatin1StringView section : sections) {
+        if (path.startsWith(section) &&
+            (path.size() == section.size() || path.at(section.size()) == QLatin1Char('/'))) {
+            return true;
+        }
+    }
+    return false;
 }
 }  // namespace
 
@@ -62,31 +81,46 @@ QString bridgePageAddress(const QString& domain, quint16 port) {
            QStringLiteral("/blocked?site=") + QString::fromLatin1(QUrl::toPercentEncoding(domain));
 }
 
-std::optional<QString> redirectTarget(const GuardSnapshot& snapshot, const QString& address) {
+bool isYouTubeShorts(const QString& address) {
+    return isSectionOf(address, QLatin1StringView("youtube.com"), {QLatin1StringView("/shorts")});
+}
+
+bool isInstagramReels(const QString& address) {
+    return isSectionOf(address, QLatin1StringView("instagram.com"),
+                       {QLatin1StringView("/reel"), QLatin1StringView("/reels")});
+}
+
+std::optional<BrowserRedirect> redirectTarget(const GuardSnapshot& snapshot,
+                                              const QString& address) {
     if (isBridgePage(address, snapshot.bridgePort)) {
         return std::nullopt;
     }
+    const auto blockedPage = [&snapshot](const QString& domain) {
+        // Without a bridge of ours, its port may be served by anyone: the link shows its own page.
+        return snapshot.bridgePort == 0
+                   ? BrowserRedirect{QString(), domain}
+                   : BrowserRedirect{bridgePageAddress(domain, snapshot.bridgePort), domain};
+    };
     const QString host = hostOfAddress(address);
     if (snapshot.blockAdultSites) {
         for (const QString& domain : snapshot.adultDomains) {
             if (hostMatches(host, domain)) {
-                return bridgePageAddress(domain, snapshot.bridgePort);
+                return blockedPage(domain);
             }
         }
     }
     if (snapshot.focusActive) {
         for (const QString& domain : snapshot.enabledSites) {
             if (hostMatches(host, domain)) {
-                return bridgePageAddress(domain, snapshot.bridgePort);
+                return blockedPage(domain);
             }
         }
     }
-    const QString lowered = address.toLower();
-    if (snapshot.blockYouTubeShorts && lowered.contains(QLatin1String("youtube.com/shorts"))) {
-        return QString(youTubeHome);
+    if (snapshot.blockYouTubeShorts && isYouTubeShorts(address)) {
+        return BrowserRedirect{QString(youTubeHome), QString()};
     }
-    if (snapshot.blockInstagramReels && lowered.contains(QLatin1String("instagram.com/reels"))) {
-        return QString(instagramHome);
+    if (snapshot.blockInstagramReels && isInstagramReels(address)) {
+        return BrowserRedirect{QString(instagramHome), QString()};
     }
     return std::nullopt;
 }

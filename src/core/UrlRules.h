@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ports/BrowserScripting.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +17,8 @@ struct GuardSnapshot {
     bool blockAdultSites = false;
     QStringList adultDomains;
     bool focusActive = false;
-    quint16 bridgePort = 49152;
+    quint16 bridgePort = 49152;  // 0 while the bridge does not listen: blocked pages come from
+                                 // the browser link itself
 };
 
 // The built-in adult domains, lower-case registrable names.
@@ -35,8 +38,15 @@ bool hostMatches(const QString& host, const QString& domain);
 // The bridge's blocked page for a domain: http://127.0.0.1:<port>/blocked?site=<domain, encoded>.
 QString bridgePageAddress(const QString& domain, quint16 port);
 
+// Whether address is a YouTube Shorts page (a youtube.com host with a path in /shorts/), or an
+// Instagram Reels page (an instagram.com host with a path in /reel/ or /reels/). A search that
+// mentions such an address, or a host that merely ends in those letters, is neither.
+bool isYouTubeShorts(const QString& address);
+bool isInstagramReels(const QString& address);
+
 // Where the front tab must go instead of address, first rule that fires: adult sites, the user's
 // sites (focus only), YouTube Shorts, Instagram Reels. nullopt leaves the tab alone.
-std::optional<QString> redirectTarget(const GuardSnapshot& snapshot, const QString& address);
+std::optional<BrowserRedirect> redirectTarget(const GuardSnapshot& snapshot,
+                                              const QString& address);
 
 }  // namespace Quorel

@@ -49,12 +49,13 @@ public:
 // No browser link: every request is answered as refused, as a browser without the link would.
 class NullBrowserScripting : public BrowserScripting {
 public:
-    BrowserAnswer readFrontTab(const QString&) override {
+    BrowserAnswer readFrontTab(BrowserFamily) override {
         return {BrowserAnswer::Status::Refused, {}};
     }
-    BrowserAnswer redirectFrontTab(const QString&, const QString&) override {
+    BrowserAnswer redirectFrontTab(BrowserFamily, const BrowserRedirect&) override {
         return {BrowserAnswer::Status::Refused, {}};
     }
+    bool reachesAnyBrowser() override { return false; }
 };
 
 }  // namespace Quorel

@@ -234,17 +234,38 @@ private slots:
         m->manager->setSafariPermissionDenied(true);
         QVERIFY(hint->isVisible());
 
+        m->desktop.workspace.running = {RunningApplication{QStringLiteral("Chromium-Webbrowser"),
+                                                           QStringLiteral("chromium.desktop"),
+                                                           QStringLiteral("c"),
+                                                           true,
+                                                           false,
+                                                           {},
+                                                           {}}};
         m->desktop.browser.hold();
         m->click(m->item(QStringLiteral("Test Browser Access")));
         QVERIFY(!hint->isVisible());
         m->desktop.browser.release();
-        QTRY_VERIFY(hint->isVisible());  // nothing reaches the stand-in browser
+        QTRY_VERIFY(hint->isVisible());  // nothing reaches the running browser
 
-        m->desktop.browser.showAddress(QStringLiteral("about:blank"));
+        // Reached, but not in private windows: one plain line says how to allow it.
+        BrowserAnswer unseen{BrowserAnswer::Status::Ok, QStringLiteral("about:blank")};
+        unseen.privateWindowsUnseen = true;
+        m->desktop.browser.setAnswer(unseen);
         m->click(m->item(QStringLiteral("Test Browser Access")));
         QTRY_COMPARE(m->desktop.browser.reads().size(), 2);
         QTRY_VERIFY(!m->manager->safariPermissionDenied());
         QVERIFY(!hint->isVisible());
+        QQuickItem* notice =
+            m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("browserNotice"));
+        QTRY_VERIFY(notice->isVisible());
+        QVERIFY(notice->property("text").toString().contains(u"\"Allow in Incognito\""));
+
+        QQuickItem* bridge =
+            m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("bridgeProblem"));
+        QVERIFY(!bridge->isVisible());
+        m->manager->setBridgeProblem(QStringLiteral("<b>off</b>"));
+        QVERIFY(bridge->isVisible());
+        QCOMPARE(bridge->property("textFormat").toInt(), int(Qt::PlainText));
     }
 
 private:

@@ -5,4 +5,4 @@ quorel_add_test(tst_cdpbrowserscripting SOURCES tst_cdpbrowserscripting.cpp
 
 # Drives the backend against a real browser for tests/e2e/browser_cdp.sh and for measuring.
 add_executable(cdp_probe tst_cdpprobe.cpp)
-target_link_libraries(cdp_probe PRIVATE quorel_common quorel_platform)
+target_link_libraries(cdp_probe PRIVATE quorel_common quorel_platform quorel_bridge)

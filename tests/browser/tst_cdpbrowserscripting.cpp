@@ -116,15 +116,16 @@ private:
     QWebSocketServer m_sockets{u"fake"_s, QWebSocketServer::NonSecureMode};
 };
 
-const QString chromium = u"Chromium Web Browser"_s;
+const QString chromium = u"chromium"_s;
 using Status = BrowserAnswer::Status;
 
 // The fake, one process that names its port, and the backend over both.
 struct Rig {
     FakeDevTools browser;
     QTemporaryDir dir;
-    CdpBrowserScripting scripting{dir.filePath(u"proc"_s), dir.path(),
-                                  std::chrono::milliseconds(300)};
+    CdpBrowserScripting scripting{
+        [](const QString& site) { return "<title>Blocked " + site.toUtf8() + "</title>"; },
+        dir.filePath(u"proc"_s), dir.path(), std::chrono::milliseconds(300)};
 
     Rig() {
         QDir().mkpath(dir.filePath(u"proc/777"_s));
@@ -135,10 +136,12 @@ struct Rig {
         }
     }
     BrowserAnswer read(const QString& name = chromium) {
-        return onBrowserThread([&] { return scripting.readFrontTab(name); });
+        return onBrowserThread([&] { return scripting.readFrontTab(browserFamilyFromKey(name)); });
     }
     BrowserAnswer redirect(const QString& url, const QString& name = chromium) {
-        return onBrowserThread([&] { return scripting.redirectFrontTab(name, url); });
+        return onBrowserThread([&] {
+            return scripting.redirectFrontTab(browserFamilyFromKey(name), {url, {}});
+        });
     }
 
     // As the engine calls the port: on its browser thread, while this thread serves the fake.

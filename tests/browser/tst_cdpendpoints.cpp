@@ -65,7 +65,7 @@ private slots:
         QTest::addColumn<QString>("browser");
         QTest::addColumn<QList<quint16>>("expected");
 
-        const QString chromium = QStringLiteral("Chromium Web Browser");
+        const QString chromium = QStringLiteral("chromium");
         const QByteArray portFile("40123\n/devtools/browser/5e1f\n");
         QTest::newRow("port on the command line")
             << QStringList{u"/usr/lib/chromium/chromium"_s, u"--remote-debugging-port=9222"_s}
@@ -77,11 +77,11 @@ private slots:
             << QList<quint16>{40123};
         QTest::newRow("debugging switched on later, default profile")
             << QStringList{u"/opt/google/chrome/chrome"_s} << QString()
-            << u"config/google-chrome/DevToolsActivePort"_s << portFile << u"Google Chrome"_s
+            << u"config/google-chrome/DevToolsActivePort"_s << portFile << u"chrome"_s
             << QList<quint16>{40123};
         QTest::newRow("known only by its executable")
             << QStringList{u"launcher"_s, u"--remote-debugging-port=9444"_s}
-            << u"/opt/microsoft/msedge/msedge"_s << QString() << QByteArray() << u"Microsoft Edge"_s
+            << u"/opt/microsoft/msedge/msedge"_s << QString() << QByteArray() << u"edge"_s
             << QList<quint16>{9444};
         QTest::newRow("executable replaced by an upgrade")
             << QStringList{u"launcher"_s, u"--remote-debugging-port=9444"_s}
@@ -89,10 +89,10 @@ private slots:
             << QList<quint16>{9444};
         QTest::newRow("another family")
             << QStringList{u"/opt/brave.com/brave/brave"_s, u"--remote-debugging-port=9222"_s}
-            << QString() << QString() << QByteArray() << u"Google Chrome"_s << QList<quint16>{};
+            << QString() << QString() << QByteArray() << u"chrome"_s << QList<quint16>{};
         QTest::newRow("Firefox is not reached this way")
             << QStringList{u"firefox-esr"_s, u"--remote-debugging-port=9222"_s} << QString()
-            << QString() << QByteArray() << u"Firefox ESR"_s << QList<quint16>{};
+            << QString() << QByteArray() << u"firefox"_s << QList<quint16>{};
         QTest::newRow("non-numeric port")
             << QStringList{u"chromium"_s, u"--remote-debugging-port=92x2"_s} << QString()
             << QString() << QByteArray() << chromium << QList<quint16>{};
@@ -120,7 +120,7 @@ private slots:
             machine.addFile(file, content);
         }
         CdpEndpoints endpoints(machine.proc(), machine.config());
-        QCOMPARE(endpoints.ports(browserFamilyFromName(browser)), expected);
+        QCOMPARE(endpoints.ports(browserFamilyFromKey(browser)), expected);
     }
 
     void followsBrowsersThatStartEndAndReuseAnId() {

@@ -4,6 +4,7 @@
 //   cdp_probe measure BROWSER COUNT  latency of COUNT reads and of the process scan
 // Exit status: 0 ok, 2 refused, 3 failed, 1 usage.
 
+#include "BridgeProtocol.h"
 #include "BrowserWorker.h"
 #include "browser/CdpBrowserScripting.h"
 
@@ -53,7 +54,7 @@ void printTimes(const char* what, QList<double> times) {
 
 int measure(BrowserWorker& worker, CdpBrowserScripting& scripting, const QString& browser,
             int count) {
-    const BrowserFamily family = browserFamilyFromName(browser);
+    const BrowserFamily family = browserFamilyFromKey(browser);
     const qsizetype processes =
         QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs).size();
     QList<double> cold, warm, reads;
@@ -77,7 +78,7 @@ int measure(BrowserWorker& worker, CdpBrowserScripting& scripting, const QString
             onBrowserThread<std::pair<BrowserAnswer::Status, double>>(worker, [&] {
                 QElapsedTimer timer;
                 timer.start();
-                const auto answer = scripting.readFrontTab(browser);
+                const auto answer = scripting.readFrontTab(family);
                 return std::pair{answer.status, static_cast<double>(timer.nsecsElapsed()) / 1e6};
             });
         if (status != BrowserAnswer::Status::Ok) {
@@ -99,20 +100,27 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: cdp_probe read|redirect|measure BROWSER [URL|COUNT]\n");
+        std::fprintf(stderr,
+                     "usage: cdp_probe read|redirect|block|measure FAMILY [URL|SITE|COUNT]\n");
         return 1;
     }
     BrowserWorker worker;
-    CdpBrowserScripting scripting;
+    CdpBrowserScripting scripting(&blockedPageForSite);
     const QString& command = args.at(0);
     const QString& browser = args.at(1);
+    const BrowserFamily family = browserFamilyFromKey(browser);
     if (command == QLatin1String("read")) {
-        return report(onBrowserThread<BrowserAnswer>(
-            worker, [&] { return scripting.readFrontTab(browser); }));
+        return report(
+            onBrowserThread<BrowserAnswer>(worker, [&] { return scripting.readFrontTab(family); }));
     }
-    if (command == QLatin1String("redirect") && args.size() == 3) {
+    // "redirect KEY URL" loads URL; "block KEY SITE" shows the page that carries itself.
+    if ((command == QLatin1String("redirect") || command == QLatin1String("block")) &&
+        args.size() == 3) {
+        const BrowserRedirect target = command == QLatin1String("redirect")
+                                           ? BrowserRedirect{args.at(2), {}}
+                                           : BrowserRedirect{{}, args.at(2)};
         return report(onBrowserThread<BrowserAnswer>(
-            worker, [&] { return scripting.redirectFrontTab(browser, args.at(2)); }));
+            worker, [&] { return scripting.redirectFrontTab(family, target); }));
     }
     if (command == QLatin1String("measure") && args.size() == 3) {
         return measure(worker, scripting, browser, std::max(1, args.at(2).toInt()));

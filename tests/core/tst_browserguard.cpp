@@ -9,7 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString chromium = QStringLiteral("Chromium Web Browser");
 const QString page = QStringLiteral("http://127.0.0.1:49152/blocked?site=");
 
 GuardSnapshot snapshot(bool focus, QStringList sites = {QStringLiteral("example.org")}) {
@@ -23,6 +22,25 @@ GuardSnapshot snapshot(bool focus, QStringList sites = {QStringLiteral("example.
     return s;
 }
 
+// A running browser as a desktop names it: a translated menu name, its desktop id, window
+// class and executable.
+RunningApplication browserApp(const QString& name, const QString& identity,
+                              const QString& windowClass = {}, const QString& executable = {}) {
+    return RunningApplication{name, identity, name, true, false, windowClass, executable};
+}
+
+const RunningApplication chromiumDe =
+    browserApp(QStringLiteral("Chromium-Webbrowser"), QStringLiteral("chromium.desktop"),
+               QStringLiteral("Chromium"), QStringLiteral("/usr/lib/chromium/chromium"));
+
+QString shown(const std::optional<BrowserRedirect>& target) {
+    if (!target) {
+        return {};
+    }
+    return target->address.isEmpty() ? QStringLiteral("own page for ") + target->blockedSite
+                                     : target->address;
+}
+
 void startFocus(FocusManager& m, bool strict = false) {
     m.setStrictMode(strict);
     m.toggleStartPause();
@@ -31,6 +49,7 @@ void startFocus(FocusManager& m, bool strict = false) {
 }  // namespace
 
 Q_DECLARE_METATYPE(GuardSnapshot)
+Q_DECLARE_METATYPE(RunningApplication)
 
 class TestBrowserGuard : public QObject {
     Q_OBJECT
@@ -44,21 +63,39 @@ private slots:
         const GuardSnapshot focus = snapshot(true);
         const GuardSnapshot idle = snapshot(false);
         const QString blocked = page + QStringLiteral("example.org");
+        const QString youTube = QStringLiteral("https://www.youtube.com/");
+        const QString instagram = QStringLiteral("https://www.instagram.com/");
         QTest::newRow("the domain itself") << focus << u"https://example.org/a"_s << blocked;
         QTest::newRow("a label in front")
             << focus << u"https://news.Example.ORG/x?q=1"_s << blocked;
         QTest::newRow("fully qualified") << focus << u"https://example.org./"_s << blocked;
+        QTest::newRow("with a port") << focus << u"https://example.org:8443/"_s << blocked;
+        QTest::newRow("behind user info") << focus << u"https://user:pw@example.org/"_s << blocked;
+        QTest::newRow("user info is not the host")
+            << focus << u"https://example.org@other.net/"_s << QString();
         QTest::newRow("letters alone") << focus << u"https://badexample.org/"_s << QString();
         QTest::newRow("in the path only")
             << focus << u"https://other.net/example.org"_s << QString();
+        QTest::newRow("in the query only")
+            << focus << u"https://other.net/?u=https://example.org/"_s << QString();
         QTest::newRow("not focusing") << idle << u"https://example.org/"_s << QString();
         QTest::newRow("no host") << focus << u"example.org"_s << QString();
         QTest::newRow("shorts at any time")
-            << idle << u"https://M.YOUTUBE.COM/SHORTS/abc"_s << u"https://www.youtube.com/"_s;
-        QTest::newRow("reels at any time")
-            << idle << u"https://www.instagram.com/reels/xyz/"_s << u"https://www.instagram.com/"_s;
+            << idle << u"https://M.YOUTUBE.COM/SHORTS/abc"_s << youTube;
+        QTest::newRow("the shorts feed") << idle << u"https://youtube.com/shorts"_s << youTube;
+        QTest::newRow("shorts in a search")
+            << idle << u"https://www.google.com/search?q=youtube.com/shorts/abc"_s << QString();
+        QTest::newRow("shorts on a look-alike")
+            << idle << u"https://notyoutube.com/shorts/abc"_s << QString();
+        QTest::newRow("a path that only starts alike")
+            << idle << u"https://www.youtube.com/shortsighted"_s << QString();
         QTest::newRow("youtube elsewhere")
             << idle << u"https://www.youtube.com/watch?v=1"_s << QString();
+        QTest::newRow("reels at any time")
+            << idle << u"https://www.instagram.com/reels/xyz/"_s << instagram;
+        QTest::newRow("one reel") << idle << u"https://instagram.com/reel/xyz/"_s << instagram;
+        QTest::newRow("reels in a query")
+            << idle << u"https://example.net/?next=instagram.com/reels/"_s << QString();
         QTest::newRow("adult at any time")
             << idle << "https://www.pornhub.com/" << page + QStringLiteral("pornhub.com");
         QTest::newRow("adult before the user's list")
@@ -73,16 +110,18 @@ private slots:
         QTest::newRow("the blocked page stays")
             << snapshot(true, {QStringLiteral("127.0.0.1")}) << blocked << QString();
 
-        GuardSnapshot off = focus;
-        off.blockAdultSites = off.blockYouTubeShorts = false;
-        QTest::newRow("adult off") << off << u"https://pornhub.com/"_s << QString();
-        QTest::newRow("shorts off") << off << u"https://youtube.com/shorts/1"_s << QString();
+        GuardSnapshot noBridge = focus;
+        noBridge.bridgePort = 0;
+        QTest::newRow("no bridge: the link's own page")
+            << noBridge << u"https://example.org/"_s << u"own page for example.org"_s;
+        QTest::newRow("no bridge: home pages as ever")
+            << noBridge << u"https://youtube.com/shorts/1"_s << youTube;
     }
     void target() {
         QFETCH(GuardSnapshot, snap);
         QFETCH(QString, address);
         QFETCH(QString, target);
-        QCOMPARE(redirectTarget(snap, address).value_or(QString()), target);
+        QCOMPARE(shown(redirectTarget(snap, address)), target);
     }
 
     void emptyTextNeverMatches() {
@@ -92,22 +131,105 @@ private slots:
                  QStringLiteral("http://127.0.0.1:5000/blocked?site=x.org"));
     }
 
-    // The check reads the front browser's tab on the worker and redirects it there.
-    void checkRedirectsTheFrontTab() {
+    // Browsers are told by program: a translated, renamed or missing menu name changes nothing.
+    void browsersAreToldByProgram_data() {
+        QTest::addColumn<RunningApplication>("application");
+        QTest::addColumn<QString>("family");  // wire key; "unknown" for none
+        const auto row = [](const char* name, const RunningApplication& app, const char* family) {
+            QTest::newRow(name) << app << QString::fromLatin1(family);
+        };
+        row("German Chromium", chromiumDe, "chromium");
+        row("French Chromium", browserApp(u"Navigateur Web Chromium"_s, u"chromium.desktop"_s),
+            "chromium");
+        row("renamed entry, by class", browserApp(u"Work"_s, u"work.desktop"_s, u"Google-chrome"_s),
+            "chrome");
+        row("no entry, by executable",
+            browserApp(QString(), QString(), QString(), u"/usr/lib/firefox-esr/firefox-esr"_s),
+            "firefox");
+        row("upgraded underneath",
+            browserApp(QString(), QString(), QString(), u"/opt/vivaldi/vivaldi-bin (deleted)"_s),
+            "vivaldi");
+        row("Flatpak id", browserApp(u"LibreWolf"_s, u"io.gitlab.librewolf-community.desktop"_s),
+            "librewolf");
+        row("Brave's class", browserApp(u"Brave"_s, QString(), u"Brave-browser"_s), "brave");
+        row("Edge", browserApp(u"Edge"_s, u"microsoft-edge.desktop"_s), "edge");
+        row("Opera", browserApp(u"Opera"_s, u"opera.desktop"_s), "opera");
+        row("a name alone is no browser", browserApp(u"Firefox"_s, u"xterm.desktop"_s, u"XTerm"_s),
+            "unknown");
+        row("a look-alike program", browserApp(u"x"_s, u"chromium-helper.desktop"_s), "unknown");
+    }
+    void browsersAreToldByProgram() {
+        QFETCH(RunningApplication, application);
+        QFETCH(QString, family);
+        QCOMPARE(browserFamilyKey(browserFamilyOf(application)), family);
+        QCOMPARE(browserFamilyFromKey(family), browserFamilyOf(application));
+    }
+
+    // The whole decision as the heartbeat takes it: the countdown's state, the site's switch and
+    // each of the three guards alone.
+    void heartbeatDecides_data() {
+        QTest::addColumn<QString>("state");   // running, break, paused, idle
+        QTest::addColumn<QString>("guards");  // which of "shorts reels adult" are on
+        QTest::addColumn<bool>("siteEnabled");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("redirect");  // empty: none
+
+        const QString site = QStringLiteral("https://www.example.org/");
+        const QString blocked = u"chromium -> "_s + page + u"example.org"_s;
+        const QString adult = QStringLiteral("https://pornhub.com/");
+        const QString adultPage = u"chromium -> "_s + page + u"pornhub.com"_s;
+        const QString shorts = QStringLiteral("https://youtube.com/shorts/1");
+        const QString reels = QStringLiteral("https://instagram.com/reels/1");
+        const auto row = [](const char* name, const char* state, const char* guards, bool enabled,
+                            const QString& address, const QString& redirect) {
+            QTest::newRow(name) << QString::fromLatin1(state) << QString::fromLatin1(guards)
+                                << enabled << address << redirect;
+        };
+        row("running, listed site", "running", "", true, site, blocked);
+        row("running, site switched off", "running", "", false, site, QString());
+        row("break: the list rests", "break", "adult", true, site, QString());
+        row("paused: the list rests", "paused", "adult", true, site, QString());
+        row("idle: the list rests", "idle", "adult", true, site, QString());
+        row("break: adult sites still", "break", "adult", true, adult, adultPage);
+        row("idle, adult alone", "idle", "adult", true, adult, adultPage);
+        row("idle, adult off", "idle", "shorts reels", true, adult, QString());
+        row("idle, shorts alone", "idle", "shorts", true, shorts,
+            u"chromium -> https://www.youtube.com/"_s);
+        row("idle, shorts off", "idle", "reels adult", true, shorts, QString());
+        row("idle, reels alone", "idle", "reels", true, reels,
+            u"chromium -> https://www.instagram.com/"_s);
+        row("idle, reels off", "idle", "shorts adult", true, reels, QString());
+        row("running, guards off", "running", "", true, shorts, QString());
+    }
+    void heartbeatDecides() {
+        QFETCH(QString, state);
+        QFETCH(QString, guards);
+        QFETCH(bool, siteEnabled);
+        QFETCH(QString, address);
+        QFETCH(QString, redirect);
         FakeDesktop d;
         auto m = d.makeManager();
-        m->addSite(QStringLiteral("example.org"));
-        startFocus(*m);
-        d.workspace.frontmost = chromium;
-        d.browser.showAddress(QStringLiteral("https://www.example.org/"));
-        m->setSafariPermissionDenied(true);
+        m->setBridgeActive(true);
+        m->setBlockYouTubeShorts(guards.contains(u"shorts"));
+        m->setBlockInstagramReels(guards.contains(u"reels"));
+        m->setBlockAdultSites(guards.contains(u"adult"));
+        m->setBlockedSites({BlockedSite{QUuid::createUuid(), u"example.org"_s, siteEnabled}});
+        if (state != u"idle") {
+            startFocus(*m);
+        }
+        if (state == u"break") {
+            m->setIsBreak(true);
+        } else if (state == u"paused") {
+            m->toggleStartPause();
+        }
+        d.workspace.running = {chromiumDe};
+        d.workspace.frontmost = chromiumDe.name;
+        d.browser.showAddress(address);
 
-        m->checkSafariIfFrontmost();
-        QVERIFY(m->isCheckingBrowser());
+        m->tick();
         QTRY_VERIFY(!m->isCheckingBrowser());
-        QCOMPARE(d.browser.redirects(),
-                 QStringList{chromium + u" -> "_s + page + u"example.org"_s});
-        QVERIFY(!m->safariPermissionDenied());
+        QCOMPARE(d.browser.redirects().value(0), redirect);
+        QVERIFY(d.browser.redirects().size() <= 1);
     }
 
     void checkGates_data() {
@@ -115,11 +237,10 @@ private slots:
         QTest::addColumn<bool>("togglesOn");
         QTest::addColumn<bool>("focus");
         QTest::addColumn<bool>("reads");
-        QTest::newRow("supported, toggles on") << chromium << true << false << true;
-        QTest::newRow("supported, focus only") << chromium << false << true << true;
-        QTest::newRow("nothing to guard") << chromium << false << false << false;
+        QTest::newRow("browser, toggles on") << chromiumDe.name << true << false << true;
+        QTest::newRow("browser, focus only") << chromiumDe.name << false << true << true;
+        QTest::newRow("nothing to guard") << chromiumDe.name << false << false << false;
         QTest::newRow("not a browser") << u"XTerm"_s << true << true << false;
-        QTest::newRow("letter case counts") << u"chromium web browser"_s << true << true << false;
         QTest::newRow("nothing in front") << QString() << true << true << false;
     }
     void checkGates() {
@@ -135,6 +256,7 @@ private slots:
         if (focus) {
             startFocus(*m);
         }
+        d.workspace.running = {chromiumDe, app(u"XTerm"_s)};
         if (!front.isEmpty()) {
             d.workspace.frontmost = front;
         }
@@ -148,7 +270,8 @@ private slots:
     void oneCheckInFlight() {
         FakeDesktop d;
         auto m = d.makeManager();
-        d.workspace.frontmost = chromium;
+        d.workspace.running = {chromiumDe};
+        d.workspace.frontmost = chromiumDe.name;
         d.browser.hold();
         m->checkSafariIfFrontmost();
         QTRY_COMPARE(d.browser.reads().size(), 1);
@@ -164,7 +287,8 @@ private slots:
         FakeDesktop d;
         auto m = d.makeManager();
         QSignalSpy denied(m.get(), &FocusManager::safariPermissionDeniedChanged);
-        d.workspace.frontmost = chromium;
+        d.workspace.running = {chromiumDe};
+        d.workspace.frontmost = chromiumDe.name;
         d.browser.setAnswer(BrowserAnswer::Status::Refused);
         m->checkSafariIfFrontmost();
         QTRY_VERIFY(m->safariPermissionDenied());
@@ -175,20 +299,50 @@ private slots:
         QTRY_VERIFY(!m->isCheckingBrowser());
         QVERIFY(m->safariPermissionDenied());
 
-        // The probe clears the flag at once and reads every running browser, or a stand-in.
-        d.workspace.running = {app(QStringLiteral("XTerm")), app(QStringLiteral("Firefox ESR")),
-                               app(chromium)};
+        // The probe clears the flag at once and reads each running browser's family once.
+        d.workspace.running = {app(u"XTerm"_s),
+                               browserApp(u"Firefox ESR"_s, u"firefox-esr.desktop"_s), chromiumDe,
+                               browserApp(u"Chromium"_s, QString(), u"Chromium"_s)};
         m->requestSafariPermission();
         QVERIFY(!m->safariPermissionDenied());
-        QTRY_COMPARE(d.browser.reads().mid(2), (QStringList{u"Firefox ESR"_s, chromium}));
+        QTRY_COMPARE(d.browser.reads().mid(2), (QStringList{u"firefox"_s, u"chromium"_s}));
         QTRY_VERIFY(!m->safariPermissionDenied());
         QCOMPARE(denied.size(), 2);
 
+        // With no browser running, nothing is read: what counts is whether any is linked.
         d.workspace.running.clear();
-        d.browser.setAnswer(BrowserAnswer::Status::Refused);
         m->requestSafariPermission();
         QTRY_VERIFY(m->safariPermissionDenied());
-        QCOMPARE(d.browser.reads().last(), QStringLiteral("Safari"));
+        d.browser.setReachesAny(true);
+        m->requestSafariPermission();
+        QTRY_VERIFY(!m->safariPermissionDenied());
+        QCOMPARE(d.browser.reads().size(), 4);
+    }
+
+    // One line for each browser whose private windows the link cannot see, gone once it can.
+    void privateWindowsNotice() {
+        FakeDesktop d;
+        auto m = d.makeManager();
+        const RunningApplication firefox = browserApp(u"Firefox"_s, u"firefox-esr.desktop"_s);
+        d.workspace.running = {chromiumDe, firefox};
+        BrowserAnswer unseen{BrowserAnswer::Status::Ok, u"https://a.net/"_s};
+        unseen.privateWindowsUnseen = true;
+        d.browser.setAnswer(unseen);
+        m->requestSafariPermission();
+        QTRY_COMPARE(m->browserNotice().count(u'\n'), 1);
+        QVERIFY(
+            m->browserNotice().contains(u"Private windows in Chromium are not guarded: turn on "
+                                        u"\"Allow in Incognito\" for Quorel in "
+                                        u"chrome://extensions."_s));
+        QVERIFY(m->browserNotice().contains(u"\"Run in Private Windows\""_s));
+
+        d.browser.showAddress(u"https://a.net/"_s);
+        d.workspace.frontmost = chromiumDe.name;
+        m->checkSafariIfFrontmost();
+        QTRY_VERIFY(!m->isCheckingBrowser());
+        QVERIFY(m->browserNotice().startsWith(u"Private windows in Firefox"_s));
+        m->requestSafariPermission();
+        QTRY_COMPARE(m->browserNotice(), QString());
     }
 
     void siteList() {

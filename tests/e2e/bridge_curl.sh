@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The real app's bridge (run inside scripts/with-desktop.sh), spoken to with curl and raw
 # sockets: the exact status line and headers, Content-Length equal to the body's bytes, OPTIONS
-# and POST answered like GET, a one-word request line, the page for /blockedanything, a silent
-# connection answered after about 5 s, ::1 where the machine has it, and nothing on any other
-# address of the machine.
+# and POST answered like GET, an extension's origin echoed and a web page's not, a foreign Host
+# refused, a one-word request line, the page for /blockedanything, a silent connection answered
+# after about 5 s, ::1 where the machine has it, and nothing on any other address of the machine.
 set -euo pipefail
 app=$1
 readonly patience=60  # seconds, for the app to come up
@@ -21,7 +21,8 @@ up() {
 }
 waitUntil "$patience" up || fail "no bridge on port $port within ${patience}s"
 
-# check FILE status|page: the exact head of the response and a body of the announced length.
+# check FILE status|page [ORIGIN]: the exact head of the response and a body of the announced
+# length; ORIGIN is the one the status must be shared with.
 check() {
     python3 - "$@" <<'PY'
 import json, sys
@@ -31,9 +32,10 @@ head, blank, body = data.partition(b"\r\n\r\n")
 if not blank:
     sys.exit(f"{kind}: no end of head in {data[:300]!r}")
 if kind == "status":
-    want = [b"HTTP/1.1 200 OK", b"Content-Type: application/json",
-            b"Access-Control-Allow-Origin: *", b"Content-Length: %d" % len(body),
-            b"Connection: close"]
+    shared = [b"Access-Control-Allow-Origin: " + sys.argv[3].encode(), b"Vary: Origin"] \
+        if len(sys.argv) > 3 else []
+    want = [b"HTTP/1.1 200 OK", b"Content-Type: application/json", *shared,
+            b"Content-Length: %d" % len(body), b"Connection: close"]
 else:
     want = [b"HTTP/1.1 200 OK", b"Content-Type: text/html; charset=utf-8",
             b"Content-Length: %d" % len(body), b"Connection: close"]
@@ -60,12 +62,20 @@ curl -si --http1.1 "$base/" -o "$work/get" || fail "GET / failed"
 check "$work/get" status || fail "GET /"
 curl -si --http1.1 -X OPTIONS -H 'Origin: chrome-extension://abc' "$base/" -o "$work/options" ||
     fail "OPTIONS failed"
-check "$work/options" status || fail "OPTIONS /"
+check "$work/options" status chrome-extension://abc || fail "OPTIONS /"
 curl -si --http1.1 -d 'a=1' "$base/" -o "$work/post" || fail "POST failed"
 check "$work/post" status || fail "POST /"
 [ "$(body "$work/get")" = "$(body "$work/options")" ] && [ "$(body "$work/get")" = "$(body "$work/post")" ] ||
     fail "OPTIONS or POST answered differently from GET"
 echo "status: $(body "$work/get")"
+
+# A web page never reads the status: not across origins, not under a name rebound to us.
+curl -si --http1.1 -H 'Origin: https://evil.example' "$base/" -o "$work/web" || fail "web origin failed"
+check "$work/web" status || fail "a web page's origin was let read the status"
+curl -si --http1.1 -H "Host: evil.example:$port" "$base/" -o "$work/rebound" || fail "foreign Host failed"
+head -n1 "$work/rebound" | grep -q '^HTTP/1.1 403 Forbidden' && ! grep -q isRunning "$work/rebound" ||
+    fail "a foreign Host was answered with the status: $(head -c 300 "$work/rebound")"
+echo "web origins and foreign Hosts: refused"
 
 raw 'HELLO\r\n\r\n' >"$work/oneword" || fail "one-word request: no answer"
 check "$work/oneword" status || fail "one-word request line"
@@ -76,8 +86,8 @@ curl -si --http1.1 "$base/blocked?site=b%C3%BCcher.de" -o "$work/page" || fail "
 check "$work/page" page || fail "/blocked?site="
 grep -q 'bücher.de</span> is blocked while you focus.' "$work/page" || fail "the page does not name the site"
 curl -si --http1.1 "$base/blocked?site=%3Cscript%3E" -o "$work/hostile" || fail "hostile site failed"
-grep -q '&lt;script&gt;' "$work/hostile" && ! grep -qi '<script' "$work/hostile" ||
-    fail "the page repeats markup from the address"
+grep -q '>This site is blocked while you focus.<' "$work/hostile" && ! grep -qi 'script&gt;\|<script' "$work/hostile" ||
+    fail "the page repeats what is not a site name"
 echo "page: ok"
 
 start=$SECONDS

@@ -14,7 +14,7 @@ printf '<title>second</title>second\n' >"$work/site/second.html"
 startPageServer
 startChromium "$site/first.html"
 
-browser="Chromium Web Browser"
+browser=chromium
 reads() { [ "$("$probe" read "$browser")" = "ok $1" ]; }
 waitUntil 60 reads "$site/first.html" || fail "front tab not read: $("$probe" read "$browser")"
 
@@ -23,7 +23,7 @@ waitUntil 60 reads "$site/first.html" || fail "front tab not read: $("$probe" re
 waitUntil 10 reads "$site/second.html" || fail "front tab after redirect: $("$probe" read "$browser")"
 grep -q '"GET /second.html' "$work/http.log" || fail "the browser never asked for the second page"
 
-for other in "Google Chrome" "Firefox ESR"; do
+for other in chrome firefox; do
     answer=$("$probe" read "$other" || true)
     [ "$answer" = refused ] || fail "$other answered $answer instead of refused"
 done

@@ -13,7 +13,7 @@ mkdir -p "$work/site"
 printf '<title>idle</title>idle\n' >"$work/site/idle.html"
 startPageServer
 startChromium "$site/idle.html"
-browser="Chromium Web Browser"
+browser=chromium
 reads() { [ "$("$probe" read "$browser")" = "ok $site/idle.html" ]; }
 waitUntil 60 reads || fail "front tab not read"
 

@@ -50,7 +50,7 @@ public:
                 return app;
             }
         }
-        return RunningApplication{*frontmost, *frontmost, *frontmost, true, false};
+        return RunningApplication{*frontmost, *frontmost, *frontmost, true, false, {}, {}};
     }
     QList<RunningApplication> runningApplications() override { return running; }
     void hide(const RunningApplication& application) override { hidden.append(application.name); }
@@ -78,7 +78,8 @@ public:
 
 // An ordinary application of that name, for the fake desktop's lists.
 inline RunningApplication app(const QString& name) {
-    return RunningApplication{name, name.toLower() + QStringLiteral(".desktop"), name, true, false};
+    return RunningApplication{
+        name, name.toLower() + QStringLiteral(".desktop"), name, true, false, {}, {}};
 }
 
 class FakeBlockShield : public BlockShield {
@@ -161,23 +162,38 @@ public:
 // read waiting until release(), so a test can see a check in flight.
 class FakeBrowserScripting : public BrowserScripting {
 public:
-    BrowserAnswer readFrontTab(const QString& browser) override {
+    BrowserAnswer readFrontTab(BrowserFamily browser) override {
         QMutexLocker lock(&m_mutex);
-        m_reads.append(browser);
+        m_reads.append(browserFamilyKey(browser));
         while (m_holding) {
             m_released.wait(&m_mutex);
         }
         return m_answer;
     }
-    BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override {
+    BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override {
         QMutexLocker lock(&m_mutex);
-        m_redirects.append({browser, url});
-        return {BrowserAnswer::Status::Ok, url};
+        m_redirects.append(
+            {browserFamilyKey(browser), target.address.isEmpty()
+                                            ? QStringLiteral("own page for ") + target.blockedSite
+                                            : target.address});
+        return {BrowserAnswer::Status::Ok, target.address};
+    }
+    bool reachesAnyBrowser() override {
+        QMutexLocker lock(&m_mutex);
+        return m_reachesAny;
     }
 
     void setAnswer(BrowserAnswer::Status status, const QString& address = {}) {
         QMutexLocker lock(&m_mutex);
         m_answer = {status, address};
+    }
+    void setAnswer(const BrowserAnswer& answer) {
+        QMutexLocker lock(&m_mutex);
+        m_answer = answer;
+    }
+    void setReachesAny(bool reaches) {
+        QMutexLocker lock(&m_mutex);
+        m_reachesAny = reaches;
     }
     void showAddress(const QString& address) { setAnswer(BrowserAnswer::Status::Ok, address); }
     void hold() {
@@ -193,7 +209,8 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_reads;
     }
-    // Each redirect as "browser -> url".
+    // The families read, by their wire keys ("chromium").
+    // Each redirect as "family -> url", or "family -> own page for <site>".
     QStringList redirects() const {
         QMutexLocker lock(&m_mutex);
         QStringList out;
@@ -208,6 +225,7 @@ private:
     QWaitCondition m_released;
     bool m_holding = false;
     BrowserAnswer m_answer{BrowserAnswer::Status::Refused, {}};
+    bool m_reachesAny = false;
     QStringList m_reads;
     QList<std::pair<QString, QString>> m_redirects;
 };

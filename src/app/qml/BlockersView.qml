@@ -235,16 +235,9 @@ Item {
                         }
                     }
 
-                    Text {
+                    NoticeLine {
                         objectName: "workspaceLimitation"
-                        Layout.fillWidth: true
-                        visible: text !== ""
                         text: FocusManager.workspaceLimitation
-                        Accessible.role: Accessible.StaticText
-                        Accessible.name: text
-                        color: Theme.secondaryText
-                        font.pixelSize: Theme.captionSize
-                        wrapMode: Text.Wrap
                     }
 
                     Repeater {
@@ -349,6 +342,18 @@ Item {
                         color: Theme.red
                         font.pixelSize: Theme.captionSize
                         wrapMode: Text.Wrap
+                    }
+
+                    // What the link cannot reach in a browser (private windows, an extension of
+                    // another release), and a bridge that could not listen.
+                    NoticeLine {
+                        objectName: "browserNotice"
+                        text: FocusManager.browserNotice
+                    }
+
+                    NoticeLine {
+                        objectName: "bridgeProblem"
+                        text: FocusManager.bridgeProblem
                     }
 
                     RowLayout {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BrowserFamily.h"
+
 #include <QString>
 
 namespace Quorel {
@@ -8,6 +10,20 @@ struct BrowserAnswer {
     enum class Status { Ok, Refused, Failed };
     Status status = Status::Failed;
     QString address;  // the front tab's address when status is Ok
+    // The link reaches this browser's ordinary windows but not its private ones (the user has
+    // not allowed the extension there).
+    bool privateWindowsUnseen = false;
+    // The browser's extension is of a release whose messages the link does not read (Refused).
+    bool otherRelease = false;
+};
+
+// Where a blocked tab goes: address, or, when that is empty, a blocked page naming blockedSite
+// that the backend serves itself (the bridge could not listen, so its port may be anyone's).
+struct BrowserRedirect {
+    QString address;
+    QString blockedSite;
+
+    friend bool operator==(const BrowserRedirect&, const BrowserRedirect&) = default;
 };
 
 // Reaches the front tab of a running web browser. Called only on the browser worker thread, one
@@ -17,11 +33,15 @@ class BrowserScripting {
 public:
     virtual ~BrowserScripting() = default;
 
-    // The front tab's address of the named browser (its display name, e.g. "Firefox ESR").
-    virtual BrowserAnswer readFrontTab(const QString& browser) = 0;
+    // The address of the front tab of the family's browser whose window has the focus.
+    virtual BrowserAnswer readFrontTab(BrowserFamily browser) = 0;
 
-    // Loads url in the front tab of the named browser.
-    virtual BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) = 0;
+    // Sends the tab that readFrontTab read to target.
+    virtual BrowserAnswer redirectFrontTab(BrowserFamily browser,
+                                           const BrowserRedirect& target) = 0;
+
+    // Whether any browser at all can be reached now, whatever its family.
+    virtual bool reachesAnyBrowser() = 0;
 };
 
 }  // namespace Quorel

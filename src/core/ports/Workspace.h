@@ -11,11 +11,13 @@ namespace Quorel {
 
 // One running application, as the desktop groups its windows.
 struct RunningApplication {
-    QString name;              // display name; empty when it has none
-    QString identity;          // desktop file id, else the window class; "" when unknown
-    QString key;               // the adapter's handle for hide(); opaque to the engine
-    bool isRegular = false;    // has an ordinary window a user switches to
+    QString name;                // display name; empty when it has none
+    QString identity;            // desktop file id, else the window class; "" when unknown
+    QString key;                 // the adapter's handle for hide(); opaque to the engine
+    bool isRegular = false;      // has an ordinary window a user switches to
     bool isThisProgram = false;  // Quorel itself, told by process id
+    QString windowClass;         // WM_CLASS class or Wayland app id, as the window gives it
+    QString executable;          // the program's path (/proc/PID/exe); "" when unreadable
 
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };

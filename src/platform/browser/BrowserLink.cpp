@@ -9,23 +9,33 @@ BrowserLink::BrowserLink(std::unique_ptr<BrowserScripting> extension,
 template <typename Call>
 BrowserAnswer BrowserLink::ask(Call call) {
     BrowserAnswer answer{BrowserAnswer::Status::Refused, {}};
+    bool otherRelease = false;
     for (BrowserScripting* backend : {m_extension.get(), m_devtools.get()}) {
         if (backend != nullptr) {
             answer = call(*backend);
             if (answer.status != BrowserAnswer::Status::Refused) {
-                break;
+                return answer;
             }
+            otherRelease = otherRelease || answer.otherRelease;
         }
     }
+    // Nothing reached it; an extension of another release is the reason worth telling.
+    answer.otherRelease = otherRelease;
     return answer;
 }
 
-BrowserAnswer BrowserLink::readFrontTab(const QString& browser) {
+BrowserAnswer BrowserLink::readFrontTab(BrowserFamily browser) {
     return ask([&](BrowserScripting& backend) { return backend.readFrontTab(browser); });
 }
 
-BrowserAnswer BrowserLink::redirectFrontTab(const QString& browser, const QString& url) {
-    return ask([&](BrowserScripting& backend) { return backend.redirectFrontTab(browser, url); });
+BrowserAnswer BrowserLink::redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) {
+    return ask(
+        [&](BrowserScripting& backend) { return backend.redirectFrontTab(browser, target); });
+}
+
+bool BrowserLink::reachesAnyBrowser() {
+    return (m_extension && m_extension->reachesAnyBrowser()) ||
+           (m_devtools && m_devtools->reachesAnyBrowser());
 }
 
 }  // namespace Quorel

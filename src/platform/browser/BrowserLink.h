@@ -13,8 +13,9 @@ public:
     BrowserLink(std::unique_ptr<BrowserScripting> extension,
                 std::unique_ptr<BrowserScripting> devtools);
 
-    BrowserAnswer readFrontTab(const QString& browser) override;
-    BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override;
+    BrowserAnswer readFrontTab(BrowserFamily browser) override;
+    BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
+    bool reachesAnyBrowser() override;
 
 private:
     template <typename Call>

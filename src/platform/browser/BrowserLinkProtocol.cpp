@@ -2,6 +2,7 @@
 
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -24,30 +25,38 @@ QByteArray encodeFrame(QByteArrayView payload) {
     return frame;
 }
 
-bool FrameDecoder::append(QByteArrayView bytes) {
-    if (m_failed) {
-        return false;
+void FrameDecoder::append(QByteArrayView bytes) {
+    if (m_toSkip > 0) {
+        const qsizetype dropped =
+            static_cast<qsizetype>(std::min<quint64>(m_toSkip, static_cast<quint64>(bytes.size())));
+        m_toSkip -= static_cast<quint64>(dropped);
+        bytes = bytes.sliced(dropped);
     }
     m_buffer.append(bytes);
-    return checkLength();
+    skipOversized();
 }
 
-bool FrameDecoder::checkLength() {
-    if (m_buffer.size() < headerSize) {
-        return true;
+void FrameDecoder::skipOversized() {
+    while (m_toSkip == 0 && m_buffer.size() >= headerSize) {
+        std::uint32_t length = 0;
+        std::memcpy(&length, m_buffer.constData(), sizeof length);
+        if (length != 0 && length <= static_cast<std::uint32_t>(m_maxSize)) {
+            return;
+        }
+        ++m_skipped;
+        const quint64 inBuffer = static_cast<quint64>(m_buffer.size() - headerSize);
+        const quint64 here = std::min<quint64>(length, inBuffer);
+        m_buffer.remove(0, headerSize + static_cast<qsizetype>(here));
+        m_toSkip = length - here;
     }
-    std::uint32_t length = 0;
-    std::memcpy(&length, m_buffer.constData(), sizeof length);
-    if (length == 0 || length > static_cast<std::uint32_t>(m_maxSize)) {
-        m_failed = true;
-        m_buffer.clear();
+    // After a large frame went through, its room is not kept.
+    if (m_buffer.isEmpty() && m_buffer.capacity() > 64 * 1024) {
         m_buffer.squeeze();
     }
-    return !m_failed;
 }
 
 std::optional<QByteArray> FrameDecoder::next() {
-    if (m_failed || m_buffer.size() < headerSize) {
+    if (m_toSkip > 0 || m_buffer.size() < headerSize) {
         return std::nullopt;
     }
     std::uint32_t length = 0;
@@ -58,7 +67,7 @@ std::optional<QByteArray> FrameDecoder::next() {
     }
     QByteArray payload = m_buffer.mid(headerSize, end - headerSize);
     m_buffer.remove(0, end);
-    checkLength();
+    skipOversized();
     return payload;
 }
 

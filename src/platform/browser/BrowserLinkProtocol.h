@@ -17,6 +17,17 @@ inline constexpr QLatin1StringView browserHostName{"app.quorel.browser_host"};
 inline constexpr QLatin1StringView geckoExtensionId{"browser-link@quorel.app"};
 inline constexpr QLatin1StringView chromiumExtensionId{"mimhjedhkedbfhjoaabckdmdncpaaiij"};
 
+// The release of the messages below. The extension names its own in its first message and the
+// app answers with this one; an extension that names another (or none: the first release) is
+// told so and not read, so that neither side misreads the other.
+//   extension -> app: {"type":"extension","version":N}, then {"type":"front","url","title",
+//                     "status","tabId","windowId","focused","privateWindows"} on every change,
+//                     and {"type":"done","id","ok"} after each navigate
+//   host -> app:      {"type":"hello","family","browserPid","caller"} before anything else
+//   app -> extension: {"type":"welcome","version":N}; {"type":"navigate","id","tabId","url"}, or
+//                     with "blockedSite" instead of "url" for the extension's own blocked page
+inline constexpr int browserLinkVersion = 2;
+
 // Browsers cap what they send a host at a few MiB and what they take from it at 1 MiB; an
 // address report is far smaller, so anything beyond 1 MiB is a broken or hostile peer.
 inline constexpr qsizetype maxFrameSize = 1024 * 1024;
@@ -25,26 +36,27 @@ inline constexpr qsizetype maxFrameSize = 1024 * 1024;
 // the same framing runs between the host and the app. Empty when the payload is too big or empty.
 QByteArray encodeFrame(QByteArrayView payload);
 
-// Cuts a byte stream into frames. A length of zero or above the cap cannot be skipped safely
-// (nothing marks where the next frame starts), so the decoder fails for good and the caller
-// drops the stream.
+// Cuts a byte stream into frames. A frame of more than the cap is skipped, its length telling
+// where the next one starts, so one oversized message costs that message and not the link.
 class FrameDecoder {
 public:
     explicit FrameDecoder(qsizetype maxSize = maxFrameSize) : m_maxSize(maxSize) {}
 
-    // Takes more bytes; false once the stream is broken. Callers feed bounded chunks and take
-    // the frames out after each, so the buffer never holds more than a chunk and one frame.
-    bool append(QByteArrayView bytes);
+    // Takes more bytes. Callers feed bounded chunks and take the frames out after each, so the
+    // buffer never holds more than a chunk and one frame.
+    void append(QByteArrayView bytes);
     // The next whole frame's payload, if one has arrived.
     std::optional<QByteArray> next();
-    bool failed() const { return m_failed; }
+    // How many frames were skipped for their size (or for being empty) so far.
+    qint64 skipped() const { return m_skipped; }
 
 private:
-    bool checkLength();
+    void skipOversized();
 
     QByteArray m_buffer;
     qsizetype m_maxSize;
-    bool m_failed = false;
+    quint64 m_toSkip = 0;  // bytes of an oversized frame still to come
+    qint64 m_skipped = 0;
 };
 
 // $QUOREL_BROWSER_SOCKET, else browser-link in the user's runtime folder's quorel folder.

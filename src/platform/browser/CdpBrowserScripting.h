@@ -11,29 +11,39 @@
 #include "ports/BrowserScripting.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace Quorel {
 
 class CdpBrowserScripting : public BrowserScripting {
 public:
+    // The blocked page's HTML for a site, shown from a data: address when no address is given.
+    using BlockedPage = std::function<QByteArray(const QString& site)>;
+
     // procRoot and configHome as for CdpEndpoints; each exchange with a browser gives up after
     // timeout, a whole call after about twice that.
     explicit CdpBrowserScripting(
-        const QString& procRoot = QStringLiteral("/proc"), const QString& configHome = {},
+        BlockedPage blockedPage, const QString& procRoot = QStringLiteral("/proc"),
+        const QString& configHome = {},
         std::chrono::milliseconds timeout = std::chrono::milliseconds(1500));
 
     // The first page of the first endpoint that answers; Ok without an address when it has none.
-    BrowserAnswer readFrontTab(const QString& browser) override;
+    // Pages of private windows are listed with the rest, so they are read alike.
+    BrowserAnswer readFrontTab(BrowserFamily browser) override;
 
     // Navigates the same page readFrontTab would read.
-    BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override;
+    BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
+
+    // Whether a browser of the Chromium family listens on a debugging port.
+    bool reachesAnyBrowser() override;
 
 private:
     // Asks each endpoint of the browser's family in turn until onPages has an answer from one.
     template <typename OnPages>
-    BrowserAnswer firstAnswer(const QString& browser, OnPages onPages);
+    BrowserAnswer firstAnswer(BrowserFamily browser, OnPages onPages);
 
+    BlockedPage m_blockedPage;
     CdpEndpoints m_endpoints;
     CdpClient m_client;
     std::chrono::milliseconds m_timeout;

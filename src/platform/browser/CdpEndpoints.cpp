@@ -18,22 +18,10 @@ namespace {
 // Chromium's command lines run to a few kilobytes.
 constexpr qsizetype kMaxCommandLine = 256 * 1024;
 
-BrowserFamily familyOfProgram(QString path) {
-    path.remove(QLatin1String(" (deleted)"));  // the executable was replaced by an upgrade
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    if (name == QLatin1String("chromium") || name.startsWith(QLatin1String("chromium-browser"))) {
-        return BrowserFamily::Chromium;
-    }
-    if (name == QLatin1String("chrome") || name.startsWith(QLatin1String("google-chrome"))) {
-        return BrowserFamily::Chrome;
-    }
-    if (name == QLatin1String("brave") || name.startsWith(QLatin1String("brave-browser"))) {
-        return BrowserFamily::Brave;
-    }
-    if (name == QLatin1String("msedge") || name.startsWith(QLatin1String("microsoft-edge"))) {
-        return BrowserFamily::Edge;
-    }
-    return BrowserFamily::Unknown;
+// Only the Chromium family serves the DevTools protocol on a port.
+BrowserFamily familyOfProgram(const QString& path) {
+    const BrowserFamily family = browserFamilyOfProgram(path);
+    return isGeckoFamily(family) ? BrowserFamily::Unknown : family;
 }
 
 // 0 when text is not a port number.
@@ -107,7 +95,7 @@ CdpEndpoints::CdpEndpoints(QString procRoot, QString configHome)
 }
 
 QList<quint16> CdpEndpoints::ports(BrowserFamily family) {
-    if (family == BrowserFamily::Unknown || family == BrowserFamily::Firefox) {
+    if (family == BrowserFamily::Unknown || isGeckoFamily(family)) {
         return {};
     }
     refresh();
@@ -216,7 +204,12 @@ QString CdpEndpoints::defaultProfile(BrowserFamily family) const {
             return m_configHome + QLatin1String("/BraveSoftware/Brave-Browser");
         case BrowserFamily::Edge:
             return m_configHome + QLatin1String("/microsoft-edge");
+        case BrowserFamily::Vivaldi:
+            return m_configHome + QLatin1String("/vivaldi");
+        case BrowserFamily::Opera:
+            return m_configHome + QLatin1String("/opera");
         case BrowserFamily::Firefox:
+        case BrowserFamily::LibreWolf:
         case BrowserFamily::Unknown:
             break;
     }

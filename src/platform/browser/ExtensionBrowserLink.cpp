@@ -13,6 +13,7 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include <algorithm>
 #include <condition_variable>
 #include <future>
 #include <map>
@@ -34,10 +35,12 @@ struct FrontTab {
     QString status;
     qint64 tabId = -1;
     bool focused = false;
+    bool privateWindows = true;  // whether the extension may see private windows
 };
 
 struct Connection {
     BrowserFamily family = BrowserFamily::Unknown;
+    int version = 0;  // of the extension's messages; 0 until it names one (the first release)
     std::optional<FrontTab> front;
     // Stamps from one counter: when this browser last reported a focused window, and last
     // reported at all. The highest focus stamp of a family is the window in front.
@@ -48,7 +51,7 @@ struct Connection {
 struct Navigation {
     quint64 connection = 0;
     qint64 tabId = -1;
-    QString url;
+    QString url;  // empty for the extension's own blocked page
     bool answered = false;
     bool ok = false;
 };
@@ -122,8 +125,13 @@ public:
                      qUtf8Printable(folder));
             return false;
         }
-        // A socket left by a Quorel that crashed; a running one would hold our single-instance
-        // lock, so this one is not in use.
+        // Another Quorel of this user (one with its own settings folder) keeps its link: only a
+        // socket nobody answers on, left by a Quorel that crashed, is replaced.
+        if (answers(path)) {
+            qWarning("Quorel: another Quorel serves the browser link at %s; this one does without",
+                     qUtf8Printable(path));
+            return false;
+        }
         QLocalServer::removeServer(path);
         if (!m_server.listen(path)) {
             qWarning("Quorel: the browser link cannot listen at %s: %s", qUtf8Printable(path),
@@ -141,6 +149,14 @@ public:
     }
 
 private:
+    static bool answers(const QString& path) {
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        const bool connected = probe.waitForConnected(1000);
+        probe.abort();
+        return connected;
+    }
+
     struct Peer {
         QLocalSocket* socket = nullptr;
         FrameDecoder decoder;
@@ -176,14 +192,16 @@ private:
             return;
         }
         QLocalSocket* socket = peer->second.socket;
+        FrameDecoder& decoder = peer->second.decoder;
         while (socket->bytesAvailable() > 0) {
-            if (!peer->second.decoder.append(socket->read(readChunk))) {
-                qWarning("Quorel: a browser link peer sent a message of an impossible length");
-                drop(id);
-                return;
-            }
-            while (std::optional<QByteArray> payload = peer->second.decoder.next()) {
+            const qint64 skipped = decoder.skipped();
+            decoder.append(socket->read(readChunk));
+            while (std::optional<QByteArray> payload = decoder.next()) {
                 handle(id, QJsonDocument::fromJson(*payload).object());
+            }
+            if (decoder.skipped() > skipped && skipped == 0) {
+                qWarning("Quorel: a browser link peer sent a message over %lld bytes; skipped",
+                         static_cast<long long>(maxFrameSize));
             }
         }
     }
@@ -196,7 +214,16 @@ private:
             return;
         }
         Connection& connection = found->second;
-        if (type == QLatin1String("hello")) {
+        if (type == QLatin1String("extension")) {
+            connection.version = message.value(QLatin1String("version")).toInt(0);
+            if (connection.version != browserLinkVersion) {
+                qWarning("Quorel: the browser extension speaks release %d of the link, not %d",
+                         connection.version, browserLinkVersion);
+            }
+            send(id, QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("welcome")},
+                                               {QStringLiteral("version"), browserLinkVersion}})
+                         .toJson(QJsonDocument::Compact));
+        } else if (type == QLatin1String("hello")) {
             connection.family =
                 browserFamilyFromKey(message.value(QLatin1String("family")).toString());
             qInfo("Quorel: browser link from %s (pid %lld)",
@@ -207,7 +234,8 @@ private:
                          message.value(QLatin1String("title")).toString(),
                          message.value(QLatin1String("status")).toString(),
                          message.value(QLatin1String("tabId")).toInteger(-1),
-                         message.value(QLatin1String("focused")).toBool()};
+                         message.value(QLatin1String("focused")).toBool(),
+                         message.value(QLatin1String("privateWindows")).toBool(true)};
             const quint64 stamp = ++m_state->stamp;
             connection.reportStamp = stamp;
             if (tab.focused) {
@@ -337,23 +365,36 @@ void ExtensionBrowserLink::setReplyTimeout(std::chrono::milliseconds timeout) {
     m_state->replyTimeout = timeout;
 }
 
-BrowserAnswer ExtensionBrowserLink::readFrontTab(const QString& browser) {
+BrowserAnswer ExtensionBrowserLink::readFrontTab(BrowserFamily browser) {
     const std::lock_guard lock(m_state->mutex);
-    const auto* connection = m_state->frontConnection(browserFamilyFromName(browser));
+    const auto* connection = m_state->frontConnection(browser);
     if (connection == nullptr) {
         return {BrowserAnswer::Status::Refused, {}};
     }
-    // Connected, but no window to report yet.
-    if (!connection->second.front) {
-        return {BrowserAnswer::Status::Failed, {}};
+    const Connection& link = connection->second;
+    if (link.version != browserLinkVersion) {
+        BrowserAnswer answer{BrowserAnswer::Status::Refused, {}};
+        answer.otherRelease = true;
+        return answer;
     }
-    return {BrowserAnswer::Status::Ok, connection->second.front->url};
+    // Connected, but no window to report yet; or the window it reported last has lost the
+    // focus (to a private window the extension may not see, say), so its tab is not in front.
+    BrowserAnswer answer{BrowserAnswer::Status::Failed, {}};
+    if (link.front) {
+        answer.privateWindowsUnseen = !link.front->privateWindows;
+        if (link.front->focused) {
+            answer.status = BrowserAnswer::Status::Ok;
+            answer.address = link.front->url;
+        }
+    }
+    return answer;
 }
 
-BrowserAnswer ExtensionBrowserLink::redirectFrontTab(const QString& browser, const QString& url) {
+BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
+                                                     const BrowserRedirect& target) {
     std::unique_lock lock(m_state->mutex);
-    const auto* connection = m_state->frontConnection(browserFamilyFromName(browser));
-    if (connection == nullptr) {
+    const auto* connection = m_state->frontConnection(browser);
+    if (connection == nullptr || connection->second.version != browserLinkVersion) {
         return {BrowserAnswer::Status::Refused, {}};
     }
     if (!connection->second.front || m_state->server == nullptr || m_state->closing) {
@@ -362,15 +403,19 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(const QString& browser, con
     const qint64 id = m_state->nextNavigation++;
     const quint64 peer = connection->first;
     const qint64 tabId = connection->second.front->tabId;
+    const QString& url = target.address;
     m_state->navigations.emplace(id, Navigation{peer, tabId, url, false, false});
-    const QByteArray payload =
-        QJsonDocument(QJsonObject{
-                          {QStringLiteral("type"), QStringLiteral("navigate")},
-                          {QStringLiteral("id"), id},
-                          {QStringLiteral("tabId"), tabId},
-                          {QStringLiteral("url"), url},
-                      })
-            .toJson(QJsonDocument::Compact);
+    QJsonObject navigate{
+        {QStringLiteral("type"), QStringLiteral("navigate")},
+        {QStringLiteral("id"), id},
+        {QStringLiteral("tabId"), tabId},
+    };
+    if (url.isEmpty()) {
+        navigate.insert(QStringLiteral("blockedSite"), target.blockedSite);
+    } else {
+        navigate.insert(QStringLiteral("url"), url);
+    }
+    const QByteArray payload = QJsonDocument(navigate).toJson(QJsonDocument::Compact);
     LinkServer* server = m_state->server;
     QMetaObject::invokeMethod(
         server, [server, peer, payload] { server->send(peer, payload); }, Qt::QueuedConnection);
@@ -387,6 +432,15 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(const QString& browser, con
         return {BrowserAnswer::Status::Ok, url};
     }
     return {BrowserAnswer::Status::Failed, {}};
+}
+
+bool ExtensionBrowserLink::reachesAnyBrowser() {
+    const std::lock_guard lock(m_state->mutex);
+    return std::any_of(m_state->connections.cbegin(), m_state->connections.cend(),
+                       [](const auto& entry) {
+                           return entry.second.family != BrowserFamily::Unknown &&
+                                  entry.second.version == browserLinkVersion;
+                       });
 }
 
 }  // namespace Quorel

@@ -19,18 +19,21 @@ class LinkServerThread;
 class ExtensionBrowserLink final : public BrowserScripting {
 public:
     // Listening at socketPath (its folder made private, a stale socket replaced), or null when
-    // the socket cannot be made; the reason is logged.
+    // the socket cannot be made or another Quorel answers on it; the reason is logged.
     static std::unique_ptr<ExtensionBrowserLink> create(const QString& socketPath);
 
     ~ExtensionBrowserLink() override;
     ExtensionBrowserLink(const ExtensionBrowserLink&) = delete;
     ExtensionBrowserLink& operator=(const ExtensionBrowserLink&) = delete;
 
-    // The front tab of the family's browser whose window had the focus last; Refused when no
-    // browser of that family is connected.
-    BrowserAnswer readFrontTab(const QString& browser) override;
-    // Loads url in that tab; Failed when the extension has not confirmed within the reply timeout.
-    BrowserAnswer redirectFrontTab(const QString& browser, const QString& url) override;
+    // The front tab of the family's browser whose window had the focus last, while that window
+    // still has it; Refused when no browser of that family is connected, or only an extension
+    // of another release.
+    BrowserAnswer readFrontTab(BrowserFamily browser) override;
+    // Sends that tab to the target, or to the extension's own blocked page; Failed when the
+    // extension has not confirmed within the reply timeout.
+    BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
+    bool reachesAnyBrowser() override;
 
     void setReplyTimeout(std::chrono::milliseconds timeout);
 

@@ -36,10 +36,15 @@ QList<Browser> browsers() {
         {"microsoft-edge",
          "NativeMessagingHosts",
          {QStringLiteral("microsoft-edge"), QStringLiteral("microsoft-edge-stable")}},
+        {"vivaldi",
+         "NativeMessagingHosts",
+         {QStringLiteral("vivaldi"), QStringLiteral("vivaldi-stable")}},
+        {"opera", "NativeMessagingHosts", {QStringLiteral("opera")}},
         {".mozilla",
          "native-messaging-hosts",
          {QStringLiteral("firefox"), QStringLiteral("firefox-esr")},
          true},
+        {".librewolf", "native-messaging-hosts", {QStringLiteral("librewolf")}, true},
     };
 }
 

@@ -15,10 +15,9 @@ add_executable(quorel-browser-host
     ${QUOREL_BROWSER_DIR}/host/main.cpp
     ${QUOREL_BROWSER_DIR}/host/BrowserHostRelay.cpp ${QUOREL_BROWSER_DIR}/host/BrowserHostRelay.h
     ${QUOREL_BROWSER_DIR}/BrowserLinkProtocol.cpp ${QUOREL_BROWSER_DIR}/BrowserLinkProtocol.h
-    ${QUOREL_BROWSER_DIR}/BrowserFamily.h
 )
 target_include_directories(quorel-browser-host PRIVATE ${QUOREL_BROWSER_DIR})
-target_link_libraries(quorel-browser-host PRIVATE quorel_common Qt6::Core Qt6::Network)
+target_link_libraries(quorel-browser-host PRIVATE quorel_common quorel_core Qt6::Core Qt6::Network)
 set_target_properties(quorel-browser-host PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/src/app)
 install(TARGETS quorel-browser-host)

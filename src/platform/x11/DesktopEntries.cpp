@@ -342,8 +342,9 @@ bool isShownInMenus(const DesktopEntry& entry) {
 
 std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>& entries,
                                                       const WindowIdentity& window) {
-    const auto found = [](const DesktopEntry* entry) {
-        return std::optional<ResolvedApplication>{ResolvedApplication{entry->name, entry->id}};
+    const auto found = [&window](const DesktopEntry* entry) {
+        return std::optional<ResolvedApplication>{
+            ResolvedApplication{entry->name, entry->id, window.executable}};
     };
 
     if (!window.wmClass.isEmpty()) {
@@ -382,7 +383,7 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
     if (window.wmClass.isEmpty()) {
         return std::nullopt;
     }
-    return ResolvedApplication{window.wmClass, QString()};
+    return ResolvedApplication{window.wmClass, QString(), window.executable};
 }
 
 DesktopEntries::DesktopEntries()

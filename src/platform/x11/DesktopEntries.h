@@ -46,7 +46,8 @@ struct WindowIdentity {
 
 struct ResolvedApplication {
     QString name;
-    QString desktopId;  // empty when no entry matched and the name is the bare class
+    QString desktopId;   // empty when no entry matched and the name is the bare class
+    QString executable;  // the window's, as given; the browser guard tells programs by it
 };
 
 // Parses one desktop file. nullopt when it is not a valid entry. A file that only says

@@ -695,6 +695,8 @@ std::optional<RunningApplication> X11Workspace::applicationOf(const WindowFacts&
     RunningApplication application;
     application.name = resolved ? resolved->name : QString();
     application.identity = hasEntry ? resolved->desktopId : facts.wmClass;
+    application.windowClass = facts.wmClass;
+    application.executable = resolved ? resolved->executable : QString();
     application.key = std::move(key);
     application.isRegular = facts.regular;
     application.isThisProgram = facts.pid != 0 && facts.pid == QCoreApplication::applicationPid();

@@ -42,8 +42,10 @@ BrowserHostRelay::BrowserHostRelay(int browserIn, int browserOut, QString socket
     connect(&m_retry, &QTimer::timeout, this, &BrowserHostRelay::connectToApp);
     connect(&m_app, &QLocalSocket::connected, this, [this] {
         sendToApp(QJsonDocument(m_hello).toJson(QJsonDocument::Compact));
-        if (!m_lastFront.isEmpty()) {
-            sendToApp(m_lastFront);
+        for (const QByteArray* last : {&m_lastExtension, &m_lastFront}) {
+            if (!last->isEmpty()) {
+                sendToApp(*last);
+            }
         }
     });
     connect(&m_app, &QLocalSocket::readyRead, this, &BrowserHostRelay::readApp);
@@ -72,20 +74,21 @@ void BrowserHostRelay::readBrowser() {
         QCoreApplication::exit(got == 0 ? 0 : 1);
         return;
     }
-    if (!m_fromBrowser.append(QByteArrayView(buffer, got))) {
-        std::fputs("quorel-browser-host: the browser sent a message of an impossible length\n",
-                   stderr);
-        m_browserReadable.setEnabled(false);
-        QCoreApplication::exit(2);
-        return;
-    }
+    const qint64 skipped = m_fromBrowser.skipped();
+    m_fromBrowser.append(QByteArrayView(buffer, got));
     while (std::optional<QByteArray> payload = m_fromBrowser.next()) {
-        if (frameType(*payload) == QLatin1String("front")) {
+        const QString type = frameType(*payload);
+        if (type == QLatin1String("front")) {
             m_lastFront = *payload;
+        } else if (type == QLatin1String("extension")) {
+            m_lastExtension = *payload;
         }
         if (m_app.state() == QLocalSocket::ConnectedState) {
             sendToApp(*payload);
         }
+    }
+    if (m_fromBrowser.skipped() > skipped) {
+        std::fputs("quorel-browser-host: skipped a message from the browser over 1 MiB\n", stderr);
     }
 }
 
@@ -127,10 +130,7 @@ void BrowserHostRelay::connectToApp() {
 
 void BrowserHostRelay::readApp() {
     while (m_app.bytesAvailable() > 0) {
-        if (!m_fromApp.append(m_app.read(readChunk))) {
-            m_app.abort();
-            return;
-        }
+        m_fromApp.append(m_app.read(readChunk));
         while (std::optional<QByteArray> payload = m_fromApp.next()) {
             writeBrowser(encodeFrame(*payload));
         }

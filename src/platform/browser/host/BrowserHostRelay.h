@@ -14,7 +14,7 @@ namespace Quorel {
 // Relays native-messaging frames between the browser (our stdin and stdout) and the Quorel app
 // (a local socket). The browser keeps us as long as the extension's port is open, so while the
 // app is not running we keep knocking, and a Quorel started later is found. Ends the event loop
-// when the browser closes stdin, or with a failure when the browser breaks the framing.
+// when the browser closes stdin; a message over the size cap is skipped.
 class BrowserHostRelay : public QObject {
     Q_OBJECT
 public:
@@ -43,7 +43,9 @@ private:
     FrameDecoder m_fromBrowser;
     FrameDecoder m_fromApp;
     QByteArray m_toBrowser;
-    // The browser's latest front-tab report, for an app that connects after it was sent.
+    // The extension's greeting and latest front-tab report, for an app that connects after
+    // they were sent.
+    QByteArray m_lastExtension;
     QByteArray m_lastFront;
 };
 

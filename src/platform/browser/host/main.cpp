@@ -19,7 +19,7 @@ namespace {
 // extension id) from the Chromium family (chrome-extension://ID/).
 Quorel::BrowserFamily callerFamily(const QStringList& arguments, qint64 parent) {
     const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(parent)).symLinkTarget();
-    const Quorel::BrowserFamily family = Quorel::browserFamilyFromExecutable(exe);
+    const Quorel::BrowserFamily family = Quorel::browserFamilyOfProgram(exe);
     if (family != Quorel::BrowserFamily::Unknown) {
         return family;
     }

@@ -254,6 +254,8 @@ std::optional<RunningApplication> GnomeShellWorkspace::applicationOf(const Shell
     application.identity = hasEntry                      ? resolved->desktopId
                            : !window.desktopId.isEmpty() ? window.desktopId
                                                          : wmClass;
+    application.windowClass = wmClass;
+    application.executable = resolved ? resolved->executable : QString();
     application.key = std::move(key);
     application.isRegular = window.ordinary && !window.skipTaskbar;
     application.isThisProgram = window.pid != 0 ? window.pid == QCoreApplication::applicationPid()

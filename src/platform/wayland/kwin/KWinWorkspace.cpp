@@ -162,6 +162,8 @@ std::optional<RunningApplication> KWinWorkspace::applicationOf(const KWinWindow&
     RunningApplication application;
     application.name = resolved ? resolved->name : QString();
     application.identity = hasEntry ? resolved->desktopId : appId;
+    application.windowClass = appId;
+    application.executable = resolved ? resolved->executable : QString();
     application.key = std::move(key);
     application.isRegular = window.regular;
     application.isThisProgram = window.pid != 0 && window.pid == QCoreApplication::applicationPid();

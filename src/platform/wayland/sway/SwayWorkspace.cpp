@@ -368,6 +368,8 @@ std::optional<RunningApplication> SwayWorkspace::applicationOf(const QJsonObject
     RunningApplication application;
     application.name = resolved ? resolved->name : QString();
     application.identity = hasEntry ? resolved->desktopId : id;
+    application.windowClass = id;
+    application.executable = resolved ? resolved->executable : QString();
     application.key = std::move(key);
     const QString type = properties.value(QLatin1String("window_type")).toString();
     application.isRegular = type.isEmpty() || type == u"normal" || type == u"dialog";

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace Quorel {
+
+struct RunningApplication;
+
+// A browser as the guard knows it: by program, never by the name a menu shows, which the desktop
+// translates ("Chromium-Webbrowser", "Navigateur Web Chromium").
+enum class BrowserFamily {
+    Unknown,
+    Firefox,
+    LibreWolf,
+    Chromium,
+    Chrome,
+    Brave,
+    Edge,
+    Vivaldi,
+    Opera
+};
+
+// The family one of a program's names stands for: a desktop file id ("chromium.desktop",
+// "org.mozilla.firefox.desktop"), a window class or Wayland app id ("Chromium", "firefox-esr"), or
+// the path of its executable ("/usr/lib/chromium/chromium"). Letter case does not count.
+BrowserFamily browserFamilyOfProgram(QStringView name);
+
+// The first family that the application's desktop id, window class or executable gives.
+BrowserFamily browserFamilyOf(const RunningApplication& application);
+
+// Firefox and its forks take the same extension; the rest are of the Chromium family.
+bool isGeckoFamily(BrowserFamily family);
+
+// How people call the browser ("Chromium", "Microsoft Edge"), and where it lists its extensions
+// ("chrome://extensions", "about:addons").
+QString browserFamilyName(BrowserFamily family);
+QString browserExtensionsPage(BrowserFamily family);
+
+// The family's name on the wire between the native-messaging host and the app, and back.
+QString browserFamilyKey(BrowserFamily family);
+BrowserFamily browserFamilyFromKey(QStringView key);
+
+}  // namespace Quorel
