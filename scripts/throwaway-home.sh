@@ -6,7 +6,12 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    rm -rf "$work"
+    # A browser's helpers may still be writing into its profile for a moment after it is gone.
+    for _ in 1 2 3 4 5; do
+        rm -rf "$work" 2>/dev/null && return 0
+        sleep 0.5
+    done
+    rm -rf "$work" || true
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work

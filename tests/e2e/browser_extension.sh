@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # The browser guard through the Quorel extension, against a real browser (run inside
-# scripts/with-desktop.sh):
+# scripts/with-desktop.sh), in whatever language LANG names:
 #   browser_extension.sh chromium|firefox APP
 # The app installs the host manifest, the browser starts the host for the extension, the app
 # hears the front tab. Outside focus the blocked example.org stays; a Shorts page goes to
 # YouTube's home page and an adult site to the blocked page at any time. "Start Focus" (pressed
-# over AT-SPI), and example.org goes to the blocked page, which shows. Quorel restarted is found
-# again by the host the browser kept.
+# over AT-SPI), and example.org goes to the blocked page, in a popup window too, and behind an
+# address of over a megabyte. Without access to private windows, the Blockers screen says how to
+# allow it, and (in Chromium) the other window's tab is not taken for the private one's. Quorel restarted is
+# found again by the host the browser kept.
+# PRIVATE_ACCESS=1: the extension may see private windows, and a private tab is guarded.
+# BRIDGE_PORT_HELD=1: another server holds the bridge's port; it never hears from us, the
+# Blockers screen says why the bridge is off, and tabs go to the extension's own blocked page.
 set -euo pipefail
 browser=$1
 app=$2
@@ -16,8 +21,38 @@ source "$here/../../scripts/a11y-session.sh"
 source "$here/../../scripts/throwaway-home.sh"
 source "$here/browser_session.sh"
 
+if [ "${LANG:-C}" != C ]; then
+    locale -a | grep -qix "${LANG/UTF-8/utf8}" || fail "the locale $LANG is not generated"
+    echo "$browser in $LANG: the menus call it" \
+        "$(LC_ALL=$LANG python3 "$here/desktop_name.py" "$browser")"
+fi
 browserSession "$browser" "$app"
 blocked="http://127.0.0.1:$bridgePort/blocked?site="
+now() { date +%s%3N; }
+atspi() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
+
+if [ -n "${BRIDGE_PORT_HELD:-}" ]; then
+    atspi "Start Focus" --open Blockers --wait-for "The local bridge is off: another program holds port $bridgePort. Blocked sites show Quorel's own page from the browser extension instead." ||
+        fail "the Blockers screen does not say why the bridge is off"
+    since=$(now)
+    openAddress "https://example.org/port-held"
+    waitUntil 10 reachedSince "$since" "*-extension://*/blocked.html?site=example.org" ||
+        fail "example.org did not go to the extension's own page (front: $(frontUrl))"
+    waitUntil 10 test "$(frontTitle)" = "Blocked by Quorel" || fail "the extension's page did not show"
+    ! grep -q '"GET\|"POST\|"HEAD' "$work/squatter.log" || fail "the server on the bridge's port heard from us"
+    echo "$browser: bridge port held: tab sent to the extension's own page, the other server heard nothing"
+    exit 0
+fi
+
+if [ -n "${PRIVATE_ACCESS:-}" ]; then
+    openPrivateWindow
+    since=$(now)
+    openAddress "https://www.pornhub.com/private"
+    waitUntil 15 reachedSince "$since" "${blocked}pornhub.com" ||
+        fail "the private window's adult site was not blocked (front: $(frontUrl))"
+    echo "$browser: a private window's tab is guarded once the extension may see it"
+    exit 0
+fi
 
 notBlocked() { ! frontIs "$blocked"; }
 
@@ -36,10 +71,42 @@ openAddress "https://www.pornhub.com/"
 waitUntil 10 frontIs "${blocked}pornhub.com" complete || fail "adult site not blocked (front: $(frontUrl))"
 [ "$(frontTitle)" = "Blocked by Quorel" ] || fail "the blocked page did not show (title: $(frontTitle))"
 
-/usr/bin/python3 "$here/quorel_atspi.py" "Start Focus" || fail "could not start focus"
+atspi "Start Focus" || fail "could not start focus"
 openAddress "https://example.org/in-focus"
 waitUntil 10 frontIs "${blocked}example.org" complete || fail "in focus, example.org was not blocked (front: $(frontUrl))"
 [ "$(frontTitle)" = "Blocked by Quorel" ] || fail "the blocked page did not show (title: $(frontTitle))"
+
+# A popup window is guarded like an ordinary one.
+since=$(now)
+openAddress "https://example.net/open-popup?https://example.org/in-popup"
+waitUntil 15 reachedSince "$since" "https://example.org/in-popup" || fail "no popup with example.org opened"
+waitUntil 10 reachedSince "$since" "${blocked}example.org" || fail "the popup's example.org was not blocked"
+xdotool key --clearmodifiers ctrl+w
+
+# An address far over what one message to the app may carry is judged all the same. Firefox
+# takes addresses up to 1 MiB, Chromium up to 2 MiB.
+[ "$browser" = firefox ] && letters=1040000 || letters=1100000
+since=$(now)
+openAddress "https://example.net/jump?$letters&https://example.org/long?"
+waitUntil 20 reachedSince "$since" "${blocked}example.org" ||
+    fail "an address of $letters letters was not judged (front: $(frontUrl | cut -c1-200))"
+
+# Without access to private windows: one line on the Blockers screen says how to allow it, and
+# the other window's tab is not taken for the private one's.
+case $browser in
+    chromium) notice='Private windows in Chromium are not guarded: turn on "Allow in Incognito" for Quorel in chrome://extensions.' ;;
+    firefox) notice='Private windows in Firefox are not guarded: allow "Run in Private Windows" for Quorel in about:addons.' ;;
+esac
+atspi --open Blockers --wait-for "$notice" || fail "the Blockers screen does not say private windows are unguarded"
+openPrivateWindow
+openAddress "https://www.pornhub.com/private"
+# Firefox keeps calling its ordinary window focused to an extension kept out of private ones, so
+# there the notice is all there is.
+if [ "$browser" = chromium ]; then
+    waitUntil 10 lastFocused 0 || fail "the ordinary window is still reported as the focused one"
+fi
+xdotool key --clearmodifiers ctrl+shift+w
+activeWindow=
 
 # Quorel restarted: the host the browser keeps finds the new one by itself and tells it the tab.
 kill "$appPid"
@@ -50,4 +117,4 @@ waitUntil 20 hellos || fail "the $browser host did not reach the restarted app"
 openAddress "https://example.net/after-restart"
 waitUntil 10 frontIs "https://example.net/after-restart" complete ||
     fail "the restarted app does not hear the front tab (front: $(frontUrl))"
-echo "$browser: extension link ok: outside focus, Shorts, adult site, focus and a restarted app as expected"
+echo "$browser: extension link ok: outside focus, Shorts, adult site, focus, popup, long address, private windows and a restarted app as expected"

@@ -3,7 +3,9 @@
 # with the Quorel extension in a throw-away profile, every website served by a local test server,
 # and the app with a prepared document, its own bridge port and link socket.
 #   browserSession BROWSER APP   BROWSER is chromium or firefox
-# then openAddress URL, waitFront SECONDS PATTERN, frontUrl, frontTitle.
+# then openAddress URL, frontIs PREFIX, reachedSince MS PREFIX, frontUrl, frontTitle,
+# openPrivateWindow. PRIVATE_ACCESS=1 allows the extension in private windows beforehand;
+# BRIDGE_PORT_HELD=1 has another server take the bridge's port before the app starts.
 # The app logs every front-tab report it hears (QUOREL_BROWSER_LINK_LOG), so the tab's address and
 # title are read from the app's own view of the browser.
 
@@ -53,8 +55,15 @@ hostManifest() {
 startChromium() {
     # The default profile folder under the throw-away config home: that is where the app put the
     # host manifest, and a profile elsewhere would rename the window class.
+    if [ -n "${PRIVATE_ACCESS:-}" ]; then
+        # What "Allow in Incognito" on chrome://extensions writes.
+        mkdir -p "$XDG_CONFIG_HOME/chromium/Default"
+        printf '{"extensions":{"settings":{"%s":{"incognito":true}}}}\n' "$chromiumExtension" \
+            >"$XDG_CONFIG_HOME/chromium/Default/Preferences"
+    fi
     chromium --no-first-run --no-default-browser-check --disable-background-networking \
         --disable-component-update --disable-sync --no-sandbox --disable-gpu \
+        --disable-popup-blocking \
         --load-extension="$repo/extension" --proxy-server="http://127.0.0.1:$proxyPort" \
         --ignore-certificate-errors --password-store=basic --window-size=1200,760 \
         about:blank >"$work/browser.log" 2>&1 &
@@ -65,6 +74,11 @@ startFirefox() {
     local profile=$work/firefox-profile
     mkdir -p "$profile/extensions"
     (cd "$repo/extension" && zip -q -r "$profile/extensions/browser-link@quorel.app.xpi" .)
+    if [ -n "${PRIVATE_ACCESS:-}" ]; then
+        # What "Run in Private Windows" in about:addons writes.
+        printf '{"browser-link@quorel.app":{"permissions":["internal:privateBrowsingAllowed"],"origins":[]}}\n' \
+            >"$profile/extension-preferences.json"
+    fi
     certutil -N -d "sql:$profile" --empty-password
     certutil -A -d "sql:$profile" -n "Quorel test CA" -t "C,," -i "$work/tls/ca.pem"
     cat >"$profile/user.js" <<PREFS
@@ -92,6 +106,7 @@ user_pref("browser.safebrowsing.phishing.enabled", false);
 user_pref("extensions.update.enabled", false);
 user_pref("browser.tabs.warnOnClose", false);
 user_pref("browser.sessionstore.resume_from_crash", false);
+user_pref("dom.disable_open_during_load", false);
 PREFS
     MOZ_CRASHREPORTER_DISABLE=1 firefox-esr --no-remote --profile "$profile" about:blank \
         >"$work/browser.log" 2>&1 &
@@ -117,6 +132,14 @@ browserSession() {
     proxyPort=$(cat "$work/proxy-port")
     bridgePort=$(freePort)
     writeDocument "${3:-600}"
+    if [ -n "${BRIDGE_PORT_HELD:-}" ]; then
+        # Any local user can take the port first; its server must never see a request of ours.
+        python3 -m http.server --bind 127.0.0.1 "$bridgePort" 2>"$work/squatter.log" >&2 &
+        pids+=($!)
+        waitUntil 10 curl -s -o /dev/null "http://127.0.0.1:$bridgePort/" ||
+            fail "the squatting server did not start"
+        : >"$work/squatter.log"
+    fi
 
     export QUOREL_BRIDGE_PORT=$bridgePort QUOREL_BROWSER_SOCKET=$work/browser-link
     export QUOREL_BROWSER_LINK_LOG=1
@@ -153,13 +176,36 @@ frontIs() {
     [ -z "${2:-}" ] || [ "$(frontStatus)" = "$2" ]
 }
 frontEquals() { [ "$(frontUrl)" = "$1" ] && { [ -z "${2:-}" ] || [ "$(frontStatus)" = "$2" ]; }; }
-# The first report, after epoch-ms T, of an address starting with PREFIX: its time in ms.
+# The first report, after epoch-ms T, of an address starting with PREFIX (globs allowed): its
+# time in ms. reachedSince T PREFIX: there is one.
 reportedAfter() {
     grep "^browser-link: [0-9]* $browser front " "$work/app.log" |
-        awk -v t0="$1" -v prefix="$2" '$2 > t0 && index($5, prefix) == 1 { print $2; exit }'
+        awk -v t0="$1" '$2 > t0 { print $2, $5 }' | while read -r at url; do
+            # shellcheck disable=SC2254  # the prefix may hold a glob
+            case $url in $2*) echo "$at"; break ;; esac
+        done
 }
+reachedSince() { [ -n "$(reportedAfter "$1" "$2")" ]; }
 
-activateBrowser() { xdotool windowactivate --sync "$browserWindow" 2>/dev/null || true; }
+lastFocused() { [ "$(lastReport | cut -d' ' -f4)" = "$1" ]; }
+
+chromiumExtension=mimhjedhkedbfhjoaabckdmdncpaaiij
+activeWindow=
+activateBrowser() { xdotool windowactivate --sync "${activeWindow:-$browserWindow}" 2>/dev/null || true; }
+# Opens a private window as a person would, with the browser's shortcut; the address helpers
+# then type into it until activeWindow is emptied.
+openPrivateWindow() {
+    activateBrowser
+    local before
+    before=$(xdotool getactivewindow)
+    case $browser in
+        chromium) xdotool key --clearmodifiers ctrl+shift+n ;;
+        firefox) xdotool key --clearmodifiers ctrl+shift+p ;;
+    esac
+    newWindow() { activeWindow=$(xdotool getactivewindow 2>/dev/null) && [ "$activeWindow" != "$before" ]; }
+    waitUntil 20 newWindow || fail "no private window opened in $browser"
+    sleep 1  # the window takes keys once its address bar is up
+}
 # Types the address into the front tab's address bar, as a person would; Return loads it.
 typeAddress() {
     activateBrowser

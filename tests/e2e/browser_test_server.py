@@ -5,15 +5,20 @@ Plain requests get a small page naming the host and path; CONNECT tunnels are an
 (a certificate made for the test hosts) and the same page. Loopback addresses never reach it:
 the browsers do not proxy them, so the app's bridge page is fetched directly.
 
+Two paths run a script, on any host:
+    /open-popup?URL   opens URL in a popup window (type "popup" to the extension)
+    /jump?N&URL       goes to URL followed by N letters "a" (an address of any length)
+
     browser_test_server.py CERT KEY PORT_FILE
 Binds a free loopback port, writes it to PORT_FILE, and serves until killed.
 """
 import html
+import json
 import socketserver
 import ssl
 import sys
 from http.server import BaseHTTPRequestHandler
-from urllib.parse import urlsplit
+from urllib.parse import unquote, urlsplit
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -46,8 +51,18 @@ class Handler(BaseHTTPRequestHandler):
         if parts.query:
             path += "?" + parts.query
         title = html.escape("Test page %s%s" % (host, path))
-        body = ("<!doctype html><html><head><title>%s</title></head>"
-                "<body><h1>%s</h1></body></html>" % (title, title)).encode()
+        script = ""
+        if parts.path == "/open-popup":
+            script = ("window.open(%s, 'quorelpopup', 'popup,width=520,height=420');"
+                      % json.dumps(unquote(parts.query)))
+        elif parts.path == "/jump":
+            count, _, target = parts.query.partition("&")
+            script = "location.href = %s + 'a'.repeat(%d);" % (json.dumps(unquote(target)),
+                                                               int(count))
+        if script:
+            script = "<script>%s</script>" % script
+        body = ("<!doctype html><html><head><title>%s</title>%s</head>"
+                "<body><h1>%s</h1></body></html>" % (title, script, title)).encode()
         self.send_response(200)
         self.send_header("Content-Type", "text/html; charset=utf-8")
         self.send_header("Content-Length", str(len(body)))

@@ -1,6 +1,7 @@
 """Quorel as a screen reader reaches it, over AT-SPI: find the app, find a control by its
-accessible name, press it. Run as a script, it presses the named push buttons in turn:
-    quorel_atspi.py "Start Focus"              presses it
+accessible name, press it. Run as a script, it takes its arguments in turn:
+    quorel_atspi.py "Start Focus"              presses that push button
+    quorel_atspi.py --open Blockers            presses whatever is called so (a tab)
     quorel_atspi.py --wait-for "X is Blocked"  waits until something with that name shows up"""
 import sys
 import time
@@ -57,12 +58,17 @@ if __name__ == "__main__":
     if app is None:
         sys.exit("Quorel is not on the accessibility bus")
     args = sys.argv[1:]
-    if args[:1] == ["--wait-for"]:
-        if not wait_for(lambda: find_named(app, args[1]), deadline):
-            sys.exit("nothing named %r" % args[1])
-        sys.exit(0)
-    for name in args:
-        button = wait_for(lambda: find_button(app, name), deadline)
+    while args:
+        option = args.pop(0)
+        if option in ("--wait-for", "--open"):
+            name = args.pop(0)
+            found = wait_for(lambda: find_named(app, name), deadline)
+            if not found:
+                sys.exit("nothing named %r" % name)
+            if option == "--open":
+                press(found)
+            continue
+        button = wait_for(lambda: find_button(app, option), deadline)
         if button is None:
-            sys.exit("no push button named %r" % name)
+            sys.exit("no push button named %r" % option)
         press(button)
