@@ -30,7 +30,7 @@ FUZZ_SECONDS ?= 30
 test-fuzz:
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
-	for target in fuzz_bridge_request fuzz_saved_document; do \
+	for target in fuzz_bridge_request fuzz_saved_document fuzz_browser_link fuzz_url_rules; do \
 	    mkdir -p build/fuzz/corpus/$$target && \
 	    build/fuzz/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=build/fuzz/ \
 	        build/fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \

@@ -42,7 +42,6 @@ function connect() {
   }
   port = candidate;
   candidate.onMessage.addListener(onMessage);
-  candidate.postMessage({ type: "extension", version: LINK_VERSION });
   candidate.onDisconnect.addListener(() => {
     void api.runtime.lastError; // read, so Chromium does not log it as unchecked
     if (port === candidate) {
@@ -50,6 +49,7 @@ function connect() {
     }
     scheduleReconnect();
   });
+  post({ type: "extension", version: LINK_VERSION });
   report();
 }
 

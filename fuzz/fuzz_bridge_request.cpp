@@ -1,6 +1,7 @@
 // Arbitrary bytes as the first read of a bridge connection. Whatever arrives, the path stays
-// within the read, both responses announce their body's true length, the page carries no
-// markup from the request, and a site name survives the JSON status unchanged.
+// within the read, every response announces its body's true length, the page carries no markup
+// from the request, a site name survives the JSON status unchanged, and only loopback Hosts and
+// extension origins read the status.
 
 #include "BridgeProtocol.h"
 
@@ -55,5 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(error.error == QJsonParseError::NoError && json.size() == 8);
     require(json.value(QStringLiteral("blockedSites")).toVariant().toStringList() ==
             payload.blockedSites);
+
+    // Under a Host that is not this machine's loopback, the status is never told; no origin is
+    // let read it but an extension's, and an echoed origin never breaks the head.
+    const QByteArray answer = bridgeResponse(request, 49152, [&payload] { return payload; });
+    const std::optional<QByteArray> host = bridgeRequestHeader(request, "Host");
+    if (route == BridgeRoute::Status && host && !isLoopbackHost(*host, 49152)) {
+        require(answer.startsWith("HTTP/1.1 403 Forbidden\r\n") && !answer.contains("isRunning"));
+    }
+    require(!answer.contains("Access-Control-Allow-Origin: *"));
+    const QByteArray origin = extensionOrigin(bridgeRequestHeader(request, "Origin").value_or(""));
+    require(!origin.contains('\r') && !origin.contains('\n'));
+    require(bodyOf(answer).size() >= 0);
     return 0;
 }

@@ -249,6 +249,14 @@ void FocusManager::setSafariPermissionDenied(bool denied) {
     assign(m_safariPermissionDenied, denied, &FocusManager::safariPermissionDeniedChanged);
 }
 
+void FocusManager::setBrowserNotice(const QString& notice) {
+    assign(m_browserNotice, notice, &FocusManager::browserNoticeChanged);
+}
+
+void FocusManager::setBridgeProblem(const QString& problem) {
+    assign(m_bridgeProblem, problem, &FocusManager::bridgeProblemChanged);
+}
+
 void FocusManager::setScreenTimeMode(ScreenTimeTrackingMode mode) {
     if (assign(m_screenTimeMode, mode, &FocusManager::screenTimeModeChanged)) {
         m_streakRunStale = true;

@@ -105,14 +105,6 @@ void FocusManager::noteBrowserLink(BrowserFamily browser, const QString& notice)
     setBrowserNotice(lines.join(QLatin1Char('\n')));
 }
 
-void FocusManager::setBrowserNotice(const QString& notice) {
-    assign(m_browserNotice, notice, &FocusManager::browserNoticeChanged);
-}
-
-void FocusManager::setBridgeProblem(const QString& problem) {
-    assign(m_bridgeProblem, problem, &FocusManager::bridgeProblemChanged);
-}
-
 void FocusManager::addSite(const QString& domain) {
     if (isLocked()) {
         return;

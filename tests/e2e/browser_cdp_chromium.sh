@@ -10,12 +10,12 @@ startPageServer() {
     site=http://127.0.0.1:$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$work/http.log" | head -n1)
 }
 
-# startChromium URL: in a process group of its own, so that all of its processes are stopped
-# before the profile folder is removed.
+# startChromium URL [FLAGS...]: in a process group of its own, so that all of its processes are
+# stopped before the profile folder is removed.
 startChromium() {
     setsid chromium --headless=new --remote-debugging-port=0 --user-data-dir="$work/profile" \
         --no-first-run --disable-background-networking --disable-component-update --disable-sync \
-        --no-sandbox --disable-gpu "$1" >"$work/chromium.log" 2>&1 &
+        --no-sandbox --disable-gpu "${@:2}" "$1" >"$work/chromium.log" 2>&1 &
     browserGroup=$!
     pids+=("$browserGroup")
     trap 'stopChromium; cleanup' EXIT

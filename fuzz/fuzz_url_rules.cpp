@@ -1,0 +1,60 @@
+// Arbitrary text as the front tab's address, judged with every guard on and a user list. Whatever
+// arrives: where a tab is sent is never sent on again, a blocked page names a listed domain that
+// the address's host lies on, the short-form rules only fire on their own service's hosts, and
+// without a bridge the blocked page is left to the link.
+
+#include "UrlRules.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace Quorel;
+
+namespace {
+
+void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+GuardSnapshot guarding(quint16 port) {
+    GuardSnapshot s;
+    s.enabledSites = {QStringLiteral("example.org"), QStringLiteral("bücher.de"),
+                      QStringLiteral("a&b=c")};
+    s.blockYouTubeShorts = s.blockInstagramReels = s.blockAdultSites = s.focusActive = true;
+    s.adultDomains = builtInAdultDomains();
+    s.bridgePort = port;
+    return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QString address =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const GuardSnapshot withBridge = guarding(49152);
+    const QString host = hostOfAddress(address);
+    if (isYouTubeShorts(address)) {
+        require(hostMatches(host, QStringLiteral("youtube.com")));
+    }
+    if (isInstagramReels(address)) {
+        require(hostMatches(host, QStringLiteral("instagram.com")));
+    }
+
+    const std::optional<BrowserRedirect> target = redirectTarget(withBridge, address);
+    if (target) {
+        require(!target->address.isEmpty());
+        require(!redirectTarget(withBridge, target->address));
+        if (!target->blockedSite.isEmpty()) {
+            require(hostMatches(host, target->blockedSite));
+            require(target->address == bridgePageAddress(target->blockedSite, 49152));
+        }
+    }
+    const std::optional<BrowserRedirect> ownPage = redirectTarget(guarding(0), address);
+    require(ownPage.has_value() == target.has_value());
+    if (ownPage && target && !target->blockedSite.isEmpty()) {
+        require(ownPage->address.isEmpty() && ownPage->blockedSite == target->blockedSite);
+    }
+    return 0;
+}
