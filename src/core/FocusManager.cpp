@@ -75,9 +75,23 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
     setupAppWatcher();
     startUsageTracker();
     startFastAppGuard();
+    // A browser that tells of a new address is checked at once, not at the next heartbeat.
+    m_platform.browser.setFrontTabChangedHandler([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_isCheckingBrowser) {
+                    m_browserRecheck = true;
+                } else {
+                    checkSafariIfFrontmost();
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 FocusManager::~FocusManager() {
+    m_platform.browser.setFrontTabChangedHandler({});
     // A check in flight finishes before the fields its results are posted to go away.
     m_browserWorker.reset();
     m_heartbeat.stop();

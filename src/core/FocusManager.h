@@ -384,6 +384,7 @@ signals:
 
 private:
     void noteBrowserLink(BrowserFamily browser, const QString& notice);
+    void browserCheckDone();
     void setBrowserNotice(const QString& notice);
     template <typename T>
     bool assign(T& field, const T& value, void (FocusManager::*changed)());
@@ -453,6 +454,8 @@ private:
     qint64 m_saveCounter = 0;
     bool m_isApplyingLoadedState = false;
     bool m_isCheckingBrowser = false;
+    // A browser told of a new front tab while a check was in flight: check again after it.
+    bool m_browserRecheck = false;
     quint16 m_bridgePort = 49152;
     QString m_workspaceLimitation;
     QMap<BrowserFamily, QString> m_browserNotices;

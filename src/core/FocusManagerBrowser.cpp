@@ -57,7 +57,7 @@ void FocusManager::checkSafariIfFrontmost() {
                     setSafariPermissionDenied(*denied);
                 }
                 noteBrowserLink(browser, notice);
-                m_isCheckingBrowser = false;
+                browserCheckDone();
             },
             Qt::QueuedConnection);
     });
@@ -93,6 +93,14 @@ void FocusManager::requestSafariPermission() {
             },
             Qt::QueuedConnection);
     });
+}
+
+void FocusManager::browserCheckDone() {
+    m_isCheckingBrowser = false;
+    if (m_browserRecheck) {
+        m_browserRecheck = false;
+        checkSafariIfFrontmost();
+    }
 }
 
 void FocusManager::noteBrowserLink(BrowserFamily browser, const QString& notice) {

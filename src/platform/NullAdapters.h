@@ -56,6 +56,7 @@ public:
         return {BrowserAnswer::Status::Refused, {}};
     }
     bool reachesAnyBrowser() override { return false; }
+    void setFrontTabChangedHandler(std::function<void()>) override {}
 };
 
 }  // namespace Quorel

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <future>
 #include <memory>
 
@@ -140,6 +141,24 @@ private slots:
         QCOMPARE(read(chromium).address, QString());
         work.front(QStringLiteral("https://work.example/2"), 1, true);
         QTRY_COMPARE(read(chromium).address, QStringLiteral("https://work.example/2"));
+    }
+
+    // The engine is told of another address or focus at once, not of a heartbeat's repeat.
+    void tellsOfChangesOnly() {
+        std::atomic<int> told{0};
+        m_link->setFrontTabChangedHandler([&told] { ++told; });
+        FakeHost host(m_path, QStringLiteral("chromium"));
+        host.front(QStringLiteral("https://a.example/"), 1, true);
+        QTRY_COMPARE(told.load(), 1);
+        host.front(QStringLiteral("https://a.example/"), 1, true);
+        host.front(QStringLiteral("https://b.example/"), 1, true);
+        QTRY_COMPARE(told.load(), 2);
+        host.front(QStringLiteral("https://b.example/"), 1, false);
+        QTRY_COMPARE(told.load(), 3);
+        m_link->setFrontTabChangedHandler({});
+        host.front(QStringLiteral("https://c.example/"), 1, true);
+        QTRY_COMPARE(m_link->readFrontTab(chromium).address, QStringLiteral("https://c.example/"));
+        QCOMPARE(told.load(), 3);
     }
 
     void redirectRoundTrip_data() {

@@ -283,6 +283,31 @@ private slots:
         QCOMPARE(d.browser.reads().size(), 1);
     }
 
+    // A browser that tells of a new address is checked at once; told again during a check, it
+    // is checked once more after it, never queued up.
+    void aBrowserThatTellsIsCheckedAtOnce() {
+        FakeDesktop d;
+        auto m = d.makeManager();
+        m->setBridgeActive(true);
+        m->setBlockAdultSites(true);
+        d.workspace.running = {chromiumDe};
+        d.workspace.frontmost = chromiumDe.name;
+        d.browser.showAddress(u"https://pornhub.com/"_s);
+        d.browser.tellFrontChanged();
+        QTRY_COMPARE(d.browser.redirects().size(), 1);
+
+        d.browser.hold();
+        d.browser.tellFrontChanged();
+        QTRY_COMPARE(d.browser.reads().size(), 2);
+        d.browser.tellFrontChanged();
+        d.browser.tellFrontChanged();
+        d.browser.release();
+        QTRY_COMPARE(d.browser.reads().size(), 3);
+        QTRY_VERIFY(!m->isCheckingBrowser());
+        QTest::qWait(20);
+        QCOMPARE(d.browser.reads().size(), 3);
+    }
+
     void refusalAndProbe() {
         FakeDesktop d;
         auto m = d.makeManager();

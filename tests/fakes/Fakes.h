@@ -182,6 +182,15 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_reachesAny;
     }
+    void setFrontTabChangedHandler(std::function<void()> handler) override {
+        m_frontChanged = std::move(handler);
+    }
+    // The browser tells of a new front tab, as the extension does.
+    void tellFrontChanged() {
+        if (m_frontChanged) {
+            m_frontChanged();
+        }
+    }
 
     void setAnswer(BrowserAnswer::Status status, const QString& address = {}) {
         QMutexLocker lock(&m_mutex);
@@ -226,6 +235,7 @@ private:
     bool m_holding = false;
     BrowserAnswer m_answer{BrowserAnswer::Status::Refused, {}};
     bool m_reachesAny = false;
+    std::function<void()> m_frontChanged;
     QStringList m_reads;
     QList<std::pair<QString, QString>> m_redirects;
 };

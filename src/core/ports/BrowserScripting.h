@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace Quorel {
 
 struct BrowserAnswer {
@@ -42,6 +44,11 @@ public:
 
     // Whether any browser at all can be reached now, whatever its family.
     virtual bool reachesAnyBrowser() = 0;
+
+    // handler runs, on any thread, each time a browser tells that its front tab's address or
+    // focus changed; a backend that is not told (it asks) never calls it. An empty handler ends
+    // the calls, and returns only once a call under way is over.
+    virtual void setFrontTabChangedHandler(std::function<void()> handler) = 0;
 };
 
 }  // namespace Quorel

@@ -33,6 +33,12 @@ BrowserAnswer BrowserLink::redirectFrontTab(BrowserFamily browser, const Browser
         [&](BrowserScripting& backend) { return backend.redirectFrontTab(browser, target); });
 }
 
+void BrowserLink::setFrontTabChangedHandler(std::function<void()> handler) {
+    if (m_extension) {
+        m_extension->setFrontTabChangedHandler(std::move(handler));
+    }
+}
+
 bool BrowserLink::reachesAnyBrowser() {
     return (m_extension && m_extension->reachesAnyBrowser()) ||
            (m_devtools && m_devtools->reachesAnyBrowser());

@@ -16,6 +16,7 @@ public:
     BrowserAnswer readFrontTab(BrowserFamily browser) override;
     BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
     bool reachesAnyBrowser() override;
+    void setFrontTabChangedHandler(std::function<void()> handler) override;
 
 private:
     template <typename Call>

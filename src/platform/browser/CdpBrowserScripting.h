@@ -37,6 +37,8 @@ public:
 
     // Whether a browser of the Chromium family listens on a debugging port.
     bool reachesAnyBrowser() override;
+    // The DevTools backend asks; it is never told.
+    void setFrontTabChangedHandler(std::function<void()>) override {}
 
 private:
     // Asks each endpoint of the browser's family in turn until onPages has an answer from one.

@@ -77,6 +77,9 @@ struct LinkState {
     std::chrono::milliseconds replyTimeout{2000};
     // The socket side while its thread runs; posting to it happens under the lock.
     LinkServer* server = nullptr;
+    // Told of front-tab changes; its own lock, so that it is never called under the state's.
+    std::mutex handlerMutex;
+    std::function<void()> frontChanged;
 
     // The connection of this family whose window had the focus last.
     const std::pair<const quint64, Connection>* frontConnection(BrowserFamily family) const {
@@ -197,7 +200,12 @@ private:
             const qint64 skipped = decoder.skipped();
             decoder.append(socket->read(readChunk));
             while (std::optional<QByteArray> payload = decoder.next()) {
-                handle(id, QJsonDocument::fromJson(*payload).object());
+                if (handle(id, QJsonDocument::fromJson(*payload).object())) {
+                    const std::lock_guard lock(m_state->handlerMutex);
+                    if (m_state->frontChanged) {
+                        m_state->frontChanged();
+                    }
+                }
             }
             if (decoder.skipped() > skipped && skipped == 0) {
                 qWarning("Quorel: a browser link peer sent a message over %lld bytes; skipped",
@@ -206,13 +214,15 @@ private:
         }
     }
 
-    void handle(quint64 id, const QJsonObject& message) {
+    // True when the message tells of another front address or focus.
+    bool handle(quint64 id, const QJsonObject& message) {
         const QString type = message.value(QLatin1String("type")).toString();
         const std::lock_guard lock(m_state->mutex);
         const auto found = m_state->connections.find(id);
         if (found == m_state->connections.end()) {
-            return;
+            return false;
         }
+        bool changed = false;
         Connection& connection = found->second;
         if (type == QLatin1String("extension")) {
             connection.version = message.value(QLatin1String("version")).toInt(0);
@@ -250,12 +260,14 @@ private:
                       qUtf8Printable(browserFamilyKey(connection.family)), qUtf8Printable(tab.url),
                       qUtf8Printable(tab.status), tab.focused ? 1 : 0, qUtf8Printable(tab.title));
             }
+            changed = !connection.front || connection.front->url != tab.url ||
+                      connection.front->focused != tab.focused;
             connection.front = std::move(tab);
         } else if (type == QLatin1String("done")) {
             const auto navigation =
                 m_state->navigations.find(message.value(QLatin1String("id")).toInteger());
             if (navigation == m_state->navigations.end() || navigation->second.connection != id) {
-                return;
+                return false;
             }
             navigation->second.answered = true;
             navigation->second.ok = message.value(QLatin1String("ok")).toBool();
@@ -267,6 +279,7 @@ private:
             }
             m_state->answered.notify_all();
         }
+        return changed;
     }
 
     void drop(quint64 id) {
@@ -432,6 +445,11 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
         return {BrowserAnswer::Status::Ok, url};
     }
     return {BrowserAnswer::Status::Failed, {}};
+}
+
+void ExtensionBrowserLink::setFrontTabChangedHandler(std::function<void()> handler) {
+    const std::lock_guard lock(m_state->handlerMutex);
+    m_state->frontChanged = std::move(handler);
 }
 
 bool ExtensionBrowserLink::reachesAnyBrowser() {

@@ -34,6 +34,8 @@ public:
     // extension has not confirmed within the reply timeout.
     BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
     bool reachesAnyBrowser() override;
+    // Called from the link's thread on every report of another address or focus.
+    void setFrontTabChangedHandler(std::function<void()> handler) override;
 
     void setReplyTimeout(std::chrono::milliseconds timeout);
 
