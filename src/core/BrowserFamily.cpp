@@ -3,7 +3,6 @@
 #include "ports/Workspace.h"
 
 #include <array>
-#include <utility>
 
 namespace Quorel {
 
@@ -57,15 +56,22 @@ constexpr std::array programs{
     Program{u"com.opera.opera", BrowserFamily::Opera},
 };
 
-constexpr std::array keys{
-    std::pair{BrowserFamily::Firefox, u"firefox"},
-    std::pair{BrowserFamily::LibreWolf, u"librewolf"},
-    std::pair{BrowserFamily::Chromium, u"chromium"},
-    std::pair{BrowserFamily::Chrome, u"chrome"},
-    std::pair{BrowserFamily::Brave, u"brave"},
-    std::pair{BrowserFamily::Edge, u"edge"},
-    std::pair{BrowserFamily::Vivaldi, u"vivaldi"},
-    std::pair{BrowserFamily::Opera, u"opera"},
+struct Names {
+    BrowserFamily family;
+    const char16_t* key;   // on the wire
+    const char16_t* name;  // as people call it
+    const char16_t* extensionsPage;
+};
+
+constexpr std::array families{
+    Names{BrowserFamily::Firefox, u"firefox", u"Firefox", u"about:addons"},
+    Names{BrowserFamily::LibreWolf, u"librewolf", u"LibreWolf", u"about:addons"},
+    Names{BrowserFamily::Chromium, u"chromium", u"Chromium", u"chrome://extensions"},
+    Names{BrowserFamily::Chrome, u"chrome", u"Google Chrome", u"chrome://extensions"},
+    Names{BrowserFamily::Brave, u"brave", u"Brave", u"brave://extensions"},
+    Names{BrowserFamily::Edge, u"edge", u"Microsoft Edge", u"edge://extensions"},
+    Names{BrowserFamily::Vivaldi, u"vivaldi", u"Vivaldi", u"vivaldi://extensions"},
+    Names{BrowserFamily::Opera, u"opera", u"Opera", u"opera://extensions"},
 };
 
 }  // namespace
@@ -102,62 +108,38 @@ bool isGeckoFamily(BrowserFamily family) {
     return family == BrowserFamily::Firefox || family == BrowserFamily::LibreWolf;
 }
 
-QString browserFamilyName(BrowserFamily family) {
-    switch (family) {
-        case BrowserFamily::Firefox:
-            return QStringLiteral("Firefox");
-        case BrowserFamily::LibreWolf:
-            return QStringLiteral("LibreWolf");
-        case BrowserFamily::Chromium:
-            return QStringLiteral("Chromium");
-        case BrowserFamily::Chrome:
-            return QStringLiteral("Google Chrome");
-        case BrowserFamily::Brave:
-            return QStringLiteral("Brave");
-        case BrowserFamily::Edge:
-            return QStringLiteral("Microsoft Edge");
-        case BrowserFamily::Vivaldi:
-            return QStringLiteral("Vivaldi");
-        case BrowserFamily::Opera:
-            return QStringLiteral("Opera");
-        case BrowserFamily::Unknown:
-            break;
+namespace {
+const Names* namesOf(BrowserFamily family) {
+    for (const Names& names : families) {
+        if (names.family == family) {
+            return &names;
+        }
     }
-    return QStringLiteral("the browser");
+    return nullptr;
+}
+}  // namespace
+
+QString browserFamilyName(BrowserFamily family) {
+    const Names* names = namesOf(family);
+    return names ? QString::fromUtf16(names->name) : QStringLiteral("the browser");
 }
 
+// Each of the Chromium family answers to its own scheme as well as to chrome://.
 QString browserExtensionsPage(BrowserFamily family) {
-    if (isGeckoFamily(family)) {
-        return QStringLiteral("about:addons");
-    }
-    // Each of the Chromium family answers to its own scheme as well as to chrome://.
-    switch (family) {
-        case BrowserFamily::Brave:
-            return QStringLiteral("brave://extensions");
-        case BrowserFamily::Edge:
-            return QStringLiteral("edge://extensions");
-        case BrowserFamily::Vivaldi:
-            return QStringLiteral("vivaldi://extensions");
-        case BrowserFamily::Opera:
-            return QStringLiteral("opera://extensions");
-        default:
-            return QStringLiteral("chrome://extensions");
-    }
+    const Names* names = namesOf(family);
+    return names ? QString::fromUtf16(names->extensionsPage)
+                 : QStringLiteral("chrome://extensions");
 }
 
 QString browserFamilyKey(BrowserFamily family) {
-    for (const auto& [known, key] : keys) {
-        if (known == family) {
-            return QString::fromUtf16(key);
-        }
-    }
-    return QStringLiteral("unknown");
+    const Names* names = namesOf(family);
+    return names ? QString::fromUtf16(names->key) : QStringLiteral("unknown");
 }
 
 BrowserFamily browserFamilyFromKey(QStringView key) {
-    for (const auto& [family, known] : keys) {
-        if (key == QStringView(known)) {
-            return family;
+    for (const Names& names : families) {
+        if (key == QStringView(names.key)) {
+            return names.family;
         }
     }
     return BrowserFamily::Unknown;
