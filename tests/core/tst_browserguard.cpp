@@ -368,6 +368,16 @@ private slots:
         QVERIFY(m->browserNotice().startsWith(u"Private windows in Firefox"_s));
         m->requestSafariPermission();
         QTRY_COMPARE(m->browserNotice(), QString());
+
+        // An extension of another release is not read, and the user is told why.
+        BrowserAnswer other{BrowserAnswer::Status::Refused, {}};
+        other.otherRelease = true;
+        d.browser.setAnswer(other);
+        m->checkSafariIfFrontmost();
+        QTRY_COMPARE(m->browserNotice(),
+                     u"The Quorel extension in Chromium is from another release of Quorel: "
+                     u"install the extension that came with this one."_s);
+        QVERIFY(m->safariPermissionDenied());
     }
 
     void siteList() {

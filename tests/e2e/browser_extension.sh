@@ -38,7 +38,8 @@ if [ -n "${BRIDGE_PORT_HELD:-}" ]; then
     openAddress "https://example.org/port-held"
     waitUntil 10 reachedSince "$since" "*-extension://*/blocked.html?site=example.org" ||
         fail "example.org did not go to the extension's own page (front: $(frontUrl))"
-    waitUntil 10 test "$(frontTitle)" = "Blocked by Quorel" || fail "the extension's page did not show"
+    titleIs() { [ "$(frontTitle)" = "$1" ]; }
+    waitUntil 10 titleIs "Blocked by Quorel" || fail "the extension's page did not show (title: $(frontTitle))"
     ! grep -q '"GET\|"POST\|"HEAD' "$work/squatter.log" || fail "the server on the bridge's port heard from us"
     echo "$browser: bridge port held: tab sent to the extension's own page, the other server heard nothing"
     exit 0
