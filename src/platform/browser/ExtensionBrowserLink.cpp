@@ -385,7 +385,8 @@ BrowserAnswer ExtensionBrowserLink::readFrontTab(BrowserFamily browser) {
         return {BrowserAnswer::Status::Refused, {}};
     }
     const Connection& link = connection->second;
-    if (link.version != browserLinkVersion) {
+    // The first release greets with nothing: it is known by a report that came without it.
+    if (link.version != browserLinkVersion && (link.version != 0 || link.front)) {
         BrowserAnswer answer{BrowserAnswer::Status::Refused, {}};
         answer.otherRelease = true;
         return answer;
