@@ -30,6 +30,22 @@ inline QList<QQuickItem*> allItems(QQuickItem* root) {
     return items;
 }
 
+// How many texts under root show needle, failing the test for any that would read it as markup
+// (a name from outside must never load an image or style the screen).
+inline int plainTextsShowing(QQuickItem* root, const QString& needle) {
+    int shown = 0;
+    for (QQuickItem* item : allItems(root)) {
+        if (item->inherits("QQuickText") && item->property("text").toString().contains(needle)) {
+            if (item->property("textFormat").toInt() != Qt::PlainText) {
+                qWarning("markup allowed in: %s", qPrintable(item->property("text").toString()));
+                return -1;
+            }
+            ++shown;
+        }
+    }
+    return shown;
+}
+
 inline QRectF sceneRect(QQuickItem* item) {
     return item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
 }

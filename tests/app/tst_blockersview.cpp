@@ -206,6 +206,17 @@ private slots:
         QVERIFY(!note->isVisible());
     }
 
+    // Application names and domains come from outside: shown as written, never as markup.
+    void namesFromOutsideAreShownAsPlainText() {
+        const QString name = QStringLiteral("<img src=\"http://127.0.0.1:9/a.png\">Chat");
+        const QString domain = QStringLiteral("<b>bold</b>.example");
+        m->manager->setBlockedApps({blockedApp(name)});
+        m->manager->setBlockedSites({BlockedSite{QUuid::createUuid(), domain, true}});
+        QQuickItem* root = m->view->rootObject();
+        QTRY_COMPARE(plainTextsShowing(root, name), 1);
+        QCOMPARE(plainTextsShowing(root, domain), 1);
+    }
+
     void websiteFieldAddsTrimmedLowerCaseOnTop() {
         m->manager->setBlockedSites({});
         QQuickItem* field = m->item(QStringLiteral("Domain (e.g. reddit.com)"));

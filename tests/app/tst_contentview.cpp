@@ -151,6 +151,13 @@ private slots:
         m_ui->screenshot(QStringLiteral("contentview-shield"));
     }
 
+    void aNameFromOutsideIsShownAsPlainText() {
+        const QString hostile = QStringLiteral("<img src=\"http://127.0.0.1:9/x.png\">Slack");
+        m_ui->manager->setInterceptedTargetName(hostile);
+        QTRY_VERIFY(m_ui->shows(hostile + QStringLiteral(" is Blocked")));
+        QCOMPARE(plainTextsShowing(m_ui->view->contentItem(), hostile), 2);
+    }
+
     void onlyBackToWorkOrEscapeDismissTheSheet_data() {
         QTest::addColumn<QString>("gesture");
         QTest::addColumn<bool>("dismisses");

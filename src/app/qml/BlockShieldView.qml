@@ -44,6 +44,7 @@ GlassCard {
         Text {
             Layout.fillWidth: true
             text: texts.title
+            textFormat: Text.PlainText
             color: Theme.text
             font.pixelSize: Theme.title2Size
             font.bold: true
@@ -56,6 +57,7 @@ GlassCard {
         Text {
             Layout.fillWidth: true
             text: texts.message
+            textFormat: Text.PlainText
             color: Theme.secondaryText
             font.pixelSize: Theme.bodySize
             horizontalAlignment: Text.AlignHCenter
@@ -67,6 +69,7 @@ GlassCard {
         Text {
             Layout.fillWidth: true
             text: texts.remaining
+            textFormat: Text.PlainText
             color: Theme.accent
             font.pixelSize: Theme.headlineSize
             font.bold: true

@@ -90,6 +90,7 @@ Item {
                     Text {
                         Layout.fillWidth: true
                         text: mainPresenter.strictBannerText
+                        textFormat: Text.PlainText
                         color: Theme.red
                         font.pixelSize: Theme.calloutSize
                         font.weight: Font.Medium
@@ -114,6 +115,7 @@ Item {
                     anchors.fill: parent
                     anchors.margins: 10
                     text: FocusManager.saveProblem
+                    textFormat: Text.PlainText
                     color: Theme.text
                     font.pixelSize: Theme.calloutSize
                     wrapMode: Text.Wrap

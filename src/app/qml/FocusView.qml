@@ -93,6 +93,7 @@ Item {
                     Label {
                         Layout.fillWidth: true
                         text: FocusManager.currentBreakPrompt
+                        textFormat: Text.PlainText
                         color: Theme.secondaryText
                         font.pixelSize: Theme.subheadlineSize
                         wrapMode: Text.WordWrap
@@ -191,6 +192,7 @@ Item {
                             Label {
                                 Layout.alignment: Qt.AlignHCenter
                                 text: screen.phaseCaption
+                                textFormat: Text.PlainText
                                 color: screen.onBreak ? Theme.green : Theme.accent
                                 font.pixelSize: Theme.captionSize
                                 font.bold: true
@@ -200,6 +202,7 @@ Item {
                             Label {
                                 Layout.alignment: Qt.AlignHCenter
                                 text: FocusManager.formattedRemaining
+                                textFormat: Text.PlainText
                                 color: Theme.text
                                 // The default face's digits share one width, so the time
                                 // does not wobble as it counts.
@@ -210,6 +213,7 @@ Item {
                             Label {
                                 Layout.alignment: Qt.AlignHCenter
                                 text: screen.statusLine
+                                textFormat: Text.PlainText
                                 color: Theme.secondaryText
                                 font.pixelSize: Theme.captionSize
                             }

@@ -139,6 +139,7 @@ Item {
 
                         Text {
                             text: screen.goalText
+                            textFormat: Text.PlainText
                             Accessible.role: Accessible.StaticText
                             Accessible.name: text
                             color: Theme.secondaryText
@@ -229,6 +230,7 @@ Item {
                                 Text {
                                     Layout.fillWidth: true
                                     text: app.name
+                                    textFormat: Text.PlainText
                                     Accessible.role: Accessible.StaticText
                                     Accessible.name: text
                                     color: Theme.text
@@ -238,6 +240,7 @@ Item {
 
                                 Text {
                                     text: app.minutesText
+                                    textFormat: Text.PlainText
                                     Accessible.role: Accessible.StaticText
                                     Accessible.name: text
                                     color: Theme.secondaryText

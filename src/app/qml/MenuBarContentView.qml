@@ -38,6 +38,7 @@ Rectangle {
 
                 Label {
                     text: panel.headerTitle
+                    textFormat: Text.PlainText
                     color: Theme.text
                     font.pixelSize: Theme.headlineSize
                     font.bold: true
@@ -45,6 +46,7 @@ Rectangle {
 
                 Label {
                     text: panel.headerSubtitle
+                    textFormat: Text.PlainText
                     color: panel.locked ? Theme.red : Theme.secondaryText
                     font.pixelSize: Theme.captionSize
                 }
@@ -109,6 +111,7 @@ Rectangle {
 
                 Label {
                     text: panel.usageTitle
+                    textFormat: Text.PlainText
                     color: Theme.text
                     font.pixelSize: Theme.caption2Size
                     font.weight: Font.DemiBold
@@ -120,6 +123,7 @@ Rectangle {
 
                 Label {
                     text: panel.usageFigures
+                    textFormat: Text.PlainText
                     color: Theme.secondaryText
                     font.pixelSize: Theme.caption2Size
                 }

@@ -82,6 +82,7 @@ Item {
             Label {
                 Layout.fillWidth: true
                 text: screen.usageModeExplanation
+                textFormat: Text.PlainText
                 color: Theme.secondaryText
                 font.pixelSize: Theme.captionSize
                 wrapMode: Text.WordWrap

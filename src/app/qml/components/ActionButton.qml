@@ -31,6 +31,7 @@ Button {
 
     contentItem: Text {
         text: control.text
+        textFormat: Text.PlainText
         font: control.font
         color: control.enabled ? control.textColor : Theme.disabledText
         horizontalAlignment: Text.AlignHCenter

@@ -32,6 +32,7 @@ Item {
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: root.remaining
+            textFormat: Text.PlainText
             color: Theme.text
             font.pixelSize: root.timeSize
             font.bold: true
@@ -40,6 +41,7 @@ Item {
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: root.caption
+            textFormat: Text.PlainText
             color: root.tint
             font.pixelSize: root.captionSize
             font.bold: true

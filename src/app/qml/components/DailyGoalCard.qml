@@ -38,6 +38,7 @@ GlassCard {
 
             Text {
                 text: goal.percentText
+                textFormat: Text.PlainText
                 color: Theme.secondaryText
                 font.pixelSize: Theme.captionSize
                 Accessible.role: Accessible.StaticText
@@ -54,6 +55,7 @@ GlassCard {
         Text {
             Layout.fillWidth: true
             text: goal.figures
+            textFormat: Text.PlainText
             color: Theme.secondaryText
             font.pixelSize: Theme.caption2Size
             elide: Text.ElideRight

@@ -21,6 +21,7 @@ ActionButton {
 
     contentItem: Text {
         text: pill.text
+        textFormat: Text.PlainText
         font: pill.font
         color: pill.tint
         opacity: pill.enabled ? 1 : 0.5

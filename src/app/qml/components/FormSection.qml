@@ -14,6 +14,7 @@ ColumnLayout {
     Text {
         Layout.leftMargin: 4
         text: section.title
+        textFormat: Text.PlainText
         color: Theme.secondaryText
         font.pixelSize: Theme.bodySize
         font.weight: Font.DemiBold

@@ -20,6 +20,7 @@ RowLayout {
         Layout.alignment: Qt.AlignTop
         Layout.topMargin: 2
         text: picker.title
+        textFormat: Text.PlainText
         color: picker.enabled ? Theme.text : Theme.disabledText
         font.pixelSize: Theme.bodySize
         Accessible.ignored: true
@@ -78,6 +79,7 @@ RowLayout {
                 contentItem: Text {
                     leftPadding: option.indicator.width + option.spacing
                     text: option.text
+                    textFormat: Text.PlainText
                     color: option.enabled ? Theme.text : Theme.disabledText
                     font.pixelSize: Theme.bodySize
                     verticalAlignment: Text.AlignVCenter

@@ -25,6 +25,7 @@ GlassCard {
         Text {
             Layout.fillWidth: true
             text: card.title
+            textFormat: Text.PlainText
             Accessible.role: Accessible.StaticText
             Accessible.name: text
             color: Theme.secondaryText
@@ -35,6 +36,7 @@ GlassCard {
         Text {
             Layout.fillWidth: true
             text: card.value
+            textFormat: Text.PlainText
             Accessible.role: Accessible.StaticText
             Accessible.name: text
             color: Theme.text
@@ -46,6 +48,7 @@ GlassCard {
         Text {
             Layout.fillWidth: true
             text: card.subtitle
+            textFormat: Text.PlainText
             Accessible.role: Accessible.StaticText
             Accessible.name: text
             color: Theme.secondaryText

@@ -26,6 +26,7 @@ RowLayout {
 
         Layout.preferredWidth: root.labelWidth
         text: root.label
+        textFormat: Text.PlainText
         color: root.enabled ? Theme.text : Theme.disabledText
         font.pixelSize: Theme.bodySize
         Accessible.ignored: true

@@ -66,6 +66,7 @@ Switch {
             Layout.fillWidth: true
             Layout.rightMargin: control.indicator.width + control.spacing
             text: control.text
+            textFormat: Text.PlainText
             color: control.enabled ? Theme.text : Theme.disabledText
             font.pixelSize: control.titleSize
             font.weight: control.titleWeight
@@ -77,6 +78,7 @@ Switch {
             Layout.rightMargin: control.indicator.width + control.spacing
             visible: control.caption.length > 0
             text: control.caption
+            textFormat: Text.PlainText
             color: control.captionColor
             font.pixelSize: control.captionSize
             wrapMode: Text.WordWrap

@@ -23,6 +23,7 @@ MenuItem {
 
     contentItem: Text {
         text: control.text
+        textFormat: Text.PlainText
         font: control.font
         color: !control.enabled ? Theme.disabledText
                                 : control.highlighted ? Theme.accentText : Theme.text

@@ -18,6 +18,7 @@ ComboBox {
 
     contentItem: Text {
         text: control.displayText
+        textFormat: Text.PlainText
         font: control.font
         color: control.enabled ? Theme.text : Theme.disabledText
         verticalAlignment: Text.AlignVCenter
@@ -73,6 +74,7 @@ ComboBox {
 
         contentItem: Text {
             text: parent.text
+            textFormat: Text.PlainText
             font: control.font
             color: parent.highlighted ? "#FFFFFF" : Theme.text
             verticalAlignment: Text.AlignVCenter

@@ -26,6 +26,7 @@ Item {
         Text {
             Layout.alignment: Qt.AlignHCenter
             text: placeholder.title
+            textFormat: Text.PlainText
             color: Theme.secondaryText
             font.pixelSize: Theme.title2Size
             font.bold: true

@@ -63,6 +63,7 @@ Item {
             required property string modelData
 
             text: modelData
+            textFormat: Text.PlainText
             font.pixelSize: picker.fontSize
         }
     }
@@ -159,6 +160,7 @@ Item {
 
                 contentItem: Text {
                     text: segment.text
+                    textFormat: Text.PlainText
                     color: !segment.enabled ? Theme.disabledText
                                             : segment.selected ? "#FFFFFF" : Theme.text
                     font.pixelSize: picker.fontSize

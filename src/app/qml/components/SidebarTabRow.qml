@@ -45,6 +45,7 @@ ItemDelegate {
         Text {
             Layout.fillWidth: true
             text: row.text
+            textFormat: Text.PlainText
             font: row.font
             color: row.selected ? Theme.accentText : Theme.text
             elide: Text.ElideRight

@@ -14,6 +14,7 @@ RowLayout {
 
     Label {
         text: row.label
+        textFormat: Text.PlainText
         color: Theme.secondaryText
         font.pixelSize: Theme.subheadlineSize
     }
@@ -24,6 +25,7 @@ RowLayout {
 
     Label {
         text: row.value
+        textFormat: Text.PlainText
         color: Theme.text
         font.pixelSize: Theme.subheadlineSize
         font.weight: Font.DemiBold

@@ -36,6 +36,7 @@ ComboBox {
         Text {
             anchors.verticalCenter: parent.verticalCenter
             text: swatch.title
+            textFormat: Text.PlainText
             color: swatch.textColor
             font.pixelSize: Theme.bodySize
         }

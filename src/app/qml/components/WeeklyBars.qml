@@ -48,6 +48,7 @@ Item {
                 Text {
                     Layout.alignment: Qt.AlignHCenter
                     text: group.label
+                    textFormat: Text.PlainText
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
                     color: Theme.secondaryText
@@ -66,6 +67,7 @@ Item {
                 Text {
                     Layout.alignment: Qt.AlignHCenter
                     text: group.day
+                    textFormat: Text.PlainText
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
                     color: Theme.secondaryText
