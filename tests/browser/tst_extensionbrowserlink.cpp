@@ -170,27 +170,26 @@ private slots:
     void redirectRoundTrip() {
         QFETCH(bool, ok);
         QFETCH(Status, status);
-        FakeHost host(m_path, QStringLiteral("firefox"));
-        host.front(QStringLiteral("https://example.org/"), 7, true);
-        QTRY_COMPARE(m_link->readFrontTab(firefox).status, Status::Ok);
+        const std::unique_ptr<FakeHost> host = showingExample(QStringLiteral("firefox"));
+        QVERIFY(host);
         QTRY_COMPARE(
-            host.receivedOfType("welcome").value(0).value(QLatin1String("version")).toInt(),
+            host->receivedOfType("welcome").value(0).value(QLatin1String("version")).toInt(),
             browserLinkVersion);
 
         const QString target = QStringLiteral("http://127.0.0.1:49152/blocked?site=example.org");
         auto answer = onWorker([&] { return m_link->redirectFrontTab(firefox, {target, {}}); });
-        QTRY_COMPARE(host.receivedOfType("navigate").size(), 1);
-        const QJsonObject navigate = host.receivedOfType("navigate").first();
+        QTRY_COMPARE(host->receivedOfType("navigate").size(), 1);
+        const QJsonObject navigate = host->receivedOfType("navigate").first();
         QCOMPARE(navigate.value(QLatin1String("type")).toString(), QStringLiteral("navigate"));
         QCOMPARE(navigate.value(QLatin1String("tabId")).toInteger(), 7);
         QCOMPARE(navigate.value(QLatin1String("url")).toString(), target);
         // A reply to another request changes nothing.
-        host.send({{QStringLiteral("type"), QStringLiteral("done")},
-                   {QStringLiteral("id"), navigate.value(QLatin1String("id")).toInteger() + 1},
-                   {QStringLiteral("ok"), true}});
-        host.send({{QStringLiteral("type"), QStringLiteral("done")},
-                   {QStringLiteral("id"), navigate.value(QLatin1String("id"))},
-                   {QStringLiteral("ok"), ok}});
+        host->send({{QStringLiteral("type"), QStringLiteral("done")},
+                    {QStringLiteral("id"), navigate.value(QLatin1String("id")).toInteger() + 1},
+                    {QStringLiteral("ok"), true}});
+        host->send({{QStringLiteral("type"), QStringLiteral("done")},
+                    {QStringLiteral("id"), navigate.value(QLatin1String("id"))},
+                    {QStringLiteral("ok"), ok}});
         QTRY_VERIFY(ready(answer));
         QCOMPARE(answer.get().status, status);
         // A tab on its way to the target is read as there, so it is not sent twice.
@@ -200,19 +199,18 @@ private slots:
 
     // With no bridge of ours, the extension is asked for its own page, by site.
     void blockedSiteGoesToTheExtensionsOwnPage() {
-        FakeHost host(m_path, QStringLiteral("chromium"));
-        host.front(QStringLiteral("https://example.org/"), 7, true);
-        QTRY_COMPARE(m_link->readFrontTab(chromium).status, Status::Ok);
+        const std::unique_ptr<FakeHost> host = showingExample(QStringLiteral("chromium"));
+        QVERIFY(host);
         auto answer = onWorker([&] {
             return m_link->redirectFrontTab(chromium, {QString(), QStringLiteral("example.org")});
         });
-        QTRY_COMPARE(host.receivedOfType("navigate").size(), 1);
-        const QJsonObject navigate = host.receivedOfType("navigate").first();
+        QTRY_COMPARE(host->receivedOfType("navigate").size(), 1);
+        const QJsonObject navigate = host->receivedOfType("navigate").first();
         QCOMPARE(navigate.value(QLatin1String("blockedSite")).toString(), u"example.org");
         QVERIFY(!navigate.contains(QLatin1String("url")));
-        host.send({{QStringLiteral("type"), QStringLiteral("done")},
-                   {QStringLiteral("id"), navigate.value(QLatin1String("id"))},
-                   {QStringLiteral("ok"), true}});
+        host->send({{QStringLiteral("type"), QStringLiteral("done")},
+                    {QStringLiteral("id"), navigate.value(QLatin1String("id"))},
+                    {QStringLiteral("ok"), true}});
         QTRY_VERIFY(ready(answer));
         QCOMPARE(answer.get().status, Status::Ok);
         QCOMPARE(m_link->readFrontTab(chromium).address, QString());  // on its way: not judged
@@ -240,23 +238,21 @@ private slots:
 
     void silentExtensionTimesOut() {
         m_link->setReplyTimeout(200ms);
-        FakeHost host(m_path, QStringLiteral("chromium"));
-        host.front(QStringLiteral("https://example.org/"), 7, true);
-        QTRY_COMPARE(m_link->readFrontTab(chromium).status, Status::Ok);
+        const std::unique_ptr<FakeHost> host = showingExample(QStringLiteral("chromium"));
+        QVERIFY(host);
         auto answer = onWorker([&] { return m_link->redirectFrontTab(chromium, toX); });
         QTRY_VERIFY(ready(answer));
         QCOMPARE(answer.get().status, Status::Failed);
-        QTRY_COMPARE(host.receivedOfType("navigate").size(), 1);
+        QTRY_COMPARE(host->receivedOfType("navigate").size(), 1);
     }
 
     void hostGoneMidRequestFailsWithoutWaitingOut() {
         m_link->setReplyTimeout(60s);
-        FakeHost host(m_path, QStringLiteral("chromium"));
-        host.front(QStringLiteral("https://example.org/"), 7, true);
-        QTRY_COMPARE(m_link->readFrontTab(chromium).status, Status::Ok);
+        const std::unique_ptr<FakeHost> host = showingExample(QStringLiteral("chromium"));
+        QVERIFY(host);
         auto answer = onWorker([&] { return m_link->redirectFrontTab(chromium, toX); });
-        QTRY_COMPARE(host.receivedOfType("navigate").size(), 1);
-        host.close();
+        QTRY_COMPARE(host->receivedOfType("navigate").size(), 1);
+        host->close();
         QTRY_VERIFY_WITH_TIMEOUT(ready(answer), 10000);
         QCOMPARE(answer.get().status, Status::Failed);
         QCOMPARE(m_link->readFrontTab(chromium).status, Status::Refused);
@@ -280,12 +276,11 @@ private slots:
 
     void closingWakesAWaitingRedirect() {
         m_link->setReplyTimeout(60s);
-        FakeHost host(m_path, QStringLiteral("chromium"));
-        host.front(QStringLiteral("https://example.org/"), 7, true);
-        QTRY_COMPARE(m_link->readFrontTab(chromium).status, Status::Ok);
+        const std::unique_ptr<FakeHost> host = showingExample(QStringLiteral("chromium"));
+        QVERIFY(host);
         ExtensionBrowserLink* link = m_link.get();
         auto answer = onWorker([link] { return link->redirectFrontTab(chromium, toX); });
-        QTRY_COMPARE(host.receivedOfType("navigate").size(), 1);
+        QTRY_COMPARE(host->receivedOfType("navigate").size(), 1);
         // The engine joins its worker before the link goes; the link must let the worker go.
         auto closing = std::async(std::launch::async, [this] { m_link.reset(); });
         QVERIFY(answer.wait_for(10s) == std::future_status::ready);
@@ -312,6 +307,16 @@ private slots:
     }
 
 private:
+    // A host whose browser shows example.org in tab 7, once the link has read it; null if never.
+    std::unique_ptr<FakeHost> showingExample(const QString& family) {
+        auto host = std::make_unique<FakeHost>(m_path, family);
+        host->front(QStringLiteral("https://example.org/"), 7, true);
+        const BrowserFamily browser = browserFamilyFromKey(family);
+        const bool read = QTest::qWaitFor(
+            [&] { return m_link->readFrontTab(browser).status == Status::Ok; }, 5000);
+        return read ? std::move(host) : nullptr;
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
     std::unique_ptr<ExtensionBrowserLink> m_link;
