@@ -20,7 +20,7 @@
 #include "wayland/gnome/GnomeShellWorkspace.h"
 #include "wayland/kwin/KWinWorkspace.h"
 #include "wayland/sway/SwayWorkspace.h"
-#include "x11/DesktopEntries.h"
+#include "xdg/DesktopEntries.h"
 #include "x11/X11Compositing.h"
 #include "x11/X11Workspace.h"
 

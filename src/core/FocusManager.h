@@ -129,6 +129,9 @@ public:
     static constexpr qint64 afterBreakSeconds = 1500;
     static constexpr int periodicSaveTicks = 15;
     static constexpr int secondHideDelayMs = 150;
+    // Beats of the 0.3 s guard between two hides of an application the window manager keeps
+    // in front.
+    static constexpr int refusedHideRetryBeats = 10;
     // The furthest a change of time zone can set the local date back; a clock set back further
     // is taken as corrected.
     static constexpr qint64 maxZoneSetBackDays = 2;
@@ -247,6 +250,7 @@ public:
     QList<AppUsageItem> topUsageItems() const;
     QList<DailyUsage> weeklyHistory() const;
     qint64 usedSecondsForApp(const QString& name) const;
+    bool shouldBlockAnyOf(const QStringList& names) const;
 
     // For views -----------------------------------------------------------------------------
     QVariantList scheduleList() const;
@@ -272,6 +276,8 @@ public:
     // The decision: during focus any enabled matching entry; outside it only an entry whose
     // daily allowance is used up.
     bool shouldBlockApp(const QString& name) const;
+    // By its name or any other it is known by; never this program.
+    bool shouldBlockApp(const RunningApplication& application) const;
     // The activation watcher's reaction: hide now and again 0.15 s later, and raise the shield.
     void handleActivatedApp(const RunningApplication& application);
     // The list operations; each does nothing under the edit lock.
@@ -450,6 +456,8 @@ private:
     const QStringList m_adultDomains;
     QTimer m_heartbeat;
     QTimer m_guardTimer;
+    QString m_guardHiddenKey;  // the application the guard hid last, while it stays in front
+    int m_guardBeatsSinceHide = 0;
     const QString m_storageKey = QStringLiteral("Quorel.PersistedState.v1");
     qint64 m_saveCounter = 0;
     bool m_isApplyingLoadedState = false;

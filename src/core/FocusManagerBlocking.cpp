@@ -62,10 +62,27 @@ void FocusManager::refreshGuard() {
 }
 
 bool FocusManager::shouldBlockApp(const QString& name) const {
+    return shouldBlockAnyOf({name});
+}
+
+// By any name it is known by: a menu entry the user renamed must not unblock it.
+bool FocusManager::shouldBlockApp(const RunningApplication& application) const {
+    return !application.isThisProgram && !application.name.isEmpty() &&
+           shouldBlockAnyOf(QStringList{application.name} + application.otherNames);
+}
+
+bool FocusManager::shouldBlockAnyOf(const QStringList& names) const {
     const bool focusActive = m_isRunning && !m_isBreak;
-    const FoldedName app(name);
+    QList<FoldedName> folded;
+    folded.reserve(names.size());
+    for (const QString& name : names) {
+        folded.append(FoldedName(name));
+    }
     for (const BlockedApp& entry : m_blockedApps) {
-        if (!entry.isEnabled || !nameMatches(app, FoldedName(entry.name))) {
+        const FoldedName rule(entry.name);
+        if (!entry.isEnabled ||
+            std::none_of(folded.cbegin(), folded.cend(),
+                         [&rule](const FoldedName& name) { return nameMatches(name, rule); })) {
             continue;
         }
         if (focusActive) {
@@ -80,8 +97,7 @@ bool FocusManager::shouldBlockApp(const QString& name) const {
 }
 
 void FocusManager::handleActivatedApp(const RunningApplication& application) {
-    if (application.name.isEmpty() || application.isThisProgram ||
-        !shouldBlockApp(application.name)) {
+    if (!shouldBlockApp(application)) {
         return;
     }
     m_platform.workspace.hide(application);
@@ -93,16 +109,26 @@ void FocusManager::handleActivatedApp(const RunningApplication& application) {
 
 void FocusManager::guardTick() {
     const std::optional<RunningApplication> front = m_platform.workspace.frontmostApplication();
-    if (!front || front->name.isEmpty() || front->isThisProgram || !shouldBlockApp(front->name)) {
+    if (!front || !shouldBlockApp(*front)) {
+        m_guardHiddenKey.clear();
         return;
     }
+    // Still in front since the guard hid it: the window manager refused. Asked again each beat,
+    // the shield would flash for ever; a retry now and then is enough.
+    if (front->key == m_guardHiddenKey && ++m_guardBeatsSinceHide < refusedHideRetryBeats) {
+        return;
+    }
+    m_guardHiddenKey = front->key;
+    m_guardBeatsSinceHide = 0;
     m_platform.workspace.hide(*front);
     m_platform.shield.show(front->name, *this);
 }
 
 void FocusManager::hideAnyCurrentlyOpenBlockedApps() {
+    // Unlike the watcher and the guard, the sweep does not spare this program's windows.
     for (const RunningApplication& application : m_platform.workspace.runningApplications()) {
-        if (!application.name.isEmpty() && shouldBlockApp(application.name)) {
+        if (!application.name.isEmpty() &&
+            shouldBlockAnyOf(QStringList{application.name} + application.otherNames)) {
             m_platform.workspace.hide(application);
         }
     }

@@ -251,6 +251,7 @@ private slots:
                                                            true,
                                                            false,
                                                            {},
+                                                           {},
                                                            {}}};
         m->desktop.browser.hold();
         m->click(m->item(QStringLiteral("Test Browser Access")));

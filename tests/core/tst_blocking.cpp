@@ -106,6 +106,28 @@ private slots:
         QCOMPARE(desktop.shield.shown.size(), 1);
     }
 
+    // A menu entry renamed "Notes" still runs XTerm: every path judges every name it has.
+    void aRenamedApplicationIsBlockedByAnyOfItsNames() {
+        FakeDesktop desktop;
+        RunningApplication notes = app(QStringLiteral("Notes"));
+        notes.otherNames = {QStringLiteral("Terminal X"), QStringLiteral("XTerm")};
+        desktop.workspace.running = {notes};
+        auto m = desktop.makeManager();
+        m->setBlockedApps({entry(QStringLiteral("xterm"))});
+        enter(*m, Focus::Running);
+        QCOMPARE(desktop.workspace.hidden, QStringList{QStringLiteral("Notes")});  // the sweep
+
+        desktop.workspace.activate(notes);
+        QCOMPARE(desktop.workspace.hidden.size(), 2);
+        QCOMPARE(desktop.shield.shown, QStringList{QStringLiteral("Notes")});
+        m->guardTick();
+        QCOMPARE(desktop.workspace.hidden.size(), 3);
+
+        m->setBlockedApps({entry(QStringLiteral("Editor"))});
+        m->guardTick();
+        QVERIFY(!m->shouldBlockApp(notes));
+    }
+
     void guardHidesWhatStaysInFront() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();
@@ -116,12 +138,25 @@ private slots:
         enter(*m, Focus::Running);
         desktop.workspace.hidden.clear();
         m->guardTick();
+        QCOMPARE(desktop.workspace.hidden.size(), 1);
+        QCOMPARE(desktop.shield.shown.size(), 1);
+
+        // Still in front: the window manager refused. Asked again now and then, not every beat.
+        for (int beat = 1; beat < FocusManager::refusedHideRetryBeats; ++beat) {
+            m->guardTick();
+        }
+        QCOMPARE(desktop.workspace.hidden.size(), 1);
+        QCOMPARE(desktop.shield.shown.size(), 1);
         m->guardTick();
         QCOMPARE(desktop.workspace.hidden.size(), 2);
-        QCOMPARE(desktop.shield.shown.size(), 2);  // the shield throttles itself
+
+        // Gone from the front and back: hidden at the next beat.
         desktop.workspace.frontmost.reset();
         m->guardTick();
-        QCOMPARE(desktop.workspace.hidden.size(), 2);
+        desktop.workspace.frontmost = QStringLiteral("Discord");
+        m->guardTick();
+        QCOMPARE(desktop.workspace.hidden.size(), 3);
+        QCOMPARE(desktop.shield.shown.size(), 3);
     }
 
     void guardBeatsOnlyWhileSomethingCanBeBlocked() {

@@ -26,7 +26,7 @@ GuardSnapshot snapshot(bool focus, QStringList sites = {QStringLiteral("example.
 // class and executable.
 RunningApplication browserApp(const QString& name, const QString& identity,
                               const QString& windowClass = {}, const QString& executable = {}) {
-    return RunningApplication{name, identity, name, true, false, windowClass, executable};
+    return RunningApplication{name, identity, name, true, false, windowClass, executable, {}};
 }
 
 const RunningApplication chromiumDe =

@@ -50,7 +50,7 @@ public:
                 return app;
             }
         }
-        return RunningApplication{*frontmost, *frontmost, *frontmost, true, false, {}, {}};
+        return RunningApplication{*frontmost, *frontmost, *frontmost, true, false, {}, {}, {}};
     }
     QList<RunningApplication> runningApplications() override { return running; }
     void hide(const RunningApplication& application) override { hidden.append(application.name); }
@@ -79,7 +79,7 @@ public:
 // An ordinary application of that name, for the fake desktop's lists.
 inline RunningApplication app(const QString& name) {
     return RunningApplication{
-        name, name.toLower() + QStringLiteral(".desktop"), name, true, false, {}, {}};
+        name, name.toLower() + QStringLiteral(".desktop"), name, true, false, {}, {}, {}};
 }
 
 class FakeBlockShield : public BlockShield {

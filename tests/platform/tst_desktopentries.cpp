@@ -1,4 +1,4 @@
-#include "x11/DesktopEntries.h"
+#include "xdg/DesktopEntries.h"
 
 #include <QDir>
 #include <QFile>
@@ -198,6 +198,24 @@ private slots:
         writeFiles(dir.filePath(u"system"_s), system);
         DesktopEntries entries({dir.filePath(u"home"_s), dir.filePath(u"system"_s)}, {});
         QCOMPARE(nameOf(entries, {wmClass, {}, {}}), name);
+    }
+
+    // A user's copy of an entry that renames the application (a menu editor writes one) does
+    // not make it unknown by the system's names, in any locale.
+    void aRenamedEntryKeepsEveryOtherName() {
+        QTemporaryDir dir;
+        writeFiles(dir.filePath(u"home"_s),
+                   {{u"debian-xterm.desktop"_s, entry(u"Notes"_s, u"StartupWMClass=XTerm\n"_s)}});
+        writeFiles(dir.filePath(u"system"_s),
+                   {{u"debian-xterm.desktop"_s, entry(u"XTerm"_s,
+                                                      u"Name[de]=Terminal X\nName[fr]=Notes\n"
+                                                      u"StartupWMClass=XTerm\n"_s)}});
+        DesktopEntries entries({dir.filePath(u"home"_s), dir.filePath(u"system"_s)}, {});
+        const std::optional<ResolvedApplication> xterm = entries.resolve({u"XTerm"_s, {}, {}});
+        QVERIFY(xterm);
+        QCOMPARE(xterm->name, u"Notes"_s);
+        QCOMPARE(xterm->otherNames, (QStringList{u"XTerm"_s, u"Terminal X"_s}));
+        QCOMPARE(entries.entries().size(), 1);
     }
 
     void onlyWellFormedEntriesAreRead_data() {

@@ -83,6 +83,8 @@ private slots:
             << qint64(0) << true << QStringLiteral("a; kill")
             << QByteArray(R"([class="^a\;\ kill$"] move scratchpad)");
         QTest::newRow("nothing to go on") << qint64(0) << false << QString() << QByteArray();
+        QTest::newRow("a negative process is none")
+            << qint64(-1) << false << QString() << QByteArray();
     }
 
     void hidingSelectsOnlyTheApplicationsWindows() {
@@ -90,21 +92,7 @@ private slots:
         QFETCH(bool, xwayland);
         QFETCH(QString, id);
         QFETCH(QByteArray, command);
-        QCOMPARE(SwayIpc::hideCommand(SwayIpc::applicationKey(pid, xwayland, id)), command);
-    }
-
-    void keysNotOursHideNothing_data() {
-        QTest::addColumn<QString>("key");
-        QTest::newRow("empty") << QString();
-        QTest::newRow("x11 adapter's key") << QStringLiteral("class:XTerm");
-        QTest::newRow("pid not a number") << QStringLiteral("pid:x:app:foot");
-        QTest::newRow("negative pid") << QStringLiteral("pid:-1:app:foot");
-        QTest::newRow("pid without kind") << QStringLiteral("pid:3:");
-    }
-
-    void keysNotOursHideNothing() {
-        QFETCH(QString, key);
-        QVERIFY(SwayIpc::hideCommand(key).isEmpty());
+        QCOMPARE(SwayIpc::hideCommand(pid, xwayland, id), command);
     }
 };
 

@@ -2,7 +2,7 @@
 // and what it does when the peer misbehaves. The real compositor: sway_blocks_apps.sh.
 #include "wayland/sway/SwayIpc.h"
 #include "wayland/sway/SwayWorkspace.h"
-#include "x11/DesktopEntries.h"
+#include "xdg/DesktopEntries.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -37,11 +37,16 @@ public:
         });
     }
 
-    // Sends a window event to every subscribed connection.
-    void sendEvent(const QByteArray& json) {
-        QMetaObject::invokeMethod(this, [this, json] {
+    // Sends window events to every subscribed connection, in one write.
+    void sendEvent(const QByteArray& json) { sendEvents({json}); }
+    void sendEvents(const QByteArrayList& events) {
+        QMetaObject::invokeMethod(this, [this, events] {
+            QByteArray frames;
+            for (const QByteArray& json : events) {
+                frames += SwayIpc::encode(SwayIpc::windowEvent, json);
+            }
             for (QLocalSocket* client : std::as_const(m_subscribed)) {
-                client->write(SwayIpc::encode(SwayIpc::windowEvent, json));
+                client->write(frames);
             }
         });
     }
@@ -163,7 +168,7 @@ private slots:
                           view(12, "foot", 100, true) + '}');
         h.sway->sendEvent(focusEvent(view(11, "kate", 200, true)));
         QTRY_COMPARE(reported, QStringList{QStringLiteral("kate")});
-        QCOMPARE(workspace->frontmostApplication()->key, QStringLiteral("pid:200:app:kate"));
+        QCOMPARE(workspace->frontmostApplication()->key, QStringLiteral("pid:200:kate"));
 
         // Hidden, it is news when it comes back.
         workspace->hide(*workspace->frontmostApplication());
@@ -172,6 +177,15 @@ private slots:
                      QByteArrayList{R"([pid=200 app_id="^kate$"] move scratchpad)"});
         h.sway->sendEvent(focusEvent(view(11, "kate", 200, true)));
         QTRY_COMPARE(reported.size(), 2);
+
+        // One batch that brings kate up and foot after it: kate is judged too, not only the
+        // last one in front ("scratchpad show" then a focus elsewhere, in one command).
+        reported.clear();
+        h.sway->sendEvents({focusEvent(view(12, "foot", 100, true)),
+                            focusEvent(view(11, "kate", 200, true)),
+                            focusEvent(view(12, "foot", 100, true))});
+        QTRY_COMPARE(reported, (QStringList{QStringLiteral("foot"), QStringLiteral("kate")}));
+        QCOMPARE(workspace->frontmostApplicationName(), QStringLiteral("foot"));
     }
 
     void groupsWindowsIntoApplications() {
@@ -188,10 +202,10 @@ private slots:
         for (const RunningApplication& app : apps) {
             keys << app.key;
         }
-        QCOMPARE(keys, (QStringList{
-                           u"pid:100:app:foot"_qs, u"pid:101:app:foot"_qs, u"pid:300:x11:XTerm"_qs,
-                           u"pid:"_qs + QString::number(QCoreApplication::applicationPid()) +
-                               u":app:quorel"_qs}));
+        QCOMPARE(keys,
+                 (QStringList{u"pid:100:foot"_qs, u"pid:101:foot"_qs, u"pid:300:XTerm"_qs,
+                              u"pid:"_qs + QString::number(QCoreApplication::applicationPid()) +
+                                  u":quorel"_qs}));
         QVERIFY(apps[2].isRegular);  // through its normal window, though a utility came first
         QVERIFY(apps[3].isThisProgram);
         QCOMPARE(apps[3].name, u"Quorel"_qs);

@@ -18,6 +18,8 @@ struct RunningApplication {
     bool isThisProgram = false;  // Quorel itself, told by process id
     QString windowClass;         // WM_CLASS class or Wayland app id, as the window gives it
     QString executable;          // the program's path (/proc/PID/exe); "" when unreadable
+    QStringList otherNames;      // every other name it is known by: its desktop entry's in other
+                                 // locales and under the user's override, its class, its program
 
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };

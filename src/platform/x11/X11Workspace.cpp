@@ -1,7 +1,5 @@
 #include "X11Workspace.h"
 
-#include "DesktopEntries.h"
-
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QStringDecoder>
@@ -131,26 +129,6 @@ std::optional<WmClass> wmClassOf(const xcb_get_property_reply_t* reply) {
 
 }  // namespace
 
-struct X11Workspace::WindowFacts {
-    QString wmClass;
-    QString wmInstance;
-    qint64 pid = 0;  // 0 when unknown or not on this machine
-    bool desktopShell = false;
-    bool ordinary = false;  // a normal window or a dialog, what hiding an application hides
-    bool regular = false;   // ordinary and shown in the taskbar
-
-    // The adapter's handle of the application: see the header. "" when there is nothing to go on.
-    QString key() const {
-        if (pid != 0) {
-            return u"pid:" % QString::number(pid) % u':' % wmClass;
-        }
-        if (wmClass.isEmpty()) {
-            return {};
-        }
-        return u"class:" % wmClass;
-    }
-};
-
 struct X11Workspace::Connection {
     xcb_connection_t* c = nullptr;
     xcb_ewmh_connection_t ewmh{};
@@ -204,8 +182,7 @@ struct X11Workspace::Connection {
         std::optional<std::uint32_t> pid;
         QByteArray machine;
         xcb_window_t owner = XCB_WINDOW_NONE;  // WM_TRANSIENT_FOR, else WM_CLIENT_LEADER
-        bool desktopShell = false;
-        bool ordinary = false;
+        WindowType type = WindowType::Normal;
         bool skipTaskbar = false;
     };
 
@@ -288,11 +265,16 @@ struct X11Workspace::Connection {
             ewmh._NET_WM_WINDOW_TYPE_COMBO,         ewmh._NET_WM_WINDOW_TYPE_DND};
         const auto firstKnown = std::find_first_of(typeList.begin(), typeList.end(),
                                                    knownTypes.cbegin(), knownTypes.cend());
-        p.desktopShell = contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DESKTOP) ||
-                         contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DOCK);
-        p.ordinary = !p.desktopShell && (firstKnown == typeList.end() ||
-                                         *firstKnown == ewmh._NET_WM_WINDOW_TYPE_NORMAL ||
-                                         *firstKnown == ewmh._NET_WM_WINDOW_TYPE_DIALOG);
+        if (contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DESKTOP) ||
+            contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DOCK)) {
+            p.type = WindowType::DesktopShell;
+        } else if (firstKnown == typeList.end() || *firstKnown == ewmh._NET_WM_WINDOW_TYPE_NORMAL) {
+            p.type = WindowType::Normal;
+        } else if (*firstKnown == ewmh._NET_WM_WINDOW_TYPE_DIALOG) {
+            p.type = WindowType::Dialog;
+        } else {
+            p.type = WindowType::Auxiliary;
+        }
 
         ErrorSink stateError;
         XcbReply<xcb_get_property_reply_t> states(
@@ -309,9 +291,9 @@ struct X11Workspace::Connection {
     // counts.
     WindowFacts factsOf(xcb_window_t window, Properties p) {
         WindowFacts facts;
-        facts.desktopShell = p.desktopShell;
-        facts.ordinary = p.ordinary;
-        facts.regular = p.ordinary && !p.skipTaskbar;
+        facts.id = QString::number(window);
+        facts.type = p.type;
+        facts.skipTaskbar = p.skipTaskbar;
         bool pidSeen = false;
         for (int hop = 1;; ++hop) {
             if (p.pid && !pidSeen) {
@@ -319,8 +301,8 @@ struct X11Workspace::Connection {
                 facts.pid = isThisMachine(p.machine) ? *p.pid : 0;
             }
             if (p.hasClass) {
-                facts.wmClass = p.wmClass;
-                facts.wmInstance = p.wmInstance;
+                facts.windowClass = p.wmClass;
+                facts.instance = p.wmInstance;
                 break;
             }
             // A leader that names itself and has no class ends it, as does a loop.
@@ -362,7 +344,7 @@ struct X11Workspace::Connection {
         out.reserve(windows.size());
         for (std::size_t i = 0; i < windows.size(); ++i) {
             WindowFacts facts = factsOf(windows[i], collect(cookies[i]));
-            if (!facts.key().isEmpty()) {
+            if (!WorkspaceCore::keyOf(facts).isEmpty()) {
                 out.push_back({windows[i], std::move(facts)});
             }
         }
@@ -468,13 +450,14 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
                          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(x), entries, wayland));
     workspace->refresh();
+    workspace->m_core.deliverActivations();  // nobody listens yet: the first front is no news
     workspace->scheduleQueuedEvents();
     return workspace;
 }
 
 X11Workspace::X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries,
                            bool waylandSession)
-    : m_x(std::move(connection)), m_entries(entries), m_waylandSession(waylandSession) {
+    : m_x(std::move(connection)), m_core(entries), m_waylandSession(waylandSession) {
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_x->c), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::handleEvents);
     m_iconifyCheck = new QTimer(this);
@@ -488,21 +471,22 @@ X11Workspace::~X11Workspace() {
 }
 
 std::optional<QString> X11Workspace::frontmostApplicationName() {
-    if (!m_frontmost || m_frontmost->name.isEmpty()) {
+    const std::optional<RunningApplication>& front = m_core.frontmost();
+    if (!front || front->name.isEmpty()) {
         return std::nullopt;
     }
-    return m_frontmost->name;
+    return front->name;
 }
 
 std::optional<RunningApplication> X11Workspace::frontmostApplication() {
-    return m_frontmost;
+    return m_core.frontmost();
 }
 
 std::optional<QString> X11Workspace::queryFrontmostApplicationName() {
     const std::optional<xcb_window_t> active = m_x->activeWindow();
     std::optional<RunningApplication> application;
     if (active && *active != XCB_WINDOW_NONE) {
-        application = frontApplicationOf(*active);
+        application = m_core.applicationOf(m_x->factsOf(*active));
     }
     scheduleQueuedEvents();
     if (!application || application->name.isEmpty()) {
@@ -512,21 +496,17 @@ std::optional<QString> X11Workspace::queryFrontmostApplicationName() {
 }
 
 QList<RunningApplication> X11Workspace::runningApplications() {
-    const std::vector<Connection::Client> clients = m_x->clients();
+    const QList<WindowFacts> windows = clientFacts();
     scheduleQueuedEvents();
-    QList<RunningApplication> applications;
-    for (const Connection::Client& client : clients) {
-        const QString key = client.facts.key();
-        const auto known =
-            std::find_if(applications.begin(), applications.end(),
-                         [&key](const RunningApplication& a) { return a.key == key; });
-        if (known != applications.end()) {
-            known->isRegular |= client.facts.regular;
-        } else if (std::optional<RunningApplication> application = applicationOf(client.facts)) {
-            applications.append(std::move(*application));
-        }
+    return m_core.applicationsOf(windows);
+}
+
+QList<WindowFacts> X11Workspace::clientFacts() {
+    QList<WindowFacts> windows;
+    for (Connection::Client& client : m_x->clients()) {
+        windows.append(std::move(client.facts));
     }
-    return applications;
+    return windows;
 }
 
 // Why the fallback: iconifying is the window manager's to do. ICCCM's WM_CHANGE_STATE is the
@@ -536,21 +516,13 @@ QList<RunningApplication> X11Workspace::runningApplications() {
 // where it is ignored too, nothing is lost. The check runs from a timer: waiting for the window
 // manager on the main thread would freeze the app.
 void X11Workspace::hide(const RunningApplication& application) {
-    if (application.key.isEmpty()) {
-        return;
-    }
-    // Hidden, it is no longer in front: brought back, it is news even if nothing else came first.
-    if (application.key == m_frontKey) {
-        m_frontKey.clear();
-    }
-    const std::vector<Connection::Client> clients = m_x->clients();
-    for (const Connection::Client& client : clients) {
-        if (client.facts.ordinary && client.facts.key() == application.key) {
-            m_x->requestIconic(client.window);
-            if (std::find(m_iconifyRequested.cbegin(), m_iconifyRequested.cend(), client.window) ==
-                m_iconifyRequested.cend()) {
-                m_iconifyRequested.push_back(client.window);
-            }
+    m_core.hidden(application.key);
+    for (const WindowFacts& target : m_core.windowsToHide(application.key, clientFacts())) {
+        const auto window = static_cast<xcb_window_t>(target.id.toUInt());
+        m_x->requestIconic(window);
+        if (std::find(m_iconifyRequested.cbegin(), m_iconifyRequested.cend(), window) ==
+            m_iconifyRequested.cend()) {
+            m_iconifyRequested.push_back(window);
         }
     }
     xcb_flush(m_x->c);
@@ -560,28 +532,36 @@ void X11Workspace::hide(const RunningApplication& application) {
     scheduleQueuedEvents();
 }
 
+// Windows asked both ways and still shown were refused: said once per window, since the guard
+// keeps asking while such a window stays in front.
 void X11Workspace::checkIconified() {
-    const std::vector<xcb_window_t> requested = std::exchange(m_iconifyRequested, {});
-    for (const xcb_window_t window : m_x->notIconic(requested)) {
+    for (const xcb_window_t window : m_x->notIconic(std::exchange(m_hiddenRequested, {}))) {
+        if (!m_refusalLogged.contains(window)) {
+            if (m_refusalLogged.size() >= maxRefusalsLogged) {
+                m_refusalLogged.clear();
+            }
+            m_refusalLogged.insert(window);
+            qWarning("The window manager did not hide window 0x%x of a blocked application",
+                     window);
+        }
+    }
+    for (const xcb_window_t window : m_x->notIconic(std::exchange(m_iconifyRequested, {}))) {
         m_x->requestHidden(window);
+        m_hiddenRequested.push_back(window);
     }
     xcb_flush(m_x->c);
+    if (!m_hiddenRequested.empty()) {
+        m_iconifyCheck->start();
+    }
     scheduleQueuedEvents();
 }
 
 void X11Workspace::setActivationHandler(std::function<void(const RunningApplication&)> handler) {
-    m_activationHandler = std::move(handler);
+    m_core.setActivationHandler(std::move(handler));
 }
 
 QStringList X11Workspace::installedApplicationNames() {
-    QStringList names;
-    for (const DesktopEntry& entry : m_entries.entries()) {
-        // Our own entry, by its id or, packaged under another id, by its name.
-        if (isShownInMenus(entry) && entry.id != u"quorel.desktop" && entry.name != u"Quorel") {
-            names << entry.name;
-        }
-    }
-    return names;
+    return m_core.installedApplicationNames();
 }
 
 QString X11Workspace::limitation() const {
@@ -607,7 +587,6 @@ void X11Workspace::handleEvents() {
     m_drainScheduled = false;
     const xcb_atom_t activeAtom = m_x->ewmh._NET_ACTIVE_WINDOW;
     const xcb_atom_t pidAtom = m_x->ewmh._NET_WM_PID;
-    bool activated = false;
     for (;;) {
         bool changed = false;
         // Several activations in a row are answered with one refresh, for the last of them.
@@ -636,41 +615,28 @@ void X11Workspace::handleEvents() {
         if (m_x->broken()) {
             // The server is gone; the fd would stay readable for ever.
             m_notifier->setEnabled(false);
-            m_frontmost.reset();
-            m_frontKey.clear();
+            m_core.forgetFront();
             m_watchedWindow = XCB_WINDOW_NONE;
             return;
         }
         if (!changed) {
             break;
         }
-        activated |= refresh();  // its replies may queue more events: go round again
+        refresh();  // its replies may queue more events: go round again
     }
-    // Told last, with the cache up to date: the handler calls back into this adapter. Copies,
-    // since it may replace itself.
-    if (activated && m_frontmost && m_activationHandler) {
-        const auto handler = m_activationHandler;
-        const RunningApplication application = *m_frontmost;
-        handler(application);
-    }
+    m_core.deliverActivations();
 }
 
-// True when another application came to the front. Nothing in front is no news: openbox passes
-// through it while switching between two windows.
-bool X11Workspace::refresh() {
-    // Always resolved again, even for the same id: X reuses the ids of closed windows, and
-    // openbox leaves a closed window as the active one until another takes focus.
+// Always resolved again, even for the same id: X reuses the ids of closed windows, and openbox
+// leaves a closed window as the active one until another takes focus.
+void X11Workspace::refresh() {
     const xcb_window_t active = m_x->activeWindow().value_or(XCB_WINDOW_NONE);
     watch(active);
-    m_frontmost.reset();
-    if (active != XCB_WINDOW_NONE) {
-        m_frontmost = frontApplicationOf(active);
+    if (active == XCB_WINDOW_NONE) {
+        m_core.takeFront(std::nullopt);
+        return;
     }
-    if (!m_frontmost || m_frontmost->key == m_frontKey) {
-        return false;
-    }
-    m_frontKey = m_frontmost->key;
-    return true;
+    m_core.takeFront(m_x->factsOf(active), [this] { return clientFacts(); });
 }
 
 void X11Workspace::watch(xcb_window_t window) {
@@ -682,47 +648,6 @@ void X11Workspace::watch(xcb_window_t window) {
         m_x->selectEvents(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
     }
     m_watchedWindow = window;
-}
-
-std::optional<RunningApplication> X11Workspace::applicationOf(const WindowFacts& facts) {
-    QString key = facts.key();
-    if (key.isEmpty()) {
-        return std::nullopt;
-    }
-    const std::optional<ResolvedApplication> resolved =
-        m_entries.resolve(facts.wmClass, facts.wmInstance, facts.pid);
-    const bool hasEntry = resolved && !resolved->desktopId.isEmpty();
-    RunningApplication application;
-    application.name = resolved ? resolved->name : QString();
-    application.identity = hasEntry ? resolved->desktopId : facts.wmClass;
-    application.windowClass = facts.wmClass;
-    application.executable = resolved ? resolved->executable : QString();
-    application.key = std::move(key);
-    application.isRegular = facts.regular;
-    application.isThisProgram = facts.pid != 0 && facts.pid == QCoreApplication::applicationPid();
-    // Our own windows: the desktop entry's name when one matches, whatever Qt set as class.
-    if (application.isThisProgram && !hasEntry) {
-        application.name = QStringLiteral("Quorel");
-    }
-    return application;
-}
-
-std::optional<RunningApplication> X11Workspace::frontApplicationOf(xcb_window_t window) {
-    const WindowFacts facts = m_x->factsOf(window);
-    // The desktop and its panels are nobody's application in front.
-    if (facts.desktopShell) {
-        return std::nullopt;
-    }
-    std::optional<RunningApplication> application = applicationOf(facts);
-    // Rarely in front without an ordinary window of its own (a tool palette): look at the rest.
-    if (application && !application->isRegular) {
-        const std::vector<Connection::Client> clients = m_x->clients();
-        application->isRegular =
-            std::any_of(clients.cbegin(), clients.cend(), [&](const Connection::Client& client) {
-                return client.facts.regular && client.facts.key() == application->key;
-            });
-    }
-    return application;
 }
 
 }  // namespace Quorel

@@ -10,18 +10,16 @@
 // on this machine when WM_CLIENT_MACHINE says so. Windows come and go between two requests: a
 // failed request is an ordinary answer here.
 //
-// An application is the windows of one process that share a class, or, without a local process
-// id, the windows of one class. The class is part of the key because sandboxed clients report
-// the process id of their own namespace, so two sandboxed apps may both say pid 2.
-//
 // The engine asks for the application in front several times a second, so the answer is kept
 // in a cache that the activation events (PropertyNotify of _NET_ACTIVE_WINDOW, and of WM_CLASS
 // on the active window) refresh on the main thread. Asking then costs no round trip and cannot
 // block on the X server.
 
 #include "ports/Workspace.h"
+#include "workspace/WorkspaceCore.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <cstdint>
 #include <memory>
@@ -67,29 +65,28 @@ public:
 
 private:
     struct Connection;
-    struct WindowFacts;
 
     X11Workspace(std::unique_ptr<Connection> connection, DesktopEntries& entries,
                  bool waylandSession);
 
     void handleEvents();
     void scheduleQueuedEvents();
-    bool refresh();
+    void refresh();
     void watch(std::uint32_t window);
-    std::optional<RunningApplication> applicationOf(const WindowFacts& facts);
-    std::optional<RunningApplication> frontApplicationOf(std::uint32_t window);
+    QList<WindowFacts> clientFacts();
     void checkIconified();
 
+    static constexpr qsizetype maxRefusalsLogged = 256;
+
     std::unique_ptr<Connection> m_x;
-    DesktopEntries& m_entries;
+    WorkspaceCore m_core;
     const bool m_waylandSession;
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_iconifyCheck = nullptr;
-    std::vector<std::uint32_t> m_iconifyRequested;  // not yet seen iconic
+    std::vector<std::uint32_t> m_iconifyRequested;  // asked once, not yet seen iconic
+    std::vector<std::uint32_t> m_hiddenRequested;   // asked the other way too
+    QSet<std::uint32_t> m_refusalLogged;
     std::uint32_t m_watchedWindow = 0;  // the active window, whose WM_CLASS changes we hear
-    std::optional<RunningApplication> m_frontmost;
-    QString m_frontKey;  // of the application last in front; "" once it was hidden
-    std::function<void(const RunningApplication&)> m_activationHandler;
     bool m_drainScheduled = false;
 };
 

@@ -4,7 +4,7 @@
 
 #include "Fakes.h"
 #include "wayland/kwin/KWinWorkspace.h"
-#include "x11/DesktopEntries.h"
+#include "xdg/DesktopEntries.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

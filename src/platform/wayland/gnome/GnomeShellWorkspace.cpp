@@ -1,8 +1,5 @@
 #include "GnomeShellWorkspace.h"
 
-#include "x11/DesktopEntries.h"
-
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -33,13 +30,6 @@ constexpr int callTimeoutMs = 500;
 // A shell holds a few hundred windows at most; a longer list is not a shell's.
 constexpr qsizetype maxWindows = 4096;
 
-QString stemOf(QString desktopId) {
-    if (desktopId.endsWith(u".desktop")) {
-        desktopId.chop(8);
-    }
-    return desktopId;
-}
-
 template <typename T>
 T valueOf(const QVariantMap& map, const QString& key, QMetaType::Type type) {
     const QVariant value = map.value(key);
@@ -61,9 +51,24 @@ bool hasOwner(const QDBusConnection& bus, const QString& name) {
            reply.arguments().constFirst().toBool();
 }
 
+// The shell's dialogs are not told apart from normal windows: both are ordinary.
+WindowFacts factsOf(const ShellWindow& window) {
+    WindowFacts facts;
+    facts.id = QString::number(window.id);
+    facts.pid = window.pid;
+    facts.windowClass = !window.wmClass.isEmpty() ? window.wmClass : window.appId;
+    facts.instance = window.wmInstance;
+    facts.desktopId = window.desktopId;
+    facts.type = window.desktopShell ? WindowType::DesktopShell
+                 : window.ordinary   ? WindowType::Normal
+                                     : WindowType::Auxiliary;
+    facts.skipTaskbar = window.skipTaskbar;
+    return facts;
+}
+
 // The windows of a Windows() reply; none when it has another shape.
-QList<ShellWindow> windowsOf(const QDBusMessage& reply) {
-    QList<ShellWindow> windows;
+QList<WindowFacts> windowsOf(const QDBusMessage& reply) {
+    QList<WindowFacts> windows;
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1 ||
         reply.signature() != u"aa{sv}") {
         return windows;
@@ -73,8 +78,8 @@ QList<ShellWindow> windowsOf(const QDBusMessage& reply) {
     while (!argument.atEnd() && windows.size() < maxWindows) {
         QVariantMap map;
         argument >> map;
-        if (std::optional<ShellWindow> window = shellWindowFromMap(map)) {
-            windows.append(std::move(*window));
+        if (const std::optional<ShellWindow> window = shellWindowFromMap(map)) {
+            windows.append(factsOf(*window));
         }
     }
     argument.endArray();
@@ -82,17 +87,6 @@ QList<ShellWindow> windowsOf(const QDBusMessage& reply) {
 }
 
 }  // namespace
-
-QString ShellWindow::key() const {
-    const QString app = !desktopId.isEmpty() ? desktopId : !appId.isEmpty() ? appId : wmClass;
-    if (app.isEmpty()) {
-        return {};
-    }
-    if (pid != 0) {
-        return u"pid:" % QString::number(pid) % u':' % app;
-    }
-    return u"app:" % app;
-}
 
 std::optional<ShellWindow> shellWindowFromMap(const QVariantMap& map) {
     ShellWindow window;
@@ -139,16 +133,14 @@ std::unique_ptr<GnomeShellWorkspace> GnomeShellWorkspace::create(DesktopEntries&
         if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
             workspace->m_extensionAnswers = true;
             workspace->takeFocus(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
-            if (workspace->m_frontmost) {
-                workspace->m_frontKey = workspace->m_frontmost->key;
-            }
+            workspace->m_core.deliverActivations();  // nobody listens yet: no news
         }
     }
     return workspace;
 }
 
 GnomeShellWorkspace::GnomeShellWorkspace(DesktopEntries& entries, const QDBusConnection& bus)
-    : m_entries(entries), m_bus(std::make_unique<QDBusConnection>(bus)) {
+    : m_core(entries), m_bus(std::make_unique<QDBusConnection>(bus)) {
     m_watcher = new QDBusServiceWatcher(extensionService, *m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this,
@@ -197,8 +189,7 @@ void GnomeShellWorkspace::extensionAppeared() {
 
 void GnomeShellWorkspace::extensionVanished() {
     m_extensionAnswers = false;
-    m_frontmost.reset();
-    m_frontKey.clear();
+    m_core.forgetFront();
 }
 
 void GnomeShellWorkspace::askFocusedWindow() {
@@ -216,68 +207,28 @@ void GnomeShellWorkspace::askFocusedWindow() {
 void GnomeShellWorkspace::onFocusChanged(const QVariantMap& window) {
     m_extensionAnswers = true;  // a signal proves it as well as a reply
     takeFocus(window);
-    // Told last, with the cache up to date: the handler may call back into this adapter.
-    if (m_frontmost && m_frontmost->key != m_frontKey) {
-        m_frontKey = m_frontmost->key;
-        if (m_activationHandler) {
-            const auto handler = m_activationHandler;
-            const RunningApplication application = *m_frontmost;
-            handler(application);
-        }
-    }
+    m_core.deliverActivations();
 }
 
 // Nothing in front (the overview, a click on the desktop) clears the cache but is no news.
 void GnomeShellWorkspace::takeFocus(const QVariantMap& map) {
     const std::optional<ShellWindow> window = shellWindowFromMap(map);
-    m_frontmost.reset();
-    if (window && !window->desktopShell) {
-        m_frontmost = applicationOf(*window);
-    }
-}
-
-std::optional<RunningApplication> GnomeShellWorkspace::applicationOf(const ShellWindow& window) {
-    QString key = window.key();
-    if (key.isEmpty()) {
-        return std::nullopt;
-    }
-    // A Wayland app id is usually the desktop file id: matched as the class, the shell's own
-    // match as the instance.
-    const QString wmClass = !window.wmClass.isEmpty() ? window.wmClass : window.appId;
-    const QString instance =
-        !window.desktopId.isEmpty() ? stemOf(window.desktopId) : window.wmInstance;
-    const std::optional<ResolvedApplication> resolved =
-        m_entries.resolve(wmClass, instance, window.pid);
-    const bool hasEntry = resolved && !resolved->desktopId.isEmpty();
-    RunningApplication application;
-    application.name = resolved ? resolved->name : QString();
-    application.identity = hasEntry                      ? resolved->desktopId
-                           : !window.desktopId.isEmpty() ? window.desktopId
-                                                         : wmClass;
-    application.windowClass = wmClass;
-    application.executable = resolved ? resolved->executable : QString();
-    application.key = std::move(key);
-    application.isRegular = window.ordinary && !window.skipTaskbar;
-    application.isThisProgram = window.pid != 0 ? window.pid == QCoreApplication::applicationPid()
-                                                : stemOf(application.identity) == u"quorel";
-    if (application.isThisProgram && !hasEntry) {
-        application.name = QStringLiteral("Quorel");
-    }
-    return application;
+    m_core.takeFront(window ? std::optional<WindowFacts>(factsOf(*window)) : std::nullopt);
 }
 
 std::optional<QString> GnomeShellWorkspace::frontmostApplicationName() {
-    if (!m_frontmost || m_frontmost->name.isEmpty()) {
+    const std::optional<RunningApplication>& front = m_core.frontmost();
+    if (!front || front->name.isEmpty()) {
         return std::nullopt;
     }
-    return m_frontmost->name;
+    return front->name;
 }
 
 std::optional<RunningApplication> GnomeShellWorkspace::frontmostApplication() {
-    return m_frontmost;
+    return m_core.frontmost();
 }
 
-QList<ShellWindow> GnomeShellWorkspace::windows() {
+QList<WindowFacts> GnomeShellWorkspace::windows() {
     if (!m_extensionAnswers) {
         return {};
     }
@@ -286,22 +237,7 @@ QList<ShellWindow> GnomeShellWorkspace::windows() {
 }
 
 QList<RunningApplication> GnomeShellWorkspace::runningApplications() {
-    QList<RunningApplication> applications;
-    for (const ShellWindow& window : windows()) {
-        if (window.desktopShell) {
-            continue;
-        }
-        const QString key = window.key();
-        const auto known =
-            std::find_if(applications.begin(), applications.end(),
-                         [&key](const RunningApplication& a) { return a.key == key; });
-        if (known != applications.end()) {
-            known->isRegular |= window.ordinary && !window.skipTaskbar;
-        } else if (std::optional<RunningApplication> application = applicationOf(window)) {
-            applications.append(std::move(*application));
-        }
-    }
-    return applications;
+    return m_core.applicationsOf(windows());
 }
 
 // Two calls without waiting: the list, then the ids of the application's windows to minimise.
@@ -309,20 +245,15 @@ void GnomeShellWorkspace::hide(const RunningApplication& application) {
     if (application.key.isEmpty() || !m_extensionAnswers) {
         return;
     }
-    // Hidden, it is no longer in front: brought back, it is news even if nothing came first.
-    if (application.key == m_frontKey) {
-        m_frontKey.clear();
-    }
+    m_core.hidden(application.key);
     auto* list = new QDBusPendingCallWatcher(
         m_bus->asyncCall(extensionCall(QStringLiteral("Windows")), callTimeoutMs), this);
     connect(list, &QDBusPendingCallWatcher::finished, this,
             [this, key = application.key](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 QList<qulonglong> ids;
-                for (const ShellWindow& window : windowsOf(w->reply())) {
-                    if (window.ordinary && !window.desktopShell && window.key() == key) {
-                        ids.append(window.id);
-                    }
+                for (const WindowFacts& window : m_core.windowsToHide(key, windowsOf(w->reply()))) {
+                    ids.append(window.id.toULongLong());
                 }
                 if (ids.isEmpty()) {
                     return;
@@ -335,17 +266,11 @@ void GnomeShellWorkspace::hide(const RunningApplication& application) {
 
 void GnomeShellWorkspace::setActivationHandler(
     std::function<void(const RunningApplication&)> handler) {
-    m_activationHandler = std::move(handler);
+    m_core.setActivationHandler(std::move(handler));
 }
 
 QStringList GnomeShellWorkspace::installedApplicationNames() {
-    QStringList names;
-    for (const DesktopEntry& entry : m_entries.entries()) {
-        if (isShownInMenus(entry) && entry.id != u"quorel.desktop" && entry.name != u"Quorel") {
-            names << entry.name;
-        }
-    }
-    return names;
+    return m_core.installedApplicationNames();
 }
 
 QString GnomeShellWorkspace::limitation() const {

@@ -10,11 +10,11 @@
 // but blind, and limitation() says how to enable it. It notices when the extension comes and
 // goes, since the user may enable it while Quorel runs.
 //
-// Windows are grouped into applications as on X11: by process and application id, or by the
-// application id alone when the shell gives no process. The cache of the application in front
-// is kept by the signals on the main thread, so asking for it costs no round trip.
+// The cache of the application in front is kept by the signals on the main thread, so asking for
+// it costs no round trip.
 
 #include "ports/Workspace.h"
+#include "workspace/WorkspaceCore.h"
 
 #include <QObject>
 #include <QVariantMap>
@@ -40,9 +40,6 @@ struct ShellWindow {
     bool ordinary = false;      // a normal window or a dialog
     bool desktopShell = false;  // the desktop or a panel
     bool skipTaskbar = false;
-
-    // The adapter's handle of the window's application; "" when there is nothing to go on.
-    QString key() const;
 };
 
 // The window a D-Bus dictionary describes; nullopt when it is empty or malformed.
@@ -82,20 +79,16 @@ private:
     void extensionVanished();
     void askFocusedWindow();
     void takeFocus(const QVariantMap& window);
-    std::optional<RunningApplication> applicationOf(const ShellWindow& window);
-    QList<ShellWindow> windows();
+    QList<WindowFacts> windows();
 
 private slots:
     void onFocusChanged(const QVariantMap& window);
 
 private:
-    DesktopEntries& m_entries;
+    WorkspaceCore m_core;
     std::unique_ptr<QDBusConnection> m_bus;  // by pointer: the app does not see QtDBus
     QDBusServiceWatcher* m_watcher = nullptr;
     bool m_extensionAnswers = false;
-    std::optional<RunningApplication> m_frontmost;
-    QString m_frontKey;
-    std::function<void(const RunningApplication&)> m_activationHandler;
 };
 
 }  // namespace Quorel

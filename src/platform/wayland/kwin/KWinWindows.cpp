@@ -11,30 +11,30 @@ namespace Quorel {
 
 namespace {
 
-std::optional<KWinWindow> windowFrom(const QJsonValue& value) {
+std::optional<WindowFacts> windowFrom(const QJsonValue& value) {
     if (!value.isObject()) {
         return std::nullopt;
     }
     const QJsonObject object = value.toObject();
-    KWinWindow window;
+    WindowFacts window;
     window.id = object.value(u"id").toString();
     if (window.id.isEmpty()) {
         return std::nullopt;
     }
-    window.appId = object.value(u"appId").toString();
-    window.resourceClass = object.value(u"resourceClass").toString();
-    window.resourceName = object.value(u"resourceName").toString();
-    window.caption = object.value(u"caption").toString();
+    // X11 windows too: KWin reads their class into resourceClass.
+    window.windowClass = object.value(u"resourceClass").toString();
+    window.instance = object.value(u"resourceName").toString();
+    window.desktopId = object.value(u"appId").toString();
     const double pid = object.value(u"pid").toDouble();
     // A process id is a positive int; anything else is as good as none.
     if (pid >= 1 && pid <= 2147483647.0 && std::floor(pid) == pid) {
         window.pid = static_cast<qint64>(pid);
     }
-    const bool normal = object.value(u"normal").toBool();
-    window.ordinary = normal || object.value(u"dialog").toBool();
-    window.regular = normal && !object.value(u"skipTaskbar").toBool();
-    window.shell = object.value(u"shell").toBool();
-    window.minimized = object.value(u"minimized").toBool();
+    window.type = object.value(u"shell").toBool()    ? WindowType::DesktopShell
+                  : object.value(u"normal").toBool() ? WindowType::Normal
+                  : object.value(u"dialog").toBool() ? WindowType::Dialog
+                                                     : WindowType::Auxiliary;
+    window.skipTaskbar = object.value(u"skipTaskbar").toBool();
     return window;
 }
 
@@ -47,55 +47,29 @@ QJsonDocument parseBounded(const QByteArray& json) {
 
 }  // namespace
 
-QString KWinWindow::key() const {
-    if (pid != 0) {
-        return u"pid:" % QString::number(pid) % u':' % resourceClass;
-    }
-    if (resourceClass.isEmpty()) {
-        return {};
-    }
-    return u"class:" % resourceClass;
-}
-
-std::optional<KWinWindow> parseKWinWindow(const QByteArray& json) {
+std::optional<WindowFacts> parseKWinWindow(const QByteArray& json) {
     const QJsonDocument document = parseBounded(json);
     return document.isObject() ? windowFrom(document.object()) : std::nullopt;
 }
 
-QList<KWinWindow> parseKWinWindowList(const QByteArray& json) {
-    QList<KWinWindow> windows;
+QList<WindowFacts> parseKWinWindowList(const QByteArray& json) {
+    QList<WindowFacts> windows;
     const QJsonDocument document = parseBounded(json);
     if (!document.isArray()) {
         return windows;
     }
     for (const QJsonValue& value : document.array()) {
-        if (std::optional<KWinWindow> window = windowFrom(value)) {
+        if (std::optional<WindowFacts> window = windowFrom(value)) {
             windows.append(std::move(*window));
         }
     }
     return windows;
 }
 
-QByteArray kwinHideTargets(const QStringList& keys) {
+QByteArray kwinHideTargets(const QStringList& windowIds) {
     QJsonArray targets;
-    for (const QString& key : keys) {
-        QJsonObject target;
-        if (key.startsWith(u"pid:")) {
-            const qsizetype colon = key.indexOf(u':', 4);
-            bool ok = false;
-            const qint64 pid = colon > 4 ? key.mid(4, colon - 4).toLongLong(&ok) : 0;
-            if (!ok || pid <= 0) {
-                continue;
-            }
-            target.insert(u"pid", static_cast<double>(pid));
-            target.insert(u"resourceClass", key.mid(colon + 1));
-        } else if (key.startsWith(u"class:") && key.size() > 6) {
-            target.insert(u"pid", 0);
-            target.insert(u"resourceClass", key.mid(6));
-        } else {
-            continue;
-        }
-        targets.append(target);
+    for (const QString& id : windowIds) {
+        targets.append(id);
     }
     QByteArray json = QJsonDocument(targets).toJson(QJsonDocument::Compact);
     // Valid JSON, but line terminators to a script engine older than ES2019.

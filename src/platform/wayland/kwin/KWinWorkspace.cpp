@@ -1,7 +1,6 @@
 #include "KWinWorkspace.h"
 
 #include "KWinWindows.h"
-#include "x11/DesktopEntries.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -67,7 +66,7 @@ bool writePrivateFile(const QString& path, const QString& text) {
 }  // namespace
 
 KWinWorkspace::KWinWorkspace(QDBusConnection bus, QString kwinOwner, DesktopEntries& entries)
-    : m_bus(std::move(bus)), m_kwinOwner(std::move(kwinOwner)), m_entries(entries) {
+    : m_bus(std::move(bus)), m_kwinOwner(std::move(kwinOwner)), m_core(entries) {
     m_hideTimeout = new QTimer(this);
     m_hideTimeout->setSingleShot(true);
     m_hideTimeout->setInterval(hideTimeoutMs);
@@ -149,57 +148,18 @@ bool KWinWorkspace::fromKWin() const {
     return calledFromDBus() && message().service() == m_kwinOwner;
 }
 
-std::optional<RunningApplication> KWinWorkspace::applicationOf(const KWinWindow& window) {
-    QString key = window.key();
-    if (key.isEmpty()) {
-        return std::nullopt;
-    }
-    // A Wayland app id is usually the desktop file id; KWin also reads one off X11 windows.
-    const QString appId = window.appId.isEmpty() ? window.resourceClass : window.appId;
-    const std::optional<ResolvedApplication> resolved =
-        m_entries.resolve(appId, window.resourceName, window.pid);
-    const bool hasEntry = resolved && !resolved->desktopId.isEmpty();
-    RunningApplication application;
-    application.name = resolved ? resolved->name : QString();
-    application.identity = hasEntry ? resolved->desktopId : appId;
-    application.windowClass = appId;
-    application.executable = resolved ? resolved->executable : QString();
-    application.key = std::move(key);
-    application.isRegular = window.regular;
-    application.isThisProgram = window.pid != 0 && window.pid == QCoreApplication::applicationPid();
-    if (application.isThisProgram && !hasEntry) {
-        application.name = QStringLiteral("Quorel");
-    }
-    return application;
-}
-
 QString KWinWorkspace::Activated(const QString& window) {
     if (!fromKWin()) {
         return QStringLiteral("[]");
     }
-    const std::optional<KWinWindow> facts = parseKWinWindow(window.toUtf8());
-    m_frontmost = facts && !facts->shell ? applicationOf(*facts) : std::nullopt;
-    if (!m_frontmost || m_frontmost->key == m_frontKey) {
-        return QStringLiteral("[]");
-    }
-    // Rarely in front without an ordinary window of its own (a tool palette): look at the rest.
-    if (!m_frontmost->isRegular) {
-        const QString& key = m_frontmost->key;
-        m_frontmost->isRegular =
-            std::any_of(m_windows.cbegin(), m_windows.cend(),
-                        [&key](const KWinWindow& w) { return w.regular && w.key() == key; });
-    }
-    m_frontKey = m_frontmost->key;
-    if (!m_activationHandler) {
-        return QStringLiteral("[]");
-    }
-    // A copy: the handler may hide the application, which changes m_frontmost's neighbours.
-    const RunningApplication front = *m_frontmost;
+    m_activeWindow = parseKWinWindow(window.toUtf8());
+    m_core.takeFront(m_activeWindow, [this] { return m_windows; });
+    // Hides asked for meanwhile ride back in the answer.
     m_inActivation = true;
-    m_answerKeys.clear();
-    m_activationHandler(front);
+    m_answerIds.clear();
+    m_core.deliverActivations();
     m_inActivation = false;
-    return QString::fromUtf8(kwinHideTargets(std::exchange(m_answerKeys, {})));
+    return QString::fromUtf8(kwinHideTargets(std::exchange(m_answerIds, {})));
 }
 
 void KWinWorkspace::Windows(const QString& windows) {
@@ -220,47 +180,33 @@ void KWinWorkspace::HideDone(const QString& token) {
 }
 
 std::optional<QString> KWinWorkspace::frontmostApplicationName() {
-    if (!m_frontmost || m_frontmost->name.isEmpty()) {
+    const std::optional<RunningApplication>& front = m_core.frontmost();
+    if (!front || front->name.isEmpty()) {
         return std::nullopt;
     }
-    return m_frontmost->name;
+    return front->name;
 }
 
 std::optional<RunningApplication> KWinWorkspace::frontmostApplication() {
-    return m_frontmost;
+    return m_core.frontmost();
 }
 
 QList<RunningApplication> KWinWorkspace::runningApplications() {
-    QList<RunningApplication> applications;
-    for (const KWinWindow& window : m_windows) {
-        if (window.shell || !window.ordinary) {
-            continue;
-        }
-        const QString key = window.key();
-        auto known = std::find_if(applications.begin(), applications.end(),
-                                  [&key](const RunningApplication& a) { return a.key == key; });
-        if (known != applications.end()) {
-            known->isRegular = known->isRegular || window.regular;
-        } else if (std::optional<RunningApplication> application = applicationOf(window)) {
-            applications.append(std::move(*application));
-        }
-    }
-    return applications;
+    return m_core.applicationsOf(m_windows);
 }
 
 void KWinWorkspace::hide(const RunningApplication& application) {
-    // Never our own windows: the shield among them must stay in front.
-    const QString ownKey = u"pid:" % QString::number(QCoreApplication::applicationPid()) % u':';
-    if (application.key.isEmpty() || application.isThisProgram ||
-        application.key.startsWith(ownKey)) {
-        return;
+    m_core.hidden(application.key);
+    // The window just activated may come before the list that holds it.
+    QList<WindowFacts> windows = m_windows;
+    if (m_activeWindow) {
+        windows.append(*m_activeWindow);
     }
-    if (application.key == m_frontKey) {
-        m_frontKey.clear();
-    }
-    QStringList& keys = m_inActivation ? m_answerKeys : m_pendingHides;
-    if (!keys.contains(application.key)) {
-        keys.append(application.key);
+    QStringList& ids = m_inActivation ? m_answerIds : m_pendingHides;
+    for (const WindowFacts& window : m_core.windowsToHide(application.key, windows)) {
+        if (!ids.contains(window.id)) {
+            ids.append(window.id);
+        }
     }
     if (!m_inActivation) {
         startHideScript();
@@ -331,17 +277,11 @@ void KWinWorkspace::finishHideScript() {
 }
 
 void KWinWorkspace::setActivationHandler(std::function<void(const RunningApplication&)> handler) {
-    m_activationHandler = std::move(handler);
+    m_core.setActivationHandler(std::move(handler));
 }
 
 QStringList KWinWorkspace::installedApplicationNames() {
-    QStringList names;
-    for (const DesktopEntry& entry : m_entries.entries()) {
-        if (isShownInMenus(entry) && entry.id != u"quorel.desktop" && entry.name != u"Quorel") {
-            names << entry.name;
-        }
-    }
-    return names;
+    return m_core.installedApplicationNames();
 }
 
 QString KWinWorkspace::limitation() const {

@@ -19,6 +19,7 @@
 // bus is ignored.
 
 #include "ports/Workspace.h"
+#include "workspace/WorkspaceCore.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -32,7 +33,6 @@ class QTimer;
 namespace Quorel {
 
 class DesktopEntries;
-struct KWinWindow;
 
 class KWinWorkspace final : public QObject, public Workspace, protected QDBusContext {
     Q_OBJECT
@@ -48,7 +48,7 @@ public:
     std::optional<QString> frontmostApplicationName() override;
     std::optional<RunningApplication> frontmostApplication() override;
     QList<RunningApplication> runningApplications() override;
-    // Minimises the application's normal windows and dialogs; never this program's.
+    // Minimises every window of the application that KWin lets minimise.
     void hide(const RunningApplication& application) override;
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
     QStringList installedApplicationNames() override;
@@ -65,26 +65,23 @@ private:
 
     bool start();
     bool fromKWin() const;
-    std::optional<RunningApplication> applicationOf(const KWinWindow& window);
     void startHideScript();
     void finishHideScript();
     bool runScript();
 
     QDBusConnection m_bus;
     const QString m_kwinOwner;
-    DesktopEntries& m_entries;
+    WorkspaceCore m_core;
     QString m_scriptFile;
     bool m_ready = false;
     QEventLoop* m_waitingForReady = nullptr;
 
-    QList<KWinWindow> m_windows;
-    std::optional<RunningApplication> m_frontmost;
-    QString m_frontKey;  // of the application last reported in front; "" once it was hidden
-    std::function<void(const RunningApplication&)> m_activationHandler;
+    QList<WindowFacts> m_windows;
+    std::optional<WindowFacts> m_activeWindow;
 
     bool m_inActivation = false;
-    QStringList m_answerKeys;    // hides asked for while an activation is handled
-    QStringList m_pendingHides;  // waiting for the next one-off script
+    QStringList m_answerIds;     // windows to hide, asked for while an activation is handled
+    QStringList m_pendingHides;  // windows waiting for the next one-off script
     QString m_hideToken;         // of the one-off script in flight; "" when none
     QString m_hideFile;
     quint64 m_hideSerial = 0;

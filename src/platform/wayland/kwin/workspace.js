@@ -14,38 +14,23 @@ function describe(client) {
         appId: String(client.desktopFileName || ""),
         resourceClass: String(client.resourceClass || ""),
         resourceName: String(client.resourceName || ""),
-        caption: String(client.caption || ""),
         pid: client.pid > 0 ? client.pid : 0,
         normal: !!client.normalWindow,
         dialog: !!client.dialog,
         skipTaskbar: !!client.skipTaskbar,
-        shell: !!(client.desktopWindow || client.dock),
-        minimized: !!client.minimized
+        shell: !!(client.desktopWindow || client.dock)
     };
 }
 
-function matches(window, target) {
-    if (!window.normal && !window.dialog) {
-        return false;
-    }
-    if (target.pid > 0) {
-        return window.pid === target.pid && window.resourceClass === target.resourceClass;
-    }
-    return window.resourceClass === target.resourceClass;
-}
-
-function minimise(targets) {
-    if (!Array.isArray(targets) || targets.length === 0) {
+// Every window Quorel names that can be minimised, whatever its type.
+function minimise(ids) {
+    if (!Array.isArray(ids) || ids.length === 0) {
         return;
     }
     var clients = workspace.clientList();
     for (var i = 0; i < clients.length; ++i) {
-        var window = describe(clients[i]);
-        for (var j = 0; j < targets.length; ++j) {
-            if (matches(window, targets[j]) && clients[i].minimizable) {
-                clients[i].minimized = true;
-                break;
-            }
+        if (ids.indexOf(String(clients[i].internalId)) >= 0 && clients[i].minimizable) {
+            clients[i].minimized = true;
         }
     }
 }

@@ -47,42 +47,12 @@ Take takeFrame(QByteArray& buffer, Frame& frame) {
 }
 
 // Keys read "pid:<n>:<app|x11>:<id>" or "<app|x11>:<id>"; the id is the rest, colons and all.
-QString applicationKey(qint64 pid, bool xwayland, const QString& id) {
-    if (pid <= 0 && id.isEmpty()) {
-        return {};
-    }
-    const QString kind = xwayland ? QStringLiteral("x11:") : QStringLiteral("app:");
-    if (pid > 0) {
-        return QStringLiteral("pid:") + QString::number(pid) + u':' + kind + id;
-    }
-    return kind + id;
-}
-
 // sway reads a criterion's quoted value up to the next double quote, without escapes, then as
 // a regular expression: the id is matched literally, and an id that a quote would cut short
 // falls back on the process alone.
-QByteArray hideCommand(const QString& key) {
-    QStringView rest(key);
-    qint64 pid = 0;
-    if (rest.startsWith(u"pid:")) {
-        rest = rest.mid(4);
-        const qsizetype colon = rest.indexOf(u':');
-        bool ok = false;
-        pid = colon > 0 ? rest.left(colon).toLongLong(&ok) : 0;
-        if (!ok || pid <= 0) {
-            return {};
-        }
-        rest = rest.mid(colon + 1);
-    }
-    QString field;
-    if (rest.startsWith(u"app:")) {
-        field = QStringLiteral("app_id");
-    } else if (rest.startsWith(u"x11:")) {
-        field = QStringLiteral("class");
-    } else {
-        return {};
-    }
-    const QString id = rest.mid(4).toString();
+QByteArray hideCommand(qint64 pid, bool xwayland, const QString& id) {
+    pid = std::max<qint64>(pid, 0);
+    const QString field = xwayland ? QStringLiteral("class") : QStringLiteral("app_id");
     const bool quotable =
         !id.isEmpty() && !id.contains(u'"') && std::none_of(id.cbegin(), id.cend(), [](QChar c) {
             return c.category() == QChar::Other_Control;

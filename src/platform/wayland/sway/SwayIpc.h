@@ -39,12 +39,9 @@ enum class Take { Frame, NeedMore, Broken };
 // length past maxPayload); the connection should be dropped.
 Take takeFrame(QByteArray& buffer, Frame& frame);
 
-// The command that moves every window of the application that key names out of sight; empty
-// when the key names nothing sway can select safely.
-QByteArray hideCommand(const QString& key);
-
-// The key of an application from what a window says of itself: its process and its app_id
-// (native) or X11 class (XWayland). Empty when there is nothing to go on.
-QString applicationKey(qint64 pid, bool xwayland, const QString& id);
+// The command that moves every window of an application out of sight: the windows of the
+// process (0: any) with the app_id (native) or X11 class (XWayland). Empty when that names
+// nothing sway can select safely.
+QByteArray hideCommand(qint64 pid, bool xwayland, const QString& id);
 
 }  // namespace Quorel::SwayIpc

@@ -1,9 +1,7 @@
 #include "SwayWorkspace.h"
 
 #include "SwayIpc.h"
-#include "x11/DesktopEntries.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -54,6 +52,26 @@ QJsonObject focusedView(const QJsonObject& tree) {
         }
     });
     return focused;
+}
+
+// What one window of the tree says of itself.
+WindowFacts factsOf(const QJsonObject& node) {
+    const bool xwayland = node.value(QLatin1String("shell")).toString() == u"xwayland";
+    const QJsonObject properties = node.value(QLatin1String("window_properties")).toObject();
+    WindowFacts window;
+    window.id = QString::number(node.value(QLatin1String("id")).toInteger(-1));
+    window.pid = std::max<qint64>(node.value(QLatin1String("pid")).toInteger(0), 0);
+    window.windowClass = xwayland ? properties.value(QLatin1String("class")).toString()
+                                  : node.value(QLatin1String("app_id")).toString();
+    window.instance = xwayland ? properties.value(QLatin1String("instance")).toString() : QString();
+    window.xwayland = xwayland;
+    // Only XWayland windows tell a type; a native one is a toplevel (popups are not in the tree).
+    const QString type = properties.value(QLatin1String("window_type")).toString();
+    window.type = type.isEmpty() || type == u"normal"     ? WindowType::Normal
+                  : type == u"dialog"                     ? WindowType::Dialog
+                  : type == u"desktop" || type == u"dock" ? WindowType::DesktopShell
+                                                          : WindowType::Auxiliary;
+    return window;
 }
 
 std::optional<QJsonObject> parseObject(const QByteArray& payload) {
@@ -165,11 +183,11 @@ std::unique_ptr<SwayWorkspace> SwayWorkspace::connectTo(DesktopEntries& entries,
 
 SwayWorkspace::SwayWorkspace(DesktopEntries& entries, std::unique_ptr<Channel> events,
                              std::unique_ptr<Channel> requests)
-    : m_entries(entries), m_events(std::move(events)), m_requests(std::move(requests)) {
+    : m_core(entries), m_events(std::move(events)), m_requests(std::move(requests)) {
     connect(&m_events->socket, &QLocalSocket::readyRead, this, &SwayWorkspace::handleEvents);
     connect(&m_requests->socket, &QLocalSocket::readyRead, this, &SwayWorkspace::handleReplies);
     connect(&m_events->socket, &QLocalSocket::disconnected, this, [this] {
-        m_frontmost.reset();
+        m_core.forgetFront();
         m_frontWindow = -1;
     });
     // Events that came with the subscription's reply are already buffered.
@@ -179,14 +197,15 @@ SwayWorkspace::SwayWorkspace(DesktopEntries& entries, std::unique_ptr<Channel> e
 SwayWorkspace::~SwayWorkspace() = default;
 
 std::optional<QString> SwayWorkspace::frontmostApplicationName() {
-    if (!m_frontmost || m_frontmost->name.isEmpty()) {
+    const std::optional<RunningApplication>& front = m_core.frontmost();
+    if (!front || front->name.isEmpty()) {
         return std::nullopt;
     }
-    return m_frontmost->name;
+    return front->name;
 }
 
 std::optional<RunningApplication> SwayWorkspace::frontmostApplication() {
-    return m_frontmost;
+    return m_core.frontmost();
 }
 
 std::optional<QByteArray> SwayWorkspace::request(std::uint32_t type, const QByteArray& payload) {
@@ -204,49 +223,39 @@ bool SwayWorkspace::readFocused() {
         return false;
     }
     const QJsonObject focused = focusedView(*root);
-    m_frontmost = focused.isEmpty() ? std::nullopt : applicationOf(focused);
-    m_frontWindow = m_frontmost ? focused.value(QLatin1String("id")).toInteger(-1) : -1;
-    m_frontKey = m_frontmost ? m_frontmost->key : QString();
+    takeFront(focused.isEmpty() ? std::nullopt : std::optional<QJsonObject>(focused));
+    m_core.deliverActivations();  // nobody listens yet: the first front is no news
     return true;
 }
 
 QList<RunningApplication> SwayWorkspace::runningApplications() {
     const std::optional<QByteArray> tree = request(SwayIpc::GetTree, {});
     const std::optional<QJsonObject> root = tree ? parseObject(*tree) : std::nullopt;
-    QList<RunningApplication> applications;
     if (!root) {
-        return applications;
+        return {};
     }
-    forEachView(*root, [&](const QJsonObject& node) {
-        std::optional<RunningApplication> application = applicationOf(node);
-        if (!application) {
-            return;
-        }
-        const auto known = std::find_if(
-            applications.begin(), applications.end(),
-            [&application](const RunningApplication& a) { return a.key == application->key; });
-        if (known != applications.end()) {
-            known->isRegular |= application->isRegular;
-        } else {
-            applications.append(std::move(*application));
-        }
-    });
-    return applications;
+    QList<WindowFacts> windows;
+    forEachView(*root, [&windows](const QJsonObject& node) { windows.append(factsOf(node)); });
+    return m_core.applicationsOf(windows);
 }
 
 // The reply is read when it comes (handleReplies): waiting for it would stall the main thread
 // while sway rearranges the windows.
 void SwayWorkspace::hide(const RunningApplication& application) {
-    const QByteArray command = SwayIpc::hideCommand(application.key);
+    const WindowFacts* window = m_core.lastSeen(application.key);
+    if (window == nullptr || m_core.isThisProgram(*window)) {
+        return;
+    }
+    const QByteArray command =
+        SwayIpc::hideCommand(window->pid, window->xwayland, window->windowClass);
     if (command.isEmpty() || m_requests->broken ||
         m_requests->socket.state() != QLocalSocket::ConnectedState) {
         return;
     }
-    if (application.key == m_frontKey) {
-        m_frontKey.clear();
-    }
-    if (m_frontmost && m_frontmost->key == application.key) {
-        m_frontmost.reset();
+    m_core.hidden(application.key);
+    const std::optional<RunningApplication>& front = m_core.frontmost();
+    if (front && front->key == application.key) {
+        m_core.takeFront(std::nullopt);
         m_frontWindow = -1;
     }
     m_requests->socket.write(SwayIpc::encode(SwayIpc::RunCommand, command));
@@ -266,18 +275,11 @@ void SwayWorkspace::handleReplies() {
 }
 
 void SwayWorkspace::setActivationHandler(std::function<void(const RunningApplication&)> handler) {
-    m_activationHandler = std::move(handler);
+    m_core.setActivationHandler(std::move(handler));
 }
 
 QStringList SwayWorkspace::installedApplicationNames() {
-    QStringList names;
-    for (const DesktopEntry& entry : m_entries.entries()) {
-        // Our own entry, by its id or, packaged under another id, by its name.
-        if (isShownInMenus(entry) && entry.id != u"quorel.desktop" && entry.name != u"Quorel") {
-            names << entry.name;
-        }
-    }
-    return names;
+    return m_core.installedApplicationNames();
 }
 
 QString SwayWorkspace::limitation() const {
@@ -288,34 +290,34 @@ void SwayWorkspace::handleEvents() {
     if (m_events->asking) {
         return;
     }
-    std::optional<RunningApplication> activated;
     m_events->drain([&](const SwayIpc::Frame& frame) {
         const std::optional<QJsonObject> event = parseObject(frame.payload);
         if (!event) {
             return;
         }
-        const QString before = m_frontKey;
         if (frame.type == SwayIpc::windowEvent) {
             windowEvent(*event);
         } else if (frame.type == SwayIpc::workspaceEvent) {
             workspaceEvent(*event);
         }
-        if (m_frontmost && m_frontKey != before) {
-            activated = m_frontmost;
-        }
     });
     if (m_events->broken) {
-        m_frontmost.reset();
+        m_core.forgetFront();
         m_frontWindow = -1;
         return;
     }
-    // Told once for a burst, last, with the cache up to date: the handler may call back in.
-    // Copies, since it may replace itself.
-    if (activated && m_frontmost && m_activationHandler) {
-        const auto handler = m_activationHandler;
-        const RunningApplication application = *m_frontmost;
-        handler(application);
+    m_core.deliverActivations();
+}
+
+// A view other than a window (a workspace has the focus) leaves nothing in front.
+void SwayWorkspace::takeFront(const std::optional<QJsonObject>& view) {
+    if (!view || !isView(*view)) {
+        m_core.takeFront(std::nullopt);
+        m_frontWindow = -1;
+        return;
     }
+    m_core.takeFront(factsOf(*view));
+    m_frontWindow = m_core.frontmost() ? view->value(QLatin1String("id")).toInteger(-1) : -1;
 }
 
 void SwayWorkspace::windowEvent(const QJsonObject& event) {
@@ -323,17 +325,12 @@ void SwayWorkspace::windowEvent(const QJsonObject& event) {
     const QJsonObject container = event.value(QLatin1String("container")).toObject();
     const qint64 id = container.value(QLatin1String("id")).toInteger(-1);
     if (change == u"focus" || (change == u"title" && id == m_frontWindow)) {
-        m_frontmost = applicationOf(container);
-        m_frontWindow = m_frontmost ? id : -1;
-        if (m_frontmost) {
-            m_frontKey = m_frontmost->key;
-        }
+        takeFront(container);
     } else if (id == m_frontWindow &&
                (change == u"close" ||
                 // Out of sight: to the scratchpad, or to a workspace not shown.
                 (change == u"move" && !container.value(QLatin1String("visible")).toBool(true)))) {
-        m_frontmost.reset();
-        m_frontWindow = -1;
+        takeFront(std::nullopt);
     }
 }
 
@@ -344,41 +341,8 @@ void SwayWorkspace::workspaceEvent(const QJsonObject& event) {
     }
     const QJsonObject current = event.value(QLatin1String("current")).toObject();
     if (current.value(QLatin1String("focused")).toBool()) {
-        m_frontmost.reset();
-        m_frontWindow = -1;
+        takeFront(std::nullopt);
     }
-}
-
-std::optional<RunningApplication> SwayWorkspace::applicationOf(const QJsonObject& node) {
-    if (!isView(node)) {
-        return std::nullopt;
-    }
-    const bool xwayland = node.value(QLatin1String("shell")).toString() == u"xwayland";
-    const QJsonObject properties = node.value(QLatin1String("window_properties")).toObject();
-    const QString id = xwayland ? properties.value(QLatin1String("class")).toString()
-                                : node.value(QLatin1String("app_id")).toString();
-    const QString instance = xwayland ? properties.value(QLatin1String("instance")).toString() : id;
-    const qint64 pid = std::max<qint64>(node.value(QLatin1String("pid")).toInteger(0), 0);
-    QString key = SwayIpc::applicationKey(pid, xwayland, id);
-    if (key.isEmpty()) {
-        return std::nullopt;
-    }
-    const std::optional<ResolvedApplication> resolved = m_entries.resolve(id, instance, pid);
-    const bool hasEntry = resolved && !resolved->desktopId.isEmpty();
-    RunningApplication application;
-    application.name = resolved ? resolved->name : QString();
-    application.identity = hasEntry ? resolved->desktopId : id;
-    application.windowClass = id;
-    application.executable = resolved ? resolved->executable : QString();
-    application.key = std::move(key);
-    const QString type = properties.value(QLatin1String("window_type")).toString();
-    application.isRegular = type.isEmpty() || type == u"normal" || type == u"dialog";
-    application.isThisProgram = pid != 0 ? pid == QCoreApplication::applicationPid()
-                                         : id == u"quorel" || id == u"quorel.desktop";
-    if (application.isThisProgram && !hasEntry) {
-        application.name = QStringLiteral("Quorel");
-    }
-    return application;
 }
 
 }  // namespace Quorel

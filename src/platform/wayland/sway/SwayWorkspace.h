@@ -9,11 +9,11 @@
 // answer (the window list) wait for it with a short bound; hiding sends its command and reads
 // the reply later.
 //
-// An application is the windows of one process with one app_id (or, through XWayland, one X11
-// class); without a process id, the windows with that id. Hiding moves them to the scratchpad,
-// which sway keeps out of sight until asked.
+// Hiding moves an application's windows to the scratchpad, which sway keeps out of sight until
+// asked.
 
 #include "ports/Workspace.h"
+#include "workspace/WorkspaceCore.h"
 
 #include <QObject>
 
@@ -59,18 +59,15 @@ private:
     void handleReplies();
     void windowEvent(const QJsonObject& event);
     void workspaceEvent(const QJsonObject& event);
-    std::optional<RunningApplication> applicationOf(const QJsonObject& node);
+    void takeFront(const std::optional<QJsonObject>& view);
     std::optional<QByteArray> request(std::uint32_t type, const QByteArray& payload);
     bool readFocused();
 
-    DesktopEntries& m_entries;
+    WorkspaceCore m_core;
     std::unique_ptr<Channel> m_events;
     std::unique_ptr<Channel> m_requests;
     int m_unansweredCommands = 0;  // replies to hide commands still to come on m_requests
-    std::optional<RunningApplication> m_frontmost;
-    qint64 m_frontWindow = -1;  // sway's container id of the window in front
-    QString m_frontKey;         // of the application last reported; "" once it was hidden
-    std::function<void(const RunningApplication&)> m_activationHandler;
+    qint64 m_frontWindow = -1;     // sway's container id of the window in front
 };
 
 }  // namespace Quorel

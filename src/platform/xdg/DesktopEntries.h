@@ -28,6 +28,7 @@ namespace Quorel {
 struct DesktopEntry {
     QString id;  // desktop file id, e.g. "kde-konsole.desktop" for kde/konsole.desktop
     QString name;
+    QStringList otherNames;  // Name in other locales, and of the entries of this id it masks
     QString startupWmClass;
     QString program;  // first word of Exec, after an "env VAR=..." prefix
     QString tryExec;
@@ -46,8 +47,9 @@ struct WindowIdentity {
 
 struct ResolvedApplication {
     QString name;
-    QString desktopId;   // empty when no entry matched and the name is the bare class
-    QString executable;  // the window's, as given; the browser guard tells programs by it
+    QString desktopId;       // empty when no entry matched and the name is the bare class
+    QString executable;      // the window's, as given; the browser guard tells programs by it
+    QStringList otherNames;  // the entry's names in other locales and under other folders
 };
 
 // Parses one desktop file. nullopt when it is not a valid entry. A file that only says

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -73,6 +72,13 @@ bool isInterpreter(const QString& program) {
     return pattern.match(program).hasMatch();
 }
 
+// A name the entry is known by besides its own; each once.
+void addName(DesktopEntry& entry, const QString& name) {
+    if (!name.isEmpty() && name != entry.name && !entry.otherNames.contains(name)) {
+        entry.otherNames.append(name);
+    }
+}
+
 QStringView idStem(const QString& id) {
     QStringView stem(id);
     return stem.endsWith(desktopSuffix) ? stem.chopped(desktopSuffix.size()) : stem;
@@ -97,14 +103,18 @@ const DesktopEntry* pick(const QList<DesktopEntry>& entries, Predicate matches) 
     return hiddenFromMenus;
 }
 
+// The ids seen so far, each with its place in the list (-1 when the first file of the id
+// was hidden or no application).
+using SeenIds = QHash<QString, qsizetype>;
+
 void scanFolder(const QString& folder, const QString& idPrefix, int depth,
-                const QStringList& locales, QSet<QString>& seenIds, QList<DesktopEntry>& out) {
+                const QStringList& locales, SeenIds& seenIds, QList<DesktopEntry>& out) {
     const QDir dir(folder);
     const QFileInfoList files =
         dir.entryInfoList({QStringLiteral("*.desktop")}, QDir::Files | QDir::Readable, QDir::Name);
     for (const QFileInfo& info : files) {
         const QString id = idPrefix + info.fileName();
-        if (seenIds.contains(id) || info.size() > maxEntrySize) {
+        if (info.size() > maxEntrySize) {
             continue;
         }
         QFile file(info.filePath());
@@ -116,8 +126,20 @@ void scanFolder(const QString& folder, const QString& idPrefix, int depth,
         if (!entry) {
             continue;  // an unreadable file masks nothing
         }
-        seenIds.insert(id);
-        if (entry->isApplication && !entry->hidden) {
+        // A user's entry that renames an application masks the system's: the application is
+        // still known by the system's names.
+        if (const auto seen = seenIds.constFind(id); seen != seenIds.cend()) {
+            if (*seen >= 0 && !entry->hidden) {
+                DesktopEntry& winner = out[*seen];
+                for (const QString& name : QStringList{entry->name} + entry->otherNames) {
+                    addName(winner, name);
+                }
+            }
+            continue;
+        }
+        const bool listed = entry->isApplication && !entry->hidden;
+        seenIds.insert(id, listed ? out.size() : -1);
+        if (listed) {
             out.append(std::move(*entry));
         }
     }
@@ -206,6 +228,13 @@ std::optional<DesktopEntry> parseDesktopEntry(QStringView contents, const QStrin
     entry.name = unescape(name);
     if (entry.name.isEmpty() || !values.contains(QStringLiteral("Type"))) {
         return std::nullopt;  // both are required
+    }
+    // In the order of the locales' names, so that a scan reads the same each time.
+    QStringList tags = localisedNames.keys();
+    tags.sort();
+    addName(entry, unescape(values.value(QStringLiteral("Name"))));
+    for (const QString& tag : std::as_const(tags)) {
+        addName(entry, unescape(localisedNames.value(tag)));
     }
     entry.startupWmClass = unescape(values.value(QStringLiteral("StartupWMClass")));
     entry.program = programOfExec(unescape(values.value(QStringLiteral("Exec"))));
@@ -327,7 +356,7 @@ QString programOfExec(QStringView exec) {
 }
 
 QList<DesktopEntry> scanApplicationFolders(const QStringList& folders, const QStringList& locales) {
-    QSet<QString> seenIds;
+    SeenIds seenIds;
     QList<DesktopEntry> entries;
     for (const QString& folder : folders) {
         scanFolder(folder, QString(), 0, locales, seenIds, entries);
@@ -344,7 +373,7 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
                                                       const WindowIdentity& window) {
     const auto found = [&window](const DesktopEntry* entry) {
         return std::optional<ResolvedApplication>{
-            ResolvedApplication{entry->name, entry->id, window.executable}};
+            ResolvedApplication{entry->name, entry->id, window.executable, entry->otherNames}};
     };
 
     if (!window.wmClass.isEmpty()) {
@@ -383,7 +412,7 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
     if (window.wmClass.isEmpty()) {
         return std::nullopt;
     }
-    return ResolvedApplication{window.wmClass, QString(), window.executable};
+    return ResolvedApplication{window.wmClass, QString(), window.executable, {}};
 }
 
 DesktopEntries::DesktopEntries()
