@@ -1,4 +1,4 @@
-"""The windows of a GNOME Shell session, as Quorel's shell extension lists them.
+"""The windows of a GNOME Shell session, through the tests' window tools extension.
 
   shown APP_ID     exit 0 when a window of APP_ID is on screen (not minimised)
   hidden APP_ID    exit 0 when APP_ID has windows and all are minimised
@@ -14,8 +14,8 @@ import time
 
 from gi.repository import Gio, GLib
 
-NAME = "app.quorel.GnomeShell"
-PATH = "/app/quorel/GnomeShell"
+NAME = "app.quorel.WindowTools"
+PATH = "/app/quorel/WindowTools"
 bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
 
 
