@@ -3,7 +3,6 @@
 'use strict';
 
 const { Gio, GLib, Meta, Shell } = imports.gi;
-const Main = imports.ui.main;
 
 const BUS_NAME = 'app.quorel.GnomeShell';
 const OBJECT_PATH = '/app/quorel/GnomeShell';
@@ -20,10 +19,6 @@ const INTERFACE_XML = `
       <arg type="at" direction="in" name="ids"/>
       <arg type="u" direction="out" name="minimized"/>
     </method>
-    <method name="ActivateWindow">
-      <arg type="t" direction="in" name="id"/>
-      <arg type="b" direction="out" name="found"/>
-    </method>
     <signal name="FocusChanged">
       <arg type="a{sv}" name="window"/>
     </signal>
@@ -34,6 +29,7 @@ const ORDINARY_TYPES = [Meta.WindowType.NORMAL, Meta.WindowType.DIALOG,
     Meta.WindowType.MODAL_DIALOG];
 const SHELL_TYPES = [Meta.WindowType.DESKTOP, Meta.WindowType.DOCK];
 
+// No title: it tells what the user reads and writes, and Quorel goes by the application alone.
 function describe(window) {
     if (!window)
         return {};
@@ -48,7 +44,6 @@ function describe(window) {
         wmClass: new GLib.Variant('s', window.get_wm_class() || ''),
         wmInstance: new GLib.Variant('s', window.get_wm_class_instance() || ''),
         pid: new GLib.Variant('i', Math.max(window.get_pid(), 0)),
-        title: new GLib.Variant('s', window.get_title() || ''),
         ordinary: new GLib.Variant('b', ORDINARY_TYPES.includes(type)),
         desktopShell: new GLib.Variant('b', SHELL_TYPES.includes(type)),
         skipTaskbar: new GLib.Variant('b', window.is_skip_taskbar()),
@@ -81,14 +76,6 @@ class WindowsService {
             }
         }
         return count;
-    }
-
-    // Brings a window to the front as a click on it would, leaving the overview if it is shown.
-    ActivateWindow(id) {
-        const window = allWindows().find(w => w.get_id() === Number(id));
-        if (window)
-            Main.activateWindow(window);
-        return Boolean(window);
     }
 }
 

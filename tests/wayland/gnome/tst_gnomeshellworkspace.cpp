@@ -26,7 +26,6 @@ QVariantMap window(quint64 id, const QString& appId, int pid, bool ordinary = tr
     return {{QStringLiteral("id"), QVariant::fromValue<qulonglong>(id)},
             {QStringLiteral("wmClass"), appId},
             {QStringLiteral("pid"), pid},
-            {QStringLiteral("title"), QStringLiteral("a window")},
             {QStringLiteral("ordinary"), ordinary}};
 }
 

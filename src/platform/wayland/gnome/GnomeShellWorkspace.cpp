@@ -110,7 +110,6 @@ std::optional<ShellWindow> shellWindowFromMap(const QVariantMap& map) {
     window.appId = text(u"appId");
     window.wmClass = text(u"wmClass");
     window.wmInstance = text(u"wmInstance");
-    window.title = text(u"title");
     window.pid = std::max(valueOf<int>(map, QStringLiteral("pid"), QMetaType::Int), 0);
     window.ordinary = flag(u"ordinary");
     window.desktopShell = flag(u"desktopShell");

@@ -36,7 +36,6 @@ struct ShellWindow {
     QString wmClass;    // on Wayland, the client's app id
     QString wmInstance;
     qint64 pid = 0;  // 0 when unknown
-    QString title;
     bool ordinary = false;      // a normal window or a dialog
     bool desktopShell = false;  // the desktop or a panel
     bool skipTaskbar = false;
