@@ -1,17 +1,21 @@
 // Tells Quorel which window is in front, lists the windows and minimises the ones Quorel asks
 // for, over D-Bus. GNOME Shell lets no other program see or hide native Wayland windows.
+//
+// Only Quorel is answered: every other peer on the session bus gets AccessDenied, and the window
+// in front is signalled to Quorel alone, not to the whole bus. A caller is Quorel when the file
+// its process runs is named quorel; the verdict is kept until its connection leaves the bus.
 'use strict';
 
 const { Gio, GLib, Meta, Shell } = imports.gi;
-const Main = imports.ui.main;
 
 const BUS_NAME = 'app.quorel.GnomeShell';
 const OBJECT_PATH = '/app/quorel/GnomeShell';
+const INTERFACE = 'app.quorel.GnomeShell';
 const INTERFACE_XML = `
 <node>
   <interface name="app.quorel.GnomeShell">
-    <method name="FocusedWindow">
-      <arg type="a{sv}" direction="out" name="window"/>
+    <method name="Subscribe">
+      <arg type="a{sv}" direction="out" name="focused"/>
     </method>
     <method name="Windows">
       <arg type="aa{sv}" direction="out" name="windows"/>
@@ -20,20 +24,22 @@ const INTERFACE_XML = `
       <arg type="at" direction="in" name="ids"/>
       <arg type="u" direction="out" name="minimized"/>
     </method>
-    <method name="ActivateWindow">
-      <arg type="t" direction="in" name="id"/>
-      <arg type="b" direction="out" name="found"/>
-    </method>
     <signal name="FocusChanged">
       <arg type="a{sv}" name="window"/>
     </signal>
   </interface>
 </node>`;
 
+const CALLER_EXECUTABLE = 'quorel';
+const ACCESS_DENIED = 'org.freedesktop.DBus.Error.AccessDenied';
+const DBUS_NAME = 'org.freedesktop.DBus';
+const DBUS_PATH = '/org/freedesktop/DBus';
+
 const ORDINARY_TYPES = [Meta.WindowType.NORMAL, Meta.WindowType.DIALOG,
     Meta.WindowType.MODAL_DIALOG];
 const SHELL_TYPES = [Meta.WindowType.DESKTOP, Meta.WindowType.DOCK];
 
+// No title: it tells what the user reads and writes, and Quorel goes by the application alone.
 function describe(window) {
     if (!window)
         return {};
@@ -48,7 +54,6 @@ function describe(window) {
         wmClass: new GLib.Variant('s', window.get_wm_class() || ''),
         wmInstance: new GLib.Variant('s', window.get_wm_class_instance() || ''),
         pid: new GLib.Variant('i', Math.max(window.get_pid(), 0)),
-        title: new GLib.Variant('s', window.get_title() || ''),
         ordinary: new GLib.Variant('b', ORDINARY_TYPES.includes(type)),
         desktopShell: new GLib.Variant('b', SHELL_TYPES.includes(type)),
         skipTaskbar: new GLib.Variant('b', window.is_skip_taskbar()),
@@ -62,47 +67,153 @@ function allWindows() {
         .filter(window => window && !window.is_override_redirect());
 }
 
+// The file name a process runs, "" when it cannot be read (gone, or not ours to inspect).
+// A binary replaced while it runs, as by an upgrade, reads as "<path> (deleted)".
+function executableName(pid) {
+    try {
+        const target = GLib.file_read_link(`/proc/${pid}/exe`).replace(/ \(deleted\)$/, '');
+        return GLib.path_get_basename(target);
+    } catch (e) {
+        return '';
+    }
+}
+
+// Which bus connections are Quorel's. A unique name is never given out twice on a bus, so a
+// verdict holds until its connection leaves; the watch for that is set before the bus is asked
+// for the process, so that a caller leaving in between is still seen to go.
+class Callers {
+    constructor(bus, onGone) {
+        this._bus = bus;
+        this._onGone = onGone;
+        this._known = new Map();  // unique name -> { verdict: Promise<boolean>, watch }
+    }
+
+    approved(name) {
+        if (!name)
+            return Promise.resolve(false);  // not through the bus: no one to check
+        let caller = this._known.get(name);
+        if (!caller) {
+            const watch = this._bus.signal_subscribe(DBUS_NAME, DBUS_NAME, 'NameOwnerChanged',
+                DBUS_PATH, name, Gio.DBusSignalFlags.NONE, (_c, _s, _p, _i, _n, params) => {
+                    const [, , newOwner] = params.deepUnpack();
+                    if (!newOwner)
+                        this._forget(name);
+                });
+            caller = { verdict: this._judge(name), watch };
+            this._known.set(name, caller);
+        }
+        return caller.verdict;
+    }
+
+    destroy() {
+        for (const name of [...this._known.keys()])
+            this._forget(name);
+    }
+
+    _judge(name) {
+        return new Promise(resolve => {
+            this._bus.call(DBUS_NAME, DBUS_PATH, DBUS_NAME, 'GetConnectionUnixProcessID',
+                new GLib.Variant('(s)', [name]), new GLib.VariantType('(u)'),
+                Gio.DBusCallFlags.NONE, -1, null, (bus, result) => {
+                    try {
+                        const [pid] = bus.call_finish(result).deepUnpack();
+                        resolve(executableName(pid) === CALLER_EXECUTABLE);
+                    } catch (e) {
+                        this._forget(name);  // already gone: no signal will come for it
+                        resolve(false);
+                    }
+                });
+        });
+    }
+
+    _forget(name) {
+        const caller = this._known.get(name);
+        if (!caller)
+            return;
+        this._known.delete(name);
+        this._bus.signal_unsubscribe(caller.watch);
+        this._onGone(name);
+    }
+}
+
+// Each method is the *Async form, the only one that is handed the invocation and so the caller.
 class WindowsService {
-    FocusedWindow() {
-        return describe(global.display.get_focus_window());
+    constructor(bus) {
+        this._bus = bus;
+        this._subscribers = new Set();
+        this._callers = new Callers(bus, name => this._subscribers.delete(name));
     }
 
-    Windows() {
-        return allWindows().map(describe);
+    destroy() {
+        this._callers.destroy();
+        this._subscribers.clear();
     }
 
-    MinimizeWindows(ids) {
-        const wanted = new Set(ids.map(id => Number(id)));
-        let count = 0;
-        for (const window of allWindows()) {
-            if (wanted.has(window.get_id()) && !window.minimized) {
-                window.minimize();
-                count++;
+    // Signals the window in front to the caller from now on, and answers the one in front now.
+    SubscribeAsync(_params, invocation) {
+        this._answer(invocation, '(a{sv})', sender => {
+            this._subscribers.add(sender);
+            return [describe(global.display.get_focus_window())];
+        });
+    }
+
+    WindowsAsync(_params, invocation) {
+        this._answer(invocation, '(aa{sv})', () => [allWindows().map(describe)]);
+    }
+
+    MinimizeWindowsAsync([ids], invocation) {
+        this._answer(invocation, '(u)', () => {
+            const wanted = new Set(ids.map(id => Number(id)));
+            let count = 0;
+            for (const window of allWindows()) {
+                if (wanted.has(window.get_id()) && !window.minimized) {
+                    window.minimize();
+                    count++;
+                }
+            }
+            return [count];
+        });
+    }
+
+    focusChanged() {
+        if (this._subscribers.size === 0)
+            return;
+        const params = new GLib.Variant('(a{sv})', [describe(global.display.get_focus_window())]);
+        for (const name of this._subscribers) {
+            try {
+                this._bus.emit_signal(name, OBJECT_PATH, INTERFACE, 'FocusChanged', params);
+            } catch (e) {
+                logError(e, 'Quorel: telling the window in front');
             }
         }
-        return count;
     }
 
-    // Brings a window to the front as a click on it would, leaving the overview if it is shown.
-    ActivateWindow(id) {
-        const window = allWindows().find(w => w.get_id() === Number(id));
-        if (window)
-            Main.activateWindow(window);
-        return Boolean(window);
+    _answer(invocation, signature, work) {
+        const sender = invocation.get_sender();
+        this._callers.approved(sender).then(approved => {
+            if (!approved) {
+                invocation.return_dbus_error(ACCESS_DENIED, 'This service answers Quorel only');
+                return;
+            }
+            try {
+                invocation.return_value(new GLib.Variant(signature, work(sender)));
+            } catch (e) {
+                logError(e, 'Quorel: answering a call');
+                invocation.return_dbus_error('org.freedesktop.DBus.Error.Failed', String(e));
+            }
+        });
     }
 }
 
 class Extension {
     enable() {
-        this._service = new WindowsService();
+        this._service = new WindowsService(Gio.DBus.session);
         this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE_XML, this._service);
         this._object.export(Gio.DBus.session, OBJECT_PATH);
         this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, BUS_NAME,
             Gio.BusNameOwnerFlags.NONE, null, null);
-        this._focusId = global.display.connect('notify::focus-window', () => {
-            const window = describe(global.display.get_focus_window());
-            this._object.emit_signal('FocusChanged', new GLib.Variant('(a{sv})', [window]));
-        });
+        this._focusId = global.display.connect('notify::focus-window',
+            () => this._service.focusChanged());
     }
 
     disable() {
@@ -110,6 +221,7 @@ class Extension {
         Gio.bus_unown_name(this._nameId);
         this._object.unexport();
         this._object = null;
+        this._service.destroy();
         this._service = null;
     }
 }

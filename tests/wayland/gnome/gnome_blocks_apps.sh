@@ -4,7 +4,11 @@
 # document whose schedule starts focus at once:
 #   the blocked client is minimised when focus starts, and each new one as it comes to the
 #   front (the delay is measured 20 times), and the shield is shown;
-#   a client that is not blocked stays and is credited in trackedAppSeconds.
+#   a client that is not blocked stays and is credited in trackedAppSeconds;
+#   the extension answers no other program (AccessDenied) and signals the window in front to
+#   Quorel alone.
+# The test drives windows through a second extension of its own (window-tools/), never
+# shipped: Quorel's extension gives no titles, raises no window and answers only Quorel.
 # Runs on its own session bus, and on a private stand-in for the system bus, where the shell
 # looks for logind (it starts without one). Exits 77 (skipped) when the shell or foot is missing
 # or the shell cannot start here. IDLE_SECONDS=N also prints the app's CPU share over N seconds
@@ -14,7 +18,7 @@ set -euo pipefail
 app=$1
 here=$(cd "$(dirname "$0")" && pwd)
 readonly skip=77
-readonly uuid=quorel@quorel.app
+readonly uuid=quorel@quorel.app tools=quorel-window-tools@quorel.app
 
 for tool in gnome-shell foot gsettings dbus-run-session dbus-daemon /usr/bin/python3; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $skip; }
@@ -41,9 +45,10 @@ for id in note-test:"Note Test" blocked-test:"Blocked Test"; do
 done
 # The shell reads its extensions when it starts: this one is in place and enabled before, as
 # after the user's one-time setup.
-mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions/$uuid"
+mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions/"{$uuid,$tools}
 cp "$here/../../../gnome-shell-extension/"* "$XDG_DATA_HOME/gnome-shell/extensions/$uuid/"
-gsettings set org.gnome.shell enabled-extensions "['$uuid']"
+cp "$here/window-tools/"* "$XDG_DATA_HOME/gnome-shell/extensions/$tools/"
+gsettings set org.gnome.shell enabled-extensions "['$uuid', '$tools']"
 gsettings set org.gnome.shell disable-user-extensions false
 
 systemBus=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$work/system-bus.pid")
@@ -61,11 +66,14 @@ if ! waitUntil 30 shellUp; then
     cat "$work/shell.log"
     exit $skip
 fi
-extensionUp() {
+owned() {
     gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner app.quorel.GnomeShell 2>/dev/null | grep -q true
+        --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
 }
-waitUntil 15 extensionUp || fail "GNOME Shell runs but the Quorel extension does not answer"
+waitUntil 15 owned app.quorel.GnomeShell ||
+    fail "GNOME Shell runs but the Quorel extension does not answer"
+waitUntil 15 owned app.quorel.WindowTools ||
+    fail "GNOME Shell runs but the tests' window tools extension does not answer"
 export WAYLAND_DISPLAY=$display XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
 # Quorel's own windows go through the shell's XWayland, started when the first client comes.
 xDisplay=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/shell.log" | head -n1)
@@ -111,10 +119,21 @@ if [ -n "${IDLE_SECONDS:-}" ]; then
     idleShare
 fi
 
-gdbus monitor --session --dest app.quorel.GnomeShell >"$work/focus-signals.log" 2>&1 &
-pids+=($!)
+# Quorel is served (it hid the client); another program is not, and overhears no focus change.
+windows refused || fail "the extension answered another program than Quorel"
+# Known by the name of the file it runs, also once an upgrade has replaced that file.
+mkdir "$work/replaced"
+cp "$(readlink -f /usr/bin/python3)" "$work/replaced/quorel"
+"$work/replaced/quorel" "$here/gnome_windows.py" answered "$work/replaced/quorel" ||
+    fail "the extension refused a program named quorel whose file was replaced"
+/usr/bin/python3 "$here/gnome_windows.py" overhear >"$work/overheard.log" 2>&1 &
+overhearer=$!
+pids+=($overhearer)
 windows measure blocked-test 20 foot --app-id=blocked-test sleep 600 ||
     fail "a blocked client brought to the front was not hidden during focus"
+kill -TERM "$overhearer"
+wait "$overhearer" || fail "another program overheard the window in front, or heard nothing"
+cat "$work/overheard.log"
 waitUntil 5 windows titled "Quorel Shield" || echo "note: the shield is not among the shell's windows"
 
 # Not blocked: stays in front and is counted.
@@ -128,4 +147,5 @@ kill -TERM "$quorel"
 wait "$quorel" || fail "the app did not quit cleanly on SIGTERM"
 python3 "$here/../credited.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "Note Test" ||
     fail "Note Test was not credited"
-echo "GNOME Shell ok: extension chosen, blocked client hidden, other client credited"
+echo "GNOME Shell ok: extension chosen, blocked client hidden, other client credited," \
+    "other programs refused"

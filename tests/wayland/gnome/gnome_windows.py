@@ -1,4 +1,5 @@
-"""The windows of a GNOME Shell session, as Quorel's shell extension lists them.
+"""The windows of a GNOME Shell session, through the tests' window tools extension, and what
+another program than Quorel gets from Quorel's own extension.
 
   shown APP_ID     exit 0 when a window of APP_ID is on screen (not minimised)
   hidden APP_ID    exit 0 when APP_ID has windows and all are minimised
@@ -7,15 +8,25 @@
   measure APP_ID N COMMAND...
                    N times: starts COMMAND (a client of APP_ID), and times from the shell
                    reporting its window in front to the window minimised; prints the delays (ms)
+  refused          exit 0 when Quorel's extension refuses this program every method
+  answered [FILE]  exit 0 when Quorel's extension answers this program; FILE is removed first
+                   (this program's own executable, to run as one replaced while it runs)
+  overhear         until SIGTERM: asks Quorel's extension to be told the window in front, and
+                   counts the focus signals that reach this program from it and from the tools;
+                   exit 0 when none came from Quorel's extension and some from the tools
 """
+import os
+import signal
 import subprocess
 import sys
 import time
 
 from gi.repository import Gio, GLib
 
-NAME = "app.quorel.GnomeShell"
-PATH = "/app/quorel/GnomeShell"
+NAME = "app.quorel.WindowTools"
+PATH = "/app/quorel/WindowTools"
+QUOREL = ("app.quorel.GnomeShell", "/app/quorel/GnomeShell", "app.quorel.GnomeShell")
+ACCESS_DENIED = "org.freedesktop.DBus.Error.AccessDenied"
 bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
 
 
@@ -30,6 +41,55 @@ def windows():
 
 def call(method, args):
     bus.call_sync(NAME, PATH, NAME, method, args, None, Gio.DBusCallFlags.NONE, 1000, None)
+
+
+def call_quorel(method, args=None):
+    """None when answered, else the D-Bus error name."""
+    try:
+        bus.call_sync(*QUOREL, method, args, None, Gio.DBusCallFlags.NONE, 2000, None)
+        return None
+    except GLib.Error as error:
+        return Gio.DBusError.get_remote_error(error) or error.message
+
+
+def refused():
+    errors = {method: call_quorel(method) for method in ("Windows", "Subscribe")}
+    errors["MinimizeWindows"] = call_quorel("MinimizeWindows", GLib.Variant("(at)", ([],)))
+    wrong = {m: e for m, e in errors.items() if e != ACCESS_DENIED}
+    if wrong:
+        print("not refused with AccessDenied:", wrong)
+    return not wrong
+
+
+def answered(removed):
+    if removed:
+        os.unlink(removed)
+    error = call_quorel("Windows")
+    if error:
+        print("Windows failed:", error)
+    return error is None
+
+
+def overhear():
+    counts = {"quorel": 0, "tools": 0}
+
+    def counter(key):
+        def on_signal(*_args):
+            counts[key] += 1
+        return on_signal
+
+    bus.signal_subscribe(QUOREL[0], QUOREL[2], "FocusChanged", QUOREL[1], None,
+                         Gio.DBusSignalFlags.NONE, counter("quorel"))
+    bus.signal_subscribe(NAME, NAME, "FocusChanged", PATH, None, Gio.DBusSignalFlags.NONE,
+                         counter("tools"))
+    # Refused, it must not be signed up all the same.
+    subscribed = call_quorel("Subscribe")
+    loop = GLib.MainLoop()
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, loop.quit)
+    loop.run()
+    print("focus signals overheard: from Quorel's extension", counts["quorel"],
+          "from the window tools", counts["tools"], "; Subscribe:", subscribed or "answered")
+    return subscribed == ACCESS_DENIED and counts["quorel"] == 0 and counts["tools"] > 0
 
 
 def activate(app_id):
@@ -106,4 +166,10 @@ if __name__ == "__main__":
         sys.exit(measure(sys.argv[2], int(sys.argv[3]), sys.argv[4:]))
     if sys.argv[1] == "activate":
         sys.exit(0 if activate(sys.argv[2]) else 1)
+    if sys.argv[1] == "refused":
+        sys.exit(0 if refused() else 1)
+    if sys.argv[1] == "answered":
+        sys.exit(0 if answered(sys.argv[2] if len(sys.argv) > 2 else None) else 1)
+    if sys.argv[1] == "overhear":
+        sys.exit(0 if overhear() else 1)
     sys.exit(0 if query(sys.argv[1], sys.argv[2]) else 1)

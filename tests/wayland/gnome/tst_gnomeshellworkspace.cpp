@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QFile>
@@ -26,14 +27,14 @@ QVariantMap window(quint64 id, const QString& appId, int pid, bool ordinary = tr
     return {{QStringLiteral("id"), QVariant::fromValue<qulonglong>(id)},
             {QStringLiteral("wmClass"), appId},
             {QStringLiteral("pid"), pid},
-            {QStringLiteral("title"), QStringLiteral("a window")},
             {QStringLiteral("ordinary"), ordinary}};
 }
 
 }  // namespace
 
-// Answers as the extension does; lives on its own thread, since the adapter waits for replies.
-class FakeExtension : public QObject {
+// Answers as the extension does, and signals the window in front only to its subscribers; lives
+// on its own thread, since the adapter waits for replies.
+class FakeExtension : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.quorel.GnomeShell")
 
@@ -47,10 +48,20 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_minimized;
     }
+    QStringList subscribers() {
+        QMutexLocker lock(&m_mutex);
+        return m_subscribers;
+    }
+    // As the shell does when the extension is turned off and on again.
+    void forgetSubscribers() {
+        QMutexLocker lock(&m_mutex);
+        m_subscribers.clear();
+    }
 
 public slots:
-    QVariantMap FocusedWindow() {
+    QVariantMap Subscribe() {
         QMutexLocker lock(&m_mutex);
+        m_subscribers << message().service();
         return m_focused;
     }
     QList<QVariantMap> Windows() {
@@ -68,6 +79,7 @@ private:
     QList<QVariantMap> m_windows;
     QVariantMap m_focused;
     QList<qulonglong> m_minimized;
+    QStringList m_subscribers;
 };
 
 class TestGnomeShellWorkspace : public QObject {
@@ -215,6 +227,32 @@ private slots:
         QCOMPARE(m_fake->minimized().size(), 3);
     }
 
+    void subscribesAgainWhenTheExtensionComesBack() {
+        m_fake->setWindows({}, window(1, QStringLiteral("foot"), 42));
+        publishFake();
+        auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
+        QVERIFY(workspace);
+        QCOMPARE(m_fake->subscribers(), QStringList{m_bus->baseService()});
+        QStringList reported;
+        workspace->setActivationHandler(
+            [&reported](const RunningApplication& a) { reported << a.key; });
+
+        QVERIFY(m_fakeBus->unregisterService(extensionService));
+        QTRY_VERIFY(!workspace->frontmostApplication());
+        QVERIFY(!workspace->limitation().isEmpty());
+        m_fake->forgetSubscribers();
+        m_fake->setWindows({}, window(3, QStringLiteral("gedit"), 50));
+        QVERIFY(m_fakeBus->registerService(extensionService));
+        QTRY_COMPARE(m_fake->subscribers(), QStringList{m_bus->baseService()});
+        QTRY_COMPARE(reported, QStringList{QStringLiteral("pid:50:gedit")});
+
+        // Signals addressed to it reach it as before.
+        sendFocus(window(4, QStringLiteral("foot"), 42));
+        QTRY_COMPARE(reported,
+                     (QStringList{QStringLiteral("pid:50:gedit"), QStringLiteral("pid:42:foot")}));
+        QCOMPARE(m_fake->subscribers().size(), 1);
+    }
+
     void readsOnlyWellFormedWindows_data() {
         QTest::addColumn<QVariantMap>("map");
         QTest::addColumn<bool>("valid");
@@ -250,11 +288,16 @@ private:
         QVERIFY(m_fakeBus->registerService(extensionService));
     }
 
+    // To each subscriber alone, as the extension does.
     void sendFocus(const QVariantMap& w) {
-        QDBusMessage signal = QDBusMessage::createSignal(extensionPath, extensionService,
-                                                         QStringLiteral("FocusChanged"));
-        signal << w;
-        QVERIFY(m_fakeBus->send(signal));
+        const QStringList subscribers = m_fake->subscribers();
+        QVERIFY(!subscribers.isEmpty());
+        for (const QString& subscriber : subscribers) {
+            QDBusMessage signal = QDBusMessage::createTargetedSignal(
+                subscriber, extensionPath, extensionService, QStringLiteral("FocusChanged"));
+            signal << w;
+            QVERIFY(m_fakeBus->send(signal));
+        }
     }
 
     QProcess m_daemon;

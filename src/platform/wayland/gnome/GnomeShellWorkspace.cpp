@@ -104,7 +104,6 @@ std::optional<ShellWindow> shellWindowFromMap(const QVariantMap& map) {
     window.appId = text(u"appId");
     window.wmClass = text(u"wmClass");
     window.wmInstance = text(u"wmInstance");
-    window.title = text(u"title");
     window.pid = std::max(valueOf<int>(map, QStringLiteral("pid"), QMetaType::Int), 0);
     window.ordinary = flag(u"ordinary");
     window.desktopShell = flag(u"desktopShell");
@@ -126,10 +125,11 @@ std::unique_ptr<GnomeShellWorkspace> GnomeShellWorkspace::create(DesktopEntries&
     }
     installExtension(extensionsFolder);  // not fatal: it may be installed system-wide
     std::unique_ptr<GnomeShellWorkspace> workspace(new GnomeShellWorkspace(entries, bus));
-    // Subscribed before asking, so that no change falls between the two.
+    // Listening before subscribing; the reply holds the window in front, and every change after
+    // it comes as a signal, so that none falls between the two.
     if (hasOwner(bus, extensionService)) {
         const QDBusMessage reply = workspace->m_bus->call(
-            extensionCall(QStringLiteral("FocusedWindow")), QDBus::Block, callTimeoutMs);
+            extensionCall(QStringLiteral("Subscribe")), QDBus::Block, callTimeoutMs);
         if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
             workspace->m_extensionAnswers = true;
             workspace->takeFocus(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
@@ -184,7 +184,7 @@ bool GnomeShellWorkspace::installExtension(const QString& extensionsFolder) {
 
 void GnomeShellWorkspace::extensionAppeared() {
     m_extensionAnswers = true;
-    askFocusedWindow();
+    subscribe();  // a new extension knows nothing of the old one's subscribers
 }
 
 void GnomeShellWorkspace::extensionVanished() {
@@ -192,9 +192,9 @@ void GnomeShellWorkspace::extensionVanished() {
     m_core.forgetFront();
 }
 
-void GnomeShellWorkspace::askFocusedWindow() {
+void GnomeShellWorkspace::subscribe() {
     auto* call = new QDBusPendingCallWatcher(
-        m_bus->asyncCall(extensionCall(QStringLiteral("FocusedWindow")), callTimeoutMs), this);
+        m_bus->asyncCall(extensionCall(QStringLiteral("Subscribe")), callTimeoutMs), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         const QDBusMessage reply = w->reply();

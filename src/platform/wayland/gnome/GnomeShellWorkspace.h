@@ -4,11 +4,12 @@
 //
 // Why an extension: GNOME Shell offers no other program a view of native Wayland windows, nor a
 // way to minimise them. The extension (gnome-shell-extension/ in the source tree, shipped here
-// as resources) runs inside the shell and answers over D-Bus: the focused window, pushed as a
-// signal on every change, the window list, and minimising windows by id. This adapter writes it
-// into the user's extension folder; the user enables it once. Until then the adapter is usable
-// but blind, and limitation() says how to enable it. It notices when the extension comes and
-// goes, since the user may enable it while Quorel runs.
+// as resources) runs inside the shell and answers over D-Bus, to Quorel only: the focused window,
+// pushed on every change as a signal addressed to the subscribed adapter alone, the window list,
+// and minimising windows by id. Window titles it keeps to itself. This adapter writes it into
+// the user's extension folder; the user enables it once. Until then the adapter is usable but
+// blind, and limitation() says how to enable it. It notices when the extension comes and goes,
+// since the user may enable it while Quorel runs, and subscribes anew each time.
 //
 // The cache of the application in front is kept by the signals on the main thread, so asking for
 // it costs no round trip.
@@ -35,8 +36,7 @@ struct ShellWindow {
     QString appId;      // GTK application id or sandbox app id
     QString wmClass;    // on Wayland, the client's app id
     QString wmInstance;
-    qint64 pid = 0;  // 0 when unknown
-    QString title;
+    qint64 pid = 0;             // 0 when unknown
     bool ordinary = false;      // a normal window or a dialog
     bool desktopShell = false;  // the desktop or a panel
     bool skipTaskbar = false;
@@ -77,7 +77,7 @@ private:
 
     void extensionAppeared();
     void extensionVanished();
-    void askFocusedWindow();
+    void subscribe();
     void takeFocus(const QVariantMap& window);
     QList<WindowFacts> windows();
 
