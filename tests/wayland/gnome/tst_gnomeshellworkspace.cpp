@@ -82,6 +82,16 @@ private:
     QStringList m_subscribers;
 };
 
+// The release before, still running in a shell that has not been logged into again since
+// Quorel's upgrade: no Subscribe, and focus changes broadcast.
+class OlderExtension : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.quorel.GnomeShell")
+
+public slots:
+    QVariantMap FocusedWindow() { return window(1, QStringLiteral("foot"), 42); }
+};
+
 class TestGnomeShellWorkspace : public QObject {
     Q_OBJECT
 
@@ -225,6 +235,20 @@ private slots:
         workspace->hide(RunningApplication{});  // no key: nothing asked
         QTest::qWait(50);
         QCOMPARE(m_fake->minimized().size(), 3);
+    }
+
+    void anOlderExtensionIsStillHeard() {
+        auto* older = new OlderExtension;  // answers on the fake's thread, which deletes it
+        older->moveToThread(&m_fakeThread);
+        connect(&m_fakeThread, &QThread::finished, older, &QObject::deleteLater);
+        QVERIFY(m_fakeBus->registerService(QStringLiteral("org.gnome.Shell")));
+        QVERIFY(m_fakeBus->registerObject(extensionPath, older, QDBusConnection::ExportAllSlots));
+        QVERIFY(m_fakeBus->registerService(extensionService));
+        auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
+        QVERIFY(workspace);
+        QCOMPARE(workspace->frontmostApplicationName(), QStringLiteral("Foot"));
+        QVERIFY(workspace->limitation().isEmpty());
+        m_fakeBus->unregisterObject(extensionPath);
     }
 
     void subscribesAgainWhenTheExtensionComesBack() {

@@ -66,6 +66,13 @@ WindowFacts factsOf(const ShellWindow& window) {
     return facts;
 }
 
+// The release of the extension before Quorel's upgrade, which the shell keeps running until the
+// next login: it has no Subscribe, answers FocusedWindow and tells every change to the whole bus.
+bool isOlderExtension(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ErrorMessage &&
+           reply.errorName() == u"org.freedesktop.DBus.Error.UnknownMethod";
+}
+
 // The windows of a Windows() reply; none when it has another shape.
 QList<WindowFacts> windowsOf(const QDBusMessage& reply) {
     QList<WindowFacts> windows;
@@ -128,8 +135,12 @@ std::unique_ptr<GnomeShellWorkspace> GnomeShellWorkspace::create(DesktopEntries&
     // Listening before subscribing; the reply holds the window in front, and every change after
     // it comes as a signal, so that none falls between the two.
     if (hasOwner(bus, extensionService)) {
-        const QDBusMessage reply = workspace->m_bus->call(
-            extensionCall(QStringLiteral("Subscribe")), QDBus::Block, callTimeoutMs);
+        QDBusMessage reply = workspace->m_bus->call(extensionCall(QStringLiteral("Subscribe")),
+                                                    QDBus::Block, callTimeoutMs);
+        if (isOlderExtension(reply)) {
+            reply = workspace->m_bus->call(extensionCall(QStringLiteral("FocusedWindow")),
+                                           QDBus::Block, callTimeoutMs);
+        }
         if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
             workspace->m_extensionAnswers = true;
             workspace->takeFocus(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
@@ -192,16 +203,19 @@ void GnomeShellWorkspace::extensionVanished() {
     m_core.forgetFront();
 }
 
-void GnomeShellWorkspace::subscribe() {
-    auto* call = new QDBusPendingCallWatcher(
-        m_bus->asyncCall(extensionCall(QStringLiteral("Subscribe")), callTimeoutMs), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusMessage reply = w->reply();
-        if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
-            onFocusChanged(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
-        }
-    });
+void GnomeShellWorkspace::subscribe(const QString& method) {
+    auto* call =
+        new QDBusPendingCallWatcher(m_bus->asyncCall(extensionCall(method), callTimeoutMs), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+            [this, method](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                const QDBusMessage reply = w->reply();
+                if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
+                    onFocusChanged(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
+                } else if (method == u"Subscribe" && isOlderExtension(reply)) {
+                    subscribe(QStringLiteral("FocusedWindow"));
+                }
+            });
 }
 
 void GnomeShellWorkspace::onFocusChanged(const QVariantMap& window) {

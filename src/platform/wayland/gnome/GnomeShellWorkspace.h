@@ -77,7 +77,7 @@ private:
 
     void extensionAppeared();
     void extensionVanished();
-    void subscribe();
+    void subscribe(const QString& method = QStringLiteral("Subscribe"));
     void takeFocus(const QVariantMap& window);
     QList<WindowFacts> windows();
 
