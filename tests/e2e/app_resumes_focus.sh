@@ -64,8 +64,8 @@ waitUntil 5 iconic "$xterm" || fail "the resumed focus did not hide the open xte
 press --wait-for "Strict Locked" || fail "Quorel started again without its strict countdown"
 
 # The first periodic save after the start: the same end, less left.
-waitUntil 30 eval '[ "$(session | cut -d" " -f2)" != "$remaining" ]' ||
-    fail "no save of the resumed session"
+savedSince() { [ "$(session | cut -d' ' -f2)" != "$remaining" ]; }
+waitUntil 30 savedSince || fail "no save of the resumed session"
 read -r endsAt2 remaining2 strict2 < <(session)
 [ "$strict2" = True ] || fail "the resumed session is not strict"
 [ $((endsAt2 - endsAt)) -le 2 ] && [ $((endsAt - endsAt2)) -le 2 ] ||
