@@ -89,6 +89,7 @@ bool QuorelApp::requestQuit() {
         m_tray->hideControlWindow();
     }
     if (quitAnswer(FocusManager::shared()) == QuitAnswer::TerminateNow) {
+        m_manager->endSessionForQuit();
         QCoreApplication::quit();
         return true;
     }

@@ -301,6 +301,9 @@ public:
     // Countdown ---------------------------------------------------------------------------
     Q_INVOKABLE void toggleStartPause();
     Q_INVOKABLE void resetTimer();
+    // A quit the user asked for, and was allowed, stops the countdown, so the next start is
+    // idle; a kill or a logout leaves it saved, to go on at the next start.
+    void endSessionForQuit();
     Q_INVOKABLE void applyPreset(Quorel::FocusPreset preset);
     Q_INVOKABLE void nextBreakPrompt();
     void tickFocusTimer();
@@ -401,6 +404,7 @@ private:
     void refreshGuard();
 
     void startSchedule(const FocusSchedule& schedule, qint64 minute, QDate occurrence);
+    void resumeSession(const RunningSession& session);
     PersistedState snapshot(QDate today) const;
     void applyDocument(const PersistedState& document, QDate today);
     void rollOverDayIfNeeded(QDate today);

@@ -30,6 +30,8 @@ void FocusManager::toggleStartPause() {
     if (m_isRunning) {
         hideAnyCurrentlyOpenBlockedApps();
     }
+    // The saved document says at once whether focus runs, so a kill cannot lose it.
+    saveState();
 }
 
 void FocusManager::resetTimer() {
@@ -39,6 +41,24 @@ void FocusManager::resetTimer() {
     setIsRunning(false);
     setIsBreak(false);
     setRemainingSeconds(m_totalSeconds);
+    saveState();
+}
+
+void FocusManager::endSessionForQuit() {
+    if (isLocked()) {
+        return;
+    }
+    setIsRunning(false);
+    saveState();
+}
+
+void FocusManager::resumeSession(const RunningSession& session) {
+    setSelectedPreset(session.preset);
+    setTotalSeconds(session.totalSeconds);
+    setRemainingSeconds(session.remainingSeconds);
+    setStrictMode(session.strictMode);
+    setIsBreak(false);
+    setIsRunning(true);
 }
 
 void FocusManager::applyPreset(FocusPreset preset) {

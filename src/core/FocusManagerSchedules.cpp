@@ -33,6 +33,7 @@ void FocusManager::startSchedule(const FocusSchedule& schedule, qint64 minute, Q
     setRemainingSeconds(length);
     setIsRunning(true);
     hideAnyCurrentlyOpenBlockedApps();
+    saveState();
 }
 
 void FocusManager::addScheduleFromInputs() {

@@ -30,6 +30,17 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.glassTransparency = m_glassTransparency;
     s.colorTheme = m_colorTheme;
     s.lastSavedDay = stampFor(today);
+    // Written afresh by every save, so the end follows the countdown, which counts heartbeats:
+    // after a suspend the countdown has not moved, and neither, by the next save, has the end.
+    if (m_isRunning && !m_isBreak && m_remainingSeconds >= 1) {
+        s.runningSession = RunningSession{
+            .preset = m_selectedPreset,
+            .totalSeconds = m_totalSeconds,
+            .remainingSeconds = m_remainingSeconds,
+            .strictMode = m_strictMode,
+            .endsAt = m_platform.clock.now().toSecsSinceEpoch() + m_remainingSeconds,
+        };
+    }
     return s;
 }
 
@@ -83,9 +94,23 @@ void FocusManager::loadState() {
         m_documentNeedsSetAside = true;
         return;
     }
+    const QDateTime now = m_platform.clock.now();
+    // Focus that was running when Quorel was killed goes on; one whose end has passed while
+    // Quorel was away is over, and uncounted: nothing saw it through.
+    const std::optional<RunningSession> session =
+        document->runningSession
+            ? resumableSession(*document->runningSession, now.toSecsSinceEpoch())
+            : std::nullopt;
     m_isApplyingLoadedState = true;
-    applyDocument(withSaneCounters(*document), m_platform.clock.now().date());
+    applyDocument(withSaneCounters(*document), now.date());
+    if (session) {
+        resumeSession(*session);
+    }
     m_isApplyingLoadedState = false;
+    if (session) {
+        // As when focus starts: what is already open goes, not only what comes to the front.
+        hideAnyCurrentlyOpenBlockedApps();
+    }
 }
 
 void FocusManager::applyDocument(const PersistedState& d, QDate today) {

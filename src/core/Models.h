@@ -120,6 +120,9 @@ std::optional<E> fromRawValue(QStringView text) {
 
 QString iconName(FocusTab tab);
 qint64 sessionLengthSeconds(FocusPreset preset);
+// The longest countdown Quorel starts: a schedule's window, cut at three hours. The presets and
+// quick durations are shorter.
+inline constexpr qint64 longestSessionSeconds = 10800;
 bool strictWhenApplied(FocusPreset preset);
 
 struct FocusSchedule {

@@ -136,7 +136,53 @@ std::optional<QString> stringValue(const QJsonValue& v) {
     return v.isString() ? std::optional<QString>(v.toString()) : std::nullopt;
 }
 
+void writeSession(JsonWriter& out, const RunningSession& s) {
+    out.beginObject();
+    out.field(QLatin1String("preset"), rawValue(s.preset));
+    out.field(QLatin1String("totalSeconds"), s.totalSeconds);
+    out.field(QLatin1String("remainingSeconds"), s.remainingSeconds);
+    out.field(QLatin1String("strictMode"), s.strictMode);
+    out.field(QLatin1String("endsAt"), s.endsAt);
+    out.endObject();
+}
+
+std::optional<RunningSession> sessionFromJson(const QJsonValue& v) {
+    if (!v.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonObject o = v.toObject();
+    Reader r(o);
+    RunningSession s;
+    r.required("preset", s.preset, enumFromJson<FocusPreset>);
+    r.required("totalSeconds", s.totalSeconds, jsonInteger);
+    r.required("remainingSeconds", s.remainingSeconds, jsonInteger);
+    r.required("strictMode", s.strictMode, boolValue);
+    r.required("endsAt", s.endsAt, jsonInteger);
+    if (!r.ok()) {
+        return std::nullopt;
+    }
+    return s;
+}
+
 }  // namespace
+
+std::optional<RunningSession> resumableSession(const RunningSession& saved, qint64 now) {
+    if (saved.totalSeconds < 1) {
+        return std::nullopt;  // no countdown Quorel runs
+    }
+    qint64 untilEnd = 0;
+    if (__builtin_sub_overflow(saved.endsAt, now, &untilEnd)) {
+        untilEnd = saved.endsAt > now ? longestSessionSeconds : 0;
+    }
+    RunningSession s = saved;
+    s.totalSeconds = std::clamp<qint64>(saved.totalSeconds, 1, longestSessionSeconds);
+    s.remainingSeconds = std::min({untilEnd, saved.remainingSeconds, s.totalSeconds});
+    if (s.remainingSeconds < 1) {
+        return std::nullopt;
+    }
+    s.endsAt = now + s.remainingSeconds;
+    return s;
+}
 
 std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
     const auto mapSize = [](const std::optional<SecondsMap>& m) { return m ? m->size() : 0; };
@@ -178,6 +224,10 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
     field("glassTransparency", s.glassTransparency.value_or(0.35));
     field("colorTheme", rawValue(s.colorTheme.value_or(AppColorTheme::Ocean)));
     field("lastSavedDay", s.lastSavedDay);
+    if (s.runningSession) {
+        out.key(QLatin1String("runningSession"));
+        writeSession(out, *s.runningSession);
+    }
     out.endObject();
     if (out.failed()) {
         return std::nullopt;
@@ -273,6 +323,7 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes) {
     if (!r.ok()) {
         return std::nullopt;
     }
+    s.runningSession = sessionFromJson(o.value(QLatin1String("runningSession")));
     return s;
 }
 

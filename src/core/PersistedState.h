@@ -14,6 +14,20 @@ namespace Quorel {
 
 using SecondsMap = QHash<QString, qint64>;
 
+// A focus countdown that was running when the document was saved, kept so that a start after a
+// kill, a crash or a power cut picks it up again instead of leaving strict mode behind.
+struct RunningSession {
+    FocusPreset preset = FocusPreset::DeepWork;
+    qint64 totalSeconds = 0;
+    // What was left at the moment of saving.
+    qint64 remainingSeconds = 0;
+    bool strictMode = true;
+    // Wall-clock end, in seconds since 1970 UTC: a change of time zone moves nothing.
+    qint64 endsAt = 0;
+
+    bool operator==(const RunningSession&) const = default;
+};
+
 // The saved document. Optional keys are optional here too; a save always fills them all.
 struct PersistedState {
     qint64 totalSeconds = 2700;
@@ -41,6 +55,8 @@ struct PersistedState {
     std::optional<double> glassTransparency;
     std::optional<AppColorTheme> colorTheme;
     QString lastSavedDay;
+    // Only while focus runs. Older releases ignore the key; a malformed one is no session.
+    std::optional<RunningSession> runningSession;
 };
 
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.
@@ -54,11 +70,19 @@ QDate dateFromStamp(QStringView stamp);
 // turn the figures negative.
 PersistedState withSaneCounters(PersistedState state);
 
-// Compact JSON with all 25 keys; nullopt when a value has no JSON form (a NaN setting).
+// What is left of a saved session at now (seconds since 1970 UTC); nullopt once its end has
+// passed. Never more than it had left when saved, so a clock set back does not lengthen it, and
+// never more than the longest session Quorel starts, so a hand-edited end years away cannot
+// lock the user out: no longer session can be genuine.
+std::optional<RunningSession> resumableSession(const RunningSession& saved, qint64 now);
+
+// Compact JSON with all 25 keys, and the running session while there is one; nullopt when a
+// value has no JSON form (a NaN setting).
 std::optional<QByteArray> encodePersistedState(const PersistedState& state);
 
 // Anything but a well-formed document (bad JSON, a missing required key, a wrong type, an
-// unknown enumeration value anywhere) gives nullopt.
+// unknown enumeration value anywhere) gives nullopt. The running session is the exception: a
+// malformed one is dropped and the rest of the document still loads.
 std::optional<PersistedState> decodePersistedState(const QByteArray& bytes);
 
 }  // namespace Quorel

@@ -35,7 +35,7 @@ qint64 scheduledSessionSeconds(const FocusSchedule& schedule, qint64 minute) {
     if (end < start && minute >= start) {
         minutesLeft += 1440;
     }
-    return std::clamp<qint64>(minutesLeft * 60, 60, 10800);
+    return std::clamp<qint64>(minutesLeft * 60, 60, longestSessionSeconds);
 }
 
 QDate occurrenceDay(const FocusSchedule& schedule, QDate today, qint64 minute) {

@@ -52,6 +52,11 @@ bool clickButton(QQuickView& view, const QString& text) {
     return false;
 }
 
+bool hasSavedSession(const FakeDesktop& desktop) {
+    const std::optional<PersistedState> d = decodePersistedState(desktop.savedDocument());
+    return d && d->runningSession;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(Way)
@@ -136,6 +141,30 @@ private slots:
         QCOMPARE(boxes, strictRun ? 1 : 0);
         QCOMPARE(secondRequestRefused, strictRun);
         QCOMPARE(mainWindow()->isVisible(), true);
+        // A refused quit leaves the strict run saved, to go on should Quorel be killed.
+        QCOMPARE(hasSavedSession(desktop), strictRun);
+    }
+
+    // An allowed quit ends a relaxed run, as it always has: the next start is idle.
+    void allowedQuitEndsARelaxedRun() {
+        FakeDesktop desktop;
+        QuorelApp app(desktop.platform());
+        QVERIFY(app.start());
+        FocusManager& manager = *FocusManager::shared();
+        manager.setStrictMode(false);
+        manager.toggleStartPause();
+        QVERIFY(hasSavedSession(desktop));
+
+        bool quit = false;
+        QTimer::singleShot(0, &app, [&] { quit = app.requestQuit(); });
+        QTimer watchdog;
+        watchdog.callOnTimeout(&watchdog, [] { QCoreApplication::exit(1); });
+        watchdog.start(5000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+
+        QVERIFY(quit);
+        QVERIFY(!manager.isRunning());
+        QVERIFY(!hasSavedSession(desktop));
     }
 
     void trayOpensTheMainWindow() {

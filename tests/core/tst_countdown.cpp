@@ -1,9 +1,16 @@
 #include "DisplayFormat.h"
 #include "Fakes.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
+#include <functional>
+
 using namespace Quorel;
+
+using Ending = std::function<void(FakeDesktop&, FocusManager&)>;
+Q_DECLARE_METATYPE(Ending)
 
 class TestCountdown : public QObject {
     Q_OBJECT
@@ -12,6 +19,19 @@ class TestCountdown : public QObject {
         for (int i = 0; i < n; ++i) {
             m.tickFocusTimer();
         }
+    }
+
+    // Heartbeats as the app runs them, each one second of the clock.
+    static void runHeartbeats(FakeDesktop& desktop, FocusManager& m, int n) {
+        for (int i = 0; i < n; ++i) {
+            desktop.clock.advance(1);
+            m.tick();
+        }
+    }
+
+    static std::optional<RunningSession> savedSession(const FakeDesktop& desktop) {
+        const std::optional<PersistedState> d = decodePersistedState(desktop.savedDocument());
+        return d ? d->runningSession : std::nullopt;
     }
 
 private slots:
@@ -284,6 +304,182 @@ private slots:
         QCOMPARE(primaryActionTitle(true, true), QStringLiteral("Locked"));
         QCOMPARE(primaryActionTitle(true, false), QStringLiteral("Pause"));
         QCOMPARE(formatUsageAgainstGoal(5.2, 4.0), QStringLiteral("5.2h / 4.0h"));
+    }
+
+    void strictFocusGoesOnAfterAKill() {
+        FakeDesktop desktop;
+        desktop.workspace.running = {app(QStringLiteral("Discord")), app(QStringLiteral("XTerm"))};
+        {
+            auto m = desktop.makeManager();
+            m->setSelectedPreset(FocusPreset::WindDown);
+            m->toggleStartPause();
+            desktop.workspace.hidden.clear();
+            runHeartbeats(desktop, *m, 100);  // the last periodic save came at 90
+        }                                     // killed: nothing more is saved
+
+        desktop.clock.advance(60);
+        auto m = desktop.makeManager();
+        QVERIFY(m->isRunning());
+        QVERIFY(!m->isBreak());
+        QVERIFY(m->isLocked());
+        QCOMPARE(m->selectedPreset(), FocusPreset::WindDown);
+        QCOMPARE(m->totalSeconds(), 3600);
+        QCOMPARE(m->remainingSeconds(), 3600 - 100 - 60);
+        // The sweep at once, before any heartbeat; the sound is back too.
+        QCOMPARE(desktop.workspace.hidden, QStringList{QStringLiteral("Discord")});
+        QVERIFY(desktop.ambient.calls.last().shouldPlay);
+
+        m->toggleStartPause();
+        m->resetTimer();
+        m->endSessionForQuit();
+        QVERIFY(m->isRunning());
+        QCOMPARE(m->remainingSeconds(), 3440);
+
+        // It ends and is counted like any other.
+        runTicks(*m, 3441);
+        QVERIFY(m->isBreak());
+        QCOMPARE(m->sessionsToday(), 1);
+        QCOMPARE(m->focusMinutesToday(), 60);
+    }
+
+    void relaxedFocusGoesOnAfterAKillAndCanStillBePaused() {
+        FakeDesktop desktop;
+        {
+            auto m = desktop.makeManager();
+            m->setSelectedPreset(FocusPreset::Study);
+            m->toggleStartPause();
+            runTicks(*m, 20);  // heartbeats without a save: the end saved at the start holds
+        }
+        desktop.clock.advance(300);
+        auto m = desktop.makeManager();
+        QVERIFY(m->isRunning());
+        QVERIFY(!m->strictMode());
+        QCOMPARE(m->remainingSeconds(), 1500 - 300);
+        m->toggleStartPause();
+        QVERIFY(!m->isRunning());
+        QCOMPARE(m->remainingSeconds(), 1200);
+    }
+
+    void focusThatEndedWhileAwayIsOverAndUncounted_data() {
+        QTest::addColumn<qint64>("away");
+        QTest::newRow("to the second of its end") << qint64(2700);
+        QTest::newRow("a day later") << qint64(86400);
+    }
+    void focusThatEndedWhileAwayIsOverAndUncounted() {
+        QFETCH(qint64, away);
+        FakeDesktop desktop;
+        desktop.clock.setTime(QTime(8, 0));
+        desktop.makeManager()->toggleStartPause();
+        desktop.clock.advance(away);
+        desktop.workspace.running = {app(QStringLiteral("Discord"))};
+        auto m = desktop.makeManager();
+        QVERIFY(!m->isRunning());
+        QVERIFY(!m->isLocked());
+        QCOMPARE(m->remainingSeconds(), 2700);
+        QCOMPARE(m->sessionsToday(), 0);
+        QCOMPARE(m->focusMinutesToday(), 0);
+        QVERIFY(desktop.workspace.hidden.isEmpty());
+    }
+
+    void aClockSetBackDoesNotLengthenTheFocus() {
+        FakeDesktop desktop;
+        {
+            auto m = desktop.makeManager();
+            m->toggleStartPause();
+            runHeartbeats(desktop, *m, 2400);  // 300 s left at the last save
+        }
+        desktop.clock.advance(-86400);
+        auto m = desktop.makeManager();
+        QVERIFY(m->isLocked());
+        QCOMPARE(m->remainingSeconds(), 300);
+    }
+
+    void aHandEditedEndYearsAwayLocksNoLongerThanTheLongestSession() {
+        FakeDesktop desktop;
+        desktop.makeManager()->toggleStartPause();
+        QJsonObject o = QJsonDocument::fromJson(desktop.savedDocument()).object();
+        QJsonObject session = o.value(QStringLiteral("runningSession")).toObject();
+        QVERIFY(!session.isEmpty());
+        session.insert(QStringLiteral("totalSeconds"), 315360000);
+        session.insert(QStringLiteral("remainingSeconds"), 315360000);
+        session.insert(QStringLiteral("endsAt"),
+                       desktop.clock.now().toSecsSinceEpoch() + qint64(315360000));
+        o.insert(QStringLiteral("runningSession"), session);
+        desktop.setSavedDocument(QJsonDocument(o).toJson());
+
+        auto m = desktop.makeManager();
+        QVERIFY(m->isLocked());
+        QCOMPARE(m->totalSeconds(), longestSessionSeconds);
+        QCOMPARE(m->remainingSeconds(), longestSessionSeconds);
+        runTicks(*m, int(longestSessionSeconds) + 1);
+        QVERIFY(m->isBreak());
+    }
+
+    // Each way a session ends, or stops being focus, takes it out of the saved document at
+    // once, so a kill right after starts idle.
+    void endedFocusLeavesNothingToGoOn_data() {
+        QTest::addColumn<Ending>("end");
+        QTest::newRow("runs out into the break") << Ending([](FakeDesktop&, FocusManager& m) {
+            m.setRemainingSeconds(0);
+            m.tickFocusTimer();
+        });
+        QTest::newRow("runs out without a break") << Ending([](FakeDesktop&, FocusManager& m) {
+            m.setAutoStartBreak(false);
+            m.setRemainingSeconds(0);
+            m.tickFocusTimer();
+        });
+        QTest::newRow("paused") << Ending([](FakeDesktop&, FocusManager& m) {
+            m.setStrictMode(false);
+            m.toggleStartPause();
+        });
+        QTest::newRow("reset") << Ending([](FakeDesktop&, FocusManager& m) {
+            m.setStrictMode(false);
+            m.resetTimer();
+        });
+        QTest::newRow("quit when allowed") << Ending([](FakeDesktop&, FocusManager& m) {
+            m.setStrictMode(false);
+            m.endSessionForQuit();
+        });
+    }
+    void endedFocusLeavesNothingToGoOn() {
+        QFETCH(Ending, end);
+        FakeDesktop desktop;
+        {
+            auto m = desktop.makeManager();
+            m->toggleStartPause();
+            QVERIFY(savedSession(desktop));
+            end(desktop, *m);
+            QVERIFY(!savedSession(desktop));
+        }
+        QVERIFY(!desktop.makeManager()->isLocked());
+    }
+
+    void startingSavesWhatAKillNeedsAtOnce() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setSelectedPreset(FocusPreset::Study);
+        m->toggleStartPause();
+        const qint64 now = desktop.clock.now().toSecsSinceEpoch();
+        QCOMPARE(savedSession(desktop), std::optional(RunningSession{
+                                            .preset = FocusPreset::Study,
+                                            .totalSeconds = 1500,
+                                            .remainingSeconds = 1500,
+                                            .strictMode = false,
+                                            .endsAt = now + 1500,
+                                        }));
+        // A strict quit is refused and leaves it saved.
+        m->setStrictMode(true);
+        m->endSessionForQuit();
+        QVERIFY(savedSession(desktop));
+
+        // A schedule starting focus saves it too.
+        FakeDesktop scheduled;
+        scheduled.clock.setTime(QTime(9, 30));
+        auto s = scheduled.makeManager();
+        s->setScheduleEnabled(uuidText(s->schedules().first().id), true);
+        s->checkSchedules();
+        QVERIFY(s->isRunning());
+        QCOMPARE(savedSession(scheduled)->remainingSeconds, 9000);
     }
 
     void sharedFollowsTheManagersLife() {

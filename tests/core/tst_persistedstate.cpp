@@ -275,6 +275,126 @@ private slots:
         QCOMPARE(desktop.preferences.writes, 0);
     }
 
+    void runningSessionRoundTripsAndAnOlderDocumentHasNone() {
+        QVERIFY(!decodePersistedState(golden())->runningSession);
+
+        PersistedState state = *decodePersistedState(golden());
+        const RunningSession session{
+            .preset = FocusPreset::WindDown,
+            .totalSeconds = 3600,
+            .remainingSeconds = 1234,
+            .strictMode = true,
+            .endsAt = 1796551234,
+        };
+        state.runningSession = session;
+        const auto again = decodePersistedState(*encodePersistedState(state));
+        QVERIFY(again);
+        QCOMPARE(again->runningSession, std::optional(session));
+        QCOMPARE(again->totalSeconds, 1500);
+    }
+
+    void malformedRunningSessionIsDroppedAndTheRestLoads_data() {
+        QTest::addColumn<QJsonValue>("session");
+        const QJsonObject good{
+            {QStringLiteral("preset"), QStringLiteral("Deep Work")},
+            {QStringLiteral("totalSeconds"), 2700},
+            {QStringLiteral("remainingSeconds"), 2000},
+            {QStringLiteral("strictMode"), true},
+            {QStringLiteral("endsAt"), 1796551234},
+        };
+        const auto with = [good](const char* key, const QJsonValue& v) {
+            QJsonObject o = good;
+            if (v.isUndefined()) {
+                o.remove(QLatin1String(key));
+            } else {
+                o.insert(QLatin1String(key), v);
+            }
+            return QJsonValue(o);
+        };
+        QTest::newRow("null") << QJsonValue(QJsonValue::Null);
+        QTest::newRow("text") << QJsonValue(QStringLiteral("running"));
+        QTest::newRow("an array") << QJsonValue(QJsonArray{1, 2});
+        QTest::newRow("no end") << with("endsAt", QJsonValue::Undefined);
+        QTest::newRow("end as text") << with("endsAt", QStringLiteral("2026-12-06T10:45:00Z"));
+        QTest::newRow("end with a fraction") << with("endsAt", 1796551234.5);
+        QTest::newRow("end beyond 64 bits") << with("endsAt", 1e300);
+        QTest::newRow("unknown preset") << with("preset", QStringLiteral("Forever"));
+        QTest::newRow("strict as number") << with("strictMode", 1);
+        QTest::newRow("no remaining") << with("remainingSeconds", QJsonValue::Undefined);
+    }
+    void malformedRunningSessionIsDroppedAndTheRestLoads() {
+        QFETCH(QJsonValue, session);
+        const QByteArray bytes = withChange(
+            [&session](QJsonObject& o) { o.insert(QStringLiteral("runningSession"), session); });
+        const auto d = decodePersistedState(bytes);
+        QVERIFY(d);
+        QVERIFY(!d->runningSession);
+
+        FakeDesktop desktop;
+        desktop.setSavedDocument(bytes);
+        auto m = desktop.makeManager();
+        QVERIFY(!m->isRunning());
+        QCOMPARE(m->totalSeconds(), 1500);
+        QCOMPARE(m->sessionsToday(), 3);
+    }
+
+    // Mostly at 1,000,000 s, when a session with 600 of 2700 s left was to end at 1,000,600.
+    void whatIsLeftOfASavedSession_data() {
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("remaining");
+        QTest::addColumn<qint64>("endsAt");
+        QTest::addColumn<qint64>("left");  // 0: nothing to resume
+        QTest::addColumn<qint64>("resumedTotal");
+        QTest::addColumn<qint64>("now");
+        constexpr qint64 max = std::numeric_limits<qint64>::max();
+        constexpr qint64 min = std::numeric_limits<qint64>::min();
+        const qint64 t = 1000000;
+        const qint64 longest = longestSessionSeconds;
+        QTest::newRow("away a minute") << 2700LL << 600LL << 1000540LL << 540LL << 2700LL << t;
+        QTest::newRow("one second to go") << 2700LL << 600LL << 1000001LL << 1LL << 2700LL << t;
+        QTest::newRow("ends this second") << 2700LL << 600LL << 1000000LL << 0LL << 0LL << t;
+        QTest::newRow("ended long ago") << 2700LL << 600LL << 0LL << 0LL << 0LL << t;
+        QTest::newRow("clock set back a day")
+            << 2700LL << 600LL << 1087000LL << 600LL << 2700LL << t;
+        QTest::newRow("end years away, all absurd")
+            << 315360000LL << 315360000LL << 316360000LL << longest << longest << t;
+        QTest::newRow("more left than its length")
+            << 1500LL << 9000LL << 1009000LL << 1500LL << 1500LL << t;
+        QTest::newRow("end at the 64-bit limit") << 2700LL << 600LL << max << 600LL << 2700LL << t;
+        QTest::newRow("end at the lowest 64 bits") << 2700LL << 600LL << min << 0LL << 0LL << t;
+        QTest::newRow("clock before 1970, end at the limit")
+            << 2700LL << 600LL << max << 600LL << 2700LL << min / 2;
+        QTest::newRow("clock at the lowest 64 bits")
+            << 2700LL << 600LL << 1000600LL << 600LL << 2700LL << min;
+        QTest::newRow("nothing left when saved") << 2700LL << 0LL << 1000600LL << 0LL << 0LL << t;
+        QTest::newRow("negative left") << 2700LL << -5LL << 1000600LL << 0LL << 0LL << t;
+        QTest::newRow("no length") << 0LL << 600LL << 1000600LL << 0LL << 0LL << t;
+        QTest::newRow("negative length") << -2700LL << 600LL << 1000600LL << 0LL << 0LL << t;
+    }
+    void whatIsLeftOfASavedSession() {
+        QFETCH(qint64, total);
+        QFETCH(qint64, remaining);
+        QFETCH(qint64, endsAt);
+        QFETCH(qint64, left);
+        QFETCH(qint64, resumedTotal);
+        QFETCH(qint64, now);
+        const RunningSession saved{
+            .preset = FocusPreset::DeepWork,
+            .totalSeconds = total,
+            .remainingSeconds = remaining,
+            .strictMode = true,
+            .endsAt = endsAt,
+        };
+        const std::optional<RunningSession> resumed = resumableSession(saved, now);
+        QCOMPARE(resumed.has_value(), left > 0);
+        if (resumed) {
+            QCOMPARE(resumed->remainingSeconds, left);
+            QCOMPARE(resumed->totalSeconds, resumedTotal);
+            QCOMPARE(resumed->endsAt, now + left);
+            QVERIFY(resumed->strictMode);
+        }
+    }
+
     void unreadableDocumentIsSetAsideBeforeTheFirstSave() {
         FakeDesktop desktop;
         const QByteArray bad("{\"half a document");

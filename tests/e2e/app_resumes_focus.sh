@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# A strict focus countdown outlives kill -9 (run inside scripts/with-desktop.sh): started over
+# AT-SPI, it is in the saved document at once; killed and started again a few seconds later,
+# Quorel is still locked, hides the blocked xterm already open, and counts towards the same end
+# instead of starting afresh.
+set -euo pipefail
+app=$1
+here=$(cd "$(dirname "$0")" && pwd)
+
+source "$here/../../scripts/a11y-session.sh"
+source "$here/../../scripts/throwaway-home.sh"
+document=$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json
+
+mkdir -p "$XDG_CONFIG_HOME/quorel"
+python3 - "$document" <<'PY'
+import datetime, json, sys, uuid
+today = datetime.date.today()
+json.dump({
+    "totalSeconds": 600, "strictMode": True, "autoStartBreak": True, "showInMenuBar": True,
+    "blockYouTubeShorts": True, "blockInstagramReels": True,
+    "blockedApps": [{"id": str(uuid.uuid4()).upper(), "name": "XTerm", "isEnabled": True}],
+    "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
+    "streakDays": 1, "trackedAppSeconds": {},
+    "lastSavedDay": f"{today.year}-{today.month}-{today.day}",
+}, open(sys.argv[1], "w"))
+PY
+
+press() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
+iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'; }
+# The saved session as "endsAt remainingSeconds strictMode"; fails while there is none.
+session() {
+    python3 - "$document" <<'PY'
+import json, sys
+s = json.load(open(sys.argv[1])).get("runningSession")
+if not s:
+    sys.exit(1)
+print(s["endsAt"], s["remainingSeconds"], s["strictMode"])
+PY
+}
+startApp() {
+    "$app" >>"$work/app.log" 2>&1 &
+    app_pid=$!
+    pids+=("$app_pid")
+    timeout 30 xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null ||
+        fail "no Quorel window"
+}
+
+startApp
+press "Start Focus" || fail "could not start focus"
+waitUntil 5 session >/dev/null || fail "starting focus saved no running session"
+read -r endsAt remaining strict < <(session)
+[ "$strict" = True ] || fail "the saved session is not strict"
+
+kill -KILL "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+xterm -title e2e-xterm -e sleep 600 &
+pids+=($!)
+xterm=$(timeout 30 xdotool search --sync --limit 1 --onlyvisible --name '^e2e-xterm$') ||
+    fail "no xterm window"
+sleep 5  # away long enough that a fresh countdown would end later than the saved one
+
+startApp
+waitUntil 5 iconic "$xterm" || fail "the resumed focus did not hide the open xterm"
+press --wait-for "Strict Locked" || fail "Quorel started again without its strict countdown"
+
+# The first periodic save after the start: the same end, less left.
+savedSince() { [ "$(session | cut -d' ' -f2)" != "$remaining" ]; }
+waitUntil 30 savedSince || fail "no save of the resumed session"
+read -r endsAt2 remaining2 strict2 < <(session)
+[ "$strict2" = True ] || fail "the resumed session is not strict"
+[ $((endsAt2 - endsAt)) -le 2 ] && [ $((endsAt - endsAt2)) -le 2 ] ||
+    fail "the end moved from $endsAt to $endsAt2: the countdown started afresh"
+[ "$remaining2" -le $((remaining - 5)) ] ||
+    fail "$remaining2 s left after a kill that took 5 s of $remaining"
+echo "resumed: $remaining s left before the kill, $remaining2 s at the first save after"
