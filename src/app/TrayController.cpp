@@ -28,6 +28,8 @@ TrayController::TrayController(FocusManager& manager, QQmlEngine& engine, QObjec
     connect(&m_manager, &FocusManager::showInMenuBarChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::lockChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::countdownChanged, this, &TrayController::refreshIcon);
+    connect(&m_manager, &FocusManager::workspaceLimitationChanged, this,
+            &TrayController::refreshIcon);
     connect(&m_icon, &QSystemTrayIcon::activated, this, &TrayController::onActivated);
     refreshIcon();
 }
@@ -41,12 +43,15 @@ void TrayController::show() {
 void TrayController::refreshIcon() {
     const TrayLabel label = trayLabel(m_manager.showInMenuBar(), m_manager.isRunning(),
                                       m_manager.strictMode(), m_manager.remainingSeconds());
+    const QString toolTip = trayToolTip(label, m_manager.workspaceLimitation());
+    if (toolTip != m_icon.toolTip()) {
+        m_icon.setToolTip(toolTip);
+    }
     if (m_shown == label) {
         return;
     }
     const bool samePicture = m_shown && drawsTheSame(*m_shown, label);
     m_shown = label;
-    m_icon.setToolTip(label.title);
     if (samePicture) {
         return;
     }

@@ -34,6 +34,10 @@ TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode, qint64 
     return label;
 }
 
+QString trayToolTip(const TrayLabel& label, const QString& workspaceLimitation) {
+    return workspaceLimitation.isEmpty() ? label.title : label.title + u'\n' + workspaceLimitation;
+}
+
 bool drawsTheSame(const TrayLabel& a, const TrayLabel& b) {
     return a.symbol == b.symbol && a.badge == b.badge;
 }

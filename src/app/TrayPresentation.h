@@ -22,6 +22,9 @@ struct TrayLabel {
 
 TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode, qint64 remainingSeconds);
 
+// The tooltip: the title, and on a line of its own what blocking cannot do on this desktop.
+QString trayToolTip(const TrayLabel& label, const QString& workspaceLimitation);
+
 // Whether two labels give the same icon picture (the tooltip aside), so a hidden countdown
 // costs no redraw each second.
 bool drawsTheSame(const TrayLabel& a, const TrayLabel& b);

@@ -34,6 +34,13 @@ QStringList sortedUnique(QStringList names, Qt::CaseSensitivity sensitivity) {
 void FocusManager::setupAppWatcher() {
     m_platform.workspace.setActivationHandler(
         [this](const RunningApplication& application) { handleActivatedApp(application); });
+    // Back after a loss (the compositor restarted, the extension was turned off and on): what
+    // came up meanwhile is still on screen.
+    m_platform.workspace.setChannelRestoredHandler([this] {
+        if (m_isRunning && !m_isBreak) {
+            hideAnyCurrentlyOpenBlockedApps();
+        }
+    });
 }
 
 void FocusManager::startFastAppGuard() {

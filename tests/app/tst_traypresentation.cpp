@@ -40,6 +40,10 @@ private slots:
         QTEST(label.title, "title");
         QCOMPARE(label.showsTitle, showInMenuBar);
         QCOMPARE(label.badge, showInMenuBar && running ? QStringLiteral("45") : QString());
+        // What blocking cannot do here goes under the title, never in place of it.
+        QCOMPARE(trayToolTip(label, {}), label.title);
+        QCOMPARE(trayToolTip(label, QStringLiteral("Blocking apps is off.")),
+                 label.title + QStringLiteral("\nBlocking apps is off."));
     }
 
     void redrawsOnlyWhenThePictureChanges_data() {

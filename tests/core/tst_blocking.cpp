@@ -128,6 +128,23 @@ private slots:
         QVERIFY(!m->shouldBlockApp(notes));
     }
 
+    // The desktop channel came back: what opened meanwhile is swept, as at the start of focus.
+    void aRestoredChannelIsSweptDuringFocus() {
+        FakeDesktop desktop;
+        desktop.workspace.running = {app(QStringLiteral("Slack")), app(QStringLiteral("Notes"))};
+        auto m = desktop.makeManager();
+        m->setBlockedApps({entry(QStringLiteral("Slack"))});
+        desktop.workspace.onRestored();
+        QVERIFY(desktop.workspace.hidden.isEmpty());  // not focusing
+        enter(*m, Focus::Running);
+        desktop.workspace.hidden.clear();
+        desktop.workspace.onRestored();
+        QCOMPARE(desktop.workspace.hidden, QStringList{QStringLiteral("Slack")});
+        m->setIsBreak(true);
+        desktop.workspace.onRestored();
+        QCOMPARE(desktop.workspace.hidden.size(), 1);
+    }
+
     void guardHidesWhatStaysInFront() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();

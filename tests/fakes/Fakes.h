@@ -57,6 +57,9 @@ public:
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override {
         onActivated = std::move(handler);
     }
+    void setChannelRestoredHandler(std::function<void()> handler) override {
+        onRestored = std::move(handler);
+    }
     QStringList installedApplicationNames() override { return installed; }
     QString limitation() const override { return limitationText; }
 
@@ -74,6 +77,7 @@ public:
     QString limitationText;
     QStringList hidden;
     std::function<void(const RunningApplication&)> onActivated;
+    std::function<void()> onRestored;
 };
 
 // An ordinary application of that name, for the fake desktop's lists.

@@ -47,12 +47,17 @@ public:
     // repeats of the same window and "nothing in front" are not reported.
     virtual void setActivationHandler(std::function<void(const RunningApplication&)> handler) = 0;
 
+    // handler runs on the main thread when the channel to the desktop is back after a loss
+    // (limitation() said so meanwhile): whatever came up in between went unseen.
+    virtual void setChannelRestoredHandler(std::function<void()> handler) = 0;
+
     // Names of the applications installed for this user (desktop entries shown in menus),
     // without this program's own.
     virtual QStringList installedApplicationNames() = 0;
 
     // What this desktop channel cannot see, in a calm sentence for the user; empty when it
-    // sees everything (an X11 channel in a Wayland session sees only XWayland windows).
+    // sees everything (an X11 channel in a Wayland session sees only XWayland windows, and a
+    // lost channel sees nothing). Cheap: asked every second.
     virtual QString limitation() const = 0;
 };
 

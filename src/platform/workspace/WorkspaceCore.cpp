@@ -212,6 +212,12 @@ void WorkspaceCore::setActivationHandler(std::function<void(const RunningApplica
     m_activationHandler = std::move(handler);
 }
 
+void WorkspaceCore::channelRestored() {
+    if (const auto handler = m_restoredHandler) {
+        handler();
+    }
+}
+
 void WorkspaceCore::deliverActivations() {
     const QList<RunningApplication> activations = std::exchange(m_activations, {});
     // A copy: the handler may replace itself.

@@ -94,6 +94,12 @@ public:
     void forgetFront();
 
     void setActivationHandler(std::function<void(const RunningApplication&)> handler);
+    void setRestoredHandler(std::function<void()> handler) {
+        m_restoredHandler = std::move(handler);
+    }
+
+    // The channel is back after a loss: the handler sweeps what came up meanwhile.
+    void channelRestored();
 
     // Tells the handler of every application that came to the front since the last call, in
     // order, each once: a batch of events that brings a blocked window up and another one after
@@ -110,6 +116,7 @@ private:
     QString m_frontKey;  // of the application last reported; "" once it was hidden
     QList<RunningApplication> m_activations;
     std::function<void(const RunningApplication&)> m_activationHandler;
+    std::function<void()> m_restoredHandler;
 };
 
 }  // namespace Quorel

@@ -650,4 +650,8 @@ void X11Workspace::watch(xcb_window_t window) {
     m_watchedWindow = window;
 }
 
+void X11Workspace::setChannelRestoredHandler(std::function<void()> handler) {
+    m_core.setRestoredHandler(std::move(handler));
+}
+
 }  // namespace Quorel

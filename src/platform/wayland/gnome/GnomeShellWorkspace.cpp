@@ -296,4 +296,8 @@ QString GnomeShellWorkspace::limitation() const {
         "Extensions app (log out and back in once if it is not listed yet).");
 }
 
+void GnomeShellWorkspace::setChannelRestoredHandler(std::function<void()> handler) {
+    m_core.setRestoredHandler(std::move(handler));
+}
+
 }  // namespace Quorel

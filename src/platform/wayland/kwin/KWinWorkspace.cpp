@@ -288,4 +288,8 @@ QString KWinWorkspace::limitation() const {
     return {};
 }
 
+void KWinWorkspace::setChannelRestoredHandler(std::function<void()> handler) {
+    m_core.setRestoredHandler(std::move(handler));
+}
+
 }  // namespace Quorel

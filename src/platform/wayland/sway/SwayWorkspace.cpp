@@ -345,4 +345,8 @@ void SwayWorkspace::workspaceEvent(const QJsonObject& event) {
     }
 }
 
+void SwayWorkspace::setChannelRestoredHandler(std::function<void()> handler) {
+    m_core.setRestoredHandler(std::move(handler));
+}
+
 }  // namespace Quorel
