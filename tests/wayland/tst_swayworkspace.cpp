@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 using namespace Quorel;
 
@@ -54,6 +55,20 @@ public:
     QByteArrayList commands() {
         const QMutexLocker lock(&m_mutex);
         return m_commands;
+    }
+
+    // As a restarting sway does: every connection closes, and none is taken while it is down.
+    void restart(int downMs) {
+        QMetaObject::invokeMethod(this, [this, downMs] {
+            m_server->close();
+            m_subscribed.clear();
+            m_buffers.clear();
+            for (QLocalSocket* client : m_server->findChildren<QLocalSocket*>()) {
+                client->abort();
+                client->deleteLater();
+            }
+            QTimer::singleShot(downMs, this, [this] { m_server->listen(m_path); });
+        });
     }
 
 private:
@@ -210,6 +225,29 @@ private slots:
         QVERIFY(apps[3].isThisProgram);
         QCOMPARE(apps[3].name, u"Quorel"_qs);
         QVERIFY(!apps[0].isThisProgram);
+    }
+
+    void aClosedConnectionIsOpenedAgainAndSaysSoMeanwhile() {
+        Harness h(Peer::Sway, treeOf({view(10, "foot", 100, true)}));
+        auto workspace = SwayWorkspace::connectTo(h.entries, h.path());
+        QVERIFY(workspace);
+        int restored = 0;
+        workspace->setChannelRestoredHandler([&restored] { ++restored; });
+        QStringList reported;
+        workspace->setActivationHandler(
+            [&reported](const RunningApplication& app) { reported << app.name; });
+        QVERIFY(workspace->limitation().isEmpty());
+
+        h.sway->restart(600);
+        QTRY_VERIFY(!workspace->limitation().isEmpty());
+        QVERIFY(!workspace->frontmostApplication());
+        QCOMPARE(restored, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(workspace->limitation().isEmpty(), 5000);
+        QCOMPARE(restored, 1);
+        // The window in front is news again, and events flow on the new connection.
+        QCOMPARE(reported, QStringList{QStringLiteral("foot")});
+        h.sway->sendEvent(focusEvent(view(11, "kate", 200, true)));
+        QTRY_COMPARE(reported.size(), 2);
     }
 
     void aPeerThatIsNotSwayOrDoesNotAnswerIsNotUsed_data() {

@@ -16,8 +16,9 @@ namespace Quorel {
 
 namespace {
 
-// A reply takes sway a millisecond or two; the bound is for a compositor that hangs.
-constexpr std::chrono::milliseconds replyWait{500};
+// A reply takes sway a millisecond or two; the bound is for a compositor that hangs, which must
+// not freeze Quorel's windows either.
+constexpr std::chrono::milliseconds replyWait{50};
 
 // Containers nest a few levels deep; a tree deeper than this is not walked further.
 constexpr int maxDepth = 64;
@@ -160,38 +161,81 @@ std::unique_ptr<Workspace> SwayWorkspace::create(DesktopEntries& entries) {
 
 std::unique_ptr<SwayWorkspace> SwayWorkspace::connectTo(DesktopEntries& entries,
                                                         const QString& socketPath) {
-    std::unique_ptr<Channel> events = Channel::open(socketPath);
-    std::unique_ptr<Channel> requests = events ? Channel::open(socketPath) : nullptr;
-    if (!requests) {
-        return nullptr;
-    }
-    // Subscribed before the tree is read, so that no activation falls between the two.
-    const std::optional<QByteArray> subscribed =
-        events->ask(SwayIpc::Subscribe, QByteArrayLiteral(R"(["window","workspace"])"),
-                    [](const SwayIpc::Frame&) {});
-    const std::optional<QJsonObject> answer = subscribed ? parseObject(*subscribed) : std::nullopt;
-    if (!answer || !answer->value(QLatin1String("success")).toBool()) {
-        return nullptr;
-    }
-    std::unique_ptr<SwayWorkspace> workspace(
-        new SwayWorkspace(entries, std::move(events), std::move(requests)));
-    if (!workspace->readFocused()) {
+    std::unique_ptr<SwayWorkspace> workspace(new SwayWorkspace(entries, socketPath));
+    if (!workspace->connectChannels()) {
         return nullptr;
     }
     return workspace;
 }
 
-SwayWorkspace::SwayWorkspace(DesktopEntries& entries, std::unique_ptr<Channel> events,
-                             std::unique_ptr<Channel> requests)
-    : m_core(entries), m_events(std::move(events)), m_requests(std::move(requests)) {
+SwayWorkspace::SwayWorkspace(DesktopEntries& entries, QString socketPath)
+    : m_core(entries), m_socketPath(std::move(socketPath)) {
+    m_reconnect.setSingleShot(true);
+    connect(&m_reconnect, &QTimer::timeout, this, &SwayWorkspace::reconnect);
+}
+
+// Two fresh channels, subscribed before the tree is read so that no activation falls between.
+bool SwayWorkspace::connectChannels() {
+    std::unique_ptr<Channel> events = Channel::open(m_socketPath);
+    std::unique_ptr<Channel> requests = events ? Channel::open(m_socketPath) : nullptr;
+    if (!requests) {
+        return false;
+    }
+    const std::optional<QByteArray> subscribed =
+        events->ask(SwayIpc::Subscribe, QByteArrayLiteral(R"(["window","workspace"])"),
+                    [](const SwayIpc::Frame&) {});
+    const std::optional<QJsonObject> answer = subscribed ? parseObject(*subscribed) : std::nullopt;
+    if (!answer || !answer->value(QLatin1String("success")).toBool()) {
+        return false;
+    }
+    m_events = std::move(events);
+    m_requests = std::move(requests);
+    m_unansweredCommands = 0;
+    if (!readFocused()) {
+        m_events.reset();
+        m_requests.reset();
+        return false;
+    }
     connect(&m_events->socket, &QLocalSocket::readyRead, this, &SwayWorkspace::handleEvents);
     connect(&m_requests->socket, &QLocalSocket::readyRead, this, &SwayWorkspace::handleReplies);
-    connect(&m_events->socket, &QLocalSocket::disconnected, this, [this] {
-        m_core.forgetFront();
-        m_frontWindow = -1;
-    });
+    for (Channel* channel : {m_events.get(), m_requests.get()}) {
+        connect(&channel->socket, &QLocalSocket::disconnected, this, &SwayWorkspace::lost,
+                Qt::QueuedConnection);
+    }
     // Events that came with the subscription's reply are already buffered.
     QMetaObject::invokeMethod(this, &SwayWorkspace::handleEvents, Qt::QueuedConnection);
+    return true;
+}
+
+// sway restarted, or the socket was closed under us: nothing is seen until it is back, so the
+// user is told, and it is asked for again, less often the longer it stays away.
+void SwayWorkspace::lost() {
+    const auto open = [](const std::unique_ptr<Channel>& channel) {
+        return channel && !channel->broken &&
+               channel->socket.state() == QLocalSocket::ConnectedState;
+    };
+    if (m_lost || (open(m_events) && open(m_requests))) {
+        return;  // told already, or by a channel replaced since
+    }
+    m_lost = true;
+    qWarning("The connection to sway at %s closed; blocking apps is off until it is back",
+             qPrintable(m_socketPath));
+    m_core.forgetFront();
+    m_frontWindow = -1;
+    m_reconnectDelay = firstReconnectDelay;
+    m_reconnect.start(m_reconnectDelay);
+}
+
+void SwayWorkspace::reconnect() {
+    if (!connectChannels()) {
+        m_reconnectDelay = std::min(m_reconnectDelay * 2, longestReconnectDelay);
+        m_reconnect.start(m_reconnectDelay);
+        return;
+    }
+    m_lost = false;
+    qInfo("The connection to sway is back");
+    m_core.deliverActivations();  // the sweep below judges the one in front too
+    m_core.channelRestored();
 }
 
 SwayWorkspace::~SwayWorkspace() = default;
@@ -224,7 +268,8 @@ bool SwayWorkspace::readFocused() {
     }
     const QJsonObject focused = focusedView(*root);
     takeFront(focused.isEmpty() ? std::nullopt : std::optional<QJsonObject>(focused));
-    m_core.deliverActivations();  // nobody listens yet: the first front is no news
+    // At the start nobody listens yet; after a loss, the window in front is news.
+    m_core.deliverActivations();
     return true;
 }
 
@@ -283,7 +328,11 @@ QStringList SwayWorkspace::installedApplicationNames() {
 }
 
 QString SwayWorkspace::limitation() const {
-    return {};
+    if (!m_lost) {
+        return {};
+    }
+    return QStringLiteral(
+        "Quorel lost its connection to sway, so it can't hide blocked apps until it is back.");
 }
 
 void SwayWorkspace::handleEvents() {
@@ -302,8 +351,7 @@ void SwayWorkspace::handleEvents() {
         }
     });
     if (m_events->broken) {
-        m_core.forgetFront();
-        m_frontWindow = -1;
+        lost();
         return;
     }
     m_core.deliverActivations();

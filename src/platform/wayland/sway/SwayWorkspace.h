@@ -7,7 +7,8 @@
 // for requests, so that a reply never has to be told apart from an event. The events keep the
 // application in front in a cache, so asking for it costs no round trip. Requests that need an
 // answer (the window list) wait for it with a short bound; hiding sends its command and reads
-// the reply later.
+// the reply later. When sway closes them (a restart), both are opened again, less often the
+// longer it stays away, and limitation() says blocking is off meanwhile.
 //
 // Hiding moves an application's windows to the scratchpad, which sway keeps out of sight until
 // asked.
@@ -16,6 +17,7 @@
 #include "workspace/WorkspaceCore.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <chrono>
 #include <memory>
@@ -53,8 +55,11 @@ public:
 private:
     struct Channel;
 
-    SwayWorkspace(DesktopEntries& entries, std::unique_ptr<Channel> events,
-                  std::unique_ptr<Channel> requests);
+    SwayWorkspace(DesktopEntries& entries, QString socketPath);
+
+    bool connectChannels();
+    void lost();
+    void reconnect();
 
     void handleEvents();
     void handleReplies();
@@ -64,7 +69,14 @@ private:
     std::optional<QByteArray> request(std::uint32_t type, const QByteArray& payload);
     bool readFocused();
 
+    static constexpr int firstReconnectDelay = 250;      // ms
+    static constexpr int longestReconnectDelay = 10000;  // ms
+
     WorkspaceCore m_core;
+    const QString m_socketPath;
+    QTimer m_reconnect;
+    int m_reconnectDelay = firstReconnectDelay;
+    bool m_lost = false;
     std::unique_ptr<Channel> m_events;
     std::unique_ptr<Channel> m_requests;
     int m_unansweredCommands = 0;  // replies to hide commands still to come on m_requests
