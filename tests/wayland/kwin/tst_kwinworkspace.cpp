@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -94,7 +95,7 @@ private slots:
 
     // KWin numbers scripts by how many are loaded: after another script is unloaded, ours may
     // get the number of one still running. Hiding must work all the same.
-    void hidesAfterOtherScriptsCameAndWent() {
+    void hidesAfterOtherScriptsCameAndWentAndOutlivesItsOwnUnloading() {
         std::unique_ptr<Workspace> workspace = KWinWorkspace::create(*m_entries);
         QVERIFY(workspace);
         QFile idle(qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/idle.js");
@@ -119,6 +120,19 @@ private slots:
         workspace->hide(*workspace->frontmostApplication());
         QTRY_VERIFY_WITH_TIMEOUT(!workspace->frontmostApplication(), 4000);
         scripting(QStringLiteral("unloadScript"), {QStringLiteral("idle-b")});
+
+        // Our own script unloaded by someone: said at once it is noticed, loaded again, and
+        // what came up meanwhile is swept.
+        int restored = 0;
+        workspace->setChannelRestoredHandler([&restored] { ++restored; });
+        QVERIFY(workspace->limitation().isEmpty());
+        scripting(QStringLiteral("unloadScript"), {QStringLiteral("quorel-workspace")});
+        QTRY_VERIFY_WITH_TIMEOUT(!workspace->limitation().isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(workspace->limitation().isEmpty(), 10000);
+        QCOMPARE(restored, 1);
+        QVERIFY(QDBusReply<bool>(scripting(QStringLiteral("isScriptLoaded"),
+                                           {QStringLiteral("quorel-workspace")}))
+                    .value());
         stop(*window);
     }
 

@@ -8,8 +8,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
 #include <QStringBuilder>
@@ -28,9 +28,13 @@ const QString objectPath = QStringLiteral("/app/quorel/KWinWorkspace");
 const QString objectInterface = QStringLiteral("app.quorel.KWinWorkspace");
 const QString pluginName = QStringLiteral("quorel-workspace");
 
+constexpr int busTimeoutMs = 50;  // the bus daemon itself, not KWin
 constexpr int callTimeoutMs = 3000;
 constexpr int readyTimeoutMs = 4000;
 constexpr int hideTimeoutMs = 5000;
+constexpr int scriptCheckMs = 5000;
+constexpr int firstRetryMs = 1000;
+constexpr int longestRetryMs = 30000;
 
 QString runtimeFolder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -71,25 +75,46 @@ KWinWorkspace::KWinWorkspace(QDBusConnection bus, QString kwinOwner, DesktopEntr
     m_hideTimeout->setSingleShot(true);
     m_hideTimeout->setInterval(hideTimeoutMs);
     connect(m_hideTimeout, &QTimer::timeout, this, &KWinWorkspace::finishHideScript);
+    m_loadTimeout.setSingleShot(true);
+    m_loadTimeout.setInterval(readyTimeoutMs);
+    connect(&m_loadTimeout, &QTimer::timeout, this,
+            [this] { lost("KWin did not run Quorel's script"); });
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &KWinWorkspace::load);
+    m_scriptCheck.setInterval(scriptCheckMs);
+    connect(&m_scriptCheck, &QTimer::timeout, this, &KWinWorkspace::checkScript);
+    auto* owner =
+        new QDBusServiceWatcher(kwinService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                kwinOwnerChanged(newOwner);
+            });
 }
 
+// Asks only the bus, which answers at once; KWin itself is asked without waiting, so a hung
+// KWin cannot hold Quorel's start.
 std::unique_ptr<Workspace> KWinWorkspace::create(DesktopEntries& entries) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr) {
+    if (!bus.isConnected()) {
         return nullptr;
     }
-    const QDBusReply<QString> owner = bus.interface()->serviceOwner(kwinService);
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+    ask << kwinService;
+    const QDBusReply<QString> owner = bus.call(ask, QDBus::Block, busTimeoutMs);
     if (!owner.isValid() || owner.value().isEmpty()) {
         return nullptr;
     }
     std::unique_ptr<KWinWorkspace> workspace(new KWinWorkspace(bus, owner.value(), entries));
-    if (!workspace->start()) {
+    if (!workspace->prepare()) {
         return nullptr;
     }
+    workspace->load();
     return workspace;
 }
 
-bool KWinWorkspace::start() {
+bool KWinWorkspace::prepare() {
     if (!m_bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots)) {
         return false;
     }
@@ -104,41 +129,96 @@ bool KWinWorkspace::start() {
         m_scriptFile.clear();
         return false;
     }
-    // One left behind by a Quorel that did not quit cleanly would call a bus name now gone.
-    m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {pluginName}), QDBus::Block,
-               callTimeoutMs);
-    const QDBusReply<int> id =
-        m_bus.call(scriptingCall(QStringLiteral("loadScript"), {m_scriptFile, pluginName}),
-                   QDBus::Block, callTimeoutMs);
-    if (id.isValid() && id.value() >= 0 && runScript()) {
-        QEventLoop loop;
-        m_waitingForReady = &loop;
-        QTimer::singleShot(readyTimeoutMs, &loop, &QEventLoop::quit);
-        if (!m_ready) {
-            loop.exec();
-        }
-        m_waitingForReady = nullptr;
-    }
-    return m_ready;
+    return true;
 }
 
-// Runs every script loaded and not yet running. Asking the loaded script's own object to run
-// is not reliable: KWin numbers a script by how many are loaded, so after an unload a new script
-// may get the number, and the object path, of one still running.
-bool KWinWorkspace::runScript() {
-    const QDBusMessage reply =
-        m_bus.call(scriptingCall(QStringLiteral("start"), {}), QDBus::Block, callTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+// Unloads a script of ours that is still there (left by a Quorel that did not quit cleanly, it
+// calls a bus name now gone), loads ours and runs it, without waiting on any step. Ready when
+// the script's first report comes.
+void KWinWorkspace::load() {
+    m_retry.stop();
+    m_loadTimeout.start();
+    const quint64 attempt = ++m_loadAttempt;
+    const auto next = [this, attempt](const QDBusMessage& call, auto&& then) {
+        auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, attempt, then](QDBusPendingCallWatcher* w) {
+                    w->deleteLater();
+                    if (attempt == m_loadAttempt) {
+                        then(w->reply());
+                    }
+                });
+    };
+    next(scriptingCall(QStringLiteral("unloadScript"), {pluginName}),
+         [this, next](const QDBusMessage&) {
+             next(scriptingCall(QStringLiteral("loadScript"), {m_scriptFile, pluginName}),
+                  [this, next](const QDBusMessage& loaded) {
+                      const QDBusReply<int> id(loaded);
+                      if (!id.isValid() || id.value() < 0) {
+                          lost("KWin did not load Quorel's script");
+                          return;
+                      }
+                      // Runs every script loaded and not yet running. Asking the loaded
+                      // script's own object is not reliable: KWin numbers scripts by how many
+                      // are loaded, so after an unload a new one may get the number, and the
+                      // object path, of one still running.
+                      next(scriptingCall(QStringLiteral("start"), {}), [](const QDBusMessage&) {});
+                  });
+         });
+}
+
+void KWinWorkspace::lost(const char* why) {
+    m_loadTimeout.stop();
+    m_scriptCheck.stop();
+    ++m_loadAttempt;  // replies still on their way belong to no load
+    if (m_state != State::Lost) {
+        qWarning("%s; blocking apps is off on this desktop until it is back", why);
+        m_retryDelay = firstRetryMs;
+    } else {
+        m_retryDelay = std::min(m_retryDelay * 2, longestRetryMs);
+    }
+    m_state = State::Lost;
+    m_windows.clear();
+    m_activeWindow.reset();
+    m_core.forgetFront();
+    if (!m_kwinOwner.isEmpty()) {
+        m_retry.start(m_retryDelay);
+    }
+}
+
+// KWin restarted (a new owner of its name) or left the bus: scripts die with it.
+void KWinWorkspace::kwinOwnerChanged(const QString& newOwner) {
+    m_kwinOwner = newOwner;
+    lost(newOwner.isEmpty() ? "KWin left the session" : "KWin restarted");
+    if (!newOwner.isEmpty()) {
+        load();
+    }
+}
+
+// KWin tells no one when a script is unloaded (kwin's scripting console, a user's cleanup):
+// asked now and then, without waiting.
+void KWinWorkspace::checkScript() {
+    auto* watcher = new QDBusPendingCallWatcher(
+        m_bus.asyncCall(scriptingCall(QStringLiteral("isScriptLoaded"), {pluginName}),
+                        callTimeoutMs),
+        this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<bool> loaded = *w;
+        if (m_state == State::Ready && loaded.isValid() && !loaded.value()) {
+            lost("Quorel's script was unloaded from KWin");
+        }
+    });
 }
 
 KWinWorkspace::~KWinWorkspace() {
     if (!m_hideToken.isEmpty()) {
         m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {hidePluginName(m_hideToken)}),
-                   QDBus::Block, 1000);
+                   QDBus::Block, 250);
         QFile::remove(m_hideFile);
     }
     if (!m_scriptFile.isEmpty()) {
-        m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {pluginName}), QDBus::Block, 1000);
+        m_bus.call(scriptingCall(QStringLiteral("unloadScript"), {pluginName}), QDBus::Block, 250);
         QFile::remove(m_scriptFile);
     }
     m_bus.unregisterObject(objectPath);
@@ -167,9 +247,16 @@ void KWinWorkspace::Windows(const QString& windows) {
         return;
     }
     m_windows = parseKWinWindowList(windows.toUtf8());
-    m_ready = true;
-    if (m_waitingForReady != nullptr) {
-        m_waitingForReady->quit();
+    if (m_state == State::Ready) {
+        return;
+    }
+    m_loadTimeout.stop();
+    m_scriptCheck.start();
+    const bool restored = m_state == State::Lost;
+    m_state = State::Ready;
+    if (restored) {
+        qInfo("Quorel's KWin script runs again");
+        m_core.channelRestored();
     }
 }
 
@@ -285,7 +372,11 @@ QStringList KWinWorkspace::installedApplicationNames() {
 }
 
 QString KWinWorkspace::limitation() const {
-    return {};
+    if (m_state != State::Lost) {
+        return {};
+    }
+    return QStringLiteral(
+        "Quorel's script in KWin is not running, so it can't hide blocked apps until it is back.");
 }
 
 void KWinWorkspace::setChannelRestoredHandler(std::function<void()> handler) {

@@ -16,7 +16,9 @@
 // script that polls for requests while nothing happens.
 //
 // Calls are taken only from the bus name that owns org.kde.KWin; anyone else on the session
-// bus is ignored.
+// bus is ignored. The script dies with KWin and can be unloaded by anyone: a new owner of
+// KWin's name, or a check every few seconds, has it loaded again, and limitation() says
+// blocking is off until it reports.
 
 #include "ports/Workspace.h"
 #include "workspace/WorkspaceCore.h"
@@ -24,10 +26,10 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
-class QEventLoop;
 class QTimer;
 
 namespace Quorel {
@@ -39,9 +41,8 @@ class KWinWorkspace final : public QObject, public Workspace, protected QDBusCon
     Q_CLASSINFO("D-Bus Interface", "app.quorel.KWinWorkspace")
 
 public:
-    // Loads the script into the session bus's KWin and waits (a few seconds at most) for its
-    // first report; nullptr when KWin is not there or the script does not answer. entries must
-    // outlive this.
+    // nullptr when KWin is not on the session bus. Loads the script into KWin without waiting:
+    // until its first report nothing is in front. entries must outlive this.
     static std::unique_ptr<Workspace> create(DesktopEntries& entries);
     ~KWinWorkspace() override;
 
@@ -64,18 +65,27 @@ public Q_SLOTS:
 private:
     KWinWorkspace(QDBusConnection bus, QString kwinOwner, DesktopEntries& entries);
 
-    bool start();
+    enum class State { Loading, Ready, Lost };
+
+    bool prepare();
+    void load();
+    void lost(const char* why);
+    void kwinOwnerChanged(const QString& newOwner);
+    void checkScript();
     bool fromKWin() const;
     void startHideScript();
     void finishHideScript();
-    bool runScript();
 
     QDBusConnection m_bus;
-    const QString m_kwinOwner;
+    QString m_kwinOwner;  // the unique name that owns org.kde.KWin; "" while none does
     WorkspaceCore m_core;
     QString m_scriptFile;
-    bool m_ready = false;
-    QEventLoop* m_waitingForReady = nullptr;
+    State m_state = State::Loading;
+    quint64 m_loadAttempt = 0;  // replies of an earlier attempt are dropped
+    QTimer m_loadTimeout;
+    QTimer m_retry;
+    int m_retryDelay = 0;
+    QTimer m_scriptCheck;
 
     QList<WindowFacts> m_windows;
     std::optional<WindowFacts> m_activeWindow;
