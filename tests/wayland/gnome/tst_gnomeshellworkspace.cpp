@@ -175,7 +175,8 @@ private slots:
         publishFake();
         auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
         QVERIFY(workspace);
-        QCOMPARE(workspace->frontmostApplicationName(), QStringLiteral("Foot"));
+        QVERIFY(workspace->limitation().isEmpty());  // subscribing: not yet a limitation
+        QTRY_COMPARE(workspace->frontmostApplicationName(), QStringLiteral("Foot"));
         QCOMPARE(workspace->frontmostApplication()->identity, QStringLiteral("foot.desktop"));
         QStringList reported;
         workspace->setActivationHandler(
@@ -216,6 +217,7 @@ private slots:
         publishFake();
         auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
         QVERIFY(workspace);
+        QTRY_VERIFY(workspace->frontmostApplication());
 
         const QList<RunningApplication> running = workspace->runningApplications();
         QStringList keys;
@@ -246,7 +248,7 @@ private slots:
         QVERIFY(m_fakeBus->registerService(extensionService));
         auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
         QVERIFY(workspace);
-        QCOMPARE(workspace->frontmostApplicationName(), QStringLiteral("Foot"));
+        QTRY_COMPARE(workspace->frontmostApplicationName(), QStringLiteral("Foot"));
         QVERIFY(workspace->limitation().isEmpty());
         m_fakeBus->unregisterObject(extensionPath);
     }
@@ -256,10 +258,12 @@ private slots:
         publishFake();
         auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
         QVERIFY(workspace);
-        QCOMPARE(m_fake->subscribers(), QStringList{m_bus->baseService()});
+        QTRY_COMPARE(m_fake->subscribers(), QStringList{m_bus->baseService()});
         QStringList reported;
         workspace->setActivationHandler(
             [&reported](const RunningApplication& a) { reported << a.key; });
+        int restored = 0;
+        workspace->setChannelRestoredHandler([&restored] { ++restored; });
 
         QVERIFY(m_fakeBus->unregisterService(extensionService));
         QTRY_VERIFY(!workspace->frontmostApplication());
@@ -269,6 +273,7 @@ private slots:
         QVERIFY(m_fakeBus->registerService(extensionService));
         QTRY_COMPARE(m_fake->subscribers(), QStringList{m_bus->baseService()});
         QTRY_COMPARE(reported, QStringList{QStringLiteral("pid:50:gedit")});
+        QCOMPARE(restored, 1);  // and what came up meanwhile is swept
 
         // Signals addressed to it reach it as before.
         sendFocus(window(4, QStringLiteral("foot"), 42));

@@ -26,7 +26,11 @@ const QString resourceFolder = QStringLiteral(":/gnome-shell-extension/");
 const QStringList extensionFiles{QStringLiteral("metadata.json"), QStringLiteral("extension.js")};
 
 // The shell answers from its compositor thread: a busy frame is tens of ms, a hung shell never.
+// Calls Quorel waits for are bounded hard; the others may take their time.
+constexpr int listTimeoutMs = 50;
+constexpr int busTimeoutMs = 50;  // the bus daemon itself, not the shell
 constexpr int callTimeoutMs = 500;
+constexpr int subscribeTimeoutMs = 5000;
 // A shell holds a few hundred windows at most; a longer list is not a shell's.
 constexpr qsizetype maxWindows = 4096;
 
@@ -46,7 +50,7 @@ bool hasOwner(const QDBusConnection& bus, const QString& name) {
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     ask << name;
-    const QDBusMessage reply = bus.call(ask, QDBus::Block, callTimeoutMs);
+    const QDBusMessage reply = bus.call(ask, QDBus::Block, busTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1 &&
            reply.arguments().constFirst().toBool();
 }
@@ -133,19 +137,10 @@ std::unique_ptr<GnomeShellWorkspace> GnomeShellWorkspace::create(DesktopEntries&
     installExtension(extensionsFolder);  // not fatal: it may be installed system-wide
     std::unique_ptr<GnomeShellWorkspace> workspace(new GnomeShellWorkspace(entries, bus));
     // Listening before subscribing; the reply holds the window in front, and every change after
-    // it comes as a signal, so that none falls between the two.
+    // it comes as a signal, so that none falls between the two. Not waited for: a busy shell
+    // must not hold Quorel's start.
     if (hasOwner(bus, extensionService)) {
-        QDBusMessage reply = workspace->m_bus->call(extensionCall(QStringLiteral("Subscribe")),
-                                                    QDBus::Block, callTimeoutMs);
-        if (isOlderExtension(reply)) {
-            reply = workspace->m_bus->call(extensionCall(QStringLiteral("FocusedWindow")),
-                                           QDBus::Block, callTimeoutMs);
-        }
-        if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
-            workspace->m_extensionAnswers = true;
-            workspace->takeFocus(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
-            workspace->m_core.deliverActivations();  // nobody listens yet: no news
-        }
+        workspace->subscribe();
     }
     return workspace;
 }
@@ -194,34 +189,52 @@ bool GnomeShellWorkspace::installExtension(const QString& extensionsFolder) {
 }
 
 void GnomeShellWorkspace::extensionAppeared() {
-    m_extensionAnswers = true;
     subscribe();  // a new extension knows nothing of the old one's subscribers
 }
 
+// Turned off, or the shell restarted: nothing is seen until it is back.
 void GnomeShellWorkspace::extensionVanished() {
+    if (m_extensionAnswers) {
+        qWarning(
+            "Quorel's GNOME Shell extension left the session bus; blocking apps is off "
+            "until it is back");
+    }
     m_extensionAnswers = false;
+    m_windows.clear();
     m_core.forgetFront();
 }
 
 void GnomeShellWorkspace::subscribe(const QString& method) {
-    auto* call =
-        new QDBusPendingCallWatcher(m_bus->asyncCall(extensionCall(method), callTimeoutMs), this);
+    m_subscribing = true;
+    auto* call = new QDBusPendingCallWatcher(
+        m_bus->asyncCall(extensionCall(method), subscribeTimeoutMs), this);
     connect(call, &QDBusPendingCallWatcher::finished, this,
             [this, method](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 const QDBusMessage reply = w->reply();
                 if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == u"a{sv}") {
+                    m_subscribing = false;
                     onFocusChanged(qdbus_cast<QVariantMap>(reply.arguments().constFirst()));
                 } else if (method == u"Subscribe" && isOlderExtension(reply)) {
                     subscribe(QStringLiteral("FocusedWindow"));
+                } else {
+                    m_subscribing = false;
+                    qWarning("Quorel's GNOME Shell extension did not answer: %s",
+                             qUtf8Printable(reply.errorMessage()));
                 }
             });
 }
 
 void GnomeShellWorkspace::onFocusChanged(const QVariantMap& window) {
+    const bool back = !m_extensionAnswers && m_everAnswered;
     m_extensionAnswers = true;  // a signal proves it as well as a reply
+    m_everAnswered = true;
     takeFocus(window);
     m_core.deliverActivations();
+    if (back) {
+        qInfo("Quorel's GNOME Shell extension answers again");
+        m_core.channelRestored();
+    }
 }
 
 // Nothing in front (the overview, a click on the desktop) clears the cache but is no news.
@@ -246,8 +259,13 @@ QList<WindowFacts> GnomeShellWorkspace::windows() {
     if (!m_extensionAnswers) {
         return {};
     }
-    return windowsOf(
-        m_bus->call(extensionCall(QStringLiteral("Windows")), QDBus::Block, callTimeoutMs));
+    // Bounded hard: a shell busy for longer gets the list it gave last time.
+    const QDBusMessage reply =
+        m_bus->call(extensionCall(QStringLiteral("Windows")), QDBus::Block, listTimeoutMs);
+    if (reply.type() == QDBusMessage::ReplyMessage) {
+        m_windows = windowsOf(reply);
+    }
+    return m_windows;
 }
 
 QList<RunningApplication> GnomeShellWorkspace::runningApplications() {
@@ -288,7 +306,7 @@ QStringList GnomeShellWorkspace::installedApplicationNames() {
 }
 
 QString GnomeShellWorkspace::limitation() const {
-    if (m_extensionAnswers) {
+    if (m_extensionAnswers || m_subscribing) {
         return {};
     }
     return QStringLiteral(

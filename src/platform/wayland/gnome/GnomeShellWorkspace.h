@@ -90,6 +90,9 @@ private:
     std::unique_ptr<QDBusConnection> m_bus;  // by pointer: the app does not see QtDBus
     QDBusServiceWatcher* m_watcher = nullptr;
     bool m_extensionAnswers = false;
+    bool m_everAnswered = false;
+    bool m_subscribing = false;    // asked, no answer yet: not yet a limitation
+    QList<WindowFacts> m_windows;  // the last list the extension gave
 };
 
 }  // namespace Quorel
