@@ -3,12 +3,17 @@
 #include "FocusManager.h"
 #include "UsageRules.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
 #include <limits>
 
 namespace Quorel {
 
 namespace {
+// Which path hid what: the end-to-end tests tell the activation watcher from the guard by it.
+Q_LOGGING_CATEGORY(lcBlocking, "quorel.blocking", QtInfoMsg)
+
 // An allowance in seconds; a hand-edited document's absurd minutes must not overflow.
 qint64 allowanceSeconds(qint64 minutes) {
     qint64 seconds = 0;
@@ -107,6 +112,7 @@ void FocusManager::handleActivatedApp(const RunningApplication& application) {
     if (!shouldBlockApp(application)) {
         return;
     }
+    qCDebug(lcBlocking) << "hidden as it came to the front:" << application.key;
     m_platform.workspace.hide(application);
     // Some applications raise themselves once more right after activation.
     QTimer::singleShot(secondHideDelayMs, this,
@@ -127,6 +133,7 @@ void FocusManager::guardTick() {
     }
     m_guardHiddenKey = front->key;
     m_guardBeatsSinceHide = 0;
+    qCDebug(lcBlocking) << "hidden by the guard:" << front->key;
     m_platform.workspace.hide(*front);
     m_platform.shield.show(front->name, *this);
 }

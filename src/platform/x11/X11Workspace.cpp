@@ -565,6 +565,10 @@ QStringList X11Workspace::installedApplicationNames() {
 }
 
 QString X11Workspace::limitation() const {
+    if (m_x->broken()) {
+        return QStringLiteral(
+            "Quorel lost its connection to the X server, so it can't hide blocked apps.");
+    }
     if (!m_waylandSession) {
         return {};
     }
@@ -613,7 +617,9 @@ void X11Workspace::handleEvents() {
             }
         }
         if (m_x->broken()) {
-            // The server is gone; the fd would stay readable for ever.
+            // The server is gone; the fd would stay readable for ever. Without a display there is
+            // no session left to reconnect to.
+            qWarning("The connection to the X server closed; blocking apps is off");
             m_notifier->setEnabled(false);
             m_core.forgetFront();
             m_watchedWindow = XCB_WINDOW_NONE;
