@@ -381,19 +381,6 @@ private slots:
         QVERIFY(desktop.workspace.hidden.isEmpty());
     }
 
-    void aClockSetBackDoesNotLengthenTheFocus() {
-        FakeDesktop desktop;
-        {
-            auto m = desktop.makeManager();
-            m->toggleStartPause();
-            runHeartbeats(desktop, *m, 2400);  // 300 s left at the last save
-        }
-        desktop.clock.advance(-86400);
-        auto m = desktop.makeManager();
-        QVERIFY(m->isLocked());
-        QCOMPARE(m->remainingSeconds(), 300);
-    }
-
     void aHandEditedEndYearsAwayLocksNoLongerThanTheLongestSession() {
         FakeDesktop desktop;
         desktop.makeManager()->toggleStartPause();
