@@ -463,17 +463,6 @@ private slots:
         QCOMPARE(queried(), name);
     }
 
-    void frontmostFollowsActivation() {
-        const xcb_window_t alpha = window({"alpha", "QuorelAlpha"});
-        const xcb_window_t beta = window({"beta", "QuorelBeta"});
-        for (const auto& [w, name] :
-             {std::pair{alpha, u"Alpha Fixture"_s}, std::pair{beta, u"QuorelBeta"_s},
-              std::pair{alpha, u"Alpha Fixture"_s}}) {
-            QVERIFY(activate(w));
-            QTRY_COMPARE(frontmost(), name);
-        }
-    }
-
     void cachedAnswerChangesOnlyWithTheEvent() {
         const xcb_window_t alpha = window({"alpha", "QuorelAlpha"});
         const xcb_window_t beta = window({"beta", "QuorelBeta"});
@@ -878,25 +867,6 @@ private slots:
         // The window manager then puts another window in front, which may be reported too.
         QCOMPARE(reported.mid(0, 4),
                  (QStringList{alphaName, u"QuorelBeta"_s, alphaName, u"QuorelGamma"_s}));
-    }
-
-    void hiddenApplicationBroughtBackIsReportedAgain() {
-        const xcb_window_t w = window({"gamma", "QuorelGamma"});
-        QVERIFY(activate(w));
-        QTRY_COMPARE(frontmost(), u"QuorelGamma"_s);
-        m_workspace->hide(*m_workspace->frontmostApplication());
-        QTRY_COMPARE(m_x.wmState(w), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
-
-        int reported = 0;
-        m_workspace->setActivationHandler([&](const RunningApplication& application) {
-            ++reported;
-            m_workspace->hide(application);
-        });
-        for (int time = 1; time <= 2; ++time) {
-            m_x.requestActivation(w);
-            QTRY_COMPARE(reported, time);
-            QTRY_COMPARE(m_x.wmState(w), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
-        }
     }
 
     void limitationIsSaidInAWaylandSession_data() {

@@ -3,16 +3,14 @@ quorel_add_test(tst_kwinwindows SOURCES kwin/tst_kwinwindows.cpp LIBS quorel_pla
     LABELS wayland)
 
 # kwin-session.sh exits 77 when KWin cannot start here, saying why; ctest shows a skip.
-add_executable(kwin_test_window kwin/kwin_test_window.cpp)
-target_link_libraries(kwin_test_window PRIVATE quorel_common Qt6::Gui)
 add_executable(tst_kwinworkspace kwin/tst_kwinworkspace.cpp)
 target_link_libraries(tst_kwinworkspace PRIVATE
     quorel_common quorel_fakes quorel_platform Qt6::Test Qt6::DBus)
 add_test(NAME tst_kwinworkspace
     COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/kwin/kwin-session.sh $<TARGET_FILE:tst_kwinworkspace>)
 target_compile_definitions(tst_kwinworkspace PRIVATE
-    QUOREL_TEST_WINDOW="$<TARGET_FILE:kwin_test_window>")
-add_dependencies(tst_kwinworkspace kwin_test_window)
+    QUOREL_TEST_WINDOW="$<TARGET_FILE:quorel_test_window>")
+add_dependencies(tst_kwinworkspace quorel_test_window)
 set_tests_properties(tst_kwinworkspace PROPERTIES
     LABELS "e2e;wayland" TIMEOUT 180 SKIP_RETURN_CODE 77)
 
@@ -20,7 +18,7 @@ set_tests_properties(tst_kwinworkspace PROPERTIES
 if(TARGET quorel)
     add_test(NAME kwin_blocks_apps
         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/kwin/kwin_blocks_apps.sh
-                $<TARGET_FILE:quorel> $<TARGET_FILE:kwin_test_window>)
+                $<TARGET_FILE:quorel> $<TARGET_FILE:quorel_test_window>)
     set_tests_properties(kwin_blocks_apps PROPERTIES
         LABELS "e2e;wayland" TIMEOUT 300 SKIP_RETURN_CODE 77)
 endif()

@@ -637,6 +637,12 @@ void X11Workspace::handleEvents() {
 // leaves a closed window as the active one until another takes focus.
 void X11Workspace::refresh() {
     const xcb_window_t active = m_x->activeWindow().value_or(XCB_WINDOW_NONE);
+    // Back in front since it was asked to hide: brought back on purpose, not refused, so the
+    // check must not hide it again; the engine asks anew if it still should be hidden.
+    if (active != m_watchedWindow) {
+        std::erase(m_iconifyRequested, active);
+        std::erase(m_hiddenRequested, active);
+    }
     watch(active);
     if (active == XCB_WINDOW_NONE) {
         m_core.takeFront(std::nullopt);

@@ -9,76 +9,26 @@
 #   Quorel alone.
 # The test drives windows through a second extension of its own (window-tools/), never
 # shipped: Quorel's extension gives no titles, raises no window and answers only Quorel.
-# Runs on its own session bus, and on a private stand-in for the system bus, where the shell
-# looks for logind (it starts without one). Exits 77 (skipped) when the shell or foot is missing
-# or the shell cannot start here. IDLE_SECONDS=N also prints the app's CPU share over N seconds
-# with focus on. With IDLE_FOCUS=off (no countdown) or IDLE_FOCUS=running (a countdown, nothing
-# blocked), it only measures that, as scripts/measure-idle.sh does on X11, and stops there.
+# Runs in a session of its own (gnome_session.sh). Exits 77 (skipped) when the shell or foot is
+# missing or the shell cannot start here. IDLE_SECONDS=N also prints the app's CPU share over N
+# seconds with focus on. With IDLE_FOCUS=off (no countdown) or IDLE_FOCUS=running (a countdown,
+# nothing blocked), it only measures that, as scripts/measure-idle.sh does on X11, and stops
+# there.
 set -euo pipefail
 app=$1
 here=$(cd "$(dirname "$0")" && pwd)
-readonly skip=77
-readonly uuid=quorel@quorel.app tools=quorel-window-tools@quorel.app
-
-for tool in gnome-shell foot gsettings dbus-run-session dbus-daemon /usr/bin/python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $skip; }
+for tool in foot /usr/bin/python3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 /usr/bin/python3 -c 'from gi.repository import Gio' 2>/dev/null ||
-    { echo "SKIP: python3-gi is not installed"; exit $skip; }
-# Settings in a file of the throw-away home, not in a dconf service.
-export GSETTINGS_BACKEND=keyfile
-source "$here/../../../scripts/throwaway-home.sh"
-# Again on a bus of its own, whose services start in this throw-away home.
-if [ -z "${QUOREL_GNOME_BUS:-}" ]; then
-    rc=0
-    QUOREL_GNOME_BUS=1 dbus-run-session -- "$0" "$@" || rc=$?
-    exit $rc
-fi
-export XDG_DATA_HOME=$work/data
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME/quorel"
+    { echo "SKIP: python3-gi is not installed"; exit 77; }
+source "$here/gnome_session.sh"
 windows() { /usr/bin/python3 "$here/gnome_windows.py" "$@"; }
 
 for id in note-test:"Note Test" blocked-test:"Blocked Test"; do
     printf '[Desktop Entry]\nType=Application\nName=%s\nExec=foot --app-id=%s\n' \
         "${id#*:}" "${id%%:*}" >"$XDG_DATA_HOME/applications/${id%%:*}.desktop"
 done
-# The shell reads its extensions when it starts: this one is in place and enabled before, as
-# after the user's one-time setup.
-mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions/"{$uuid,$tools}
-cp "$here/../../../gnome-shell-extension/"* "$XDG_DATA_HOME/gnome-shell/extensions/$uuid/"
-cp "$here/window-tools/"* "$XDG_DATA_HOME/gnome-shell/extensions/$tools/"
-gsettings set org.gnome.shell enabled-extensions "['$uuid', '$tools']"
-gsettings set org.gnome.shell disable-user-extensions false
-
-systemBus=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$work/system-bus.pid")
-pids+=("$(cat "$work/system-bus.pid")")
-display=quorel-gnome-$$
-DBUS_SYSTEM_BUS_ADDRESS=$systemBus gnome-shell --headless --wayland \
-    --virtual-monitor 1280x800 --wayland-display="$display" >"$work/shell.log" 2>&1 &
-pids+=($!)
-shellUp() {
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner org.gnome.Shell 2>/dev/null | grep -q true
-}
-if ! waitUntil 30 shellUp; then
-    echo "SKIP: GNOME Shell does not start here:"
-    cat "$work/shell.log"
-    exit $skip
-fi
-owned() {
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
-}
-waitUntil 15 owned app.quorel.GnomeShell ||
-    fail "GNOME Shell runs but the Quorel extension does not answer"
-waitUntil 15 owned app.quorel.WindowTools ||
-    fail "GNOME Shell runs but the tests' window tools extension does not answer"
-export WAYLAND_DISPLAY=$display XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
-# Quorel's own windows go through the shell's XWayland, started when the first client comes.
-xDisplay=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$work/shell.log" | head -n1)
-xAuthority=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" | head -n1 || true)
-[ -n "$xDisplay" ] && export DISPLAY=$xDisplay XAUTHORITY=$xAuthority
 
 document=$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json
 case ${IDLE_FOCUS:-} in

@@ -64,35 +64,6 @@ private slots:
         m_entries = std::make_unique<DesktopEntries>();
     }
 
-    void reportsTheNativeWindowInFrontAndHidesIt() {
-        std::unique_ptr<Workspace> workspace = KWinWorkspace::create(*m_entries);
-        QVERIFY2(workspace, "the script did not load into KWin");
-        QList<RunningApplication> activated;
-        workspace->setActivationHandler(
-            [&activated](const RunningApplication& a) { activated.append(a); });
-
-        const std::unique_ptr<QProcess> window = startTestWindow();
-        QVERIFY(window->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(isTestWindow(workspace->frontmostApplication(), *window), 15000);
-        QCOMPARE(activated.size(), 1);
-        QVERIFY(isTestWindow(activated.first(), *window));
-        QCOMPARE(activated.first().identity, appId + u".desktop");
-        QVERIFY(activated.first().isRegular && !activated.first().isThisProgram);
-        QCOMPARE(workspace->frontmostApplicationName(), windowName);
-        const QList<RunningApplication> running = workspace->runningApplications();
-        QVERIFY(std::any_of(running.cbegin(), running.cend(),
-                            [&](const RunningApplication& a) { return isTestWindow(a, *window); }));
-        QVERIFY(workspace->installedApplicationNames().contains(windowName));
-        QVERIFY(workspace->limitation().isEmpty());
-
-        // Minimised, the window leaves the front; the process lives on.
-        workspace->hide(*workspace->frontmostApplication());
-        QTRY_VERIFY_WITH_TIMEOUT(!workspace->frontmostApplication(), 10000);
-        QCOMPARE(window->state(), QProcess::Running);
-        QCOMPARE(activated.size(), 1);
-        stop(*window);
-    }
-
     // KWin numbers scripts by how many are loaded: after another script is unloaded, ours may
     // get the number of one still running. Hiding must work all the same.
     void hidesAfterOtherScriptsCameAndWentAndOutlivesItsOwnUnloading() {

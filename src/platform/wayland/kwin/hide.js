@@ -3,9 +3,18 @@
 
 var ids = @TARGETS@;
 var clients = workspace.clientList();
+var active = null;
+// The active window last, or KWin hands the front to another of them.
 for (var i = 0; i < clients.length; ++i) {
     if (ids.indexOf(String(clients[i].internalId)) >= 0 && clients[i].minimizable) {
-        clients[i].minimized = true;
+        if (clients[i] === workspace.activeClient) {
+            active = clients[i];
+        } else {
+            clients[i].minimized = true;
+        }
     }
+}
+if (active) {
+    active.minimized = true;
 }
 callDBus("@SERVICE@", "@PATH@", "@INTERFACE@", "HideDone", "@TOKEN@");

@@ -1,6 +1,6 @@
 // For tests only, never shipped: what a test needs to drive a GNOME Shell session and that
-// Quorel's own extension keeps to itself. Lists the windows with their titles, raises a window,
-// and tells the whole bus which window is in front. Answers every peer.
+// Quorel's own extension keeps to itself. Lists the windows with their titles and processes,
+// raises a window, and tells the whole bus which window is in front. Answers every peer.
 'use strict';
 
 const { Gio, GLib } = imports.gi;
@@ -32,6 +32,7 @@ function describe(window) {
         wmClass: new GLib.Variant('s', window.get_wm_class() || ''),
         title: new GLib.Variant('s', window.get_title() || ''),
         minimized: new GLib.Variant('b', window.minimized),
+        pid: new GLib.Variant('i', Math.max(window.get_pid(), 0)),
     };
 }
 
@@ -46,11 +47,14 @@ class WindowTools {
         return allWindows().map(describe);
     }
 
-    // As a click on the window would, leaving the overview if it is shown.
+    // As a click on the window would, leaving the overview if it is shown; a minimised window
+    // comes back.
     ActivateWindow(id) {
         const window = allWindows().find(w => w.get_id() === Number(id));
-        if (window)
+        if (window) {
+            window.unminimize();
             Main.activateWindow(window);
+        }
         return Boolean(window);
     }
 }
