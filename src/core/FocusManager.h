@@ -250,7 +250,7 @@ public:
     QList<AppUsageItem> topUsageItems() const;
     QList<DailyUsage> weeklyHistory() const;
     qint64 usedSecondsForApp(const QString& name) const;
-    bool shouldBlockAnyOf(const QStringList& names) const;
+    bool shouldBlockAnyOf(const QString& name, const QStringList& otherNames) const;
 
     // For views -----------------------------------------------------------------------------
     QVariantList scheduleList() const;

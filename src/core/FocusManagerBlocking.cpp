@@ -74,27 +74,34 @@ void FocusManager::refreshGuard() {
 }
 
 bool FocusManager::shouldBlockApp(const QString& name) const {
-    return shouldBlockAnyOf({name});
+    return shouldBlockAnyOf(name, {});
 }
 
 // By any name it is known by: a menu entry the user renamed must not unblock it.
 bool FocusManager::shouldBlockApp(const RunningApplication& application) const {
     return !application.isThisProgram && !application.name.isEmpty() &&
-           shouldBlockAnyOf(QStringList{application.name} + application.otherNames);
+           shouldBlockAnyOf(application.name, application.otherNames);
 }
 
-bool FocusManager::shouldBlockAnyOf(const QStringList& names) const {
+// The display name matches as it always has, by any part; the other names (a class, a program
+// file, the entry's name in another locale) only whole: "Quorel" on the list must not take
+// every program whose file name starts with "quorel".
+bool FocusManager::shouldBlockAnyOf(const QString& name, const QStringList& otherNames) const {
     const bool focusActive = m_isRunning && !m_isBreak;
-    QList<FoldedName> folded;
-    folded.reserve(names.size());
-    for (const QString& name : names) {
-        folded.append(FoldedName(name));
+    const FoldedName display(name);
+    QList<FoldedName> others;
+    others.reserve(otherNames.size());
+    for (const QString& other : otherNames) {
+        others.append(FoldedName(other));
     }
     for (const BlockedApp& entry : m_blockedApps) {
         const FoldedName rule(entry.name);
-        if (!entry.isEnabled ||
-            std::none_of(folded.cbegin(), folded.cend(),
-                         [&rule](const FoldedName& name) { return nameMatches(name, rule); })) {
+        const bool matches =
+            nameMatches(display, rule) ||
+            std::any_of(others.cbegin(), others.cend(), [&rule](const FoldedName& other) {
+                return !rule.name().isEmpty() && other.key() == rule.key();
+            });
+        if (!entry.isEnabled || !matches) {
             continue;
         }
         if (focusActive) {
@@ -142,7 +149,7 @@ void FocusManager::hideAnyCurrentlyOpenBlockedApps() {
     // Unlike the watcher and the guard, the sweep does not spare this program's windows.
     for (const RunningApplication& application : m_platform.workspace.runningApplications()) {
         if (!application.name.isEmpty() &&
-            shouldBlockAnyOf(QStringList{application.name} + application.otherNames)) {
+            shouldBlockAnyOf(application.name, application.otherNames)) {
             m_platform.workspace.hide(application);
         }
     }
