@@ -55,8 +55,9 @@ kill -KILL "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 xterm -title e2e-xterm -e sleep 600 &
 pids+=($!)
-xterm=$(timeout 30 xdotool search --sync --limit 1 --onlyvisible --name '^e2e-xterm$') ||
-    fail "no xterm window"
+# xdotool gives up on a window that vanishes while it walks the tree (BadWindow): ask again.
+findXterm() { xterm=$(xdotool search --limit 1 --onlyvisible --name '^e2e-xterm$' 2>/dev/null); }
+waitUntil 30 findXterm || fail "no xterm window"
 sleep 5  # away long enough that a fresh countdown would end later than the saved one
 
 startApp
