@@ -43,7 +43,16 @@ json.dump({
 }, open(sys.argv[1], "w"))
 PY
 
-window() { timeout 30 xdotool search --sync --limit 1 --onlyvisible --name "$1" 2>/dev/null | head -n1 || true; }
+# xdotool gives up on a window that vanishes while it walks the tree (BadWindow): ask again.
+window() {
+    local found deadline=$((SECONDS + 30))
+    until found=$(xdotool search --limit 1 --onlyvisible --name "$1" 2>/dev/null | head -n1) &&
+        [ -n "$found" ]; do
+        [ $SECONDS -lt $deadline ] || return 0
+        sleep 0.1
+    done
+    echo "$found"
+}
 shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
 iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'; }
 normal() { ! iconic "$1"; }
