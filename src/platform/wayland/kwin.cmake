@@ -8,4 +8,5 @@ target_link_libraries(quorel_platform PRIVATE Qt6::DBus)
 qt_add_resources(quorel_platform quorel_kwin_scripts
     PREFIX /kwin
     BASE ${CMAKE_CURRENT_LIST_DIR}/kwin
-    FILES ${CMAKE_CURRENT_LIST_DIR}/kwin/workspace.js ${CMAKE_CURRENT_LIST_DIR}/kwin/hide.js)
+    FILES ${CMAKE_CURRENT_LIST_DIR}/kwin/workspace.js ${CMAKE_CURRENT_LIST_DIR}/kwin/hide.js
+          ${CMAKE_CURRENT_LIST_DIR}/kwin/minimise.js)

@@ -57,6 +57,11 @@ QString scriptTemplate(const QString& resource) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// The one minimise() both scripts use, pasted in first: it holds no placeholders of its own.
+QString minimiseFunction() {
+    return scriptTemplate(QStringLiteral(":/kwin/minimise.js"));
+}
+
 bool writePrivateFile(const QString& path, const QString& text) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -119,7 +124,8 @@ bool KWinWorkspace::prepare() {
         return false;
     }
     const QString text = fillKWinScript(scriptTemplate(QStringLiteral(":/kwin/workspace.js")),
-                                        {{QStringLiteral("SERVICE"), m_bus.baseService()},
+                                        {{QStringLiteral("MINIMISE"), minimiseFunction()},
+                                         {QStringLiteral("SERVICE"), m_bus.baseService()},
                                          {QStringLiteral("PATH"), objectPath},
                                          {QStringLiteral("INTERFACE"), objectInterface}});
     m_scriptFile = runtimeFolder() % u"/quorel-kwin-" %
@@ -309,7 +315,8 @@ void KWinWorkspace::startHideScript() {
     m_hideFile = runtimeFolder() % u"/quorel-kwin-hide-" %
                  QString::number(QCoreApplication::applicationPid()) % u'-' % m_hideToken % u".js";
     const QString text = fillKWinScript(scriptTemplate(QStringLiteral(":/kwin/hide.js")),
-                                        {{QStringLiteral("TARGETS"), QString::fromUtf8(targets)},
+                                        {{QStringLiteral("MINIMISE"), minimiseFunction()},
+                                         {QStringLiteral("TARGETS"), QString::fromUtf8(targets)},
                                          {QStringLiteral("SERVICE"), m_bus.baseService()},
                                          {QStringLiteral("PATH"), objectPath},
                                          {QStringLiteral("INTERFACE"), objectInterface},
