@@ -4,7 +4,8 @@
 #   outside focus, an app whose allowance is used up is hidden and the shield names it; one
 #   below its allowance is not;
 #   "Start Focus" (pressed over AT-SPI) hides the running blocked xterm; activated again it is
-#   iconic at once (the delay is measured 20 times); a disabled entry hides nothing; Quorel's own
+#   iconic at once, hidden by the activation watcher and not left to the guard (the delay is
+#   measured 20 times); a disabled entry hides nothing; Quorel's own
 #   window, though on the list, is never hidden by the watcher or the guard;
 #   in the break after the countdown, an entry without an allowance hides nothing.
 set -euo pipefail
@@ -64,7 +65,7 @@ for client in "xterm -title e2e-xterm" "xman -title e2e-xman" "xcalc -title e2e-
     $client >/dev/null 2>&1 &
     pids+=($!)
 done
-"$app" >"$work/app.log" 2>&1 &
+QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
 pids+=($!)
 quorel=$(window '^Quorel$') || fail "no Quorel window"
 xterm=$(window '^e2e-xterm$')
@@ -101,14 +102,16 @@ hiddenAfter() {
 }
 hiddenSince() { [ -n "$(hiddenAfter "$1")" ]; }
 delays=()
-for _ in $(seq 20); do
+for run in $(seq 20); do
     # Past the second hide of the last activation (0.15 s), so each activation is measured
     # alone and not undone by a hide meant for the one before.
     sleep 0.3
+    watched=$(watcherHides XTerm)
     begin=$(date +%s%N)
     activate "$xterm"
     waitUntil 5 hiddenSince "$begin" || { cat "$work/xterm-state.txt"; echo "begin $begin; active $(xprop -root _NET_ACTIVE_WINDOW)"; fail "an activated xterm was not hidden during focus"; }
     hidden=$(hiddenAfter "$begin")
+    [ "$(watcherHides XTerm)" -gt "$watched" ] || fail "run $run: the xterm was hidden, but not as it came to the front"
     delays+=($(( (hidden - begin) / 1000000 )))
 done
 median=$(printf '%s\n' "${delays[@]}" | sort -n | sed -n 10p)

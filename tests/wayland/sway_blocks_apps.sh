@@ -2,8 +2,9 @@
 # Screen time and application blocking in a headless sway session, against the real app and
 # native Wayland clients (foot), with a prepared saved document whose schedule starts focus at
 # once:
-#   the blocked client is moved out of sight when focus starts, again each time it is shown
-#   (the delay is measured 20 times), and the shield is shown;
+#   the blocked client is moved out of sight when focus starts, again each time it is shown,
+#   by the activation watcher and not left to the guard (the delay is measured 20 times), and
+#   the shield is shown; shown and left for another window in one command, it is hidden too;
 #   Quorel's own windows, though on the list, are left alone by the watcher and the guard;
 #   a client that is not blocked stays and is credited in trackedAppSeconds.
 # Exits 77 (skipped) when sway or foot is missing or sway cannot start here.
@@ -42,7 +43,7 @@ for id in note-test blocked-test; do
     waitUntil 15 tree shown "$id" || fail "foot $id has no window"
 done
 
-"$app" >"$work/app.log" 2>&1 &
+QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
 quorel=$!
 pids+=($quorel)
 waitUntil 20 grep -qs "sway session; applications through sway's IPC socket" "$work/app.log" ||
@@ -74,17 +75,29 @@ PY
 }
 hiddenSince() { [ -n "$(hiddenAfter "$1")" ]; }
 delays=()
-for _ in $(seq 20); do
+for run in $(seq 20); do
     sleep 0.3
+    watched=$(watcherHides blocked-test)
     begin=$(date +%s%N)
     swaymsg '[app_id="^blocked-test$"] scratchpad show' >/dev/null 2>&1 || true
     waitUntil 5 hiddenSince "$begin" || fail "a blocked client brought to the front was not hidden during focus"
     hidden=$(hiddenAfter "$begin")
+    [ "$(watcherHides blocked-test)" -gt "$watched" ] ||
+        fail "run $run: the blocked client was hidden, but not as it came to the front"
     delays+=($(( (hidden - begin) / 1000000 )))
 done
 median=$(printf '%s\n' "${delays[@]}" | sort -n | sed -n 10p)
 echo "activation to hidden, ms: ${delays[*]}; median ${median}"
 waitUntil 5 tree titled "Quorel Shield" || fail "no shield window while a blocked client was hidden"
+
+# In front for one event of a batch: the guard never sees it, the watcher must.
+sleep 0.3
+watched=$(watcherHides blocked-test)
+swaymsg '[app_id="^blocked-test$"] scratchpad show; [app_id="^note-test$"] focus' >/dev/null
+waitUntil 5 tree hidden blocked-test ||
+    fail "a blocked client shown and left in one command stays on screen"
+[ "$(watcherHides blocked-test)" -gt "$watched" ] ||
+    fail "a blocked client shown and left in one command was not hidden as it came to the front"
 
 # Quorel is on the list: the sweep at the start of focus hides it like any other, but brought
 # back, the watcher and the guard leave its own windows alone.

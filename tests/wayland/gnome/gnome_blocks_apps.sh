@@ -4,6 +4,8 @@
 # document whose schedule starts focus at once:
 #   the blocked client is minimised when focus starts, and each new one as it comes to the
 #   front (the delay is measured 20 times), and the shield is shown;
+#   the extension switched off during focus: the app says blocking is off; switched on again,
+#   the blocked client brought back meanwhile is swept away;
 #   a client that is not blocked stays and is credited in trackedAppSeconds;
 #   the extension answers no other program (AccessDenied) and signals the window in front to
 #   Quorel alone.
@@ -41,7 +43,7 @@ foot --app-id=blocked-test sleep 600 >"$work/foot-blocked.log" 2>&1 &
 pids+=($!)
 waitUntil 15 windows shown blocked-test || fail "foot blocked-test has no window"
 
-"$app" >"$work/app.log" 2>&1 &
+QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
 quorel=$!
 pids+=($quorel)
 waitUntil 20 grep -q "GNOME Shell session; applications through Quorel's GNOME Shell extension" \
@@ -79,12 +81,24 @@ cp "$(readlink -f /usr/bin/python3)" "$work/replaced/quorel"
 /usr/bin/python3 "$here/gnome_windows.py" overhear >"$work/overheard.log" 2>&1 &
 overhearer=$!
 pids+=($overhearer)
-windows measure blocked-test 20 foot --app-id=blocked-test sleep 600 ||
+windows measure blocked-test 20 "$work/app.log" foot --app-id=blocked-test sleep 600 ||
     fail "a blocked client brought to the front was not hidden during focus"
 kill -TERM "$overhearer"
 wait "$overhearer" || fail "another program overheard the window in front, or heard nothing"
 cat "$work/overheard.log"
 waitUntil 5 windows titled "Quorel Shield" || echo "note: the shield is not among the shell's windows"
+
+# The extension switched off and on in the middle of focus.
+gnome-extensions disable "$uuid"
+waitUntil 10 grep -q "extension left the session bus; blocking apps is off" "$work/app.log" ||
+    fail "the app did not notice its extension switched off"
+windows activate blocked-test
+waitUntil 5 windows shown blocked-test || fail "the blocked client could not be brought back"
+gnome-extensions enable "$uuid"
+waitUntil 10 grep -q "extension answers again" "$work/app.log" ||
+    fail "the app did not notice its extension back"
+waitUntil 5 windows hidden blocked-test ||
+    fail "the blocked client shown while the extension was off was not swept once it was back"
 
 # Not blocked: stays in front and is counted.
 foot --app-id=note-test sleep 600 >"$work/foot-note.log" 2>&1 &

@@ -5,9 +5,11 @@ another program than Quorel gets from Quorel's own extension.
   hidden APP_ID    exit 0 when APP_ID has windows and all are minimised
   titled TITLE     exit 0 when a window titled TITLE is on screen
   activate APP_ID  brings the first window of APP_ID to the front
-  measure APP_ID N COMMAND...
+  measure APP_ID N LOG COMMAND...
                    N times: starts COMMAND (a client of APP_ID), and times from the shell
-                   reporting its window in front to the window minimised; prints the delays (ms)
+                   reporting its window in front to the window minimised; prints the delays (ms).
+                   Each hide must be the activation watcher's, as Quorel's LOG says (run with
+                   QT_LOGGING_RULES=quorel.blocking.debug=true), not the 0.3 s guard's
   refused          exit 0 when Quorel's extension refuses this program every method
   answered [FILE]  exit 0 when Quorel's extension answers this program; FILE is removed first
                    (this program's own executable, to run as one replaced while it runs)
@@ -107,7 +109,12 @@ def query(what, arg):
     return shown
 
 
-def measure(app_id, rounds, command):
+def watcher_hid(log, pid, app_id):
+    with open(log, errors="replace") as lines:
+        return f'hidden as it came to the front: "pid:{pid}:{app_id}"' in lines.read()
+
+
+def measure(app_id, rounds, log, command):
     loop = GLib.MainLoop()
     seen = set(w["id"] for w in windows())
     focused = []
@@ -153,6 +160,9 @@ def measure(app_id, rounds, command):
         else:
             print("a blocked client in front was not minimised within 5 s")
             return 1
+        if not watcher_hid(log, clients[-1].pid, app_id):
+            print(f"round {len(delays)}: the client was minimised, but not as it came to the front")
+            return 1
     for client in clients:
         client.terminate()
     delays_ms = sorted(round(d) for d in delays)
@@ -163,7 +173,7 @@ def measure(app_id, rounds, command):
 
 if __name__ == "__main__":
     if sys.argv[1] == "measure":
-        sys.exit(measure(sys.argv[2], int(sys.argv[3]), sys.argv[4:]))
+        sys.exit(measure(sys.argv[2], int(sys.argv[3]), sys.argv[4], sys.argv[5:]))
     if sys.argv[1] == "activate":
         sys.exit(0 if activate(sys.argv[2]) else 1)
     if sys.argv[1] == "refused":

@@ -3,9 +3,9 @@
 # the real app (its own windows through XWayland) and two native Wayland windows, with a prepared
 # saved document whose schedule starts focus at once:
 #   the app picks KWin's channel; the blocked window is minimised when focus starts and again
-#   each time it is brought back (the delay is measured 20 times, inside KWin), with the shield
-#   shown; a window that is not blocked stays and is credited in trackedAppSeconds; the app's
-#   script is unloaded when it quits.
+#   each time it is brought back, by the activation watcher and not left to the guard (the delay
+#   is measured 20 times, inside KWin), with the shield shown; a window that is not blocked
+#   stays and is credited in trackedAppSeconds; the app's script is unloaded when it quits.
 # Exits 77 (skipped) when KWin cannot start here.
 #   kwin_blocks_apps.sh APP TEST_WINDOW
 set -uo pipefail
@@ -59,6 +59,7 @@ if (c) print('$name minimized=' + c.minimized + ' active=' + (workspace.activeCl
         grep "$name " "$work/kwin.log" | head -n1 | sed "s/.*$name //"
     }
     is() { [ "$(state "$1")" = "$2" ]; }
+    watcherHides() { grep -c "hidden as it came to the front: \"[^\"]*$1\"" "$work/app.log" || true; }
     isMinimized() { state "$1" | grep -q 'minimized=true'; }
 
     for id in note-test blocked-test; do
@@ -66,7 +67,7 @@ if (c) print('$name minimized=' + c.minimized + ' active=' + (workspace.activeCl
         pids+=($!)
         waitUntil 15 is "$id" "minimized=false active=true" || fail "window $id did not come up"
     done
-    "$app" >"$work/app.log" 2>&1 &
+    QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
     quorel=$!
     pids+=($quorel)
     waitUntil 30 grep -qs "KDE Plasma (KWin) session; applications through a KWin script" \
@@ -86,9 +87,12 @@ c.minimized = false;
 workspace.activeClient = c;"
     }
     for run in $(seq 20); do
+        watched=$(watcherHides blocked-test)
         activate "$run"
         waitUntil 5 grep -q "HIDDEN $run " "$work/kwin.log" ||
             fail "a blocked window brought to the front was not hidden during focus (run $run: $(state blocked-test))"
+        [ "$(watcherHides blocked-test)" -gt "$watched" ] ||
+            fail "run $run: the blocked window was hidden, but not as it came to the front"
         unload "activate-$run"
         sleep 0.2
     done
