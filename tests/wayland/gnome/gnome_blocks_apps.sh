@@ -88,12 +88,18 @@ wait "$overhearer" || fail "another program overheard the window in front, or he
 cat "$work/overheard.log"
 waitUntil 5 windows titled "Quorel Shield" || echo "note: the shield is not among the shell's windows"
 
-# The extension switched off and on in the middle of focus.
+foot --app-id=note-test sleep 600 >"$work/foot-note.log" 2>&1 &
+pids+=($!)
+waitUntil 15 windows shown note-test || fail "foot note-test has no window"
+
+# The extension switched off and on in the middle of focus. The blocked client shown meanwhile
+# is behind another when the extension is back: the guard never sees it, the sweep must.
 gnome-extensions disable "$uuid"
 waitUntil 10 grep -q "extension left the session bus; blocking apps is off" "$work/app.log" ||
     fail "the app did not notice its extension switched off"
 windows activate blocked-test
 waitUntil 5 windows shown blocked-test || fail "the blocked client could not be brought back"
+windows activate note-test
 gnome-extensions enable "$uuid"
 waitUntil 10 grep -q "extension answers again" "$work/app.log" ||
     fail "the app did not notice its extension back"
@@ -101,9 +107,6 @@ waitUntil 5 windows hidden blocked-test ||
     fail "the blocked client shown while the extension was off was not swept once it was back"
 
 # Not blocked: stays in front and is counted.
-foot --app-id=note-test sleep 600 >"$work/foot-note.log" 2>&1 &
-pids+=($!)
-waitUntil 15 windows shown note-test || fail "foot note-test has no window"
 windows activate note-test
 stays 3 windows shown note-test || fail "a client that is not blocked was hidden"
 kill -TERM "$quorel"
