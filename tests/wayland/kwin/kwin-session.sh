@@ -23,7 +23,8 @@ if [ "${1:-}" = "--inside" ]; then
         fi
         sleep 0.1
     done
-    WAYLAND_DISPLAY=$socket "$@"
+    # For a test that replaces KWin with a new one.
+    QUOREL_KWIN_PID=$kwin QUOREL_KWIN_BINARY=$work/kwin_wayland WAYLAND_DISPLAY=$socket "$@"
     status=$?
     if [ $status -ne 0 ]; then
         echo "--- KWin's log"

@@ -101,9 +101,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!workspace->limitation().isEmpty(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(workspace->limitation().isEmpty(), 10000);
         QCOMPARE(restored, 1);
-        QVERIFY(QDBusReply<bool>(scripting(QStringLiteral("isScriptLoaded"),
-                                           {QStringLiteral("quorel-workspace")}))
-                    .value());
+        QVERIFY(scriptLoaded());
         stop(*window);
     }
 
@@ -168,6 +166,46 @@ private slots:
         qInfo("activation to hidden: median %lld us of %d (min %lld, max %lld)",
               static_cast<long long>(delays[delays.size() / 2]), runs,
               static_cast<long long>(delays.front()), static_cast<long long>(delays.back()));
+    }
+
+    // Last, as it replaces the session's KWin: a KWin that ends and comes back (a crash, an
+    // upgrade) gets the script again and the app sweeps; meanwhile blocking says it is off.
+    void followsKWinWhenItIsRestarted() {
+        const qint64 kwinPid = qEnvironmentVariableIntValue("QUOREL_KWIN_PID");
+        QVERIFY(kwinPid > 0);
+        std::unique_ptr<Workspace> workspace = KWinWorkspace::create(*m_entries);
+        QVERIFY(workspace);
+        int restored = 0;
+        workspace->setChannelRestoredHandler([&restored] { ++restored; });
+        QTRY_VERIFY_WITH_TIMEOUT(scriptLoaded(), 10000);
+
+        QProcess::execute(QStringLiteral("kill"), {QString::number(kwinPid)});
+        QTRY_VERIFY_WITH_TIMEOUT(!workspace->limitation().isEmpty(), 10000);
+
+        QProcess kwin;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KWIN_COMPOSE"), QStringLiteral("Q"));
+        kwin.setProcessEnvironment(environment);
+        kwin.setStandardOutputFile(QProcess::nullDevice());
+        kwin.setStandardErrorFile(QProcess::nullDevice());
+        kwin.start(qEnvironmentVariable("QUOREL_KWIN_BINARY"),
+                   {QStringLiteral("--virtual"), QStringLiteral("--no-lockscreen"),
+                    QStringLiteral("--socket"), QStringLiteral("quorel-kwin-again")});
+        QTRY_VERIFY_WITH_TIMEOUT(workspace->limitation().isEmpty(), 30000);
+        QCOMPARE(restored, 1);
+        QVERIFY(scriptLoaded());
+        kwin.terminate();
+        kwin.waitForFinished(10000);
+    }
+
+private:
+    static bool scriptLoaded() {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+            QStringLiteral("org.kde.kwin.Scripting"), QStringLiteral("isScriptLoaded"));
+        message << QStringLiteral("quorel-workspace");
+        return QDBusReply<bool>(QDBusConnection::sessionBus().call(message, QDBus::Block, 3000))
+            .value();
     }
 };
 
