@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace Quorel {
 
@@ -17,6 +19,36 @@ namespace {
 // Far above any real document (a day of history is a few dozen bytes), far below what would
 // hurt to hold in memory.
 constexpr qint64 maxDocumentBytes = 64 * 1024 * 1024;
+// Links followed to the file a save replaces, as far as any sane setup nests them.
+constexpr int maxLinks = 16;
+
+// A save's temporary file is the document's name, this, and six characters: the clean-up
+// after a killed save takes only those, never a file of the user's beside the document.
+const QString savingInfix = QStringLiteral(".saving-");
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A document that is a link (a dotfiles manager's) stays one: the save replaces its target.
+QString replacedFile(const QString& path) {
+    QFileInfo file(path);
+    for (int i = 0; i < maxLinks && file.isSymLink(); ++i) {
+        file.setFile(file.symLinkTarget());
+    }
+    return file.filePath();
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno != EINTR) {
+            return false;
+        }
+        done += n > 0 ? n : 0;
+    }
+    return true;
+}
 }  // namespace
 
 FilePreferencesStore::FilePreferencesStore(QString folder) : m_folder(std::move(folder)) {}
@@ -64,25 +96,39 @@ std::optional<QByteArray> FilePreferencesStore::data(const QString& key) const {
     return bytes;
 }
 
+// Written beside the document, synced, then renamed over it: a crash leaves the old document
+// or the new one, and a full disk fails before anything is replaced. The reasons reported are
+// the system's ("No space left on device").
 bool FilePreferencesStore::setData(const QString& key, const QByteArray& bytes) {
     if (!QDir().mkpath(m_folder)) {
         return fail(QStringLiteral("cannot create the folder %1").arg(m_folder));
     }
     const QString path = pathFor(key);
-    QSaveFile file(path);
-    // Unbuffered, so a full disk fails the write itself and is seen before the commit; a
-    // buffered write would only fail in the flush, after which an empty file could replace the
-    // document.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    const QString target = replacedFile(path);
+    QTemporaryFile temporary(target + savingInfix + QStringLiteral("XXXXXX"));
+    if (!temporary.open()) {
+        return fail(QStringLiteral("%1: %2").arg(path, temporary.errorString()));
     }
-    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
-        const QString why = QStringLiteral("%1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return fail(why);
+    const int fd = temporary.handle();
+    // The permissions the user gave the document stay.
+    struct stat old {};
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
     }
-    if (!file.commit()) {
-        return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    if (!writeAll(fd, bytes) || ::fdatasync(fd) != 0) {
+        return fail(QStringLiteral("%1: %2").arg(path, systemError(errno)));
+    }
+    if (::rename(QFile::encodeName(temporary.fileName()).constData(),
+                 QFile::encodeName(target).constData()) != 0) {
+        return fail(QStringLiteral("%1: %2").arg(path, systemError(errno)));
+    }
+    temporary.setAutoRemove(false);
+    // The rename lasts through a power cut once the folder is synced too.
+    const int folder = ::open(QFile::encodeName(QFileInfo(target).path()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
     m_lastError.clear();
     return true;
@@ -102,8 +148,7 @@ bool FilePreferencesStore::setAside(const QString& key) {
             path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
     }
     if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) != 0) {
-        return fail(QStringLiteral("cannot move %1 aside: %2")
-                        .arg(path, QString::fromLocal8Bit(strerror(errno))));
+        return fail(QStringLiteral("cannot move %1 aside: %2").arg(path, systemError(errno)));
     }
     m_lastError.clear();
     return true;
@@ -119,18 +164,13 @@ bool FilePreferencesStore::fail(const QString& why) {
 }
 
 void FilePreferencesStore::removeInterruptedSaves(const QString& path) {
-    // Where the file system cannot make unnamed temporary files, a save killed halfway leaves
-    // its named one (the document's name and six characters) beside the document.
-    const QFileInfo document(path);
-    const QRegularExpression leftover(QStringLiteral("^%1\\.[A-Za-z0-9]{6}$")
-                                          .arg(QRegularExpression::escape(document.fileName())));
+    // A save killed halfway leaves its temporary file beside the document.
+    const QFileInfo document(replacedFile(path));
     const QDir folder = document.dir();
-    const QStringList names = folder.entryList({document.fileName() + QStringLiteral(".??????")},
-                                               QDir::Files | QDir::Hidden);
-    for (const QString& name : names) {
-        if (leftover.match(name).hasMatch()) {
-            QFile::remove(folder.filePath(name));
-        }
+    const QString pattern = document.fileName() + savingInfix + QStringLiteral("??????");
+    for (const QString& name :
+         folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::CaseSensitive)) {
+        QFile::remove(folder.filePath(name));
     }
 }
 

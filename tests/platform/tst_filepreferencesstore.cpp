@@ -9,6 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 // A real, tiny file system of our own; needs root, as CI is.
 struct SmallFileSystem {
@@ -127,7 +130,8 @@ private slots:
         QVERIFY(store.setData(key, old));
         fs.fill();
         QVERIFY(!store.setData(key, QByteArray(2000, 'n')));
-        QVERIFY(!store.lastError().isEmpty());
+        QVERIFY2(store.lastError().contains(QString::fromLocal8Bit(std::strerror(ENOSPC))),
+                 qPrintable(store.lastError()));
         QCOMPARE(store.data(key), std::optional<QByteArray>(old));
         QVERIFY(QFile::remove(fs.dir.filePath(QStringLiteral("filler"))));
         QVERIFY(store.setData(key, "after"));
@@ -135,6 +139,8 @@ private slots:
 
         QVERIFY(fs.remount(QStringLiteral("ro")));
         QVERIFY(!store.setData(key, "read-only"));
+        QVERIFY2(store.lastError().contains(QString::fromLocal8Bit(std::strerror(EROFS))),
+                 qPrintable(store.lastError()));
         QVERIFY(!store.setAside(key));
         QCOMPARE(store.data(key), std::optional<QByteArray>("after"));
     }
@@ -165,20 +171,44 @@ private slots:
         QCOMPARE(store.data(key), std::nullopt);
     }
 
+    // Only the saver's own leftovers go; the user's files beside the document stay.
     void saveKilledHalfwayLeavesNoTemporaryFile() {
         QTemporaryDir dir;
         FilePreferencesStore store(dir.path());
         QVERIFY(store.setData(key, "{}"));
         const QString document = store.pathFor(key);
-        const QStringList names = {document + QStringLiteral(".a1B2c3"),
-                                   document + QStringLiteral(".unreadable-2026-12-07T10-00-00")};
-        for (const QString& name : names) {
+        const QStringList left = {document + QStringLiteral(".saving-a1B2c3")};
+        const QStringList kept = {document + QStringLiteral(".backup"),
+                                  document + QStringLiteral(".SAVING-a1B2c3"),
+                                  document + QStringLiteral(".unreadable-2026-12-07T10-00-00")};
+        for (const QString& name : left + kept) {
             QFile f(name);
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         QCOMPARE(store.data(key), std::optional<QByteArray>("{}"));
-        QVERIFY(!QFile::exists(document + QStringLiteral(".a1B2c3")));
-        QVERIFY(QFile::exists(document + QStringLiteral(".unreadable-2026-12-07T10-00-00")));
+        for (const QString& name : left) {
+            QVERIFY2(!QFile::exists(name), qPrintable(name));
+        }
+        for (const QString& name : kept) {
+            QVERIFY2(QFile::exists(name), qPrintable(name));
+        }
+    }
+
+    // A linked document stays a link, its permissions stay, and the save replaces the target.
+    void aLinkedDocumentKeepsItsLinkAndMode() {
+        QTemporaryDir dir;
+        FilePreferencesStore store(dir.path());
+        const QString target = dir.filePath(QStringLiteral("dotfiles.json"));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadGroup));
+        QVERIFY(QFile::link(target, store.pathFor(key)));
+        QVERIFY(store.setData(key, "{}"));
+        QVERIFY(QFileInfo(store.pathFor(key)).isSymLink());
+        QCOMPARE(store.data(key), std::optional<QByteArray>("{}"));
+        QVERIFY(QFile(target).permissions().testFlag(QFileDevice::ReadGroup));
     }
 
     void defaultFolderFollowsXdgConfigHome() {
