@@ -117,6 +117,7 @@ class FocusManager : public QObject {
         QString workspaceLimitation READ workspaceLimitation NOTIFY workspaceLimitationChanged)
     // Why the last save did not reach the disk; empty while saves succeed.
     Q_PROPERTY(QString saveProblem READ saveProblem NOTIFY saveProblemChanged)
+    Q_PROPERTY(QString documentNotice READ documentNotice NOTIFY documentNoticeChanged)
     // What the browser link cannot reach (private windows, an extension of another release),
     // a line for each browser; empty when it reaches everything it knows.
     Q_PROPERTY(QString browserNotice READ browserNotice NOTIFY browserNoticeChanged)
@@ -231,6 +232,9 @@ public:
     qint64 saveCounter() const { return m_saveCounter; }
     bool isApplyingLoadedState() const { return m_isApplyingLoadedState; }
     const QString& saveProblem() const { return m_saveProblem; }
+    // Said once a document that could not be read was moved aside: where the user finds it.
+    const QString& documentNotice() const { return m_documentNotice; }
+    Q_INVOKABLE void dismissDocumentNotice();
     bool isCheckingBrowser() const { return m_isCheckingBrowser; }
     // The bridge's port, written into blocked pages' addresses; the app sets it before any check.
     quint16 bridgePort() const { return m_bridgePort; }
@@ -384,6 +388,7 @@ signals:
     void sessionsTodayChanged();
     void streakDaysChanged();
     void saveProblemChanged();
+    void documentNoticeChanged();
     // Any of the four usage maps.
     void usageChanged();
     // totalSeconds or remainingSeconds.
@@ -409,6 +414,7 @@ private:
     void applyDocument(const PersistedState& document, QDate today);
     void rollOverDayIfNeeded(QDate today);
     void reportSave(bool saved);
+    bool setUnreadableDocumentAside();
     const QString& stampFor(QDate date) const;
     const SecondsMap& activeDayMap() const;
     void refreshStreak();
@@ -487,6 +493,7 @@ private:
     // The stored document could not be read: keep it before the first save replaces it.
     bool m_documentNeedsSetAside = false;
     QString m_saveProblem;
+    QString m_documentNotice;
 
     static QPointer<FocusManager> s_shared;
 };

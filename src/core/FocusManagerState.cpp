@@ -48,13 +48,10 @@ void FocusManager::saveState() {
     if (m_isApplyingLoadedState) {
         return;
     }
-    if (m_documentNeedsSetAside) {
-        // Never replace what the user had without keeping it; try again on the next save.
-        if (!m_platform.preferences.setAside(m_storageKey)) {
-            reportSave(false);
-            return;
-        }
-        m_documentNeedsSetAside = false;
+    // Never replace what the user had without keeping it; tried again on the next save.
+    if (m_documentNeedsSetAside && !setUnreadableDocumentAside()) {
+        reportSave(false);
+        return;
     }
     // Stamped with the day the counters belong to, which is not yet today in the first moments
     // after midnight (or after a wake from suspend) before the heartbeat rolls the day over.
@@ -84,14 +81,43 @@ void FocusManager::reportSave(bool saved) {
     emit saveProblemChanged();
 }
 
+bool FocusManager::setUnreadableDocumentAside() {
+    const std::optional<QString> aside = m_platform.preferences.setAside(m_storageKey);
+    if (!aside) {
+        return false;
+    }
+    m_documentNeedsSetAside = false;
+    if (!aside->isEmpty()) {
+        qWarning("Quorel: the unreadable document was kept as %s", qUtf8Printable(*aside));
+        m_documentNotice = QStringLiteral(
+                               "Quorel couldn't read its saved settings and history, so it "
+                               "started afresh. The old file is kept as %1.")
+                               .arg(*aside);
+        emit documentNoticeChanged();
+    }
+    return true;
+}
+
+void FocusManager::dismissDocumentNotice() {
+    if (!m_documentNotice.isEmpty()) {
+        m_documentNotice.clear();
+        emit documentNoticeChanged();
+    }
+}
+
 void FocusManager::loadState() {
     const std::optional<QByteArray> bytes = m_platform.preferences.data(m_storageKey);
     if (!bytes) {
         return;
     }
-    const std::optional<PersistedState> document = decodePersistedState(*bytes);
+    QString why;
+    const std::optional<PersistedState> document = decodePersistedState(*bytes, &why);
     if (!document) {
+        qWarning("Quorel: the saved document cannot be read (%s); Quorel starts afresh",
+                 qUtf8Printable(why));
+        // Moved aside at once, so the user hears of it now; failing that, before the first save.
         m_documentNeedsSetAside = true;
+        setUnreadableDocumentAside();
         return;
     }
     const QDateTime now = m_platform.clock.now();

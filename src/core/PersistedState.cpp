@@ -94,6 +94,8 @@ class Reader {
 public:
     explicit Reader(const QJsonObject& o) : m_object(o) {}
     bool ok() const { return m_ok; }
+    // The first key that was missing or malformed.
+    const char* firstBad() const { return m_firstBad; }
 
     template <typename T, typename Parse>
     void required(const char* key, T& out, Parse parse) {
@@ -101,7 +103,7 @@ public:
         if (value) {
             out = std::move(*value);
         } else {
-            m_ok = false;
+            fail(key);
         }
     }
 
@@ -115,13 +117,21 @@ public:
         if (value) {
             out = std::move(*value);
         } else {
-            m_ok = false;
+            fail(key);
         }
     }
 
 private:
+    void fail(const char* key) {
+        if (m_ok) {
+            m_firstBad = key;
+        }
+        m_ok = false;
+    }
+
     const QJsonObject& m_object;
     bool m_ok = true;
+    const char* m_firstBad = "";
 };
 
 std::optional<bool> boolValue(const QJsonValue& v) {
@@ -281,11 +291,23 @@ PersistedState withSaneCounters(PersistedState s) {
     return s;
 }
 
-std::optional<PersistedState> decodePersistedState(const QByteArray& bytes) {
+std::optional<PersistedState> decodePersistedState(const QByteArray& bytes, QString* why) {
+    const auto fail = [why](const QString& reason) {
+        if (why) {
+            *why = reason;
+        }
+        return std::nullopt;
+    };
+    if (bytes.isEmpty()) {
+        return fail(QStringLiteral("it is empty or not a file that can be read"));
+    }
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        return std::nullopt;
+    if (error.error != QJsonParseError::NoError) {
+        return fail(QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset));
+    }
+    if (!doc.isObject()) {
+        return fail(QStringLiteral("it is not a JSON object"));
     }
     const QJsonObject o = doc.object();
     Reader r(o);
@@ -321,7 +343,8 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes) {
     r.optional("colorTheme", s.colorTheme, enumFromJson<AppColorTheme>);
     r.required("lastSavedDay", s.lastSavedDay, stringValue);
     if (!r.ok()) {
-        return std::nullopt;
+        return fail(
+            QStringLiteral("\"%1\" is missing or malformed").arg(QLatin1String(r.firstBad())));
     }
     s.runningSession = sessionFromJson(o.value(QLatin1String("runningSession")));
     return s;

@@ -82,7 +82,8 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& state);
 
 // Anything but a well-formed document (bad JSON, a missing required key, a wrong type, an
 // unknown enumeration value anywhere) gives nullopt. The running session is the exception: a
-// malformed one is dropped and the rest of the document still loads.
-std::optional<PersistedState> decodePersistedState(const QByteArray& bytes);
+// malformed one is dropped and the rest of the document still loads. why, when given, is told
+// what was wrong, for the log.
+std::optional<PersistedState> decodePersistedState(const QByteArray& bytes, QString* why = nullptr);
 
 }  // namespace Quorel

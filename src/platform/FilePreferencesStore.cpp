@@ -134,11 +134,11 @@ bool FilePreferencesStore::setData(const QString& key, const QByteArray& bytes) 
     return true;
 }
 
-bool FilePreferencesStore::setAside(const QString& key) {
+std::optional<QString> FilePreferencesStore::setAside(const QString& key) {
     const QString path = pathFor(key);
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) {
-        return true;
+        return QString();
     }
     const QString stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd'T'HH-mm-ss"));
@@ -148,10 +148,11 @@ bool FilePreferencesStore::setAside(const QString& key) {
             path + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
     }
     if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) != 0) {
-        return fail(QStringLiteral("cannot move %1 aside: %2").arg(path, systemError(errno)));
+        fail(QStringLiteral("cannot move %1 aside: %2").arg(path, systemError(errno)));
+        return std::nullopt;
     }
     m_lastError.clear();
-    return true;
+    return aside;
 }
 
 QString FilePreferencesStore::lastError() const {

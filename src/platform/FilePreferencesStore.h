@@ -21,7 +21,7 @@ public:
 
     std::optional<QByteArray> data(const QString& key) const override;
     bool setData(const QString& key, const QByteArray& bytes) override;
-    bool setAside(const QString& key) override;
+    std::optional<QString> setAside(const QString& key) override;
     QString lastError() const override;
 
 private:

@@ -140,6 +140,20 @@ private slots:
         QVERIFY(!m_ui->shows(notice));
     }
 
+    // Where an unreadable document went stays on screen until dismissed.
+    void aDocumentSetAsideIsToldUntilDismissed() {
+        m_ui.reset();
+        m_ui = std::make_unique<ScreenHarness>();
+        m_ui->desktop.setSavedDocument("garbage");
+        m_ui->manager = m_ui->desktop.makeManager();
+        QVERIFY(m_ui->load(QStringLiteral("ContentView.qml"), QSize(1100, 720)).isEmpty());
+        const QString notice = m_ui->manager->documentNotice();
+        QVERIFY(notice.contains(QStringLiteral(".unreadable-")));
+        QVERIFY(m_ui->shows(notice));
+        m_ui->click(m_ui->item(QStringLiteral("Dismiss"), QAccessible::Button));
+        QVERIFY(!m_ui->shows(notice));
+    }
+
     void interceptedTargetShowsTheShieldSheet() {
         QVERIFY(!m_ui->shows(QStringLiteral("Slack is Blocked")));
 

@@ -395,17 +395,27 @@ private slots:
         }
     }
 
-    void unreadableDocumentIsSetAsideBeforeTheFirstSave() {
+    // Moved aside at the start and told in the window, naming where it went; kept only once.
+    void unreadableDocumentIsSetAsideAndTold() {
         FakeDesktop desktop;
         const QByteArray bad("{\"half a document");
         desktop.setSavedDocument(bad);
         auto m = desktop.makeManager();
-        QVERIFY(desktop.preferences.setAsideValues.isEmpty());
-        m->setStrictMode(false);
         QCOMPARE(desktop.preferences.setAsideValues, QList<QByteArray>{bad});
+        QVERIFY(
+            m->documentNotice().contains(QStringLiteral("Quorel.PersistedState.v1.unreadable-1")));
+        m->setStrictMode(false);
         QVERIFY(decodePersistedState(desktop.savedDocument()));
         m->saveState();
-        QCOMPARE(desktop.preferences.setAsideValues.size(), 1);  // only once
+        QCOMPARE(desktop.preferences.setAsideValues.size(), 1);
+        m->dismissDocumentNotice();
+        QVERIFY(m->documentNotice().isEmpty());
+
+        QString why;
+        QVERIFY(!decodePersistedState(bad, &why));
+        QVERIFY2(why.contains(QStringLiteral("at byte")), qPrintable(why));
+        QVERIFY(!decodePersistedState(R"({"totalSeconds":"x"})", &why));
+        QCOMPARE(why, QStringLiteral("\"totalSeconds\" is missing or malformed"));
     }
 
     void nothingIsOverwrittenWhileTheBadDocumentCannotBeKept() {
@@ -415,9 +425,11 @@ private slots:
         auto m = desktop.makeManager();
         m->saveState();
         QCOMPARE(desktop.savedDocument(), QByteArray("garbage"));
+        QVERIFY(m->documentNotice().isEmpty());
         desktop.preferences.refuseSetAside = false;
         m->saveState();
         QCOMPARE(desktop.preferences.setAsideValues, QList<QByteArray>{"garbage"});
+        QVERIFY(!m->documentNotice().isEmpty());
     }
 
     void failedSavesAreToldOnceAndRetried() {

@@ -119,14 +119,15 @@ public:
         values.insert(key, bytes);
         return true;
     }
-    bool setAside(const QString& key) override {
+    std::optional<QString> setAside(const QString& key) override {
         if (refuseSetAside) {
-            return false;
+            return std::nullopt;
         }
-        if (values.contains(key)) {
-            setAsideValues.append(values.take(key));
+        if (!values.contains(key)) {
+            return QString();
         }
-        return true;
+        setAsideValues.append(values.take(key));
+        return key + QStringLiteral(".unreadable-") + QString::number(setAsideValues.size());
     }
 
     QString lastError() const override {

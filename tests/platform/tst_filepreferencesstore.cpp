@@ -91,7 +91,9 @@ private slots:
         QTemporaryDir dir;
         FilePreferencesStore store(dir.path());
         QVERIFY(store.setData(key, "first bad"));
-        QVERIFY(store.setAside(key));
+        const std::optional<QString> aside = store.setAside(key);
+        QVERIFY(aside && aside->startsWith(store.pathFor(key) + QStringLiteral(".unreadable-")));
+        QVERIFY(QFile::exists(*aside));
         QCOMPARE(store.data(key), std::nullopt);
         QVERIFY(store.setData(key, "second bad"));
         QVERIFY(store.setAside(key));

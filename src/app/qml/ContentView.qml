@@ -101,6 +101,40 @@ Item {
                 }
             }
 
+            // A saved document that could not be read was moved aside: where to find it.
+            Rectangle {
+                objectName: "documentNoticeBanner"
+                Layout.fillWidth: true
+                visible: FocusManager.documentNotice !== ""
+                implicitHeight: documentNoticeRow.implicitHeight + 2 * 10
+                color: Qt.rgba(1, 0.8, 0.3, 0.12)
+
+                RowLayout {
+                    id: documentNoticeRow
+
+                    anchors.fill: parent
+                    anchors.margins: 10
+                    spacing: 10
+
+                    Text {
+                        Layout.fillWidth: true
+                        text: FocusManager.documentNotice
+                        textFormat: Text.PlainText
+                        color: Theme.text
+                        font.pixelSize: Theme.calloutSize
+                        wrapMode: Text.WrapAnywhere
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
+                    }
+
+                    ActionButton {
+                        text: "Dismiss"
+                        kind: "borderless"
+                        onClicked: FocusManager.dismissDocumentNotice()
+                    }
+                }
+            }
+
             // Saves that do not reach the disk; gone with the first one that does.
             Rectangle {
                 objectName: "saveProblemBanner"

@@ -19,9 +19,9 @@ public:
     // Replaces the value under key in one atomic step; false when nothing was written.
     virtual bool setData(const QString& key, const QByteArray& bytes) = 0;
 
-    // Keeps the current value under key aside, where no later setData overwrites it; true when
-    // it was kept or there was nothing to keep.
-    virtual bool setAside(const QString& key) = 0;
+    // Keeps the current value under key aside, where no later setData overwrites it: where it
+    // went, for the user to find; empty when there was nothing to keep; nullopt on failure.
+    virtual std::optional<QString> setAside(const QString& key) = 0;
 
     // Why the last setData or setAside failed, in words for the log; empty after a success.
     virtual QString lastError() const = 0;
