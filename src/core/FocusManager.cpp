@@ -3,6 +3,8 @@
 #include "ScheduleRules.h"
 #include "UrlRules.h"
 
+#include <utility>
+
 namespace Quorel {
 
 QPointer<FocusManager> FocusManager::s_shared;
@@ -69,6 +71,15 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
     connect(this, &FocusManager::isRunningChanged, this, &FocusManager::lockChanged);
     connect(this, &FocusManager::strictModeChanged, this, &FocusManager::lockChanged);
     connect(this, &FocusManager::screenTimeModeChanged, this, &FocusManager::usageChanged);
+
+    m_saveThrottle.setInterval(500);
+    m_saveThrottle.setSingleShot(true);
+    connect(&m_saveThrottle, &QTimer::timeout, this, [this] {
+        if (std::exchange(m_savePending, false)) {
+            saveState();
+            m_saveThrottle.start();
+        }
+    });
 
     s_shared = this;
     loadState();
@@ -168,7 +179,7 @@ void FocusManager::setLiquidGlassEnabled(bool enabled) {
 
 void FocusManager::setGlassTransparency(double transparency) {
     assign(m_glassTransparency, transparency, &FocusManager::glassTransparencyChanged);
-    saveState();
+    saveSoon();
 }
 
 void FocusManager::setColorTheme(AppColorTheme theme) {
@@ -184,7 +195,7 @@ void FocusManager::setAmbientSound(AmbientSoundType sound) {
 
 void FocusManager::setAmbientVolume(double volume) {
     assign(m_ambientVolume, volume, &FocusManager::ambientVolumeChanged);
-    saveState();
+    saveSoon();
     syncAmbientAudio();
 }
 
@@ -275,7 +286,7 @@ void FocusManager::setScreenTimeMode(ScreenTimeTrackingMode mode) {
     if (assign(m_screenTimeMode, mode, &FocusManager::screenTimeModeChanged)) {
         m_streakRunStale = true;
     }
-    saveState();
+    saveSoon();
 }
 
 void FocusManager::setDailyGoalHours(double hours) {

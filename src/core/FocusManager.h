@@ -315,6 +315,10 @@ public:
 
     // Saved state -------------------------------------------------------------------------
     void saveState();
+    // For values a slider drags through: saved at once, then at most twice a second while they
+    // keep changing; saveNow() when the drag ends.
+    void saveSoon();
+    Q_INVOKABLE void saveNow();
     void loadState();
 
     // Schedules ---------------------------------------------------------------------------
@@ -465,6 +469,8 @@ private:
     SecondsMap m_dailyBlockedSecondsByDate;
     const QStringList m_adultDomains;
     QTimer m_heartbeat;
+    QTimer m_saveThrottle;
+    bool m_savePending = false;
     QTimer m_guardTimer;
     QString m_guardHiddenKey;  // the application the guard hid last, while it stays in front
     int m_guardBeatsSinceHide = 0;

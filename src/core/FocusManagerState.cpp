@@ -62,6 +62,21 @@ void FocusManager::saveState() {
     reportSave(m_platform.preferences.setData(m_storageKey, *bytes));
 }
 
+void FocusManager::saveSoon() {
+    if (m_saveThrottle.isActive()) {
+        m_savePending = true;
+        return;
+    }
+    saveState();
+    m_saveThrottle.start();
+}
+
+void FocusManager::saveNow() {
+    m_savePending = false;
+    m_saveThrottle.stop();
+    saveState();
+}
+
 void FocusManager::reportSave(bool saved) {
     // Told once per spell of failures; the periodic save keeps retrying meanwhile.
     const QString problem =

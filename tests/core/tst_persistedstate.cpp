@@ -432,6 +432,26 @@ private slots:
         QVERIFY(!m->documentNotice().isEmpty());
     }
 
+    // A dragged slider is saved at once, then at most twice a second, and when let go.
+    void aDraggedSliderIsNotSavedOnEveryStep() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        const int before = desktop.preferences.writes;
+        for (int step = 1; step <= 50; ++step) {
+            m->setAmbientVolume(step / 100.0);
+            m->setGlassTransparency(step / 100.0);
+        }
+        QCOMPARE(desktop.preferences.writes, before + 1);
+        QTRY_COMPARE(desktop.preferences.writes, before + 2);
+        QCOMPARE(decodePersistedState(desktop.savedDocument())->ambientVolume, 0.5);
+        m->setDailyGoalHours(5);
+        m->saveNow();
+        const int released = desktop.preferences.writes;
+        QCOMPARE(decodePersistedState(desktop.savedDocument())->dailyGoalHours, 5.0);
+        QTest::qWait(600);
+        QCOMPARE(desktop.preferences.writes, released);
+    }
+
     void failedSavesAreToldOnceAndRetried() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();

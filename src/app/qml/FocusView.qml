@@ -381,6 +381,7 @@ Item {
                             to: 0.7
                             value: FocusManager.ambientVolume
                             onMoved: volume => FocusManager.ambientVolume = volume
+                            onReleased: FocusManager.saveNow()
                         }
                     }
                 }

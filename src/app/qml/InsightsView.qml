@@ -156,6 +156,11 @@ Item {
                         snapMode: Slider.SnapAlways
                         value: FocusManager.dailyGoalHours
                         onMoved: FocusManager.dailyGoalHours = value
+                        onPressedChanged: {
+                            if (!pressed) {
+                                FocusManager.saveNow();
+                            }
+                        }
                     }
 
                     WeeklyBars {

@@ -44,6 +44,7 @@ Item {
                 to: 0.85
                 value: FocusManager.glassTransparency
                 onMoved: transparency => FocusManager.glassTransparency = transparency
+                onReleased: FocusManager.saveNow()
             }
 
             RowLayout {
@@ -121,6 +122,7 @@ Item {
                 stepSize: 0.5
                 value: FocusManager.dailyGoalHours
                 onMoved: hours => FocusManager.dailyGoalHours = hours
+                onReleased: FocusManager.saveNow()
             }
         }
     }

@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Quorel
 
 // A slider with its label on the leading side. The owner binds value to its field and writes
-// the field on moved; the label is the slider's accessible name.
+// the field on moved (and has it saved on released); the label is the slider's accessible name.
 RowLayout {
     id: root
 
@@ -18,6 +18,7 @@ RowLayout {
     readonly property alias slider: slider
 
     signal moved(real value)
+    signal released
 
     spacing: 12
 
@@ -45,5 +46,10 @@ RowLayout {
         Accessible.name: root.label
 
         onMoved: root.moved(value)
+        onPressedChanged: {
+            if (!pressed) {
+                root.released();
+            }
+        }
     }
 }
