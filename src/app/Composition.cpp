@@ -20,9 +20,10 @@
 #include "wayland/gnome/GnomeShellWorkspace.h"
 #include "wayland/kwin/KWinWorkspace.h"
 #include "wayland/sway/SwayWorkspace.h"
-#include "xdg/DesktopEntries.h"
+#include "x11/X11Activation.h"
 #include "x11/X11Compositing.h"
 #include "x11/X11Workspace.h"
+#include "xdg/DesktopEntries.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -179,6 +180,9 @@ Adapters makeAdapters() {
     adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());
     adapters.chooser = makeApplicationChooser();
     adapters.windowCompositor = makeWindowCompositor();
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        adapters.x11Activation = X11Activation::create();
+    }
     return adapters;
 }
 

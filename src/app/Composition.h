@@ -11,6 +11,7 @@ namespace Quorel {
 class DesktopEntries;
 class ShieldWindowHints;
 class WindowCompositor;
+class X11Activation;
 
 struct Adapters {
     Adapters();
@@ -31,6 +32,8 @@ struct Adapters {
     std::unique_ptr<ApplicationChooser> chooser;
     // For the views, not the engine: WindowGlass asks it.
     std::unique_ptr<WindowCompositor> windowCompositor;
+    // For a later launch's request to come forward; none off X11.
+    std::unique_ptr<X11Activation> x11Activation;
 
     Platform platform() const {
         return Platform{*workspace, *preferences, *clock,  *sound,

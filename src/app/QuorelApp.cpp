@@ -151,6 +151,10 @@ void QuorelApp::showMainWindow() {
     m_mainWindow->requestActivate();
 }
 
+QWindow* QuorelApp::mainWindow() const {
+    return m_mainWindow;
+}
+
 bool QuorelApp::eventFilter(QObject* watched, QEvent* event) {
     // Without a tray the main window is the only way in, so closing it means quitting. Asked
     // now, not at start: trays come and go while the app runs.

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QQmlApplicationEngine>
+#include <QWindow>
 
 #include <memory>
 
@@ -33,6 +34,9 @@ public slots:
     // Every way of quitting ends here and passes the quit guard. True when the app is quitting.
     bool requestQuit();
     void showMainWindow();
+
+public:
+    QWindow* mainWindow() const;
 
 private:
     void showQuitRefusal();

@@ -1,23 +1,58 @@
 #include "SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace Quorel {
 
 namespace {
 
-const QByteArray activateMessage = QByteArrayLiteral("activate\n");
+const QByteArray activateWord = QByteArrayLiteral("activate");
 constexpr int connectTimeoutMs = 1000;
+// Below the 108 bytes of a socket address, with room to spare.
+constexpr qsizetype longestSocketPath = 100;
+constexpr qsizetype longestToken = 512;
+
+QString canonicalFolder(const QString& folder) {
+    QDir().mkpath(folder);
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
+}
+
+// Beside the lock; a folder too deep for a socket address has it in the runtime folder, named
+// after the document's folder.
+QString socketPathFor(const QString& folder) {
+    const QString beside = folder + QStringLiteral("/quorel.socket");
+    if (QFile::encodeName(beside).size() <= longestSocketPath) {
+        return beside;
+    }
+    const QByteArray hash =
+        QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+           QStringLiteral("/quorel-") + QString::fromLatin1(hash) + QStringLiteral(".socket");
+}
+
+// A token is printable ASCII without spaces; anything else is dropped, not passed on.
+QByteArray cleanToken(const QByteArray& token) {
+    const bool clean =
+        token.size() <= longestToken &&
+        std::all_of(token.cbegin(), token.cend(), [](char c) { return c > ' ' && c < 127; });
+    return clean ? token : QByteArray();
+}
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& folder, const QString& name, QObject* parent)
+SingleInstance::SingleInstance(const QString& documentFolder, QObject* parent)
     : QObject(parent),
-      m_socketPath(QDir(folder).filePath(name + QStringLiteral(".socket"))),
-      m_lock(QDir(folder).filePath(name + QStringLiteral(".lock"))) {
+      m_socketPath(socketPathFor(canonicalFolder(documentFolder))),
+      m_lock(canonicalFolder(documentFolder) + QStringLiteral("/quorel.lock")) {
     // A lock is stale only when its process is gone, however long a Quorel runs.
     m_lock.setStaleLockTime(0);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
@@ -26,10 +61,6 @@ SingleInstance::SingleInstance(const QString& folder, const QString& name, QObje
 
 SingleInstance::~SingleInstance() {
     m_server.close();
-}
-
-QString SingleInstance::defaultFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
 SingleInstance::Role SingleInstance::claim(std::chrono::milliseconds patience) {
@@ -72,7 +103,17 @@ bool SingleInstance::askPrimaryToActivate() {
     if (!socket.waitForConnected(connectTimeoutMs)) {
         return false;
     }
-    socket.write(activateMessage);
+    // "activate startup-id=ID activation-token=TOKEN", the parts after the word optional.
+    QByteArray message = activateWord;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto& [key, variable] : {std::pair{"startup-id", "DESKTOP_STARTUP_ID"},
+                                        std::pair{"activation-token", "XDG_ACTIVATION_TOKEN"}}) {
+        const QByteArray token = cleanToken(environment.value(QLatin1String(variable)).toLatin1());
+        if (!token.isEmpty()) {
+            message += ' ' + QByteArray(key) + '=' + token;
+        }
+    }
+    socket.write(message + '\n');
     const bool sent = socket.waitForBytesWritten(connectTimeoutMs);
     socket.disconnectFromServer();
     return sent;
@@ -82,9 +123,23 @@ void SingleInstance::onNewConnection() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
         const auto readRequests = [this, socket] {
             while (socket->canReadLine()) {
-                if (socket->readLine() == activateMessage) {
-                    emit activationRequested();
+                const QList<QByteArray> words = socket->readLine().trimmed().split(' ');
+                if (words.value(0) != activateWord) {
+                    continue;
                 }
+                QString startupId;
+                QString activationToken;
+                for (const QByteArray& word : words.mid(1)) {
+                    const qsizetype equals = word.indexOf('=');
+                    const QByteArray key = word.left(equals);
+                    const QString value = QString::fromLatin1(cleanToken(word.mid(equals + 1)));
+                    if (key == "startup-id") {
+                        startupId = value;
+                    } else if (key == "activation-token") {
+                        activationToken = value;
+                    }
+                }
+                emit activationRequested(startupId, activationToken);
             }
         };
         connect(socket, &QLocalSocket::readyRead, this, readRequests);

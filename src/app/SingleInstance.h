@@ -14,6 +14,8 @@ namespace Quorel {
 //
 // The lock file decides who runs when launches race or a crash left the socket behind: only
 // the holder of the lock listens, and it replaces a socket file only once nothing answers there.
+// Both live in the document's own folder, reached by its canonical path: every launch that
+// would save that document meets them, however its environment names the folder.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -24,19 +26,19 @@ public:
         Unreachable,  // another instance holds the lock but does not answer
     };
 
-    // folder holds the socket and the lock, both called name; only this user may write there.
-    explicit SingleInstance(const QString& folder, const QString& name = QStringLiteral("quorel"),
-                            QObject* parent = nullptr);
+    // documentFolder is the folder of the saved document, made when missing.
+    explicit SingleInstance(const QString& documentFolder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The user's runtime folder ($XDG_RUNTIME_DIR, or a private one Qt makes in the temp folder).
-    static QString defaultFolder();
+    QString lockPath() const { return m_lock.fileName(); }
 
     // Decides once, waiting at most patience for a racing launch to start listening.
     Role claim(std::chrono::milliseconds patience = std::chrono::seconds(5));
 
 signals:
-    void activationRequested();
+    // A later launch's startup id (X11) and activation token (Wayland), each possibly empty,
+    // with which the desktop lets the window come to the front.
+    void activationRequested(const QString& startupId, const QString& activationToken);
 
 private:
     bool askPrimaryToActivate();

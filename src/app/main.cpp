@@ -7,14 +7,16 @@
 #include "TerminationSignals.h"
 #include "WindowGlass.h"
 #include "wayland/SessionDetection.h"
+#include "x11/X11Activation.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QIcon>
 #include <QProcessEnvironment>
 #include <QQuickStyle>
 #include <QQuickWindow>
+
+#include <cstdint>
 
 #include <cstdio>
 
@@ -51,12 +53,7 @@ int main(int argc, char* argv[]) {
 
     // One instance per saved document: launches with another XDG_CONFIG_HOME (a second profile,
     // the end-to-end tests) run side by side.
-    const QByteArray document = Quorel::FilePreferencesStore::defaultFolder().toUtf8();
-    const QString name =
-        QStringLiteral("quorel-") +
-        QString::fromLatin1(
-            QCryptographicHash::hash(document, QCryptographicHash::Sha256).toHex().left(16));
-    Quorel::SingleInstance instance(Quorel::SingleInstance::defaultFolder(), name);
+    Quorel::SingleInstance instance(Quorel::FilePreferencesStore::defaultFolder());
     switch (instance.claim()) {
         case Quorel::SingleInstance::Role::Primary:
             break;
@@ -74,8 +71,20 @@ int main(int argc, char* argv[]) {
     if (!quorel.start()) {
         return 1;
     }
-    QObject::connect(&instance, &Quorel::SingleInstance::activationRequested, &quorel,
-                     &Quorel::QuorelApp::showMainWindow);
+    QObject::connect(
+        &instance, &Quorel::SingleInstance::activationRequested, &quorel,
+        [&quorel, &adapters](const QString& startupId, const QString& activationToken) {
+            // Read by the Wayland platform when it asks to activate, where it does.
+            if (!activationToken.isEmpty()) {
+                qputenv("XDG_ACTIVATION_TOKEN", activationToken.toLatin1());
+            }
+            quorel.showMainWindow();
+            qunsetenv("XDG_ACTIVATION_TOKEN");
+            if (adapters.x11Activation && !startupId.isEmpty() && quorel.mainWindow()) {
+                adapters.x11Activation->activate(
+                    static_cast<std::uint32_t>(quorel.mainWindow()->winId()), startupId.toLatin1());
+            }
+        });
     // The system ends us whatever the quit guard says; we only make sure to save first.
     Quorel::TerminationSignals terminations;
     QObject::connect(&terminations, &Quorel::TerminationSignals::received, &app,

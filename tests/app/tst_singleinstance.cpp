@@ -108,6 +108,31 @@ private slots:
             QTRY_COMPARE(activations->count(), 1);
         }
     }
+
+    // However a launch names the folder, it meets the running one, and hands over the tokens
+    // its launcher gave it.
+    void everyNameOfTheFolderMeetsTheRunningOne() {
+        QTemporaryDir base;
+        const QString folder = base.filePath(QStringLiteral("quorel"));
+        const QString link = base.filePath(QStringLiteral("linked"));
+        SingleInstance running(folder);
+        QCOMPARE(running.claim(), SingleInstance::Role::Primary);
+        QVERIFY(QFile::link(folder, link));
+        QSignalSpy activations(&running, &SingleInstance::activationRequested);
+        qputenv("DESKTOP_STARTUP_ID", "launcher-42_TIME123456");
+        qputenv("XDG_ACTIVATION_TOKEN", "bad token\x01");
+        const QStringList names{folder + u'/', link, base.path() + QStringLiteral("/./quorel")};
+        for (const QString& name : names) {
+            SingleInstance launch(name);
+            QCOMPARE(launch.claim(200ms), SingleInstance::Role::Secondary);
+            QCOMPARE(launch.lockPath(), running.lockPath());
+        }
+        qunsetenv("DESKTOP_STARTUP_ID");
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        QTRY_COMPARE(activations.count(), 3);
+        QCOMPARE(activations.first(),
+                 (QVariantList{QStringLiteral("launcher-42_TIME123456"), QString()}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
