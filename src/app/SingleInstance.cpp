@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -63,16 +62,21 @@ SingleInstance::~SingleInstance() {
     m_server.close();
 }
 
-SingleInstance::Role SingleInstance::claim(std::chrono::milliseconds patience) {
+SingleInstance::LaunchTokens SingleInstance::LaunchTokens::fromEnvironment() {
+    return {cleanToken(qgetenv("DESKTOP_STARTUP_ID")), cleanToken(qgetenv("XDG_ACTIVATION_TOKEN"))};
+}
+
+SingleInstance::Role SingleInstance::claim(std::chrono::milliseconds patience,
+                                           const LaunchTokens& tokens) {
     const QDeadlineTimer deadline(patience);
     while (true) {
-        if (askPrimaryToActivate()) {
+        if (askPrimaryToActivate(tokens)) {
             return Role::Secondary;
         }
         // The wait doubles as the poll interval while a racing launch gets to listen.
         if (m_lock.tryLock(50)) {
             // Holding the lock, no other instance lives: a socket file there is a crash's.
-            if (askPrimaryToActivate()) {
+            if (askPrimaryToActivate(tokens)) {
                 m_lock.unlock();
                 return Role::Secondary;
             }
@@ -97,7 +101,7 @@ SingleInstance::Role SingleInstance::claim(std::chrono::milliseconds patience) {
     }
 }
 
-bool SingleInstance::askPrimaryToActivate() {
+bool SingleInstance::askPrimaryToActivate(const LaunchTokens& tokens) {
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(connectTimeoutMs)) {
@@ -105,12 +109,10 @@ bool SingleInstance::askPrimaryToActivate() {
     }
     // "activate startup-id=ID activation-token=TOKEN", the parts after the word optional.
     QByteArray message = activateWord;
-    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const auto& [key, variable] : {std::pair{"startup-id", "DESKTOP_STARTUP_ID"},
-                                        std::pair{"activation-token", "XDG_ACTIVATION_TOKEN"}}) {
-        const QByteArray token = cleanToken(environment.value(QLatin1String(variable)).toLatin1());
-        if (!token.isEmpty()) {
-            message += ' ' + QByteArray(key) + '=' + token;
+    for (const auto& [key, token] : {std::pair{"startup-id", &tokens.startupId},
+                                     std::pair{"activation-token", &tokens.activationToken}}) {
+        if (!token->isEmpty()) {
+            message += ' ' + QByteArray(key) + '=' + *token;
         }
     }
     socket.write(message + '\n');

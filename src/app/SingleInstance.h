@@ -32,8 +32,17 @@ public:
 
     QString lockPath() const { return m_lock.fileName(); }
 
+    // What this launch's launcher gave it (DESKTOP_STARTUP_ID, XDG_ACTIVATION_TOKEN), read
+    // before the platform takes them out of the environment.
+    struct LaunchTokens {
+        QByteArray startupId;
+        QByteArray activationToken;
+        static LaunchTokens fromEnvironment();
+    };
+
     // Decides once, waiting at most patience for a racing launch to start listening.
-    Role claim(std::chrono::milliseconds patience = std::chrono::seconds(5));
+    Role claim(std::chrono::milliseconds patience = std::chrono::seconds(5),
+               const LaunchTokens& tokens = LaunchTokens::fromEnvironment());
 
 signals:
     // A later launch's startup id (X11) and activation token (Wayland), each possibly empty,
@@ -41,7 +50,7 @@ signals:
     void activationRequested(const QString& startupId, const QString& activationToken);
 
 private:
-    bool askPrimaryToActivate();
+    bool askPrimaryToActivate(const LaunchTokens& tokens);
     void onNewConnection();
 
     QString m_socketPath;

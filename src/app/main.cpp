@@ -40,6 +40,9 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     }
 
+    // Taken out of the environment by the platform as the application starts.
+    const Quorel::SingleInstance::LaunchTokens launch =
+        Quorel::SingleInstance::LaunchTokens::fromEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorel"));
     QApplication::setDesktopFileName(QStringLiteral("quorel"));
@@ -54,7 +57,7 @@ int main(int argc, char* argv[]) {
     // One instance per saved document: launches with another XDG_CONFIG_HOME (a second profile,
     // the end-to-end tests) run side by side.
     Quorel::SingleInstance instance(Quorel::FilePreferencesStore::defaultFolder());
-    switch (instance.claim()) {
+    switch (instance.claim(std::chrono::seconds(5), launch)) {
         case Quorel::SingleInstance::Role::Primary:
             break;
         case Quorel::SingleInstance::Role::Secondary:

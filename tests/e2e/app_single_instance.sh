@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One Quorel per saved document (run inside scripts/with-desktop.sh): of two launches at once one
-# keeps running and the other exits 0; a later launch brings the minimised main window back and
+# keeps running and the other exits 0; a later launch, naming the folder with a trailing slash
+# and without a runtime folder, brings the minimised main window back with its startup id and
 # exits 0 too.
 set -euo pipefail
 app=$1
@@ -29,11 +30,15 @@ waitUntil 10 mainWindowShown || fail "the running instance shows no main window"
 xdotool windowminimize --sync "$(xdotool search --onlyvisible --name '^Quorel$' | head -n1)"
 waitUntil 5 mainWindowHidden || fail "could not minimise the main window"
 
-"$app" >"$work/third.log" 2>&1 &
+XDG_CONFIG_HOME=$XDG_CONFIG_HOME/ DESKTOP_STARTUP_ID=e2e-launch_TIME1 \
+    env -u XDG_RUNTIME_DIR "$app" >"$work/third.log" 2>&1 &
 third=$!
 pids+=("$third")
 waitUntil 5 exited "$third" || fail "a later launch did not exit promptly"
 wait "$third" || fail "a later launch exited with $?"
 waitUntil 5 mainWindowShown || fail "the running instance did not bring its main window back"
+startupId() { xprop -id "$(xdotool search --onlyvisible --name '^Quorel$' | head -n1)" _NET_STARTUP_ID; }
+waitUntil 5 eval 'startupId | grep -q "e2e-launch_TIME1"' ||
+    fail "the main window did not take the later launch's startup id: $(startupId)"
 alive "$running" || fail "the running instance is gone"
 echo "single instance ok: one of two racing launches ran, a later one handed over"
