@@ -4,6 +4,7 @@
 #include "Models.h"
 #include "PersistedState.h"
 #include "Platform.h"
+#include "UsageRules.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -133,9 +134,6 @@ public:
     // Beats of the 0.3 s guard between two hides of an application the window manager keeps
     // in front.
     static constexpr int refusedHideRetryBeats = 10;
-    // The furthest a change of time zone can set the local date back; a clock set back further
-    // is taken as corrected.
-    static constexpr qint64 maxZoneSetBackDays = 2;
 
     explicit FocusManager(Platform platform, QObject* parent = nullptr);
     ~FocusManager() override;
@@ -417,6 +415,7 @@ private:
     PersistedState snapshot(QDate today) const;
     void applyDocument(const PersistedState& document, QDate today);
     void rollOverDayIfNeeded(QDate today);
+    void applyDayBook(DayBook book);
     void reportSave(bool saved);
     bool setUnreadableDocumentAside();
     const QString& stampFor(QDate date) const;
@@ -491,6 +490,7 @@ private:
     // The local day the counters belong to, and its stamp, kept so a tick formats no date. It
     // only moves forward with the clock, so a clock set back never wipes the day.
     QDate m_currentDay;
+    std::optional<DayLeft> m_dayLeft;
     mutable QDate m_stampDate;
     mutable QString m_stamp;
     // Days before today that count towards the streak; recomputed when they may have changed.

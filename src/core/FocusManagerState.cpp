@@ -30,6 +30,7 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.glassTransparency = m_glassTransparency;
     s.colorTheme = m_colorTheme;
     s.lastSavedDay = stampFor(today);
+    s.dayLeft = m_dayLeft;
     // Written afresh by every save, so the end follows the countdown, which counts heartbeats:
     // after a suspend the countdown has not moved, and neither, by the next save, has the end.
     if (m_isRunning && !m_isBreak && m_remainingSeconds >= 1) {
@@ -182,19 +183,20 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     setGlassTransparency(d.glassTransparency.value_or(0.35));
     setColorTheme(d.colorTheme.value_or(AppColorTheme::Ocean));
 
-    m_currentDay = today;
-    // Saved on a later day by a clock since set back (a zone further west): still that day, as
-    // it would be had Quorel kept running.
+    // The saved day's counters, moved to today as a running Quorel would have moved them: a
+    // later day keeps them as the day left, a clock now behind leaves them where they were.
     const QDate savedDay = dateFromStamp(d.lastSavedDay);
-    if (savedDay > today && today.daysTo(savedDay) <= maxZoneSetBackDays) {
-        m_currentDay = savedDay;
+    DayBook book{.current = {today, {}, {}, 0, 0},
+                 .left = std::nullopt,
+                 .daily = m_dailySecondsByDate,
+                 .dailyBlocked = m_dailyBlockedSecondsByDate};
+    if (savedDay.isValid()) {
+        book.current = {savedDay, d.trackedAppSeconds,
+                        d.trackedBlockedAppSeconds.value_or(SecondsMap{}), d.sessionsToday,
+                        d.focusMinutesToday};
+        book.left = d.dayLeft;
     }
-    if (d.lastSavedDay == stampFor(m_currentDay)) {
-        setFocusMinutesToday(d.focusMinutesToday);
-        setSessionsToday(d.sessionsToday);
-        setTrackedAppSeconds(d.trackedAppSeconds);
-        setTrackedBlockedAppSeconds(d.trackedBlockedAppSeconds.value_or(SecondsMap{}));
-    }
+    applyDayBook(moveToDay(std::move(book), today));
     refreshStreak();
 }
 

@@ -34,23 +34,28 @@ void FocusManager::tick() {
 }
 
 void FocusManager::rollOverDayIfNeeded(QDate today) {
-    if (today <= m_currentDay) {
-        // A clock set back (a correction across midnight, a zone further west) is no new day.
-        // Only a jump back further than any change of zone can reach is a corrected clock: the
-        // day's counters follow it, whole.
-        if (today.isValid() && today.daysTo(m_currentDay) > maxZoneSetBackDays) {
-            m_currentDay = today;
-            m_streakRunStale = true;
-        }
-        return;
+    if (!movesDay(m_currentDay, m_dayLeft, today)) {
+        return;  // the same day, or a clock set back that a correction will bring forward
     }
-    // A new local day starts the day's counters afresh, as a start on that day would.
-    m_currentDay = today;
+    applyDayBook(
+        moveToDay(DayBook{.current = {m_currentDay, m_trackedAppSeconds, m_trackedBlockedAppSeconds,
+                                      m_sessionsToday, m_focusMinutesToday},
+                          .left = m_dayLeft,
+                          .daily = m_dailySecondsByDate,
+                          .dailyBlocked = m_dailyBlockedSecondsByDate},
+                  today));
+}
+
+void FocusManager::applyDayBook(DayBook book) {
+    m_currentDay = book.current.day;
+    m_dayLeft = std::move(book.left);
     m_streakRunStale = true;
-    setTrackedAppSeconds({});
-    setTrackedBlockedAppSeconds({});
-    setSessionsToday(0);
-    setFocusMinutesToday(0);
+    setTrackedAppSeconds(book.current.apps);
+    setTrackedBlockedAppSeconds(book.current.blockedApps);
+    setSessionsToday(book.current.sessions);
+    setFocusMinutesToday(book.current.focusMinutes);
+    setDailySecondsByDate(book.daily);
+    setDailyBlockedSecondsByDate(book.dailyBlocked);
 }
 
 const QString& FocusManager::stampFor(QDate date) const {

@@ -156,6 +156,42 @@ void writeSession(JsonWriter& out, const RunningSession& s) {
     out.endObject();
 }
 
+void writeDayLeft(JsonWriter& out, const DayLeft& d) {
+    out.beginObject();
+    out.field(QLatin1String("day"), dateStamp(d.counters.day));
+    out.key(QLatin1String("trackedAppSeconds"));
+    writeMap(out, d.counters.apps);
+    out.key(QLatin1String("trackedBlockedAppSeconds"));
+    writeMap(out, d.counters.blockedApps);
+    out.field(QLatin1String("sessionsToday"), d.counters.sessions);
+    out.field(QLatin1String("focusMinutesToday"), d.counters.focusMinutes);
+    out.field(QLatin1String("nextDaySecondsBefore"), d.nextDaySecondsBefore);
+    out.field(QLatin1String("nextDayBlockedSecondsBefore"), d.nextDayBlockedSecondsBefore);
+    out.endObject();
+}
+
+std::optional<DayLeft> dayLeftFromJson(const QJsonValue& v) {
+    if (!v.isObject()) {
+        return std::nullopt;
+    }
+    const QJsonObject o = v.toObject();
+    Reader r(o);
+    DayLeft d;
+    QString day;
+    r.required("day", day, stringValue);
+    r.required("trackedAppSeconds", d.counters.apps, mapFromJson);
+    r.required("trackedBlockedAppSeconds", d.counters.blockedApps, mapFromJson);
+    r.required("sessionsToday", d.counters.sessions, jsonInteger);
+    r.required("focusMinutesToday", d.counters.focusMinutes, jsonInteger);
+    r.required("nextDaySecondsBefore", d.nextDaySecondsBefore, jsonInteger);
+    r.required("nextDayBlockedSecondsBefore", d.nextDayBlockedSecondsBefore, jsonInteger);
+    d.counters.day = dateFromStamp(day);
+    if (!r.ok() || !d.counters.day.isValid()) {
+        return std::nullopt;
+    }
+    return d;
+}
+
 std::optional<RunningSession> sessionFromJson(const QJsonValue& v) {
     if (!v.isObject()) {
         return std::nullopt;
@@ -238,6 +274,10 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
         out.key(QLatin1String("runningSession"));
         writeSession(out, *s.runningSession);
     }
+    if (s.dayLeft) {
+        out.key(QLatin1String("dayLeft"));
+        writeDayLeft(out, *s.dayLeft);
+    }
     out.endObject();
     if (out.failed()) {
         return std::nullopt;
@@ -288,6 +328,15 @@ PersistedState withSaneCounters(PersistedState s) {
         }
     }
     makeSane(s.trackedAppSeconds);
+    if (s.dayLeft) {
+        DayLeft& d = *s.dayLeft;
+        makeSane(d.counters.apps);
+        makeSane(d.counters.blockedApps);
+        for (qint64* count : {&d.counters.sessions, &d.counters.focusMinutes,
+                              &d.nextDaySecondsBefore, &d.nextDayBlockedSecondsBefore}) {
+            *count = sane(*count);
+        }
+    }
     return s;
 }
 
@@ -347,6 +396,7 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes, QStr
             QStringLiteral("\"%1\" is missing or malformed").arg(QLatin1String(r.firstBad())));
     }
     s.runningSession = sessionFromJson(o.value(QLatin1String("runningSession")));
+    s.dayLeft = dayLeftFromJson(o.value(QLatin1String("dayLeft")));
     return s;
 }
 

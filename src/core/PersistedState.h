@@ -28,6 +28,28 @@ struct RunningSession {
     bool operator==(const RunningSession&) const = default;
 };
 
+// The counters that are "today" on one day.
+struct DayCounters {
+    QDate day;
+    SecondsMap apps;
+    SecondsMap blockedApps;
+    qint64 sessions = 0;
+    qint64 focusMinutes = 0;
+
+    bool operator==(const DayCounters&) const = default;
+};
+
+// The day the clock left last, kept so that a clock corrected back to it returns there with
+// its counters, and what the daily totals of the day after it held when the clock arrived
+// there: only what came later moves back with it.
+struct DayLeft {
+    DayCounters counters;
+    qint64 nextDaySecondsBefore = 0;
+    qint64 nextDayBlockedSecondsBefore = 0;
+
+    bool operator==(const DayLeft&) const = default;
+};
+
 // The saved document. Optional keys are optional here too; a save always fills them all.
 struct PersistedState {
     qint64 totalSeconds = 2700;
@@ -57,6 +79,8 @@ struct PersistedState {
     QString lastSavedDay;
     // Only while focus runs. Older releases ignore the key; a malformed one is no session.
     std::optional<RunningSession> runningSession;
+    // Older releases ignore the key; a malformed one is no day left.
+    std::optional<DayLeft> dayLeft;
 };
 
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.
@@ -76,7 +100,8 @@ PersistedState withSaneCounters(PersistedState state);
 // lock the user out: no longer session can be genuine.
 std::optional<RunningSession> resumableSession(const RunningSession& saved, qint64 now);
 
-// Compact JSON with all 25 keys, and the running session while there is one; nullopt when a
+// Compact JSON with all 25 keys, the running session while there is one and the day left when
+// there is one; nullopt when a
 // value has no JSON form (a NaN setting).
 std::optional<QByteArray> encodePersistedState(const PersistedState& state);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace Quorel {
 
@@ -99,6 +100,63 @@ qint64 streakRunBefore(const SecondsMap& measured, const SecondsMap& recordedDay
 
 qint64 streakDays(qint64 todaySeconds, qint64 runBefore, double goalHours) {
     return withinGoal(todaySeconds, goalHours) ? 1 + runBefore : 0;
+}
+
+namespace {
+
+void addInto(SecondsMap& into, const SecondsMap& from) {
+    for (auto it = from.cbegin(); it != from.cend(); ++it) {
+        into[it.key()] = saturatingAdd(into.value(it.key()), it.value());
+    }
+}
+
+// Moves what from gained beyond before over to to.
+void moveGained(SecondsMap& daily, const QString& from, qint64 before, const QString& to) {
+    const qint64 now = daily.value(from);
+    const qint64 gained = now - std::clamp<qint64>(before, 0, now);
+    if (gained <= 0) {
+        return;
+    }
+    if (now == gained) {
+        daily.remove(from);
+    } else {
+        daily[from] = now - gained;
+    }
+    daily[to] = saturatingAdd(daily.value(to), gained);
+}
+
+}  // namespace
+
+bool movesDay(QDate current, const std::optional<DayLeft>& left, QDate today) {
+    if (!today.isValid() || today == current) {
+        return false;
+    }
+    return today > current || (left && left->counters.day <= today);
+}
+
+DayBook moveToDay(DayBook book, QDate today) {
+    if (!movesDay(book.current.day, book.left, today)) {
+        return book;
+    }
+    const QString stamp = dateStamp(today);
+    if (today > book.current.day) {
+        book.left = DayLeft{std::move(book.current), book.daily.value(stamp),
+                            book.dailyBlocked.value(stamp)};
+        book.current = DayCounters{today, {}, {}, 0, 0};
+        return book;
+    }
+    DayLeft left = *std::exchange(book.left, std::nullopt);
+    DayCounters back =
+        left.counters.day == today ? std::move(left.counters) : DayCounters{today, {}, {}, 0, 0};
+    addInto(back.apps, book.current.apps);
+    addInto(back.blockedApps, book.current.blockedApps);
+    back.sessions = saturatingAdd(back.sessions, book.current.sessions);
+    back.focusMinutes = saturatingAdd(back.focusMinutes, book.current.focusMinutes);
+    const QString ahead = dateStamp(book.current.day);
+    moveGained(book.daily, ahead, left.nextDaySecondsBefore, stamp);
+    moveGained(book.dailyBlocked, ahead, left.nextDayBlockedSecondsBefore, stamp);
+    book.current = std::move(back);
+    return book;
 }
 
 }  // namespace Quorel

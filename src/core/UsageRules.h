@@ -51,4 +51,22 @@ qint64 streakRunBefore(const SecondsMap& measured, const SecondsMap& recordedDay
 // Today (while within the goal) plus the run before it; 0 once today is over the goal.
 qint64 streakDays(qint64 todaySeconds, qint64 runBefore, double goalHours);
 
+// The day's counters, the day the clock left last, and the totals per date.
+struct DayBook {
+    DayCounters current;
+    std::optional<DayLeft> left;
+    SecondsMap daily;
+    SecondsMap dailyBlocked;
+};
+
+// Whether the calendar saying today moves the counters off current.
+bool movesDay(QDate current, const std::optional<DayLeft>& left, QDate today);
+
+// Where the counters are once the calendar says today. A later day starts afresh and keeps the
+// day left. A clock back on the day left, or past it, was ahead (set wrong, or a zone further
+// west just after midnight): the counters return there with what was counted meanwhile, its
+// daily seconds too. Any other step back leaves them where they are, so a clock set back and
+// corrected, or a start while it is wrong, never wipes or strands today's counters.
+DayBook moveToDay(DayBook book, QDate today);
+
 }  // namespace Quorel

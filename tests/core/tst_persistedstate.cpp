@@ -275,8 +275,10 @@ private slots:
         QCOMPARE(desktop.preferences.writes, 0);
     }
 
-    void runningSessionRoundTripsAndAnOlderDocumentHasNone() {
+    // The keys newer than the 25: a running session and the day the clock left last.
+    void newerKeysRoundTripAndAnOlderDocumentHasNone() {
         QVERIFY(!decodePersistedState(golden())->runningSession);
+        QVERIFY(!decodePersistedState(golden())->dayLeft);
 
         PersistedState state = *decodePersistedState(golden());
         const RunningSession session{
@@ -287,10 +289,18 @@ private slots:
             .endsAt = 1796551234,
         };
         state.runningSession = session;
+        const DayLeft left{{QDate(2026, 12, 5), {{QStringLiteral("XTerm"), 60}}, {}, 2, 45}, 30, 0};
+        state.dayLeft = left;
         const auto again = decodePersistedState(*encodePersistedState(state));
         QVERIFY(again);
         QCOMPARE(again->runningSession, std::optional(session));
+        QCOMPARE(again->dayLeft, std::optional(left));
         QCOMPARE(again->totalSeconds, 1500);
+
+        QByteArray badDay = *encodePersistedState(state);
+        badDay.replace("\"day\":\"2026-12-5\"", "\"day\":\"2026-12-05\"");
+        const auto dropped = decodePersistedState(badDay);
+        QVERIFY(dropped && !dropped->dayLeft && dropped->runningSession);
     }
 
     void malformedRunningSessionIsDroppedAndTheRestLoads_data() {

@@ -116,17 +116,59 @@ private slots:
         QCOMPARE(m->trackedAppSeconds().value(QStringLiteral("XTerm")), 3);
         QCOMPARE(m->dailySecondsByDate(), (SecondsMap{{today, 3}}));
         QCOMPARE(m->streakDays(), 1);
+    }
 
-        // A clock that was days ahead, corrected: the counters follow it whole.
-        desktop.clock.advanceDays(-30);
+    // Steps of whole days, each followed by a heartbeat; "quit" saves and ends Quorel, which
+    // starts again at the next step's time. Two sessions and a second of XTerm are on the 6th
+    // before the first step.
+    void clockCorrectionsKeepTodaysCounters_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<qint64>("sessions");
+        QTest::addColumn<qint64>("xterm");
+        QTest::addColumn<SecondsMap>("daily");
+        const SecondsMap sixth{{today, 3}};
+        const QString seventh = QStringLiteral("2026-12-7");
+        const auto row = [](const char* name, const char* steps) -> QTestData& {
+            return QTest::newRow(name) << QString::fromLatin1(steps).split(u' ');
+        };
+        row("a new day", "+1") << 0LL << 1LL << SecondsMap{{today, 1}, {seventh, 1}};
+        row("set back a day", "-1") << 2LL << 2LL << SecondsMap{{today, 2}};
+        row("set back a week, corrected", "-7 +7") << 2LL << 3LL << sixth;
+        row("a day ahead, corrected", "+1 -1") << 2LL << 3LL << sixth;
+        row("a week ahead, corrected", "+7 -7") << 2LL << 3LL << sixth;
+        row("a week ahead, corrected the next day", "+7 -6")
+            << 0LL << 2LL << SecondsMap{{today, 1}, {seventh, 2}};
+        row("a week back, then ahead, corrected", "-7 +8 -1")
+            << 2LL << 4LL << SecondsMap{{today, 4}};
+        row("set back a week, restarted, corrected", "-7 quit -7 +7")
+            << 2LL << 4LL << SecondsMap{{today, 4}};
+        row("a day ahead, restarted, corrected", "+1 quit +0 -1")
+            << 2LL << 4LL << SecondsMap{{today, 4}};
+        row("a week ahead while closed, corrected", "quit +7 -7") << 2LL << 3LL << sixth;
+        row("a week back while closed, corrected", "quit -7 +7") << 2LL << 3LL << sixth;
+    }
+    void clockCorrectionsKeepTodaysCounters() {
+        QFETCH(QStringList, steps);
+        FakeDesktop desktop;
+        desktop.workspace.frontmost = QStringLiteral("XTerm");
+        auto m = desktop.makeManager();
+        m->setSessionsToday(2);
         m->tick();
-        QCOMPARE(m->sessionsToday(), 2);
-        QCOMPARE(m->dailySecondsByDate().value(QStringLiteral("2026-11-6")), 1);
-        // From there a new day is a new day again.
-        desktop.clock.advanceDays(1);
-        m->tick();
-        QCOMPARE(m->sessionsToday(), 0);
-        QCOMPARE(m->trackedAppSeconds().value(QStringLiteral("XTerm")), 1);
+        for (const QString& step : steps) {
+            if (step == u"quit") {
+                m->saveState();
+                m.reset();
+                continue;
+            }
+            desktop.clock.advanceDays(step.toLongLong());
+            if (!m) {
+                m = desktop.makeManager();
+            }
+            m->tick();
+        }
+        QTEST(m->sessionsToday(), "sessions");
+        QTEST(m->trackedAppSeconds().value(QStringLiteral("XTerm")), "xterm");
+        QTEST(m->dailySecondsByDate(), "daily");
     }
 
     void saveStampsTheDayItsCountersBelongTo() {
@@ -147,8 +189,8 @@ private slots:
         QVERIFY(restarted->trackedAppSeconds().isEmpty());
         QCOMPARE(restarted->dailyGoalHours(), 4.0);
 
-        // Saved "tomorrow" by a clock since set back a little: still that day's counters.
-        desktop.clock.advanceDays(-2);
+        // Saved "tomorrow" by a clock since set back: still that day's counters.
+        desktop.clock.advanceDays(-30);
         QCOMPARE(desktop.makeManager()->sessionsToday(), 3);
     }
 
