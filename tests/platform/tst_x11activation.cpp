@@ -3,9 +3,9 @@
 #include "x11/X11Activation.h"
 #include "x11/XcbDisplay.h"
 
-#include <QGuiApplication>
+#include <cstring>
+
 #include <QTest>
-#include <QWindow>
 
 using namespace Quorel;
 
@@ -35,13 +35,46 @@ std::uint32_t serverTime(XcbDisplay& x) {
     return time;
 }
 
-QByteArray startupIdOf(XcbDisplay& x, xcb_window_t window) {
+QByteArray readProperty(XcbDisplay& x, xcb_window_t window, const QByteArray& name) {
     const xcb_get_property_cookie_t cookie =
-        xcb_get_property(x.c, 0, window, x.atom("_NET_STARTUP_ID"), XCB_ATOM_ANY, 0, 256);
+        xcb_get_property(x.c, 0, window, x.atom(name), XCB_ATOM_ANY, 0, 256);
     XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(x.c, cookie, nullptr));
     return reply ? QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())),
                               xcb_get_property_value_length(reply.get()))
                  : QByteArray();
+}
+
+xcb_window_t activeWindow(XcbDisplay& x) {
+    const QByteArray value = readProperty(x, x.root, "_NET_ACTIVE_WINDOW");
+    xcb_window_t window = XCB_WINDOW_NONE;
+    if (value.size() == sizeof(window)) {
+        std::memcpy(&window, value.constData(), sizeof(window));
+    }
+    return window;
+}
+
+// A plain top-level window, mapped and managed by the window manager.
+xcb_window_t openWindow(XcbDisplay& x) {
+    const xcb_window_t window = xcb_generate_id(x.c);
+    xcb_create_window(x.c, XCB_COPY_FROM_PARENT, window, x.root, 0, 0, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(x.c, window);
+    xcb_flush(x.c);
+    return window;
+}
+
+// What a pager sends: always obeyed, so the other window is in front before the test.
+void focusAsPager(XcbDisplay& x, xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = x.atom("_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2;
+    xcb_send_event(x.c, 0, x.root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(x.c);
 }
 
 }  // namespace
@@ -66,22 +99,21 @@ private slots:
         QVERIFY(x.open({}));
         const std::unique_ptr<X11Activation> activation = X11Activation::create();
         QVERIFY(activation);
-        QWindow ours;
-        QWindow theirs;
-        for (QWindow* window : {&ours, &theirs}) {
-            window->resize(200, 100);
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window));
-        }
-        theirs.requestActivate();
-        QTRY_VERIFY(theirs.isActive());
+        const xcb_window_t ours = openWindow(x);
+        const xcb_window_t theirs = openWindow(x);
+        QTRY_VERIFY(!readProperty(x, theirs, "WM_STATE").isEmpty());
+        focusAsPager(x, theirs);
+        QTRY_COMPARE(activeWindow(x), theirs);
 
-        const QByteArray id = "launcher-7_TIME" + QByteArray::number(serverTime(x));
-        activation->activate(static_cast<std::uint32_t>(ours.winId()), id);
-        QTRY_VERIFY(ours.isActive());
-        QCOMPARE(startupIdOf(x, static_cast<xcb_window_t>(ours.winId())), id);
+        const std::uint32_t time = serverTime(x);
+        const QByteArray id = "launcher-7_TIME" + QByteArray::number(time);
+        activation->activate(ours, id);
+        QTRY_COMPARE(activeWindow(x), ours);
+        QCOMPARE(readProperty(x, ours, "_NET_STARTUP_ID"), id);
+        QCOMPARE(readProperty(x, ours, "_NET_WM_USER_TIME"),
+                 QByteArray(reinterpret_cast<const char*>(&time), sizeof(time)));
     }
 };
 
-QTEST_MAIN(TestX11Activation)
+QTEST_GUILESS_MAIN(TestX11Activation)
 #include "tst_x11activation.moc"

@@ -259,6 +259,8 @@ private slots:
         auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
         QVERIFY(workspace);
         QTRY_COMPARE(m_fake->subscribers(), QStringList{m_bus->baseService()});
+        // The answer to the subscription, not only the call, has arrived.
+        QTRY_VERIFY(workspace->frontmostApplication());
         QStringList reported;
         workspace->setActivationHandler(
             [&reported](const RunningApplication& a) { reported << a.key; });
@@ -267,7 +269,7 @@ private slots:
 
         QVERIFY(m_fakeBus->unregisterService(extensionService));
         QTRY_VERIFY(!workspace->frontmostApplication());
-        QVERIFY(!workspace->limitation().isEmpty());
+        QTRY_VERIFY(!workspace->limitation().isEmpty());
         m_fake->forgetSubscribers();
         m_fake->setWindows({}, window(3, QStringLiteral("gedit"), 50));
         QVERIFY(m_fakeBus->registerService(extensionService));

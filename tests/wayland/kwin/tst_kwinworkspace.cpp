@@ -129,7 +129,9 @@ private slots:
         // Opened during focus: hidden as it comes to the front, with the shield.
         desktop.shield.shown.clear();
         const std::unique_ptr<QProcess> second = startTestWindow();
-        QTRY_COMPARE_WITH_TIMEOUT(desktop.shield.shown, QStringList{windowName}, 15000);
+        // Shown once, or once more by the guard when the hide is slow (a sanitizer build).
+        QTRY_VERIFY_WITH_TIMEOUT(!desktop.shield.shown.isEmpty(), 15000);
+        QCOMPARE(desktop.shield.shown.count(windowName), desktop.shield.shown.size());
         QTRY_VERIFY_WITH_TIMEOUT(!isTestWindow(workspace->frontmostApplication(), *second), 10000);
         QCOMPARE(second->state(), QProcess::Running);
         stop(*first);
