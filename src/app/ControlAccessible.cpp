@@ -1,5 +1,6 @@
 #include "ControlAccessible.h"
 
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 
@@ -11,8 +12,8 @@ namespace Quorel {
 
 namespace {
 
-// The Accessible attached object: Qt makes it a child of the item it describes.
-QObject* accessibleAttached(const QObject* item) {
+// An Accessible attached object of the item: Qt makes it a child of the item it describes.
+QObject* anyAccessibleAttached(const QObject* item) {
     for (QObject* child : item->children()) {
         if (child->inherits("QQuickAccessibleAttached")) {
             return child;
@@ -21,9 +22,22 @@ QObject* accessibleAttached(const QObject* item) {
     return nullptr;
 }
 
-// Whether Qt puts the item in the accessibility tree.
+// The one the views' bindings write, as QML records it. Controls made while a screen reader
+// listens can carry a second one that nothing binds, ahead of it among the children. While the
+// first one is still being made (when Qt announces the control), there is none yet.
+QObject* boundAccessibleAttached(QObject* item) {
+    const QObject* any = anyAccessibleAttached(item);
+    if (any == nullptr) {
+        return nullptr;
+    }
+    return qmlAttachedPropertiesObject(
+        item, qmlAttachedPropertiesFunction(nullptr, any->metaObject()), false);
+}
+
+// Whether Qt puts the item in the accessibility tree ("ignored" is the item's own, whichever
+// attached object reads it).
 bool isDescribed(const QObject* item) {
-    const QObject* attached = accessibleAttached(item);
+    const QObject* attached = anyAccessibleAttached(item);
     return attached != nullptr && !attached->property("ignored").toBool();
 }
 
@@ -56,7 +70,9 @@ std::optional<QAccessible::Role> ownRole(const QObject* control) {
 
 QAccessibleInterface* createControlAccessible(const QString&, QObject* object) {
     auto* item = qobject_cast<QQuickItem*>(object);
-    if (item == nullptr || !isDescribed(item)) {
+    // Not whether the control is in the tree now: the first interface made for it is kept, and a
+    // control hidden (so left out) when it is made shows later.
+    if (item == nullptr || anyAccessibleAttached(item) == nullptr) {
         return nullptr;
     }
     const std::optional<QAccessible::Role> role = ownRole(item);
@@ -70,7 +86,7 @@ QAccessibleInterface* createControlAccessible(const QString&, QObject* object) {
         QAccessibleStateChangeEvent event(item, changed);
         QAccessible::updateAccessibility(&event);
     });
-    return new ControlAccessible(item, accessibleAttached(item), *role);
+    return new ControlAccessible(item, *role);
 }
 
 }  // namespace
@@ -81,12 +97,17 @@ void ControlAccessible::install() {
     QAccessible::installFactory(createControlAccessible);
 }
 
-ControlAccessible::ControlAccessible(QQuickItem* control, QObject* attached,
-                                     QAccessible::Role ownRole)
-    : QAccessibleObject(control), m_attached(attached), m_ownRole(ownRole) {}
+ControlAccessible::ControlAccessible(QQuickItem* control, QAccessible::Role ownRole)
+    : QAccessibleObject(control), m_ownRole(ownRole) {}
 
 QQuickItem* ControlAccessible::control() const {
     return static_cast<QQuickItem*>(object());
+}
+
+// Asked each time: the factory may run before the bound attached object exists.
+QVariant ControlAccessible::attached(const char* name) const {
+    const QObject* attached = boundAccessibleAttached(control());
+    return attached != nullptr ? attached->property(name) : QVariant();
 }
 
 QAccessibleInterface* ControlAccessible::parent() const {
@@ -132,7 +153,7 @@ QRect ControlAccessible::rect() const {
 
 QAccessible::Role ControlAccessible::role() const {
     // The view's Accessible.role, when it sets one.
-    const auto role = m_attached->property("role").value<QAccessible::Role>();
+    const auto role = attached("role").value<QAccessible::Role>();
     return role != QAccessible::NoRole ? role : m_ownRole;
 }
 
@@ -142,7 +163,7 @@ bool ControlAccessible::isToggle() const {
 
 QAccessible::State ControlAccessible::state() const {
     const QQuickItem* item = control();
-    auto flag = [this](const char* name) { return m_attached->property(name).toBool(); };
+    auto flag = [this](const char* name) { return attached(name).toBool(); };
     QAccessible::State state;
     state.checkable = flag("checkable");
     state.checked = flag("checked") || (isToggle() && item->property("checked").toBool());
@@ -170,9 +191,9 @@ QAccessible::State ControlAccessible::state() const {
 QString ControlAccessible::text(QAccessible::Text kind) const {
     switch (kind) {
         case QAccessible::Name:
-            return m_attached->property("name").toString();
+            return attached("name").toString();
         case QAccessible::Description:
-            return m_attached->property("description").toString();
+            return attached("description").toString();
         default:
             return {};
     }
@@ -206,7 +227,9 @@ void ControlAccessible::doAction(const QString& actionName) {
         control()->forceActiveFocus();
     } else if (actionName == pressAction() || actionName == toggleAction()) {
         // The views answer Accessible.onPressAction; for a switch or a segment, a press toggles.
-        QMetaObject::invokeMethod(m_attached, "pressAction");
+        if (QObject* bound = boundAccessibleAttached(control())) {
+            QMetaObject::invokeMethod(bound, "pressAction");
+        }
     }
 }
 

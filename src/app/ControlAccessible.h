@@ -17,7 +17,7 @@ public:
     // object exists; calling again is harmless.
     static void install();
 
-    ControlAccessible(QQuickItem* control, QObject* attached, QAccessible::Role ownRole);
+    ControlAccessible(QQuickItem* control, QAccessible::Role ownRole);
 
     QAccessibleInterface* parent() const override;
     QAccessibleInterface* child(int index) const override;
@@ -36,9 +36,10 @@ public:
 
 private:
     QQuickItem* control() const;
+    // A property of the Accessible attached object the view binds; invalid while there is none.
+    QVariant attached(const char* name) const;
     bool isToggle() const;
 
-    QObject* m_attached;
     QAccessible::Role m_ownRole;
 };
 
