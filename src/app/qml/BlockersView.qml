@@ -339,6 +339,7 @@ Item {
                         text: "Install the Quorel browser extension (or start the browser with --remote-debugging-port) to let Quorel guard websites."
                         Accessible.role: Accessible.StaticText
                         Accessible.name: text
+                        Accessible.ignored: !visible
                         color: Theme.red
                         font.pixelSize: Theme.captionSize
                         wrapMode: Text.Wrap

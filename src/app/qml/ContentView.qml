@@ -97,6 +97,8 @@ Item {
                         wrapMode: Text.Wrap
                         Accessible.role: Accessible.StaticText
                         Accessible.name: text
+                        // Qt keeps hidden items in the tree a screen reader reads.
+                        Accessible.ignored: !visible
                     }
                 }
             }
@@ -155,6 +157,7 @@ Item {
                     wrapMode: Text.Wrap
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
+                    Accessible.ignored: !visible
                 }
             }
 

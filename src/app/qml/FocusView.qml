@@ -85,6 +85,7 @@ Item {
                     Label {
                         Layout.fillWidth: true
                         text: "Mindful Break Prompt"
+                        Accessible.ignored: !visible
                         color: Theme.text
                         font.pixelSize: Theme.headlineSize
                         font.bold: true
@@ -94,6 +95,7 @@ Item {
                         Layout.fillWidth: true
                         text: FocusManager.currentBreakPrompt
                         textFormat: Text.PlainText
+                        Accessible.ignored: !visible
                         color: Theme.secondaryText
                         font.pixelSize: Theme.subheadlineSize
                         wrapMode: Text.WordWrap

@@ -210,6 +210,7 @@ Item {
                         text: "No usage recorded yet for this mode today."
                         Accessible.role: Accessible.StaticText
                         Accessible.name: text
+                        Accessible.ignored: !visible
                         color: Theme.secondaryText
                         font.pixelSize: Theme.subheadlineSize
                         wrapMode: Text.Wrap

@@ -14,6 +14,8 @@ Button {
 
     Accessible.role: Accessible.Button
     Accessible.name: text
+    // Qt keeps hidden items in the tree a screen reader reads.
+    Accessible.ignored: !visible
     // Qt 6.4's bridge does not turn a screen reader's press into a click for styled buttons.
     Accessible.onPressAction: {
         if (enabled) {

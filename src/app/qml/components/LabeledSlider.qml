@@ -44,6 +44,7 @@ RowLayout {
         hoverEnabled: true
 
         Accessible.name: root.label
+        Accessible.ignored: !visible
 
         onMoved: root.moved(value)
         onPressedChanged: {

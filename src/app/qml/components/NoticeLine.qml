@@ -10,6 +10,7 @@ Text {
     textFormat: Text.PlainText
     Accessible.role: Accessible.StaticText
     Accessible.name: text
+    Accessible.ignored: !visible
     color: Theme.secondaryText
     font.pixelSize: Theme.captionSize
     wrapMode: Text.Wrap

@@ -32,6 +32,7 @@ Item {
             font.bold: true
             Accessible.role: Accessible.StaticText
             Accessible.name: text
+            Accessible.ignored: !visible
         }
     }
 }

@@ -19,6 +19,7 @@ Flickable {
 
     ScrollBar.vertical: ScrollBar {
         policy: page.contentHeight > page.height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
+        Accessible.ignored: !visible
     }
 
     ColumnLayout {
