@@ -127,6 +127,7 @@ Item {
                         wrapMode: Text.WrapAnywhere
                         Accessible.role: Accessible.StaticText
                         Accessible.name: text
+                        Accessible.ignored: !visible
                     }
 
                     ActionButton {
