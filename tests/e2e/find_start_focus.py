@@ -1,10 +1,14 @@
 """Finds Quorel's "Start Focus" over AT-SPI, enabled, and presses it; then waits for "Strict
-Locked" and "Reset" to read as disabled, and checks that a press on "Strict Locked" does not
-undo the strict countdown."""
+Locked" and "Reset" to read as disabled and for the strict banner to be heard, checks that a
+press on "Strict Locked" does not undo the strict countdown, and that a switch of a screen opened
+only now (its controls made while a screen reader listens) is heard by name and as disabled."""
 import sys
 import time
 
-from quorel_atspi import find_app, find_button, press, usable, wait_for
+import pyatspi
+
+from quorel_atspi import (STRICT_BANNER, find_app, find_button, find_named, press, showing,
+                          usable, wait_for)
 
 deadline = time.time() + 30
 app = find_app(deadline)
@@ -33,8 +37,16 @@ if not wait_for(both_disabled, deadline):
     sys.exit('"Strict Locked" and "Reset" still read as sensitive or enabled: %s'
              % [(name, usable(find_button(app, name))) for name in ("Strict Locked", "Reset")])
 
+banner = wait_for(lambda: find_named(app, STRICT_BANNER), deadline)
+if banner is None or not showing(banner):
+    sys.exit("the strict banner is not heard during a strict countdown")
+
 press(locked)
 if find_button(app, "Start Focus") is not None or find_button(app, "Strict Locked") is None:
     sys.exit('"Strict Locked" gave way to a press during a strict countdown')
+press(find_named(app, "Blockers"))
+guard = wait_for(lambda: find_named(app, "Block YouTube Shorts"), deadline)
+if guard is None or guard.getRole() != pyatspi.ROLE_CHECK_BOX or usable(guard) != (False, False):
+    sys.exit('no disabled check box "Block YouTube Shorts" on Blockers during a strict countdown')
 print('"Start Focus" found enabled and pressed over AT-SPI; "Strict Locked" and "Reset" '
-      'read as disabled, and the countdown holds')
+      'read as disabled, the countdown holds, and so do the switches on Blockers')

@@ -38,6 +38,59 @@ def wait_for(predicate, deadline):
     return None
 
 
+STRICT_BANNER = ("Strict Mode Active: Early exit and blocklist edits are locked until the timer "
+                 "ends.")
+
+# What a user acts on: each must say what it is for.
+CONTROL_ROLES = frozenset([
+    pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
+    pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_SLIDER,
+    pyatspi.ROLE_SPIN_BUTTON, pyatspi.ROLE_ENTRY, pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT,
+    pyatspi.ROLE_MENU, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM,
+    pyatspi.ROLE_RADIO_MENU_ITEM, pyatspi.ROLE_LINK, pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_PAGE_TAB,
+])
+
+
+def descendants(root):
+    for index in range(root.childCount):
+        child = root.getChildAtIndex(index)
+        if child is not None:
+            yield child
+            yield from descendants(child)
+
+
+def showing(node):
+    states = node.getState()
+    return states.contains(pyatspi.STATE_VISIBLE) and states.contains(pyatspi.STATE_SHOWING)
+
+
+def describe(node):
+    """The node with the nearest named things around it, enough to find it in the views."""
+    where = []
+    up = node.parent
+    while up is not None and up.getRole() != pyatspi.ROLE_APPLICATION:
+        if up.name:
+            where.append(up.name)
+        up = up.parent
+    parent, index = node.parent, node.getIndexInParent()
+    before = [parent.getChildAtIndex(i) for i in range(index)] if parent is not None else []
+    label = next((s.name for s in reversed(before) if s is not None and s.name), None)
+    return "%s %r in %s, after %r" % (node.getRoleName(), node.name, " < ".join(where) or "?",
+                                      label)
+
+
+def unheard(root):
+    """What a screen reader gets wrong under root: a showing control without a name, and
+    anything in the tree that is not on screen at all."""
+    faults = []
+    for node in descendants(root):
+        if not node.getState().contains(pyatspi.STATE_VISIBLE):
+            faults.append("hidden but in the tree: " + describe(node))
+        elif node.getRole() in CONTROL_ROLES and showing(node) and not node.name.strip():
+            faults.append("no name: " + describe(node))
+    return faults
+
+
 def usable(button):
     """What a screen reader announces: both states, or the button is heard as disabled."""
     states = button.getState()
