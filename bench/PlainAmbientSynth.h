@@ -16,7 +16,10 @@ template <class Random>
 class PlainAmbientSynth {
 public:
     PlainAmbientSynth(AmbientSound sound, double sampleRate, Random random)
-        : m_sound(sound), m_sampleRate(sampleRate > 0 ? sampleRate : 44100), m_random(random) {}
+        : m_sound(sound),
+          m_sampleRate(sampleRate > 0 ? sampleRate : 44100),
+          m_random(random),
+          m_ramp(synth_detail::period(m_sampleRate * synth_detail::rampSeconds)) {}
 
     float next() {
         ++m_sampleIndex;
@@ -71,7 +74,10 @@ private:
         const auto n = static_cast<std::uint64_t>(m_sampleRate * 4);
         const double pos = static_cast<double>(m_sampleIndex % n) / static_cast<double>(n);
         const auto& chord = AmbientSynth::chords[(m_sampleIndex / n) % 4];
-        const auto env = static_cast<float>(std::exp(-1.45 * pos) * std::min(18 * pos, 1.0));
+        const double release =
+            std::min(1.0, static_cast<double>(n - m_sampleIndex % n) / static_cast<double>(m_ramp));
+        const auto env =
+            static_cast<float>(std::exp(-1.45 * pos) * std::min(18 * pos, 1.0) * release);
         const double vib = 1 + 0.0025 * std::sin(t * 2.827433388230814);
         const double h = std::exp(-4 * pos);
         float sum = 0;
@@ -88,7 +94,7 @@ private:
         }
         const float m = m_crackleLevel;
         const auto noise = static_cast<float>(m_random.uniform(-1, 1));
-        m_crackleLevel *= 0.96f;
+        m_crackleLevel = synth_detail::flushed(m_crackleLevel * 0.96f);
         return sum * env + m * noise * 0.25f;
     }
 
@@ -96,7 +102,8 @@ private:
         if (m_sampleIndex % static_cast<std::uint64_t>(m_sampleRate * 3.5) == 0) {
             m_zenRoot = AmbientSynth::zenScale[m_random.below(5)];
             m_zenFifth = m_zenRoot * 1.5;
-            m_zenLevel = 0.35f;
+            m_zenAttack = m_ramp;
+            m_zenAttackFrom = m_zenLevel;
         }
         m_zenPhaseRoot += m_zenRoot * twoPi / m_sampleRate;
         m_zenPhaseFifth += m_zenFifth * twoPi / m_sampleRate;
@@ -107,8 +114,15 @@ private:
             m_zenPhaseFifth -= twoPi;
         }
         const auto swell = static_cast<float>(0.75 + 0.25 * std::sin(t * 1.2566370614359172));
-        const float a = m_zenLevel;
-        m_zenLevel = a * 0.99993f;
+        float a = m_zenLevel;
+        if (m_zenAttack > 0) {
+            --m_zenAttack;
+            const double risen =
+                static_cast<double>(m_ramp - m_zenAttack) / static_cast<double>(m_ramp);
+            a = m_zenLevel = static_cast<float>(m_zenAttackFrom + (0.35 - m_zenAttackFrom) * risen);
+        } else {
+            m_zenLevel = synth_detail::flushed(a * 0.99993f);
+        }
         return a *
                static_cast<float>(0.65 * std::sin(m_zenPhaseRoot) +
                                   0.25 * std::sin(m_zenPhaseFifth)) *
@@ -118,6 +132,7 @@ private:
     AmbientSound m_sound;
     double m_sampleRate;
     Random m_random;
+    std::uint64_t m_ramp;
     std::uint64_t m_sampleIndex = 0;
     float m_noisePrev = 0;
     float m_noiseLowpass = 0;
@@ -129,6 +144,8 @@ private:
     double m_zenRoot = 261.63;
     double m_zenFifth = 392.0;
     float m_zenLevel = 0.4f;
+    std::uint64_t m_zenAttack = 0;
+    float m_zenAttackFrom = 0;
     double m_zenPhaseRoot = 0;
     double m_zenPhaseFifth = 0;
 };

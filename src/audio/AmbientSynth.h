@@ -46,6 +46,16 @@ inline constexpr double twoPi = 6.283185307179586;
 inline constexpr double pi = twoPi / 2;
 inline constexpr double halfPi = twoPi / 4;
 
+// How long a level takes to reach a new value: long enough that the jump does not click, short
+// enough that nobody hears it as a fade.
+inline constexpr double rampSeconds = 0.005;
+
+// A decaying level that has fallen out of hearing is 0, before it turns subnormal: subnormal
+// floats cost a hundred cycles a multiply on the audio thread.
+inline float flushed(float level) {
+    return level < 1e-9f ? 0.0f : level;
+}
+
 // sin(x) within 7e-10 of std::sin for any |x| below 1e15 (beyond that, std::sin): a reduction to
 // [-pi/2, pi/2] and its Taylor polynomial to x^13. The samples are 32-bit floats, so the error
 // is far below what they can carry (6e-8 near full scale), and it costs a third of std::sin.
@@ -138,6 +148,8 @@ public:
         m_cracklePeriod = period(m_sampleRate / 6);
         m_chimePeriod = period(m_sampleRate * 3.5);
         m_chimeCountdown = m_chimePeriod;
+        m_rampLength = period(m_sampleRate * synth_detail::rampSeconds);
+        m_perRampLength = 1 / static_cast<double>(m_rampLength);
         const double length = static_cast<double>(m_chordLength);
         m_perChordLength = 1 / length;
         m_envStep = std::exp(-1.45 / length);
@@ -178,6 +190,8 @@ public:
     float dropLevel(std::size_t voice) const { return m_dropAmps[voice]; }
     double dropFrequency(std::size_t voice) const { return m_dropFreqs[voice]; }
     double dropPhase(std::size_t voice) const { return m_dropPhases[voice]; }
+    float crackleLevel() const { return m_crackleLevel; }
+    float zenLevel() const { return m_zenLevel; }
     Random& random() { return m_random; }
 
     // Lo-fi chords in cycle order (Hz): Fmaj7, Em7, Dm7, Cmaj7.
@@ -288,7 +302,11 @@ private:
                 m_harmonic *= m_harmonicStep;
             }
             const double pos = static_cast<double>(m_chordPosition) * m_perChordLength;
-            env[i] = static_cast<float>(m_envDecay * std::min(18 * pos, 1.0));
+            // The chord's end falls to 0, where the next one starts, instead of dropping there.
+            const std::uint64_t left = m_chordLength - m_chordPosition;
+            const double release =
+                left < m_rampLength ? static_cast<double>(left) * m_perRampLength : 1.0;
+            env[i] = static_cast<float>(m_envDecay * std::min(18 * pos, 1.0) * release);
             harmonic[i] = static_cast<float>(m_harmonic * 0.22);
             const double wobble = 1 + 0.0025 * static_cast<double>(vib[i]);
             for (std::size_t k = 0; k < 4; ++k) {
@@ -302,7 +320,7 @@ private:
             }
             const float m = m_crackleLevel;
             const auto noise = static_cast<float>(m_random.uniform(-1, 1));
-            m_crackleLevel *= 0.96f;
+            m_crackleLevel = synth_detail::flushed(m_crackleLevel * 0.96f);
             crackle[i] = m * noise * 0.25f;
         }
         for (std::size_t k = 0; k < 4; ++k) {
@@ -335,7 +353,9 @@ private:
                 m_chimeCountdown = m_chimePeriod;
                 m_zenRoot = zenScale[static_cast<std::size_t>(m_random.below(zenScale.size()))];
                 m_zenFifth = m_zenRoot * 1.5;
-                m_zenLevel = 0.35f;
+                // A chime rises to its level instead of striking it at once.
+                m_zenAttack = m_rampLength;
+                m_zenAttackStep = (0.35f - m_zenLevel) / static_cast<float>(m_rampLength);
                 m_zenRootStep = m_zenRoot * twoPi / m_sampleRate;
                 m_zenFifthStep = m_zenFifth * twoPi / m_sampleRate;
             }
@@ -345,8 +365,14 @@ private:
             fifth[i] = bounded(m_zenPhaseFifth);
             const double t = static_cast<double>(m_sampleIndex) * m_secondsPerSample;
             swell[i] = reduced(t * 1.2566370614359172);
-            level[i] = m_zenLevel;
-            m_zenLevel *= 0.99993f;
+            if (m_zenAttack > 0) {
+                --m_zenAttack;
+                m_zenLevel = m_zenAttack == 0 ? 0.35f : m_zenLevel + m_zenAttackStep;
+                level[i] = m_zenLevel;
+            } else {
+                level[i] = m_zenLevel;
+                m_zenLevel = synth_detail::flushed(m_zenLevel * 0.99993f);
+            }
         }
         sines(root);
         sines(fifth);
@@ -360,6 +386,8 @@ private:
     AmbientSound m_sound;
     double m_sampleRate;
     double m_secondsPerSample;
+    std::uint64_t m_rampLength;
+    double m_perRampLength;
     Random m_random;
     std::uint64_t m_sampleIndex = 0;
 
@@ -389,6 +417,8 @@ private:
     double m_zenRoot = 261.63;
     double m_zenFifth = 392.0;  // the just fifth of 261.63 would be 392.445
     float m_zenLevel = 0.4f;
+    std::uint64_t m_zenAttack = 0;
+    float m_zenAttackStep = 0;
     double m_zenRootStep;
     double m_zenFifthStep;
     double m_zenPhaseRoot = 0;

@@ -67,6 +67,16 @@ bool tonesDominate(const std::vector<float>& s, std::size_t begin, std::vector<d
     return weakest > 10 * strongest;
 }
 
+// The sharpest corner in samples [begin, end): a click is a jump that tones never make, however
+// steep they are, so the change of slope shows it better than the step itself.
+float largestKink(const std::vector<float>& s, std::size_t begin, std::size_t end) {
+    float largest = 0;
+    for (std::size_t i = std::max<std::size_t>(begin, 1); i + 1 < std::min(end, s.size()); ++i) {
+        largest = std::max(largest, std::abs(s[i + 1] - 2 * s[i] + s[i - 1]));
+    }
+    return largest;
+}
+
 }  // namespace
 
 class TestAmbientSynth : public QObject {
@@ -145,6 +155,59 @@ private slots:
         renderMono(synth, 100);
         QCOMPARE(synth.dropPhase(1), phase);
         QCOMPARE(synth.dropLevel(1), level);
+    }
+
+    // A chord change and a chime onset each glide: no corner sharper than the tones' own.
+    void noClickWhereTheSoundChanges_data() {
+        QTest::addColumn<AmbientSound>("sound");
+        QTest::addColumn<std::uint64_t>("firstChange");  // sample index, then every so many
+        QTest::newRow("lo-fi chord changes") << AmbientSound::Lofi << std::uint64_t{176400};
+        QTest::newRow("zen chime onsets") << AmbientSound::Zen << std::uint64_t{154350};
+    }
+    void noClickWhereTheSoundChanges() {
+        QFETCH(AmbientSound, sound);
+        QFETCH(std::uint64_t, firstChange);
+        ScriptedRandom random;
+        for (std::uint64_t call = 1; call <= 8; ++call) {
+            random.script().belowAnswers[call] = call % 5;  // chimes walk the scale
+        }
+        ScriptedSynth synth(sound, rate, random);
+        const auto out = renderMono(synth, 4 * firstChange + 1000);
+        for (std::uint64_t change = firstChange; change < out.size(); change += firstChange) {
+            const std::size_t at = change - 1;
+            const float kink = largestKink(out, at - 300, at + 300);
+            QVERIFY2(kink < 0.01f,
+                     qPrintable(QStringLiteral("a kink of %1 at sample %2").arg(kink).arg(change)));
+        }
+    }
+
+    // A crackle burst left to die away, and zen's level where chimes are 1.3 million samples
+    // apart, reach 0 without passing through the subnormal floats.
+    void decaysNeverTurnSubnormal_data() {
+        QTest::addColumn<AmbientSound>("sound");
+        QTest::addColumn<double>("sampleRate");
+        QTest::addColumn<std::size_t>("frames");
+        QTest::newRow("crackle") << AmbientSound::Lofi << rate << std::size_t{20000};
+        QTest::newRow("zen at 384 kHz") << AmbientSound::Zen << 384000.0 << std::size_t{1340000};
+    }
+    void decaysNeverTurnSubnormal() {
+        QFETCH(AmbientSound, sound);
+        QFETCH(double, sampleRate);
+        QFETCH(std::size_t, frames);
+        ScriptedRandom random;
+        random.script().belowAnswers[1] = 0;  // one crackle burst, on the first sample
+        random.script().uniforms.push_back(0.1);
+        ScriptedSynth synth(sound, sampleRate, random);
+        std::vector<float> block(64);
+        for (std::size_t done = 0; done < frames; done += block.size()) {
+            synth.render(block.data(), block.size(), 1);
+            const float level =
+                sound == AmbientSound::Lofi ? synth.crackleLevel() : synth.zenLevel();
+            if (std::fpclassify(level) == FP_SUBNORMAL) {
+                QFAIL(qPrintable(QStringLiteral("subnormal %1 at sample %2").arg(level).arg(done)));
+            }
+        }
+        QCOMPARE(sound == AmbientSound::Lofi ? synth.crackleLevel() : synth.zenLevel(), 0.0f);
     }
 
     void staysFiniteAndBounded_data() {
