@@ -40,7 +40,7 @@ void AmbientAudioPlayer::update(AmbientSoundType type, bool shouldPlay, double v
         stop();
         return;
     }
-    if (type == m_currentType && m_stream && m_output->isPlaying()) {
+    if (type == m_currentType && m_stream) {
         m_stream->setGain(m_volume);
         return;
     }
@@ -49,25 +49,18 @@ void AmbientAudioPlayer::update(AmbientSoundType type, bool shouldPlay, double v
 
 void AmbientAudioPlayer::stop() {
     if (m_stream) {
-        m_output->close();  // the device lets go of the stream before it is freed
+        m_output->stop();
         m_stream.reset();
     }
     m_currentType = AmbientSoundType::Off;
 }
 
 void AmbientAudioPlayer::start(AmbientSoundType type) {
-    stop();
-    // Kept even when the device fails below, so the next update with this sound tries again.
+    // No stop() first: the output fades the old sound out itself, and keeps its device.
     m_currentType = type;
-    const std::optional<double> sampleRate = m_output->open();
-    if (!sampleRate) {
-        return;
-    }
-    auto stream = std::make_unique<AmbientStream>(synthSound(type), *sampleRate, m_seeds());
-    stream->setGain(m_volume);
-    if (m_output->start(*stream)) {
-        m_stream = std::move(stream);
-    }
+    m_stream = std::make_shared<AmbientStream>(synthSound(type), m_seeds());
+    m_stream->setGain(m_volume);
+    m_output->play(m_stream);
 }
 
 }  // namespace Quorel

@@ -11,7 +11,8 @@
 namespace Quorel {
 
 // Plays the chosen ambient sound on an output, or nothing. A new sound starts a fresh synth; the
-// same sound keeps playing and only takes the new volume. Main thread only.
+// same sound keeps playing and only takes the new volume. The output brings the sound back by
+// itself when its device comes back. Main thread only.
 class AmbientAudioPlayer final : public AmbientPlayer {
 public:
     using SeedSource = std::function<std::uint64_t()>;
@@ -33,7 +34,7 @@ private:
 
     std::unique_ptr<AmbientOutput> m_output;
     SeedSource m_seeds;
-    std::unique_ptr<AmbientStream> m_stream;
+    std::shared_ptr<AmbientStream> m_stream;
     AmbientSoundType m_currentType = AmbientSoundType::Off;
     float m_volume = 0.25f;
 };

@@ -1,27 +1,23 @@
 #pragma once
 
-#include <optional>
+#include <memory>
 
 namespace Quorel {
 
 class AmbientStream;
 
-// An audio device that pulls the ambient sound on a thread of its own. Main thread only.
+// An audio device that pulls the ambient sound on a thread of its own. Main thread only; no call
+// waits for the device.
 class AmbientOutput {
 public:
     virtual ~AmbientOutput() = default;
 
-    // Opens the device without playing; its sample rate, or nullopt when no device opens.
-    virtual std::optional<double> open() = 0;
+    // Plays stream from now on, once the sound before it has faded out. The device opens when it
+    // can, and opens again after it is lost, for as long as the stream is wanted.
+    virtual void play(std::shared_ptr<AmbientStream> stream) = 0;
 
-    // Starts pulling from stream, which must outlive close(); false (and closed) when it cannot.
-    virtual bool start(AmbientStream& stream) = 0;
-
-    // Stops pulling and closes the device; the stream is not touched once this returns.
-    virtual void close() = 0;
-
-    // Whether the device is open and playing (a device that went away is not).
-    virtual bool isPlaying() const = 0;
+    // Fades out and lets the device go.
+    virtual void stop() = 0;
 };
 
 }  // namespace Quorel

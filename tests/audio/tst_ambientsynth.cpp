@@ -1,9 +1,12 @@
+#include "AmbientMix.h"
+#include "AmbientStream.h"
 #include "AmbientSynth.h"
 #include "PlainAmbientSynth.h"
 #include "ScriptedRandom.h"
 
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -181,6 +184,96 @@ private slots:
         }
     }
 
+    // The volume of a start, a change and a stop glides there; in between, the stream is the
+    // synth at that gain, sample for sample.
+    void aStreamGlidesToEveryNewLevel() {
+        AmbientStream stream(AmbientSound::Zen, 1);
+        stream.prepare(48000);
+        AmbientSynth synth(AmbientSound::Zen, 48000, AmbientRandom(1));
+        std::vector<float> out(1, 0.0f);  // silence before the start
+        std::vector<float> plain(1, 0.0f);
+        const auto pull = [&](float gain) {
+            std::vector<float> buffer(512), reference(512);
+            stream.render(buffer.data(), buffer.size(), 1);
+            synth.render(reference.data(), reference.size(), 1, gain);
+            out.insert(out.end(), buffer.begin(), buffer.end());
+            plain.insert(plain.end(), reference.begin(), reference.end());
+        };
+        for (const float gain : {0.5f, 0.7f, 0.05f}) {
+            stream.setGain(gain);
+            pull(gain);
+            pull(gain);
+            // The glide (240 samples at 48 kHz) is over within the first buffer.
+            QCOMPARE(std::vector<float>(out.end() - 512, out.end()),
+                     std::vector<float>(plain.end() - 512, plain.end()));
+        }
+        stream.fadeOut();
+        QCOMPARE(stream.framesToSilence(), std::size_t{240});
+        pull(0);
+        QVERIFY(stream.faded());
+        QVERIFY(std::all_of(out.end() - 272, out.end(), [](float v) { return v == 0; }));
+        QCOMPARE_LT(largestKink(out, 0, out.size()), 0.01f);
+    }
+
+    // A stream prepared again for the same rate, as when its device comes back, carries on; for
+    // another rate it starts afresh. Either way it rises from silence again.
+    void aStreamThatComesBackCarriesOnAtTheSameRate() {
+        AmbientStream stream(AmbientSound::Rain, 3);
+        stream.setGain(0.5f);
+        stream.prepare(0);
+        std::vector<float> buffer(1000);
+        stream.render(buffer.data(), buffer.size(), 1);
+        stream.prepare(0);
+        QCOMPARE(stream.synth()->sampleRate(), 44100.0);
+        QCOMPARE(stream.synth()->sampleIndex(), std::uint64_t{1000});
+        stream.render(buffer.data(), 1, 1);
+        QCOMPARE_LT(std::abs(buffer[0]), 0.001f);
+        stream.prepare(48000);
+        QCOMPARE(stream.synth()->sampleIndex(), std::uint64_t{0});
+    }
+
+    // One device, one sound at a time: the old one fades out, the new one rises in the same
+    // buffer; one that comes back while fading rises again; a stop leaves silence.
+    void theMixFadesFromOneSoundToTheNext() {
+        const auto a = std::make_shared<AmbientStream>(AmbientSound::Zen, 1);
+        const auto b = std::make_shared<AmbientStream>(AmbientSound::Zen, 2);
+        a->setGain(0.7f);
+        b->setGain(0.7f);
+        AmbientMix mix;
+        std::vector<float> out(1, 0.0f);
+        const auto pull = [&](std::size_t frames) {
+            std::vector<float> buffer(2 * frames);
+            mix.render(buffer.data(), frames, 2);
+            for (std::size_t f = 0; f < frames; ++f) {
+                QCOMPARE(buffer[2 * f + 1], buffer[2 * f]);
+                out.push_back(buffer[2 * f]);
+            }
+        };
+        mix.play(a, 48000);
+        pull(1024);
+        mix.play(b, 48000);
+        QVERIFY(!mix.collect());
+        QCOMPARE(mix.playing(), a);
+        pull(1024);
+        QVERIFY(a->faded());
+        QCOMPARE(b->synth()->sampleIndex(), std::uint64_t{1024 - 240});
+        mix.collect();
+        QCOMPARE(mix.playing(), b);
+
+        mix.stop();
+        pull(100);
+        mix.play(b, 48000);
+        pull(1024);
+        QVERIFY(!b->fadingOut());
+        QCOMPARE(b->synth()->sampleIndex(), std::uint64_t{1024 - 240 + 1124});
+
+        mix.stop();
+        pull(1024);
+        QVERIFY(mix.collect());
+        QVERIFY(std::all_of(out.end() - 784, out.end(), [](float v) { return v == 0; }));
+        QCOMPARE_LT(largestKink(out, 0, out.size()), 0.01f);
+    }
+
     // A crackle burst left to die away, and zen's level where chimes are 1.3 million samples
     // apart, reach 0 without passing through the subnormal floats.
     void decaysNeverTurnSubnormal_data() {
@@ -316,6 +409,19 @@ private slots:
             }
             QCOMPARE(allocations.load() - before, 0L);
         }
+        // The device's side too: glides, a fade from one sound to the next, a stop.
+        AmbientMix mix;
+        const auto rain = std::make_shared<AmbientStream>(AmbientSound::Rain, 5);
+        const auto lofi = std::make_shared<AmbientStream>(AmbientSound::Lofi, 5);
+        mix.play(rain, 48000);
+        mix.play(lofi, 48000);
+        const long before = allocations.load();
+        for (int call = 0; call < 100; ++call) {
+            rain->setGain(call % 2 == 0 ? 0.2f : 0.6f);
+            lofi->setGain(call % 2 == 0 ? 0.2f : 0.6f);
+            mix.render(block.data(), 512, 2);
+        }
+        QCOMPARE(allocations.load() - before, 0L);
     }
 };
 

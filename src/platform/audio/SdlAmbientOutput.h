@@ -2,8 +2,6 @@
 
 #include "AmbientOutput.h"
 
-#include <chrono>
-#include <cstdint>
 #include <memory>
 
 namespace Quorel {
@@ -12,33 +10,32 @@ namespace Quorel {
 // the stream. SDL starts on the first sound, not with the app, so a user who never plays one never
 // connects to the sound server. Without a device the app stays silent and says so once.
 //
-// Starting SDL and opening and closing the device run on a thread of this output's: a sound server
-// that takes the connection and never answers holds SDL for as long as libpulse waits (half a
-// minute), and the caller must not wait with it. open() waits for that thread for `patience` at
-// most; a device that opens later is closed again unheard, and until that thread is free again
-// every open() fails at once.
+// Every SDL call runs on a thread of this output's; the caller only leaves word of what should
+// play. Closing a device waits for SDL's thread, which waits for the sound server to ask for
+// more (1.5 s on a sink that buffers that much), and a sound server that takes the connection
+// and never answers holds SDL for half a minute: neither may hold the GUI.
+//
+// One device serves every sound: a new sound replaces the old one on the open device. A device
+// that goes away (the sound server ended, the card was unplugged) is noticed within a quarter of a
+// second and opened again, with a growing wait between tries, for as long as a sound is wanted.
 class SdlAmbientOutput final : public AmbientOutput {
 public:
-    explicit SdlAmbientOutput(std::chrono::milliseconds patience = std::chrono::seconds(2));
+    SdlAmbientOutput();
     ~SdlAmbientOutput() override;
     SdlAmbientOutput(const SdlAmbientOutput&) = delete;
     SdlAmbientOutput& operator=(const SdlAmbientOutput&) = delete;
 
-    std::optional<double> open() override;
-    bool start(AmbientStream& stream) override;
-    void close() override;
-    bool isPlaying() const override;
+    void play(std::shared_ptr<AmbientStream> stream) override;
+    void stop() override;
+
+    // Whether a device is open now.
+    bool hasDevice() const;
 
 private:
     struct Worker;
 
-    void sayMissing(const char* why);
-
-    std::chrono::milliseconds m_patience;
     // Shared with the device thread, which may outlive this when SDL never returns.
     std::shared_ptr<Worker> m_worker;
-    bool m_saidMissing = false;
-    std::uint32_t m_device = 0;
 };
 
 }  // namespace Quorel
