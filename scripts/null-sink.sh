@@ -2,6 +2,7 @@
 # runtime folder, whose only sink is a null sink that every stream plays into. Its monitor can
 # be recorded, so a script hears what the app plays without a sound card.
 #   sinkRms SECONDS: records the sink for that long and prints the RMS, as a fraction of full scale.
+#   startSoundServer: starts the server again after a test ended it.
 cat >"$work/null-sink.pa" <<'PA'
 load-module module-null-sink sink_name=quorel_null rate=48000 channels=2
 set-default-sink quorel_null
@@ -9,11 +10,17 @@ load-module module-native-protocol-unix auth-anonymous=1
 PA
 # The app, pactl and parecord all find this server through XDG_RUNTIME_DIR, not the user's.
 unset PULSE_SERVER SDL_AUDIODRIVER
-# As root it must be told that this is not the system-wide server.
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --system=false --disallow-exit \
-    --use-pid-file=no --log-target=stderr -F "$work/null-sink.pa" >"$work/pulseaudio.log" 2>&1 &
-pids+=($!)
-waitUntil 20 pactl info >/dev/null 2>&1 || fail "the PulseAudio server did not start"
+# startSoundServer: starts the server (again, after a test ended it) and waits until it answers;
+# its process id is then in soundServer.
+startSoundServer() {
+    # As root it must be told that this is not the system-wide server.
+    pulseaudio --daemonize=no --exit-idle-time=-1 -n --system=false --disallow-exit \
+        --use-pid-file=no --log-target=stderr -F "$work/null-sink.pa" >>"$work/pulseaudio.log" 2>&1 &
+    soundServer=$!
+    pids+=($soundServer)
+    waitUntil 20 pactl info >/dev/null 2>&1 || fail "the PulseAudio server did not start"
+}
+startSoundServer
 
 sinkRms() {
     timeout "$1" parecord --raw --device=quorel_null.monitor --format=float32le --rate=48000 \
