@@ -476,6 +476,7 @@ private:
     const QString m_storageKey = QStringLiteral("Quorel.PersistedState.v1");
     qint64 m_saveCounter = 0;
     bool m_isApplyingLoadedState = false;
+    bool m_holdingAmbientSync = false;  // several fields change; the player hears the end only
     bool m_isCheckingBrowser = false;
     // A browser told of a new front tab while a check was in flight: check again after it.
     bool m_browserRecheck = false;

@@ -3,6 +3,8 @@
 #include "DisplayFormat.h"
 #include "FocusManager.h"
 
+#include <QScopedValueRollback>
+
 namespace Quorel {
 
 double FocusManager::progress() const {
@@ -98,8 +100,14 @@ void FocusManager::tickFocusTimer() {
     m_platform.sound.playFocusComplete();
 
     if (m_isBreak) {
-        setIsBreak(false);
-        setIsRunning(false);
+        {
+            // Between the two, focus would run for a moment: the sound device would open and
+            // close again within the tick.
+            const QScopedValueRollback holding(m_holdingAmbientSync, true);
+            setIsBreak(false);
+            setIsRunning(false);
+        }
+        syncAmbientAudio();
         setTotalSeconds(afterBreakSeconds);
         setRemainingSeconds(afterBreakSeconds);
         return;
@@ -119,6 +127,9 @@ void FocusManager::tickFocusTimer() {
 }
 
 void FocusManager::syncAmbientAudio() {
+    if (m_holdingAmbientSync) {
+        return;
+    }
     const bool shouldPlay = m_previewAmbientSound || (m_isRunning && !m_isBreak);
     m_platform.ambient.update(m_ambientSound, shouldPlay, m_ambientVolume);
 }

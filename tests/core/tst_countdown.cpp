@@ -294,6 +294,24 @@ private slots:
         QCOMPARE(desktop.ambient.calls.last().volume, 0.8);
     }
 
+    void theBreaksEndNeverStartsTheSound() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setAmbientSound(AmbientSoundType::Zen);
+        m->toggleStartPause();
+        m->setRemainingSeconds(0);
+        m->tickFocusTimer();
+        QVERIFY(m->isBreak());
+        const qsizetype before = desktop.ambient.calls.size();
+        m->setRemainingSeconds(0);
+        m->tickFocusTimer();
+        QVERIFY(!m->isRunning());
+        QVERIFY(desktop.ambient.calls.size() > before);
+        for (qsizetype i = before; i < desktop.ambient.calls.size(); ++i) {
+            QVERIFY(!desktop.ambient.calls.at(i).shouldPlay);
+        }
+    }
+
     void controlTexts() {
         QCOMPARE(controlHeaderTitle(false, false, FocusPreset::Study),
                  QStringLiteral("Quorel Ready"));
