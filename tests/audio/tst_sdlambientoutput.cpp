@@ -1,5 +1,6 @@
 #include "AmbientAudioPlayer.h"
 #include "AmbientStream.h"
+#include "Kinks.h"
 #include "audio/SdlAmbientOutput.h"
 
 #include <QElapsedTimer>
@@ -39,15 +40,6 @@ std::size_t audibleSamples(const QString& path) {
     const std::vector<float> written = floatsIn(path);
     const auto first = std::find_if(written.begin(), written.end(), [](float s) { return s != 0; });
     return static_cast<std::size_t>(written.end() - first);
-}
-
-// The largest change of slope: a click, where tones only bend (as in tst_ambientsynth).
-float largestKink(const std::vector<float>& s) {
-    float largest = 0;
-    for (std::size_t i = 1; i + 1 < s.size(); ++i) {
-        largest = std::max(largest, std::abs(s[i + 1] - 2 * s[i] + s[i - 1]));
-    }
-    return largest;
 }
 
 // The left channel from the first sound on, checking that the right one carries the same.
