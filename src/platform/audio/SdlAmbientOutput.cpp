@@ -24,9 +24,11 @@ using Clock = std::chrono::steady_clock;
 
 // Tries to open again after half a second, then a second, two, and every three from then on: a
 // sound server that comes back is heard within a few seconds, and one that stays away costs a
-// failed connect now and then.
+// failed connect now and then. Where no device has ever opened, the wait grows to half a minute:
+// each try there also lets ALSA fill the log with its complaints.
 constexpr Clock::duration firstRetry = std::chrono::milliseconds(500);
 constexpr Clock::duration longestRetry = std::chrono::seconds(3);
+constexpr Clock::duration longestRetryNeverOpened = std::chrono::seconds(30);
 // How often an open device is checked: SDL marks a lost device but says so to nobody.
 constexpr Clock::duration watch = std::chrono::milliseconds(250);
 // A stopped sound keeps the device this long: what the sound server still holds (up to two
@@ -141,7 +143,8 @@ struct SdlAmbientOutput::Worker {
             // SDL looks for the sound server when it starts: the next try starts it again.
             quitSdl();
             nextTry = now + retryAfter;
-            retryAfter = std::min(2 * retryAfter, longestRetry);
+            retryAfter =
+                std::min(2 * retryAfter, driver.empty() ? longestRetryNeverOpened : longestRetry);
             return;
         }
         SDL_LockAudioDevice(device);
