@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -31,9 +32,9 @@ constexpr Clock::duration longestRetry = std::chrono::seconds(3);
 constexpr Clock::duration longestRetryNeverOpened = std::chrono::seconds(30);
 // How often an open device is checked: SDL marks a lost device but says so to nobody.
 constexpr Clock::duration watch = std::chrono::milliseconds(250);
-// A stopped sound keeps the device this long: what the sound server still holds (up to two
-// seconds on some sinks) plays out, fade and all, before the stream is cut, and a sound chosen
-// again meanwhile plays at once.
+// A faded sound keeps the device this long: what the sound server still holds (up to two seconds
+// on some sinks) plays out, fade and all, before the stream is cut, and a sound chosen again
+// meanwhile plays at once.
 constexpr Clock::duration linger = std::chrono::seconds(3);
 // At the end, how long the fade may take to be rendered, and how long the owner waits for the
 // device to close.
@@ -59,7 +60,7 @@ struct SdlAmbientOutput::Worker {
     std::size_t channels = 0;
     AmbientMix mix;
     std::shared_ptr<AmbientStream> sent;  // what the mix was told to play, none after a stop
-    Clock::time_point stoppedAt;
+    std::optional<Clock::time_point> silentSince;  // the fade has been rendered
     Clock::time_point nextTry;
     Clock::duration retryAfter = firstRetry;
     bool silenced = false;  // a wanted sound is not heard: the device was lost or never opened
@@ -127,6 +128,7 @@ struct SdlAmbientOutput::Worker {
         }
         SDL_UnlockAudioDevice(device);
         sent = wanted;
+        silentSince.reset();
     }
 
     void tryOpening(const std::shared_ptr<AmbientStream>& wanted, Clock::time_point now) {
@@ -169,12 +171,15 @@ struct SdlAmbientOutput::Worker {
         SDL_LockAudioDevice(device);
         if (sent) {
             mix.stop();
-            stoppedAt = now;
         }
         const bool silent = mix.collect();
         SDL_UnlockAudioDevice(device);
         sent.reset();
-        if (silent && now - stoppedAt >= linger) {
+        if (!silent) {
+            silentSince.reset();
+        } else if (!silentSince) {
+            silentSince = now;
+        } else if (now - *silentSince >= linger) {
             closeDevice();
         }
     }
@@ -231,6 +236,7 @@ struct SdlAmbientOutput::Worker {
         SDL_CloseAudioDevice(device);  // SDL's thread has ended: the mix is this thread's alone
         device = 0;
         open = false;
+        silentSince.reset();
         mix.clear();
         sent.reset();
     }
