@@ -19,6 +19,7 @@ public:
     void stop();
     // Drops the streams that have faded out; true when nothing is left to play.
     bool collect();
+    // Drops every stream at once, for a device that is closed or does not pull yet.
     void clear();
 
     const std::shared_ptr<AmbientStream>& playing() const { return m_playing; }
