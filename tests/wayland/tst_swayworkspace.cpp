@@ -15,6 +15,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
+
 using namespace Quorel;
 
 namespace {
@@ -51,6 +53,8 @@ public:
             }
         });
     }
+
+    std::atomic<int> treeDelayMs = 0;
 
     QByteArrayList commands() {
         const QMutexLocker lock(&m_mutex);
@@ -89,6 +93,13 @@ private:
             QByteArray reply = QByteArrayLiteral(R"({"success": true})");
             if (frame.type == SwayIpc::Subscribe) {
                 m_subscribed.append(client);
+            } else if (frame.type == SwayIpc::GetTree && treeDelayMs > 0) {
+                // A busy sway: the tree comes, but later than anyone waits.
+                QTimer::singleShot(treeDelayMs.load(), client,
+                                   [client, type = frame.type, tree = m_tree] {
+                                       client->write(SwayIpc::encode(type, tree));
+                                   });
+                continue;
             } else if (frame.type == SwayIpc::GetTree) {
                 reply = m_tree;
             } else if (frame.type == SwayIpc::RunCommand) {
@@ -225,6 +236,24 @@ private slots:
         QVERIFY(apps[3].isThisProgram);
         QCOMPARE(apps[3].name, u"Quorel"_qs);
         QVERIFY(!apps[0].isThisProgram);
+    }
+
+    // A sway too busy for the bounded wait: its tree comes later, and the sweep runs again.
+    void aLateTreeIsSweptWhenItArrives() {
+        Harness h(Peer::Sway, treeOf({view(10, "foot", 100, true)}));
+        auto workspace = SwayWorkspace::connectTo(h.entries, h.path());
+        QVERIFY(workspace);
+        QStringList swept;
+        workspace->setChannelRestoredHandler([&swept, &workspace] {
+            for (const RunningApplication& app : workspace->runningApplications()) {
+                swept << app.key;
+            }
+        });
+        h.sway->treeDelayMs = 200;
+        QVERIFY(workspace->runningApplications().isEmpty());
+        QTRY_COMPARE(swept, QStringList{u"pid:100:foot"_qs});
+        h.sway->treeDelayMs = 0;
+        QCOMPARE(workspace->runningApplications().size(), 1);
     }
 
     void aClosedConnectionIsOpenedAgainAndSaysSoMeanwhile() {

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
+
 using namespace Quorel;
 
 namespace {
@@ -65,9 +67,15 @@ public slots:
         return m_focused;
     }
     QList<QVariantMap> Windows() {
+        QThread::msleep(windowsDelayMs);  // a busy shell
         QMutexLocker lock(&m_mutex);
         return m_windows;
     }
+
+public:
+    std::atomic<unsigned long> windowsDelayMs = 0;
+
+public slots:
     uint MinimizeWindows(const QList<qulonglong>& ids) {
         QMutexLocker lock(&m_mutex);
         m_minimized += ids;
@@ -282,6 +290,26 @@ private slots:
         QTRY_COMPARE(reported,
                      (QStringList{QStringLiteral("pid:50:gedit"), QStringLiteral("pid:42:foot")}));
         QCOMPARE(m_fake->subscribers().size(), 1);
+    }
+
+    // A shell too busy for the bounded wait: its list comes later, and the sweep runs again.
+    void aSlowListIsSweptWhenItArrives() {
+        m_fake->setWindows({window(14, QStringLiteral("gedit"), 50)},
+                           window(14, QStringLiteral("gedit"), 50));
+        publishFake();
+        auto workspace = GnomeShellWorkspace::create(*m_entries, *m_bus, m_home.path());
+        QVERIFY(workspace);
+        QTRY_VERIFY(workspace->frontmostApplication());
+        QStringList swept;
+        workspace->setChannelRestoredHandler([&swept, &workspace] {
+            for (const RunningApplication& a : workspace->runningApplications()) {
+                swept << a.key;
+            }
+        });
+        m_fake->windowsDelayMs = 150;
+        QVERIFY(workspace->runningApplications().isEmpty());
+        QTRY_COMPARE(swept, QStringList{QStringLiteral("pid:50:gedit")});
+        m_fake->windowsDelayMs = 0;
     }
 
     void readsOnlyWellFormedWindows_data() {

@@ -13,6 +13,7 @@
 #include <QStringBuilder>
 
 #include <algorithm>
+#include <utility>
 
 namespace Quorel {
 
@@ -259,11 +260,30 @@ QList<WindowFacts> GnomeShellWorkspace::windows() {
     if (!m_extensionAnswers) {
         return {};
     }
-    // Bounded hard: a shell busy for longer gets the list it gave last time.
+    if (std::exchange(m_listFresh, false)) {
+        return m_windows;
+    }
+    // Bounded hard: a shell busy for longer gets the list it gave last time, and is asked again
+    // without waiting; once its list arrives the sweep runs again, so a window the old list
+    // lacked (none at all, just after start) is not missed.
     const QDBusMessage reply =
         m_bus->call(extensionCall(QStringLiteral("Windows")), QDBus::Block, listTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) {
         m_windows = windowsOf(reply);
+    } else if (!m_listAsked) {
+        m_listAsked = true;
+        auto* call = new QDBusPendingCallWatcher(
+            m_bus->asyncCall(extensionCall(QStringLiteral("Windows")), callTimeoutMs), this);
+        connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            m_listAsked = false;
+            if (w->reply().type() == QDBusMessage::ReplyMessage && m_extensionAnswers) {
+                m_windows = windowsOf(w->reply());
+                m_listFresh = true;
+                m_core.channelRestored();
+                m_listFresh = false;
+            }
+        });
     }
     return m_windows;
 }

@@ -93,6 +93,8 @@ private:
     bool m_everAnswered = false;
     bool m_subscribing = false;    // asked, no answer yet: not yet a limitation
     QList<WindowFacts> m_windows;  // the last list the extension gave
+    bool m_listAsked = false;      // a list asked for without waiting is on its way
+    bool m_listFresh = false;      // that list arrived: the next sweep takes it as it is
 };
 
 }  // namespace Quorel

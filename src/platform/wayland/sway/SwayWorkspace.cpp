@@ -253,11 +253,36 @@ std::optional<RunningApplication> SwayWorkspace::frontmostApplication() {
 }
 
 std::optional<QByteArray> SwayWorkspace::request(std::uint32_t type, const QByteArray& payload) {
-    return m_requests->ask(type, payload, [this](const SwayIpc::Frame& frame) {
-        if (frame.type == SwayIpc::RunCommand && m_unansweredCommands > 0) {
-            --m_unansweredCommands;
+    std::optional<QByteArray> reply =
+        m_requests->ask(type, payload, [this](const SwayIpc::Frame& frame) { otherReply(frame); });
+    if (reply && type == SwayIpc::GetTree) {
+        m_treeLate = false;  // a tree came, the late one or a newer one
+    }
+    return reply;
+}
+
+// A reply nobody waits for: a hide command's, or a tree that came after its caller gave up. A
+// sway too busy for the bounded wait would otherwise leave the sweep at the start of focus with
+// nothing; with the late tree the sweep runs again.
+void SwayWorkspace::otherReply(const SwayIpc::Frame& frame) {
+    if (frame.type == SwayIpc::RunCommand && m_unansweredCommands > 0) {
+        --m_unansweredCommands;
+    } else if (frame.type == SwayIpc::GetTree && std::exchange(m_treeLate, false)) {
+        const std::optional<QJsonObject> root = parseObject(frame.payload);
+        if (!root) {
+            return;
         }
-    });
+        QList<WindowFacts> windows;
+        forEachView(*root, [&windows](const QJsonObject& node) { windows.append(factsOf(node)); });
+        m_lateWindows = std::move(windows);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_core.channelRestored();
+                m_lateWindows.reset();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 bool SwayWorkspace::readFocused() {
@@ -274,8 +299,15 @@ bool SwayWorkspace::readFocused() {
 }
 
 QList<RunningApplication> SwayWorkspace::runningApplications() {
+    if (m_lateWindows) {
+        return m_core.applicationsOf(*m_lateWindows);
+    }
     const std::optional<QByteArray> tree = request(SwayIpc::GetTree, {});
-    const std::optional<QJsonObject> root = tree ? parseObject(*tree) : std::nullopt;
+    if (!tree) {
+        m_treeLate = !m_requests->broken;
+        return {};
+    }
+    const std::optional<QJsonObject> root = parseObject(*tree);
     if (!root) {
         return {};
     }
@@ -312,11 +344,7 @@ void SwayWorkspace::handleReplies() {
     if (m_requests->asking) {
         return;
     }
-    m_requests->drain([this](const SwayIpc::Frame& frame) {
-        if (frame.type == SwayIpc::RunCommand && m_unansweredCommands > 0) {
-            --m_unansweredCommands;
-        }
-    });
+    m_requests->drain([this](const SwayIpc::Frame& frame) { otherReply(frame); });
 }
 
 void SwayWorkspace::setActivationHandler(std::function<void(const RunningApplication&)> handler) {

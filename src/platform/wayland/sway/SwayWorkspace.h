@@ -21,12 +21,16 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class QJsonObject;
 class QLocalSocket;
 
 namespace Quorel {
 
+namespace SwayIpc {
+struct Frame;
+}
 class DesktopEntries;
 
 class SwayWorkspace final : public QObject, public Workspace {
@@ -67,6 +71,7 @@ private:
     void workspaceEvent(const QJsonObject& event);
     void takeFront(const std::optional<QJsonObject>& view);
     std::optional<QByteArray> request(std::uint32_t type, const QByteArray& payload);
+    void otherReply(const SwayIpc::Frame& frame);
     bool readFocused();
 
     static constexpr int firstReconnectDelay = 250;      // ms
@@ -81,6 +86,8 @@ private:
     std::unique_ptr<Channel> m_requests;
     int m_unansweredCommands = 0;  // replies to hide commands still to come on m_requests
     qint64 m_frontWindow = -1;     // sway's container id of the window in front
+    bool m_treeLate = false;       // a tree asked for came too late for the caller
+    std::optional<QList<WindowFacts>> m_lateWindows;  // its windows, for the sweep it starts
 };
 
 }  // namespace Quorel
