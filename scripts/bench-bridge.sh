@@ -7,7 +7,7 @@
 # The app runs on a headless desktop with a throw-away home whose saved document has a schedule
 # open now, so a focus countdown runs (its timers tick) while wrk hammers the bridge. nginx runs
 # one worker, as the bridge runs on one thread. ROUNDS (default 3) alternating rounds of
-# DURATION (default 10s) each: wrk -t2 -c16 -H 'Connection: close' --latency.
+# DURATION (default 10s) each: wrk -t2 -c$CONNECTIONS (default 16) -H 'Connection: close' --latency.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${BENCH_BRIDGE_DESKTOP:-}" ]; then
@@ -16,6 +16,8 @@ fi
 app=$(realpath "${1:-$here/../build/release/src/app/quorel}")
 rounds=${ROUNDS:-3}
 duration=${DURATION:-10s}
+connections=${CONNECTIONS:-16}
+threads=$((connections < 2 ? connections : 2))
 for tool in "$app" nginx wrk curl; do
     command -v "$tool" >/dev/null || { echo "bench-bridge: $tool is missing (make build; make deps)"; exit 1; }
 done
@@ -88,7 +90,7 @@ echo "nginx:"; curl -si "http://127.0.0.1:$nginxPort/"; echo
 
 # measure PORT NAME ROUND: one wrk run; appends "name rps p99-ms errors" to results.
 measure() {
-    wrk -t2 -c16 -d"$duration" -H 'Connection: close' --latency "http://127.0.0.1:$1/" \
+    wrk -t"$threads" -c"$connections" -d"$duration" -H 'Connection: close' --latency "http://127.0.0.1:$1/" \
         >"$work/wrk-$2-$3.txt"
     python3 - "$work/wrk-$2-$3.txt" "$2" >>"$work/results" <<'PY'
 import re, sys
@@ -107,12 +109,12 @@ for round in $(seq "$rounds"); do
 done
 kill -0 "${pids[0]}" || fail "the app exited during the benchmark"
 
-python3 - "$work/results" "$rounds" "$duration" <<'PY'
+python3 - "$work/results" "$rounds" "$duration" "$connections" <<'PY'
 import statistics, sys
 rows = [line.split() for line in open(sys.argv[1])]
 runs = {name: [(float(r), float(p), int(e)) for n, r, p, e in rows if n == name]
         for name in ("bridge", "nginx")}
-print(f"wrk -t2 -c16 -d{sys.argv[3]} -H 'Connection: close', {sys.argv[2]} alternating rounds")
+print(f"wrk -c{sys.argv[4]} -d{sys.argv[3]} -H 'Connection: close', {sys.argv[2]} alternating rounds")
 print(f"{'round':>5} {'bridge req/s':>13} {'nginx req/s':>12} {'bridge p99':>11} {'nginx p99':>10}")
 for i, (b, n) in enumerate(zip(runs["bridge"], runs["nginx"]), 1):
     print(f"{i:>5} {b[0]:>13.0f} {n[0]:>12.0f} {b[1]:>9.2f}ms {n[1]:>8.2f}ms")

@@ -27,6 +27,10 @@ constexpr std::chrono::seconds acceptRetryDelay{1};
 // nearly every request is then read in the same step as its accept, with no round through the
 // event loop. A connection that comes out silent has already waited this long.
 constexpr std::chrono::seconds acceptDeferral{1};
+// Qt's 50 overflows when a browser and its extension open many connections at once: the
+// kernel then drops the handshake's last packet, and the client waits out a 200 ms resend. As
+// many as nginx allows; the kernel caps it at net.core.somaxconn.
+constexpr int listenBacklog = 511;
 
 void deferAccept(const QTcpServer& listener) {
     const int seconds = static_cast<int>(acceptDeferral.count());
@@ -179,6 +183,8 @@ bool BridgeServer::start(quint16 port) {
     delete m_ipv6;
     m_ipv4 = new BridgeListener(*this);
     m_ipv6 = new BridgeListener(*this);
+    m_ipv4->setListenBacklogSize(listenBacklog);
+    m_ipv6->setListenBacklogSize(listenBacklog);
     if (!m_ipv4->listen(QHostAddress::LocalHost, port)) {
         qCWarning(lcBridge, "The browser bridge is off: 127.0.0.1 port %u: %s", unsigned{port},
                   qPrintable(m_ipv4->errorString()));
