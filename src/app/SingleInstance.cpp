@@ -50,8 +50,9 @@ QByteArray cleanToken(const QByteArray& token) {
 
 SingleInstance::SingleInstance(const QString& documentFolder, QObject* parent)
     : QObject(parent),
-      m_socketPath(socketPathFor(canonicalFolder(documentFolder))),
-      m_lock(canonicalFolder(documentFolder) + QStringLiteral("/quorel.lock")) {
+      m_folder(canonicalFolder(documentFolder)),
+      m_socketPath(socketPathFor(m_folder)),
+      m_lock(m_folder + QStringLiteral("/quorel.lock")) {
     // A lock is stale only when its process is gone, however long a Quorel runs.
     m_lock.setStaleLockTime(0);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);

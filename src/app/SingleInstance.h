@@ -53,6 +53,7 @@ private:
     bool askPrimaryToActivate(const LaunchTokens& tokens);
     void onNewConnection();
 
+    const QString m_folder;  // canonical
     QString m_socketPath;
     QLockFile m_lock;
     QLocalServer m_server;

@@ -102,16 +102,7 @@ void X11Activation::activate(std::uint32_t window, const QByteArray& startupId) 
     xcb_change_property(m_x->c, XCB_PROP_MODE_REPLACE, window, m_x->startupIdProperty,
                         m_x->utf8String, 8, static_cast<std::uint32_t>(startupId.size()),
                         startupId.constData());
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = m_x->activeWindow;
-    event.data.data32[0] = sourceApplication;
-    event.data.data32[1] = time.value_or(XCB_CURRENT_TIME);
-    xcb_send_event(m_x->c, 0, m_x->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
+    m_x->sendToRoot(window, m_x->activeWindow, sourceApplication, time.value_or(XCB_CURRENT_TIME));
     m_x->endLaunchFeedback(window, startupId);
     xcb_flush(m_x->c);
 }

@@ -48,22 +48,6 @@ struct X11ShieldHints::Connection : XcbDisplay {
         }
         return out;
     }
-
-    void sendToRoot(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1,
-                    std::uint32_t d2, std::uint32_t d3) const {
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = window;
-        event.type = type;
-        event.data.data32[0] = d0;
-        event.data.data32[1] = d1;
-        event.data.data32[2] = d2;
-        event.data.data32[3] = d3;
-        xcb_send_event(c, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&event));
-    }
 };
 
 X11ShieldHints::X11ShieldHints(std::unique_ptr<Connection> connection)

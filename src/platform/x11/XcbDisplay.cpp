@@ -32,6 +32,22 @@ xcb_atom_t XcbDisplay::atom(const QByteArray& name) const {
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
+void XcbDisplay::sendToRoot(xcb_window_t window, xcb_atom_t type, std::uint32_t d0,
+                            std::uint32_t d1, std::uint32_t d2, std::uint32_t d3) const {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    event.data.data32[0] = d0;
+    event.data.data32[1] = d1;
+    event.data.data32[2] = d2;
+    event.data.data32[3] = d3;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+}
+
 void XcbDisplay::dropEvents() const {
     while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
         std::free(event);

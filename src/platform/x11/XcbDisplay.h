@@ -5,6 +5,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -37,6 +38,9 @@ struct XcbDisplay {
     xcb_atom_t atom(const QByteArray& name) const;
     // Nothing listens here; errors of unchecked requests (a window already gone) would pile up.
     void dropEvents() const;
+    // A request about window to the window manager, as EWMH has clients send them.
+    void sendToRoot(xcb_window_t window, xcb_atom_t type, std::uint32_t d0, std::uint32_t d1,
+                    std::uint32_t d2 = 0, std::uint32_t d3 = 0) const;
 };
 
 }  // namespace Quorel
