@@ -164,14 +164,13 @@ class WindowsService {
     MinimizeWindowsAsync([ids], invocation) {
         this._answer(invocation, '(u)', () => {
             const wanted = new Set(ids.map(id => Number(id)));
-            let count = 0;
-            for (const window of allWindows()) {
-                if (wanted.has(window.get_id()) && !window.minimized) {
-                    window.minimize();
-                    count++;
-                }
-            }
-            return [count];
+            const windows = allWindows().filter(w => wanted.has(w.get_id()) && !w.minimized);
+            // The window in front goes last: minimised first, it would hand the front to a
+            // window of the same application still shown, which would come back as news.
+            const focus = global.display.get_focus_window();
+            windows.sort((a, b) => (a === focus) - (b === focus));
+            windows.forEach(window => window.minimize());
+            return [windows.length];
         });
     }
 
