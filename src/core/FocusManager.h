@@ -330,7 +330,8 @@ public:
     void recordFrontmostAppSecond();
     // One beat of the fast application guard.
     void guardTick();
-    // Whether the guard beats: only while something could be blocked.
+    // Whether the guard beats: only while focus could block something. Outside focus, spent
+    // allowances are enforced on the heartbeat.
     bool isGuarding() const { return m_guardTimer.isActive(); }
 
     // Blocking ----------------------------------------------------------------------------
@@ -473,8 +474,10 @@ private:
     QTimer m_guardTimer;
     QString m_guardHiddenKey;  // the application the guard hid last, while it stays in front
     int m_guardBeatsSinceHide = 0;
+    bool m_hasAllowances = false;  // an enabled entry with a daily limit
     const QString m_storageKey = QStringLiteral("Quorel.PersistedState.v1");
     qint64 m_saveCounter = 0;
+    QByteArray m_lastSavedBytes;  // what the last successful save wrote
     bool m_isApplyingLoadedState = false;
     bool m_holdingAmbientSync = false;  // several fields change; the player hears the end only
     bool m_isCheckingBrowser = false;

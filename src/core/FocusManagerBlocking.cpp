@@ -51,8 +51,8 @@ void FocusManager::setupAppWatcher() {
 void FocusManager::startFastAppGuard() {
     m_guardTimer.setInterval(300);
     connect(&m_guardTimer, &QTimer::timeout, this, &FocusManager::guardTick);
-    // A beat that cannot block anything is skipped whole: an idle app wakes once a second, not
-    // four times.
+    // Beats only while focus can block something: an idle app wakes once a second, not four
+    // times. Allowances run out by the second, so the heartbeat looks after them meanwhile.
     for (auto changed : {&FocusManager::isRunningChanged, &FocusManager::isBreakChanged,
                          &FocusManager::blockedAppsChanged}) {
         connect(this, changed, this, &FocusManager::refreshGuard);
@@ -61,15 +61,18 @@ void FocusManager::startFastAppGuard() {
 }
 
 void FocusManager::refreshGuard() {
-    const bool focusActive = m_isRunning && !m_isBreak;
-    const bool allowances =
+    const bool anyEnabled = std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(),
+                                        [](const BlockedApp& entry) { return entry.isEnabled; });
+    m_hasAllowances =
         std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(), [](const BlockedApp& entry) {
             return entry.isEnabled && entry.dailyLimitMinutes.has_value();
         });
-    if (!focusActive && !allowances) {
+    if (m_isRunning && !m_isBreak && anyEnabled) {
+        if (!m_guardTimer.isActive()) {
+            m_guardTimer.start();
+        }
+    } else {
         m_guardTimer.stop();
-    } else if (!m_guardTimer.isActive()) {
-        m_guardTimer.start();
     }
 }
 

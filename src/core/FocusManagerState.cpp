@@ -60,7 +60,13 @@ void FocusManager::saveState() {
     if (!bytes) {
         return;  // the previous document stays
     }
-    reportSave(m_platform.preferences.setData(m_storageKey, *bytes));
+    // An idle app would otherwise write and sync the same bytes every periodic save.
+    if (*bytes == m_lastSavedBytes) {
+        return;
+    }
+    const bool saved = m_platform.preferences.setData(m_storageKey, *bytes);
+    m_lastSavedBytes = saved ? *bytes : QByteArray();
+    reportSave(saved);
 }
 
 void FocusManager::saveSoon() {

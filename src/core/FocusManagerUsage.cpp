@@ -21,6 +21,9 @@ void FocusManager::tick() {
     } else {
         checkSchedules();
     }
+    if (m_hasAllowances && !m_guardTimer.isActive()) {
+        guardTick();
+    }
     checkSafariIfFrontmost();
     if (QString limitation = m_platform.workspace.limitation();
         limitation != m_workspaceLimitation) {

@@ -176,18 +176,33 @@ private slots:
         QCOMPARE(desktop.shield.shown.size(), 3);
     }
 
-    void guardBeatsOnlyWhileSomethingCanBeBlocked() {
+    void guardBeatsOnlyWhileFocusCanBlock() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();
         m->setBlockedApps({entry(QStringLiteral("Slack"))});
         QVERIFY(!m->isGuarding());
         enter(*m, Focus::Running);
         QVERIFY(m->isGuarding());
-        m->setIsBreak(true);
+        m->setBlockedApps({entry(QStringLiteral("Slack"), std::nullopt, false)});
         QVERIFY(!m->isGuarding());
         m->setBlockedApps({entry(QStringLiteral("Slack"), 30)});
         QVERIFY(m->isGuarding());
-        m->setBlockedApps({entry(QStringLiteral("Slack"), 30, false)});
+        m->setIsBreak(true);
+        QVERIFY(!m->isGuarding());
+    }
+
+    // Outside focus the heartbeat enforces a spent allowance, in the second it runs out.
+    void heartbeatHidesAnAppWhoseAllowanceRunsOut() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setBlockedApps({entry(QStringLiteral("Slack"), 1)});
+        desktop.workspace.frontmost = QStringLiteral("Slack");
+        for (int second = 1; second < 60; ++second) {
+            m->tick();
+        }
+        QVERIFY(desktop.workspace.hidden.isEmpty());
+        m->tick();
+        QCOMPARE(desktop.workspace.hidden, QStringList{QStringLiteral("Slack")});
         QVERIFY(!m->isGuarding());
     }
 
@@ -244,10 +259,11 @@ private slots:
         const int writes = desktop.preferences.writes;
         m->setAppDailyLimit(QUuid::createUuid(), 5);  // unknown: nothing, not even a save
         QCOMPARE(desktop.preferences.writes, writes);
-        m->removeApp(QUuid::createUuid());  // unknown: saved all the same
-        QVERIFY(desktop.preferences.writes > writes);
+        m->removeApp(QUuid::createUuid());  // unknown: the same document, not written again
+        QCOMPARE(desktop.preferences.writes, writes);
         m->removeAppWithId(zoom);
         QCOMPARE(m->blockedApps().size(), 2);
+        QVERIFY(desktop.preferences.writes > writes);
     }
 
     void editLockRefusesEveryListChange() {

@@ -508,8 +508,9 @@ private slots:
         QCOMPARE(desktop.savedDocument(), golden());
     }
 
-    void everyFifteenthTickSaves() {
+    void everyFifteenthTickSavesWhatChanged() {
         FakeDesktop desktop;
+        desktop.workspace.frontmost.reset();
         auto m = desktop.makeManager();
         for (int i = 1; i <= 14; ++i) {
             m->tick();
@@ -521,6 +522,11 @@ private slots:
         QCOMPARE(saved.size(), 25);
         QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(),
                  QStringLiteral("2026-12-6"));
+        for (int i = 0; i < 15; ++i) {
+            m->tick();
+        }
+        QCOMPARE(desktop.preferences.writes, 1);  // nothing changed: nothing written
+        desktop.workspace.frontmost = QStringLiteral("XTerm");
         for (int i = 0; i < 15; ++i) {
             m->tick();
         }
