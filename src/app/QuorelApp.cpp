@@ -5,6 +5,7 @@
 #include "BridgeThread.h"
 #include "QuitGuard.h"
 #include "TrayController.h"
+#include "WorkingSet.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +18,8 @@
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QWindow>
+
+#include <malloc.h>
 
 namespace Quorel {
 
@@ -52,36 +55,103 @@ QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManage
 QuorelApp::~QuorelApp() = default;
 
 bool QuorelApp::start() {
-    m_engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-    m_engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MainWindow.qml")));
-    const QList<QObject*> roots = m_engine.rootObjects();
-    m_mainWindow = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(roots.constFirst());
-    AppShell* shell = AppShell::of(m_engine);
-    if (m_mainWindow == nullptr || shell == nullptr) {
-        return false;
-    }
-    connect(shell, &AppShell::mainWindowRequested, this, &QuorelApp::showMainWindow);
-    connect(shell, &AppShell::quitRequested, this, &QuorelApp::requestQuit);
-    // For start-up measurements: QT_LOGGING_RULES="quorel.startup.info=true".
-    connect(
-        m_mainWindow, &QQuickWindow::frameSwapped, this,
-        [] {
-            qCInfo(lcStartup, "first frame at %lld ms since the epoch",
-                   static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
-        },
-        Qt::SingleShotConnection);
-    m_mainWindow->installEventFilter(this);
+    m_release.setSingleShot(true);
+    m_release.setInterval(releaseDelayMs);
+    connect(&m_release, &QTimer::timeout, this, &QuorelApp::releaseViewsIfHidden);
 
     // Shown whether or not a tray runs yet: at login the tray often starts after us, and Qt
     // docks a shown icon as soon as one appears.
-    m_tray = std::make_unique<TrayController>(*m_manager, m_engine, this);
+    m_tray = std::make_unique<TrayController>(
+        *m_manager, [this]() -> QQmlEngine& { return engine(); }, this);
+    connect(m_tray.get(), &TrayController::controlWindowBuilt, this, &QuorelApp::wireShell);
+    connect(m_tray.get(), &TrayController::controlWindowHidden, &m_release,
+            qOverload<>(&QTimer::start));
     m_tray->show();
     connect(qApp, &QGuiApplication::commitDataRequest, this, &QuorelApp::onCommitDataRequest);
     // The seconds counted since the last periodic save go with us otherwise.
     connect(qApp, &QCoreApplication::aboutToQuit, m_manager.get(), &FocusManager::saveState);
 
+    if (!buildMainWindow()) {
+        return false;
+    }
     showMainWindow();
     return true;
+}
+
+QQmlApplicationEngine& QuorelApp::engine() {
+    if (!m_engine) {
+        m_engine = std::make_unique<QQmlApplicationEngine>();
+        m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    }
+    return *m_engine;
+}
+
+void QuorelApp::wireShell() {
+    AppShell* shell = m_engine && !m_shellWired ? AppShell::of(*m_engine) : nullptr;
+    if (shell == nullptr) {
+        return;
+    }
+    connect(shell, &AppShell::mainWindowRequested, this, &QuorelApp::showMainWindow);
+    connect(shell, &AppShell::quitRequested, this, &QuorelApp::requestQuit);
+    m_shellWired = true;
+}
+
+bool QuorelApp::buildMainWindow() {
+    if (m_mainWindow != nullptr) {
+        return true;
+    }
+    if (!m_sinceAsked.isValid()) {
+        m_sinceAsked.start();
+    }
+    QQmlApplicationEngine& views = engine();
+    const qsizetype loaded = views.rootObjects().size();
+    views.load(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MainWindow.qml")));
+    const QList<QObject*> roots = views.rootObjects();
+    m_mainWindow = roots.size() > loaded ? qobject_cast<QQuickWindow*>(roots.constLast()) : nullptr;
+    wireShell();
+    if (m_mainWindow == nullptr || !m_shellWired) {
+        return false;
+    }
+    if (m_mainGeometry.isValid()) {
+        m_mainWindow->setGeometry(m_mainGeometry);
+    }
+    // For start-up measurements: QT_LOGGING_RULES="quorel.startup.info=true".
+    connect(
+        m_mainWindow, &QQuickWindow::frameSwapped, this,
+        [this] {
+            qCInfo(lcStartup,
+                   "first frame at %lld ms since the epoch, %lld ms after it was asked for",
+                   static_cast<long long>(QDateTime::currentMSecsSinceEpoch()),
+                   static_cast<long long>(m_sinceAsked.elapsed()));
+            m_sinceAsked.invalidate();
+        },
+        Qt::SingleShotConnection);
+    connect(m_mainWindow, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible) {
+            m_release.start();
+        }
+    });
+    m_mainWindow->installEventFilter(this);
+    return true;
+}
+
+// Closed windows cost nothing but memory, and the views hold most of it.
+void QuorelApp::releaseViewsIfHidden() {
+    // A quit refusal shown from a view runs inside that view's handler.
+    if (!m_engine || m_showingRefusal || (m_mainWindow != nullptr && m_mainWindow->isVisible()) ||
+        m_tray->isControlWindowVisible()) {
+        return;
+    }
+    if (m_mainWindow != nullptr) {
+        m_mainGeometry = m_mainWindow->geometry();
+    }
+    m_tray->releaseControlWindow();
+    m_engine.reset();
+    m_shellWired = false;
+    // Freed, the views' memory would stay with the process in the allocator's free lists, and
+    // the code that drew them resident until the system ran short.
+    malloc_trim(0);
+    trimWorkingSet();
 }
 
 bool QuorelApp::requestQuit() {
@@ -122,6 +192,7 @@ void QuorelApp::showQuitRefusal() {
     }
     box.exec();
     m_showingRefusal = false;
+    m_release.start();  // the views were kept while the box showed
 }
 
 void QuorelApp::onCommitDataRequest(QSessionManager& session) {
@@ -136,7 +207,8 @@ void QuorelApp::onCommitDataRequest(QSessionManager& session) {
 }
 
 void QuorelApp::showMainWindow() {
-    if (m_mainWindow == nullptr) {
+    m_release.stop();
+    if (!buildMainWindow()) {
         return;
     }
     if (m_tray) {

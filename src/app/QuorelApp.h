@@ -3,9 +3,12 @@
 #include "FocusManager.h"
 #include "Platform.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QQmlApplicationEngine>
+#include <QRect>
+#include <QTimer>
 #include <QWindow>
 
 #include <memory>
@@ -19,7 +22,8 @@ class BridgeThread;
 class TrayController;
 
 // The running application: the one manager, the main window and the tray, on adapters that the
-// caller owns and keeps for longer.
+// caller owns and keeps for longer. The views live only while one of them shows: the QML engine
+// and its windows are let go a moment after the last one closes and built again on demand.
 class QuorelApp : public QObject {
     Q_OBJECT
 
@@ -37,8 +41,18 @@ public slots:
 
 public:
     QWindow* mainWindow() const;
+    // Whether the views' QML engine exists now.
+    bool hasViews() const { return m_engine != nullptr; }
+
+    // How long the views outlive the last window that closes.
+    static constexpr int releaseDelayMs = 2000;
 
 private:
+    QQmlApplicationEngine& engine();
+    // Connects the views' requests once the engine has loaded the module that declares them.
+    void wireShell();
+    bool buildMainWindow();
+    void releaseViewsIfHidden();
     void showQuitRefusal();
     void onCommitDataRequest(QSessionManager& session);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,9 +60,14 @@ private:
     // Declared in the order they must be built; each later one uses the earlier ones.
     std::unique_ptr<FocusManager> m_manager;
     std::unique_ptr<BridgeThread> m_bridge;
-    QQmlApplicationEngine m_engine;
+    // Before the views: their windows tell it they hid as they go.
+    QTimer m_release;
+    std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_mainWindow;
     std::unique_ptr<TrayController> m_tray;
+    QRect m_mainGeometry;        // where the user left the main window, for when it is built again
+    QElapsedTimer m_sinceAsked;  // since the main window was asked for while it was not built
+    bool m_shellWired = false;
     bool m_showingRefusal = false;
 };
 

@@ -23,8 +23,9 @@ constexpr qint64 reopenGuardMs = 300;
 
 }  // namespace
 
-TrayController::TrayController(FocusManager& manager, QQmlEngine& engine, QObject* parent)
-    : QObject(parent), m_manager(manager), m_engine(engine), m_icon(this) {
+TrayController::TrayController(FocusManager& manager, std::function<QQmlEngine&()> engine,
+                               QObject* parent)
+    : QObject(parent), m_manager(manager), m_engine(std::move(engine)), m_icon(this) {
     connect(&m_manager, &FocusManager::showInMenuBarChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::lockChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::countdownChanged, this, &TrayController::refreshIcon);
@@ -103,7 +104,7 @@ QQuickView* TrayController::controlWindow() {
     if (m_controlWindow) {
         return m_controlWindow.get();
     }
-    auto window = std::make_unique<QQuickView>(&m_engine, nullptr);
+    auto window = std::make_unique<QQuickView>(&m_engine(), nullptr);
     window->setTitle(QStringLiteral("Quorel"));
     window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     window->setResizeMode(QQuickView::SizeViewToRootObject);
@@ -119,8 +120,14 @@ QQuickView* TrayController::controlWindow() {
             m_sinceAutoClose.start();
         }
     });
+    connect(view, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible) {
+            emit controlWindowHidden();
+        }
+    });
     window->installEventFilter(this);
     m_controlWindow = std::move(window);
+    emit controlWindowBuilt();
     return m_controlWindow.get();
 }
 
@@ -137,6 +144,14 @@ void TrayController::hideControlWindow() {
     if (m_controlWindow) {
         m_controlWindow->hide();
     }
+}
+
+bool TrayController::isControlWindowVisible() const {
+    return m_controlWindow && m_controlWindow->isVisible();
+}
+
+void TrayController::releaseControlWindow() {
+    m_controlWindow.reset();
 }
 
 }  // namespace Quorel

@@ -167,18 +167,25 @@ private slots:
         QVERIFY(!hasSavedSession(desktop));
     }
 
-    void trayOpensTheMainWindow() {
+    // Closed, the views are let go; the tray's control window and then the main window are
+    // built again on demand, the main window where the user left it.
+    void closedViewsAreLetGoAndBuiltAgain() {
         FakeDesktop desktop;
         QuorelApp app(desktop.platform());
         QVERIFY(app.start());
         QQuickWindow* window = mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QRect left(40, 50, 900, 600);
+        window->setGeometry(left);
         window->hide();
+        QTRY_VERIFY_WITH_TIMEOUT(!app.hasViews(), 3 * QuorelApp::releaseDelayMs);
+        QCOMPARE(mainWindow(), nullptr);
+
         QQuickView* control = openControlWindow(app);
         QVERIFY(control != nullptr);
-
         QVERIFY(clickButton(*control, QStringLiteral("Open Quorel")));
-
-        QTRY_VERIFY(window->isVisible());
+        QTRY_VERIFY(mainWindow() != nullptr && mainWindow()->isVisible());
+        QCOMPARE(mainWindow()->geometry(), left);
         QVERIFY(!control->isVisible());
     }
 };
