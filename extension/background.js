@@ -17,6 +17,15 @@ const GECKO = api.runtime.getURL("").startsWith("moz-extension:");
 
 let port = null;
 let reconnectTimer = null;
+// The last front report, so that a navigation in that tab is told at once, before the browser
+// gets round to updating the tab; and whether private windows are ours to see, asked now and then
+// rather than before every report.
+let lastFront = null;
+let privateAllowed = false;
+// Firefox lets a navigation that has not committed yet win over an address loaded into its tab
+// meanwhile: there the address waits for the commit (tab id -> address, or null while none).
+const uncommitted = new Map();
+const UNCOMMITTED_WAIT_MS = 1000;
 
 function scheduleReconnect() {
   if (reconnectTimer === null) {
@@ -50,7 +59,7 @@ function connect() {
     scheduleReconnect();
   });
   post({ type: "extension", version: LINK_VERSION });
-  report();
+  refreshPrivateAccess().then(report);
 }
 
 function post(message) {
@@ -81,11 +90,11 @@ function boundedAddress(raw) {
   return url.href.slice(0, MAX_ADDRESS);
 }
 
-async function privateWindowsAllowed() {
+async function refreshPrivateAccess() {
   try {
-    return Boolean(await api.extension.isAllowedIncognitoAccess());
+    privateAllowed = Boolean(await api.extension.isAllowedIncognitoAccess());
   } catch (e) {
-    return false;
+    privateAllowed = false;
   }
 }
 
@@ -106,7 +115,7 @@ async function report() {
   if (!tab) {
     return;
   }
-  post({
+  lastFront = {
     type: "front",
     // A typed address is pending before it commits: report it early so it is checked early.
     url: boundedAddress(tab.pendingUrl || tab.url || ""),
@@ -117,8 +126,20 @@ async function report() {
     // A window that lost the focus (to another program, or to a private window we may not
     // see) is reported so, and the app does not take its tab as the one in front.
     focused: Boolean(win.focused),
-    privateWindows: await privateWindowsAllowed(),
-  });
+    privateWindows: privateAllowed,
+  };
+  post(lastFront);
+}
+
+// A navigation of the front tab starts: told before any byte of the page is asked for, so that a
+// blocked address is sent away before it shows. The tab's own update follows and confirms it.
+function reportNavigation(details) {
+  // A page Chromium prerenders as the user types is not where the tab goes yet.
+  if (details.frameId !== 0 || details.documentLifecycle === "prerender" || lastFront === null ||
+      details.tabId !== lastFront.tabId) {
+    return;
+  }
+  post({ ...lastFront, url: boundedAddress(details.url), title: "", status: "loading" });
 }
 
 // Our own page: the bridge on the app's port is not ours to send to when the app could not
@@ -140,14 +161,45 @@ async function onMessage(message) {
   const url = typeof message.blockedSite === "string" ? blockedPage(message.blockedSite)
                                                       : message.url;
   if (typeof url === "string" && Number.isInteger(message.tabId)) {
-    try {
-      await api.tabs.update(message.tabId, { url });
+    if (uncommitted.has(message.tabId)) {
+      uncommitted.set(message.tabId, url);
+      setTimeout(() => loadWaiting(message.tabId), UNCOMMITTED_WAIT_MS);
       ok = true;
-    } catch (e) {
-      ok = false; // the tab is gone, or the address is one the browser does not let us load
+    } else {
+      ok = await load(message.tabId, url);
     }
   }
   post({ type: "done", id: message.id, ok });
+}
+
+async function load(tabId, url) {
+  try {
+    await api.tabs.update(tabId, { url });
+    return true;
+  } catch (e) {
+    return false; // the tab is gone, or the address is one the browser does not let us load
+  }
+}
+
+function loadWaiting(tabId) {
+  const url = uncommitted.get(tabId);
+  uncommitted.delete(tabId);
+  if (url) {
+    void load(tabId, url);
+  }
+}
+
+function navigationStarted(details) {
+  if (GECKO && details.frameId === 0) {
+    uncommitted.set(details.tabId, null);
+  }
+  reportNavigation(details);
+}
+
+function navigationEnded(details) {
+  if (details.frameId === 0 && uncommitted.has(details.tabId)) {
+    loadWaiting(details.tabId);
+  }
 }
 
 // Listeners at the top level, so that an event wakes a suspended worker and reaches them.
@@ -159,6 +211,9 @@ api.tabs.onUpdated.addListener((tabId, change, tab) => {
   }
 });
 api.windows.onFocusChanged.addListener(() => report());
+api.webNavigation.onBeforeNavigate.addListener(navigationStarted);
+api.webNavigation.onCommitted.addListener(navigationEnded);
+api.webNavigation.onErrorOccurred.addListener(navigationEnded);
 api.runtime.onStartup.addListener(() => connect());
 api.runtime.onInstalled.addListener(() => connect());
 
@@ -166,7 +221,7 @@ setInterval(() => {
   if (port === null) {
     connect();
   } else {
-    report();
+    refreshPrivateAccess().then(report);
   }
 }, HEARTBEAT_MS);
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # How long a blocked address stays in the front tab: for Chromium and Firefox ESR with the Quorel
-# extension, in each of the desktop languages LOCALES names (default "C de_DE.UTF-8"), 20 times
+# extension (BROWSERS, default both), in each of the desktop languages LOCALES names (default
+# "C de_DE.UTF-8"), 20 times
 # each, an adult site (blocked at any time) is typed into the front tab and the time from Return
 # to the app hearing the tab on the blocked page is taken. Prints every value, the median and
-# the worst.
+# the worst, and the same for the time until the app first heard of the typed address (what
+# comes before that is the browser's and the extension's).
 #   scripts/measure-browser-redirect.sh [APP]   (default build/release/src/app/quorel)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,7 +14,7 @@ if [ "${1:-}" != --inside ]; then
     app=$(realpath "${1:-$here/../build/release/src/app/quorel}")
     [ -x "$app" ] || { echo "no app at $app (make build)"; exit 1; }
     for language in ${LOCALES:-C de_DE.UTF-8}; do
-        for browser in chromium firefox; do
+        for browser in ${BROWSERS:-chromium firefox}; do
             LANG=$language LC_ALL= LANGUAGE= "$here/with-desktop.sh" "$0" --inside "$browser" "$app"
         done
     done
@@ -26,6 +28,7 @@ browserSession "$browser" "$app"
 blocked="http://127.0.0.1:$bridgePort/blocked?site=pornhub.com"
 
 delays=()
+heard=()
 for i in $(seq 20); do
     openAddress "https://example.net/before-$i"
     waitUntil 20 frontIs "https://example.net/before-$i" complete || fail "example.net did not load"
@@ -35,8 +38,14 @@ for i in $(seq 20); do
     waitUntil 10 reachedSince "$begin" "$blocked" || fail "attempt $i was not redirected (front: $(frontUrl))"
     reached=$(reportedAfter "$begin" "$blocked")
     delays+=($((reached - begin)))
+    # When the app first heard of the typed address: what is before is the browser's.
+    first=$(reportedAfter "$begin" "https://www.pornhub.com/video-$i")
+    heard+=($((${first:-$reached} - begin)))
 done
-summary=$(printf '%s\n' "${delays[@]}" | sort -n |
-    awk '{ v[NR] = $1 } END { printf "median %s ms, worst %s ms", (v[10] + v[11]) / 2, v[NR] }')
+summary() {
+    printf '%s\n' "$@" | sort -n |
+        awk '{ v[NR] = $1 } END { printf "median %s ms, worst %s ms", (v[10] + v[11]) / 2, v[NR] }'
+}
 echo "$browser in ${LANG:-C}: Return to blocked page, ms: ${delays[*]}"
-echo "$browser in ${LANG:-C}: $summary"
+echo "$browser in ${LANG:-C}: Return to the app hearing the address, ms: ${heard[*]}"
+echo "$browser in ${LANG:-C}: $(summary "${delays[@]}"); hearing the address: $(summary "${heard[@]}")"
