@@ -14,7 +14,15 @@
 namespace Quorel {
 
 ShieldPanelController::ShieldPanelController(ShieldWindowHints* hints, SteadyClock now)
-    : m_hints(hints), m_now(std::move(now)) {}
+    : m_hints(hints), m_now(std::move(now)) {
+    m_release.setSingleShot(true);
+    m_release.setInterval(releaseDelay);
+    m_release.callOnTimeout([this] {
+        if (m_panel != nullptr && !m_panel->isVisible()) {
+            m_panel.reset();
+        }
+    });
+}
 
 ShieldPanelController::~ShieldPanelController() = default;
 
@@ -53,6 +61,8 @@ void ShieldPanelController::show(const QString& targetName, FocusManager&) {
 
 void ShieldPanelController::createPanel() {
     m_panel = std::make_unique<QQuickView>();
+    QObject::connect(m_panel.get(), &QWindow::visibleChanged, &m_release,
+                     [this](bool visible) { visible ? m_release.stop() : m_release.start(); });
     m_panel->engine()->addImportPath(QStringLiteral("qrc:/qt/qml"));
     m_panel->setTitle(QStringLiteral("Quorel Shield"));
     m_panel->setFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);

@@ -167,6 +167,13 @@ private slots:
         m_now += 500ms;
         m_shield->show(QStringLiteral("Slack"), *m_manager);
         QVERIFY(panel->isVisible());
+
+        // Hidden for a while, the panel and its engine are let go, and built again when needed.
+        m_shield->setReleaseDelay(0ms);
+        panel->hide();
+        QTRY_COMPARE(m_shield->panel(), nullptr);
+        m_shield->show(QStringLiteral("Slack"), *m_manager);
+        QVERIFY(m_shield->panel() != nullptr && m_shield->panel()->isVisible());
     }
 
 private:
