@@ -28,24 +28,8 @@ bridgePort=$(freePort)
 nginxPort=$(freePort)
 
 # A schedule open from a minute ago for two hours: focus starts on the first tick.
-mkdir -p "$XDG_CONFIG_HOME/quorel"
-python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" <<'PY'
-import datetime, json, sys, uuid
-now = datetime.datetime.now()
-start, end = now - datetime.timedelta(minutes=1), now + datetime.timedelta(hours=2)
-json.dump({
-    "totalSeconds": 1500, "strictMode": False, "autoStartBreak": True, "showInMenuBar": True,
-    "blockYouTubeShorts": True, "blockInstagramReels": True, "blockedApps": [],
-    "blockedSites": [{"id": str(uuid.uuid4()).upper(), "domain": d, "isEnabled": True}
-                     for d in ("reddit.com", "news.ycombinator.com", "youtube.com")],
-    "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0, "streakDays": 1,
-    "trackedAppSeconds": {},
-    "schedules": [{"id": str(uuid.uuid4()).upper(), "title": "Bench", "preset": "Study",
-                   "startHour": start.hour, "startMinute": start.minute,
-                   "endHour": end.hour, "endMinute": end.minute, "isEnabled": True}],
-    "lastSavedDay": f"{now.year}-{now.month}-{now.day}",
-}, open(sys.argv[1], "w"))
-PY
+python3 "$here/focus-document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" \
+    --hours 2 --blocked-sites reddit.com,news.ycombinator.com,youtube.com
 
 QUOREL_BRIDGE_PORT=$bridgePort QT_QUICK_BACKEND=software "$app" >"$work/app.log" 2>&1 &
 pids+=($!)

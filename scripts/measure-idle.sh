@@ -25,25 +25,8 @@ sleep 1
 
 if [ "${COUNTDOWN:-}" = running ]; then
     # A schedule whose window is open now starts a countdown on the first tick, as a user's would.
-    mkdir -p "$XDG_CONFIG_HOME/quorel"
-    python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "${AMBIENT:-Off}" <<'PY'
-import datetime, json, sys, uuid
-now = datetime.datetime.now()
-start = now - datetime.timedelta(minutes=1)
-end = now + datetime.timedelta(minutes=59)
-doc = {
-    "totalSeconds": 1500, "strictMode": False, "autoStartBreak": True, "showInMenuBar": True,
-    "blockYouTubeShorts": True, "blockInstagramReels": True, "blockedApps": [],
-    "blockedSites": [], "dailyGoalHours": 3.0, "focusMinutesToday": 0, "sessionsToday": 0,
-    "streakDays": 1, "trackedAppSeconds": {},
-    "schedules": [{"id": str(uuid.uuid4()).upper(), "title": "Measure", "preset": "Study",
-                   "startHour": start.hour, "startMinute": start.minute,
-                   "endHour": end.hour, "endMinute": end.minute, "isEnabled": True}],
-    "lastSavedDay": f"{now.year}-{now.month}-{now.day}",
-    "ambientSound": sys.argv[2], "ambientVolume": 0.25,
-}
-json.dump(doc, open(sys.argv[1], "w"))
-PY
+    python3 "$here/focus-document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" \
+        --ambient "${AMBIENT:-Off}"
 fi
 
 launched_ms=$(date +%s%3N)
