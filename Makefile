@@ -39,8 +39,11 @@ test-fuzz:
 bench: build
 	bash scripts/run-benchmarks.sh build/release
 
+# The app beside rsibreak on one headless desktop: each one's share of a core per case, and memory.
+# ROUNDS (default 3) and SECONDS per case and round (default 90) shorten it, e.g.
+# `make measure ROUNDS=2 SECONDS=20`. scripts/measure-idle.sh measures the app alone.
 measure: build
-	bash scripts/measure-idle.sh build/release/src/app/quorel
+	bash scripts/measure-vs-peer.sh build/release/src/app/quorel
 
 # Every screen, glass on and off, and each theme, into docs/screenshots/ (a headless X desktop).
 screenshots: deps

@@ -22,6 +22,8 @@ packages=(
   libbenchmark-dev nginx-light wrk
   # headless desktop for the end-to-end tests and the process measurements
   xvfb xauth openbox xterm x11-apps x11-utils xdotool wmctrl trayer procps python3
+  # the peer `make measure` compares against: a tray program in the same tray, on the same bus
+  rsibreak
   # speaking HTTP to the bridge
   curl
   # the screen-reader view of the app: a session bus, AT-SPI and its Python client
