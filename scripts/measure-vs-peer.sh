@@ -8,7 +8,8 @@
 #
 #   scripts/measure-vs-peer.sh build/release/src/app/quorel
 #
-# ROUNDS (default 3) rounds, each measuring every case for SECONDS (default 90).
+# ROUNDS (default 3) rounds, each measuring every case for SECONDS (default 90); CASES picks
+# some of "idle focus rain".
 #
 # The design against a busy machine: rsibreak runs throughout, and each window reads the app and
 # rsibreak (and paplay) over the very same seconds, so a burst from a compiler next door lands on
@@ -175,11 +176,11 @@ PY
 
 declare -A title=([idle]="idle in the tray" [focus]="focus running, guard beating"
                   [rain]="playing Soft Rain")
-cases=(idle focus rain)
+read -ra cases <<<"${CASES:-idle focus rain}"
 echo "$rounds rounds of $seconds s per case; the app and rsibreak read over the same seconds"
 for round in $(seq "$rounds"); do
-    for i in 0 1 2; do
-        which=${cases[$(((round - 1 + i) % 3))]}
+    for i in "${!cases[@]}"; do
+        which=${cases[$(((round - 1 + i) % ${#cases[@]}))]}
         startQuorel "$which"
         measured=(quorel="$quorel" rsibreak="$peer")
         if [ "$which" = rain ]; then
@@ -226,6 +227,7 @@ for (round_, case), r in rows.items():
 med = statistics.median
 titles = {"idle": "idle in the tray", "focus": "focus running, guard beating",
           "rain": "playing Soft Rain"}
+titles = {case: t for case, t in titles.items() if share[(case, "quorel")]}  # the cases run
 print(f"\n% of one core over {sys.argv[2]} rounds of {sys.argv[3]} s, medians; the ratio is the "
       "median of each round's Quorel/rsibreak")
 print(f"{'case':<29} | {'Quorel %':>8} | {'rsibreak %':>10} | {'ratio':>6}")

@@ -330,8 +330,8 @@ public:
     void recordFrontmostAppSecond();
     // One beat of the fast application guard.
     void guardTick();
-    // Whether the guard beats: only while focus could block something. Outside focus, spent
-    // allowances are enforced on the heartbeat.
+    // Whether the guard beats: only during focus, while a blocked application is in front.
+    // Outside focus, spent allowances are enforced on the heartbeat.
     bool isGuarding() const { return m_guardTimer.isActive(); }
 
     // Blocking ----------------------------------------------------------------------------

@@ -48,11 +48,15 @@ void FocusManager::setupAppWatcher() {
     });
 }
 
+// The front application only changes with the desktop's events, which reach the activation
+// handler, so a guard beating all through focus would look at the same answer four times a
+// second. It looks when what it decides from changes (focus, the list; the front through the
+// activation handler) and beats only while a blocked application is in front: one the window
+// manager refused to hide, or one that came back. Spent allowances are looked after on the
+// heartbeat, as usage grows by the second.
 void FocusManager::startFastAppGuard() {
     m_guardTimer.setInterval(300);
     connect(&m_guardTimer, &QTimer::timeout, this, &FocusManager::guardTick);
-    // Beats only while focus can block something: an idle app wakes once a second, not four
-    // times. Allowances run out by the second, so the heartbeat looks after them meanwhile.
     for (auto changed : {&FocusManager::isRunningChanged, &FocusManager::isBreakChanged,
                          &FocusManager::blockedAppsChanged}) {
         connect(this, changed, this, &FocusManager::refreshGuard);
@@ -61,18 +65,13 @@ void FocusManager::startFastAppGuard() {
 }
 
 void FocusManager::refreshGuard() {
-    const bool anyEnabled = std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(),
-                                        [](const BlockedApp& entry) { return entry.isEnabled; });
     m_hasAllowances =
         std::any_of(m_blockedApps.cbegin(), m_blockedApps.cend(), [](const BlockedApp& entry) {
             return entry.isEnabled && entry.dailyLimitMinutes.has_value();
         });
-    if (m_isRunning && !m_isBreak && anyEnabled) {
-        if (!m_guardTimer.isActive()) {
-            m_guardTimer.start();
-        }
-    } else {
-        m_guardTimer.stop();
+    m_guardTimer.stop();
+    if (m_isRunning && !m_isBreak) {
+        guardTick();
     }
 }
 
@@ -128,13 +127,21 @@ void FocusManager::handleActivatedApp(const RunningApplication& application) {
     QTimer::singleShot(secondHideDelayMs, this,
                        [this, application] { m_platform.workspace.hide(application); });
     m_platform.shield.show(application.name, *this);
+    // Watched until it has left the front.
+    if (m_isRunning && !m_isBreak) {
+        m_guardTimer.start();
+    }
 }
 
 void FocusManager::guardTick() {
     const std::optional<RunningApplication> front = m_platform.workspace.frontmostApplication();
     if (!front || !shouldBlockApp(*front)) {
         m_guardHiddenKey.clear();
+        m_guardTimer.stop();
         return;
+    }
+    if (m_isRunning && !m_isBreak && !m_guardTimer.isActive()) {
+        m_guardTimer.start();
     }
     // Still in front since the guard hid it: the window manager refused. Asked again each beat,
     // the shield would flash for ever; a retry now and then is enough.

@@ -21,7 +21,8 @@ void FocusManager::tick() {
     } else {
         checkSchedules();
     }
-    if (m_hasAllowances && !m_guardTimer.isActive()) {
+    // Between its beats the guard looks once a second too, where it costs no wake-up of its own.
+    if ((m_hasAllowances || (m_isRunning && !m_isBreak)) && !m_guardTimer.isActive()) {
         guardTick();
     }
     checkSafariIfFrontmost();

@@ -152,11 +152,11 @@ private slots:
         desktop.workspace.frontmost = QStringLiteral("Discord");
         m->guardTick();
         QVERIFY(desktop.workspace.hidden.isEmpty());  // not focusing, no allowance
-        enter(*m, Focus::Running);
-        desktop.workspace.hidden.clear();
-        m->guardTick();
+        QVERIFY(!m->isGuarding());
+        enter(*m, Focus::Running);  // looked at once, and beats while Discord stays in front
         QCOMPARE(desktop.workspace.hidden.size(), 1);
         QCOMPARE(desktop.shield.shown.size(), 1);
+        QVERIFY(m->isGuarding());
 
         // Still in front: the window manager refused. Asked again now and then, not every beat.
         for (int beat = 1; beat < FocusManager::refusedHideRetryBeats; ++beat) {
@@ -167,28 +167,37 @@ private slots:
         m->guardTick();
         QCOMPARE(desktop.workspace.hidden.size(), 2);
 
-        // Gone from the front and back: hidden at the next beat.
+        // Gone from the front: the guard rests. Back without news from the desktop: the
+        // heartbeat's look hides it and the guard beats again.
         desktop.workspace.frontmost.reset();
         m->guardTick();
+        QVERIFY(!m->isGuarding());
         desktop.workspace.frontmost = QStringLiteral("Discord");
-        m->guardTick();
+        m->tick();
         QCOMPARE(desktop.workspace.hidden.size(), 3);
         QCOMPARE(desktop.shield.shown.size(), 3);
-    }
-
-    void guardBeatsOnlyWhileFocusCanBlock() {
-        FakeDesktop desktop;
-        auto m = desktop.makeManager();
-        m->setBlockedApps({entry(QStringLiteral("Slack"))});
-        QVERIFY(!m->isGuarding());
-        enter(*m, Focus::Running);
-        QVERIFY(m->isGuarding());
-        m->setBlockedApps({entry(QStringLiteral("Slack"), std::nullopt, false)});
-        QVERIFY(!m->isGuarding());
-        m->setBlockedApps({entry(QStringLiteral("Slack"), 30)});
         QVERIFY(m->isGuarding());
         m->setIsBreak(true);
         QVERIFY(!m->isGuarding());
+    }
+
+    // The activation handler hides, and the guard watches until the application has gone.
+    void anActivatedBlockedAppIsWatchedUntilItLeaves() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setBlockedApps({entry(QStringLiteral("Slack"))});
+        enter(*m, Focus::Running);
+        QVERIFY(!m->isGuarding());  // nothing blocked in front
+        desktop.workspace.activate(app(QStringLiteral("Slack")));
+        QCOMPARE(desktop.workspace.hidden.size(), 1);
+        QVERIFY(m->isGuarding());
+        desktop.workspace.frontmost = QStringLiteral("XTerm");
+        m->guardTick();
+        QVERIFY(!m->isGuarding());
+        // An entry added for what is in front takes effect at once.
+        m->setBlockedApps({entry(QStringLiteral("Slack")), entry(QStringLiteral("XTerm"))});
+        QCOMPARE(desktop.workspace.hidden.size(), 2);
+        QVERIFY(m->isGuarding());
     }
 
     // Outside focus the heartbeat enforces a spent allowance, in the second it runs out.
