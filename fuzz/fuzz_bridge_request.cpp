@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Under a Host that is not this machine's loopback, the status is never told; no origin is
     // let read it but an extension's, and an echoed origin never breaks the head.
-    const QByteArray answer = bridgeResponse(request, 49152, [&payload] { return payload; });
+    const QByteArray answer =
+        bridgeResponse(request, 49152, [&payload] { return encodeBridgeStatus(payload); });
     const std::optional<QByteArray> host = bridgeRequestHeader(request, "Host");
     if (route == BridgeRoute::Status && host && !isLoopbackHost(*host, 49152)) {
         require(answer.startsWith("HTTP/1.1 403 Forbidden\r\n") && !answer.contains("isRunning"));

@@ -161,7 +161,7 @@ QByteArray extensionOrigin(QByteArrayView origin) {
 }
 
 QByteArray bridgeResponse(QByteArrayView firstRead, quint16 port,
-                          const std::function<BridgeStatusPayload()>& status) {
+                          const std::function<QByteArray()>& statusJson) {
     const QString path = bridgeRequestPath(firstRead);
     if (bridgeRoute(path) == BridgeRoute::BlockedPage) {
         return bridgeBlockedPageResponse(path);
@@ -171,7 +171,7 @@ QByteArray bridgeResponse(QByteArrayView firstRead, quint16 port,
     if (host && !isLoopbackHost(*host, port)) {
         return bridgeForbiddenResponse();
     }
-    return bridgeStatusResponse(status ? status() : BridgeStatusPayload{},
+    return bridgeStatusResponse(statusJson ? statusJson() : encodeBridgeStatus({}),
                                 bridgeRequestHeader(firstRead, "Origin").value_or(QByteArray()));
 }
 
@@ -197,16 +197,20 @@ QByteArray encodeBridgeStatus(const BridgeStatusPayload& payload) {
 }
 
 QByteArray bridgeStatusResponse(const BridgeStatusPayload& payload, QByteArrayView origin) {
+    return bridgeStatusResponse(encodeBridgeStatus(payload), origin);
+}
+
+QByteArray bridgeStatusResponse(const QByteArray& statusJson, QByteArrayView origin) {
     const QByteArray allowed = extensionOrigin(origin);
     if (allowed.isEmpty()) {
         return withHeaders("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: ",
-                           encodeBridgeStatus(payload));
+                           statusJson);
     }
     const QByteArray head =
         "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
         "Access-Control-Allow-Origin: " +
         allowed + "\r\nVary: Origin\r\nContent-Length: ";
-    return withHeaders(head, encodeBridgeStatus(payload));
+    return withHeaders(head, statusJson);
 }
 
 QByteArray bridgeForbiddenResponse() {

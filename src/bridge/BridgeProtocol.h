@@ -57,9 +57,10 @@ bool isLoopbackHost(QByteArrayView host, quint16 port);
 // moz-extension://ID), never a web page's. Empty when origin is none of them.
 QByteArray extensionOrigin(QByteArrayView origin);
 
-// The whole answer to one request's first read, status taken from status() only when needed.
+// The whole answer to one request's first read, the status (encodeBridgeStatus's JSON) taken
+// from statusJson() only when needed.
 QByteArray bridgeResponse(QByteArrayView firstRead, quint16 port,
-                          const std::function<BridgeStatusPayload()>& status);
+                          const std::function<QByteArray()>& statusJson);
 
 // One compact JSON object with the eight keys.
 QByteArray encodeBridgeStatus(const BridgeStatusPayload& payload);
@@ -67,6 +68,7 @@ QByteArray encodeBridgeStatus(const BridgeStatusPayload& payload);
 // The whole status response: headers and the JSON body; the cross-origin header echoes origin
 // when it is an extension's (see extensionOrigin), and is left out otherwise.
 QByteArray bridgeStatusResponse(const BridgeStatusPayload& payload, QByteArrayView origin = {});
+QByteArray bridgeStatusResponse(const QByteArray& statusJson, QByteArrayView origin);
 
 // The answer to a status request under a foreign Host: 403, without the status.
 QByteArray bridgeForbiddenResponse();

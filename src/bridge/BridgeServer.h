@@ -22,7 +22,8 @@ class BridgeServer : public QObject {
     Q_OBJECT
 
 public:
-    using StatusSource = std::function<BridgeStatusPayload()>;
+    // The status as encodeBridgeStatus writes it: encoded once per change, not per request.
+    using StatusSource = std::function<QByteArray()>;
 
     static constexpr quint16 defaultPort = 49152;
     // Connections open at once; at the limit no new one is accepted until one closes.

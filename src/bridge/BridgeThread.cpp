@@ -8,7 +8,7 @@
 namespace Quorel {
 
 BridgeThread::BridgeThread(QObject* parent) : QObject(parent) {
-    m_server = new BridgeServer([this] { return status(); });
+    m_server = new BridgeServer([this] { return statusJson(); });
     connect(m_server, &BridgeServer::activeChanged, this, &BridgeThread::activeChanged);
     m_thread.setObjectName(QStringLiteral("com.quorel.bridge"));
     m_server->moveToThread(&m_thread);
@@ -37,13 +37,14 @@ bool BridgeThread::start(quint16 port) {
 }
 
 void BridgeThread::publish(const BridgeStatusPayload& status) {
+    QByteArray json = encodeBridgeStatus(status);
     const QMutexLocker lock(&m_mutex);
-    m_status = status;
+    m_statusJson = std::move(json);
 }
 
-BridgeStatusPayload BridgeThread::status() const {
+QByteArray BridgeThread::statusJson() const {
     const QMutexLocker lock(&m_mutex);
-    return m_status;
+    return m_statusJson;
 }
 
 void BridgeThread::follow(const FocusManager& manager) {

@@ -32,14 +32,14 @@ public:
     // Publishes the manager's status now and on every change of its parts. The manager must
     // outlive this.
     void follow(const FocusManager& manager);
-    BridgeStatusPayload status() const;
+    QByteArray statusJson() const;
 
 signals:
     void activeChanged(bool active);
 
 private:
     mutable QMutex m_mutex;
-    BridgeStatusPayload m_status;
+    QByteArray m_statusJson;
     QThread m_thread;
     BridgeServer* m_server = nullptr;  // lives and dies on m_thread
     quint16 m_port = 0;

@@ -237,8 +237,9 @@ private slots:
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, statusLine);
         QFETCH(QByteArray, allowOrigin);
-        const QByteArray response =
-            bridgeResponse(request, 49152, [] { return samplePayload({QStringLiteral("a.com")}); });
+        const QByteArray response = bridgeResponse(request, 49152, [] {
+            return encodeBridgeStatus(samplePayload({QStringLiteral("a.com")}));
+        });
         QVERIFY2(response.startsWith(QByteArray(statusLine + "\r\n")), response.constData());
         QCOMPARE(response.contains("a.com"), statusLine.endsWith("OK"));
         const QByteArray header = "\r\nAccess-Control-Allow-Origin: ";

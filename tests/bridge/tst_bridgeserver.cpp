@@ -58,8 +58,9 @@ class TestBridgeServer : public QObject {
 private slots:
     void init() {
         m_manager = m_desktop.makeManager();
-        m_server = std::make_unique<BridgeServer>(
-            [manager = m_manager.get()] { return bridgeStatusPayload(*manager); });
+        m_server = std::make_unique<BridgeServer>([manager = m_manager.get()] {
+            return encodeBridgeStatus(bridgeStatusPayload(*manager));
+        });
         QSignalSpy active(m_server.get(), &BridgeServer::activeChanged);
         QVERIFY(m_server->start(0));
         QCOMPARE(active.count(), 1);
@@ -224,7 +225,7 @@ private slots:
     void takenPortLeavesTheBridgeInactive() {
         QTcpServer holder;
         QVERIFY(holder.listen(QHostAddress::LocalHost, 0));
-        BridgeServer second([] { return BridgeStatusPayload{}; });
+        BridgeServer second([] { return encodeBridgeStatus({}); });
         QSignalSpy active(&second, &BridgeServer::activeChanged);
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("browser bridge is off")));
