@@ -10,6 +10,7 @@
 #include "WindowCompositor.h"
 #include "X11ShieldWindowHints.h"
 #include "audio/CanberraSystemSound.h"
+#include "audio/PulseAmbientOutput.h"
 #include "audio/SdlAmbientOutput.h"
 #include "browser/BrowserLink.h"
 #include "browser/BrowserLinkProtocol.h"
@@ -164,6 +165,15 @@ std::unique_ptr<WindowCompositor> makeWindowCompositor() {
     return std::make_unique<NullWindowCompositor>();
 }
 
+// Straight to the sound server where the session has one: it queues a second ahead, where SDL
+// wakes twenty times a second. SDL for a driver that someone named, and for ALSA without a server.
+std::unique_ptr<AmbientOutput> makeAmbientOutput() {
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER") && PulseAmbientOutput::serverExpected()) {
+        return std::make_unique<PulseAmbientOutput>();
+    }
+    return std::make_unique<SdlAmbientOutput>();
+}
+
 }  // namespace
 
 Adapters makeAdapters() {
@@ -175,7 +185,7 @@ Adapters makeAdapters() {
     adapters.clock = std::make_unique<SystemClock>();
     adapters.sound = makeSystemSound();
     adapters.browser = makeBrowserLink();
-    adapters.ambient = std::make_unique<AmbientAudioPlayer>(std::make_unique<SdlAmbientOutput>());
+    adapters.ambient = std::make_unique<AmbientAudioPlayer>(makeAmbientOutput());
     adapters.shieldHints = makeShieldHints();
     adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());
     adapters.chooser = makeApplicationChooser();

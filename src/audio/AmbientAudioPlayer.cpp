@@ -41,7 +41,10 @@ void AmbientAudioPlayer::update(AmbientSoundType type, bool shouldPlay, double v
         return;
     }
     if (type == m_currentType && m_stream) {
-        m_stream->setGain(m_volume);
+        if (m_stream->gain() != m_volume) {
+            m_stream->setGain(m_volume);
+            m_output->gainChanged();
+        }
         return;
     }
     start(type);

@@ -18,6 +18,10 @@ public:
 
     // Fades out and lets the device go.
     virtual void stop() = 0;
+
+    // The playing stream's gain was set anew. An output that pulls often hears it on its own; one
+    // that queues sound far ahead takes back what it queued.
+    virtual void gainChanged() {}
 };
 
 }  // namespace Quorel

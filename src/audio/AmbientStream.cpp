@@ -25,6 +25,13 @@ std::size_t AmbientStream::framesToSilence() const noexcept {
     return m_target == 0 && m_glideLeft > 0 ? m_glideLeft : m_glideLength;
 }
 
+void AmbientStream::settle() noexcept {
+    if (!m_fadingOut) {
+        m_level = m_target = gain();
+        m_glideLeft = 0;
+    }
+}
+
 void AmbientStream::render(float* out, std::size_t frames, std::size_t channels) noexcept {
     // Read once per buffer: a change starts at a buffer's start and glides from there.
     const float target = m_fadingOut ? 0.0f : gain();

@@ -34,6 +34,11 @@ public:
     bool faded() const noexcept { return m_fadingOut && m_level == 0 && m_glideLeft == 0; }
     // How many frames the fade out still takes (0 once faded).
     std::size_t framesToSilence() const noexcept;
+    // The level the last buffer ended on.
+    float level() const noexcept { return m_level; }
+    // The level is the gain from the next buffer on, without a glide: for an output that has put
+    // the new gain, glide and all, into the sound it rendered already.
+    void settle() noexcept;
 
     // Device thread, after prepare(): fills frames of channels interleaved floats, every channel
     // the same.

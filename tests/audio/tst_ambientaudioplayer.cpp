@@ -12,6 +12,7 @@ namespace {
 struct Device {
     std::vector<std::shared_ptr<AmbientStream>> plays;
     int stops = 0;
+    int gainChanges = 0;
     std::shared_ptr<AmbientStream> current;
 };
 
@@ -25,6 +26,7 @@ struct FakeOutput : AmbientOutput {
         ++d.stops;
         d.current.reset();
     }
+    void gainChanged() override { ++d.gainChanges; }
     Device& d;
 };
 
@@ -117,6 +119,21 @@ private slots:
         QCOMPARE(m_device.plays.size(), std::size_t{2});
         QCOMPARE(m_device.current->sound(), AmbientSound::Rain);
         QCOMPARE(m_device.current->synth(), nullptr);
+    }
+
+    // An output that queues ahead takes its queue back on each new gain: it hears of one only
+    // when the gain of what plays really changed.
+    void theOutputHearsOfANewGainOnlyWhenThereIsOne() {
+        m_player->update(AmbientSoundType::Zen, true, 0.25);
+        m_player->update(AmbientSoundType::Zen, true, 0.25);
+        QCOMPARE(m_device.gainChanges, 0);
+        m_player->update(AmbientSoundType::Zen, true, 0.5);
+        m_player->update(AmbientSoundType::Zen, true, 0.5);
+        QCOMPARE(m_device.gainChanges, 1);
+        m_player->update(AmbientSoundType::Rain, true, 0.7);  // a fresh stream at its gain
+        m_player->update(AmbientSoundType::Rain, false, 0.7);
+        m_player->update(AmbientSoundType::Rain, false, 0.2);
+        QCOMPARE(m_device.gainChanges, 1);
     }
 
     void goingAwayStopsTheSound() {

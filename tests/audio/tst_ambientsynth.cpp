@@ -214,6 +214,33 @@ private slots:
         QCOMPARE(stream.synth()->sampleIndex(), std::uint64_t{0});
     }
 
+    // An output that scaled what it had queued already settles the stream at the new gain: the
+    // next buffer is the synth at that gain from its first sample, with no glide from the old one.
+    // A stream fading out keeps fading.
+    void aSettledStreamTakesItsGainWithoutAGlide() {
+        AmbientStream stream(AmbientSound::Zen, 1);
+        stream.prepare(48000);
+        AmbientSynth synth(AmbientSound::Zen, 48000, AmbientRandom(1));
+        std::vector<float> buffer(512), reference(512);
+        stream.setGain(0.5f);
+        stream.render(buffer.data(), buffer.size(), 1);
+        synth.render(reference.data(), reference.size(), 1, 0.5f);
+        QCOMPARE(stream.level(), 0.5f);
+
+        stream.setGain(0.2f);
+        stream.settle();
+        QCOMPARE(stream.level(), 0.2f);
+        stream.render(buffer.data(), buffer.size(), 1);
+        synth.render(reference.data(), reference.size(), 1, 0.2f);
+        QCOMPARE(buffer, reference);
+
+        stream.fadeOut();
+        stream.settle();
+        QCOMPARE(stream.framesToSilence(), std::size_t{240});
+        stream.render(buffer.data(), buffer.size(), 1);
+        QVERIFY(stream.faded());
+    }
+
     // One device, one sound at a time: the old one fades out, the new one rises in the same
     // buffer; one that comes back while fading rises again; a stop leaves silence.
     void theMixFadesFromOneSoundToTheNext() {
