@@ -114,7 +114,6 @@ struct PulseAmbientOutput::Worker {
     std::int64_t ringFrames = 0;
     std::int64_t written = 0;
     std::vector<float> fresh;
-    std::vector<std::int16_t> wire;
 
     ~Worker() {
         pa_mainloop_get_api(loop)->io_free(knocked);
@@ -238,8 +237,7 @@ struct PulseAmbientOutput::Worker {
         auto* self = static_cast<Worker*>(userdata);
         switch (pa_context_get_state(c)) {
             case PA_CONTEXT_READY:
-                // The default sink's rate and channels: the server then neither resamples nor
-                // remixes.
+                // The default sink's rate: the server then does not resample.
                 if (pa_operation* asked =
                         pa_context_get_sink_info_by_name(c, "@DEFAULT_SINK@", onSinkInfo, self)) {
                     pa_operation_unref(asked);
@@ -261,18 +259,21 @@ struct PulseAmbientOutput::Worker {
         if (eol < 0 || (eol > 0 && self->stream == nullptr)) {
             self->broken = eol < 0 ? pa_strerror(pa_context_errno(c)) : "no sound card";
         } else if (info != nullptr && self->stream == nullptr) {
-            self->openStream(info->sample_spec, info->channel_map);
+            self->openStream(info->sample_spec.rate);
         }
     }
 
-    void openStream(const pa_sample_spec& sink, const pa_channel_map& map) {
-        // 16-bit on the wire: the server takes each 64 KiB block of shared memory back with a
-        // message
-        // that wakes this thread, so half the bytes is half those wakes; sinks mostly play 16 bits.
+    void openStream(std::uint32_t sinkRate) {
+        // One 16-bit channel, which the server spreads over the sink's: every channel carries the
+        // same sound anyway, and the server takes each 64 KiB block of shared memory back with a
+        // message that wakes this thread, so a quarter of float stereo's bytes is a quarter of
+        // those wakes (one a request).
         const pa_sample_spec spec{.format = PA_SAMPLE_S16NE,
-                                  .rate = std::clamp<std::uint32_t>(sink.rate, 8000, 192000),
-                                  .channels = sink.channels};
-        stream = pa_stream_new(context, "Ambient sound", &spec, &map);
+                                  .rate = std::clamp<std::uint32_t>(sinkRate, 8000, 192000),
+                                  .channels = 1};
+        pa_channel_map mono;
+        pa_channel_map_init_mono(&mono);
+        stream = pa_stream_new(context, "Ambient sound", &spec, &mono);
         if (stream == nullptr) {
             broken = pa_strerror(pa_context_errno(context));
             return;
@@ -284,7 +285,6 @@ struct PulseAmbientOutput::Worker {
         ringFrames = framesIn(2 * queued, rate);
         ring.assign(static_cast<std::size_t>(ringFrames) * channels, 0.0f);
         fresh.assign(ring.size(), 0.0f);
-        wire.resize(ring.size());
         written = 0;
         const pa_buffer_attr attr{
             .maxlength = static_cast<std::uint32_t>(-1),
@@ -363,13 +363,23 @@ struct PulseAmbientOutput::Worker {
     void send(std::int64_t from, pa_seek_mode_t seek) {
         std::int64_t offset = seek == PA_SEEK_ABSOLUTE ? from * std::int64_t(frameBytes) : 0;
         while (from < written) {
-            const std::int64_t piece = std::min(written - from, ringFrames - from % ringFrames);
+            // Straight into the server's shared memory, as much as one of its blocks takes.
+            void* block = nullptr;
+            std::size_t bytes = static_cast<std::size_t>(written - from) * frameBytes;
+            if (pa_stream_begin_write(stream, &block, &bytes) < 0 || block == nullptr) {
+                broken = pa_strerror(pa_context_errno(context));
+                return;
+            }
+            const std::int64_t piece = std::min({written - from, ringFrames - from % ringFrames,
+                                                 static_cast<std::int64_t>(bytes / frameBytes)});
             const std::size_t samples = static_cast<std::size_t>(piece) * channels;
             const float* source = at(from);
+            auto* target = static_cast<std::int16_t*>(block);
             for (std::size_t i = 0; i < samples; ++i) {
-                wire[i] = static_cast<std::int16_t>(std::clamp(source[i], -1.0f, 1.0f) * 32767.0f);
+                target[i] =
+                    static_cast<std::int16_t>(std::clamp(source[i], -1.0f, 1.0f) * 32767.0f);
             }
-            if (pa_stream_write(stream, wire.data(), static_cast<std::size_t>(piece) * frameBytes,
+            if (pa_stream_write(stream, block, static_cast<std::size_t>(piece) * frameBytes,
                                 nullptr, offset, seek) < 0) {
                 broken = pa_strerror(pa_context_errno(context));
                 return;
