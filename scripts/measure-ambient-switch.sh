@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The caller's (in the app, the GUI thread's) time to start, switch, stop and change the volume
-# of an ambient sound, with SDL playing into a PulseAudio null sink of this run's own. Medians
-# of single calls.
+# of an ambient sound, and the time until a new volume is heard (BM_VolumeHeard), through SDL and
+# straight to a PulseAudio null sink of this run's own. Medians of single calls.
 #   scripts/measure-ambient-switch.sh build/release
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -44,9 +44,17 @@ first_frame_ms=$(sed -n 's/.*first frame at \([0-9]*\) ms.*/\1/p' "$work/app.log
 
 # Nanoseconds on a CPU, summed over every thread (schedstat is finer than the 10 ms of stat).
 cpu() { cat /proc/"$app_pid"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
+# The same per thread, "name nanoseconds", to tell the sound's threads from the GUI's.
+threads() {
+    for task in /proc/"$app_pid"/task/*; do
+        echo "$(tr ' ' _ <"$task/comm") $(cut -d' ' -f1 "$task/schedstat")"
+    done 2>/dev/null
+}
+threads >"$work/threads.before"
 before=$(cpu)
 sleep "$seconds"
 after=$(cpu)
+threads >"$work/threads.after"
 if ! kill -0 "$app_pid" 2>/dev/null; then
     echo "the app exited early:"; cat "$work/app.log"; exit 1
 fi
@@ -61,6 +69,10 @@ cpu_s = (after - before) / 1e9
 print(f"cpu_seconds={cpu_s:.2f} over {seconds:.0f} s, share={100 * cpu_s / seconds:.3f} % of one core")
 print(f"peak_rss={peak / 1024:.1f} MB; at the end rss={rss / 1024:.1f} MB, pss={pss / 1024:.1f} MB")
 PY
+# Threads that took at least 0.01 % of a core, by name (threads that share one are summed).
+awk -v s="$seconds" 'NR == FNR {b[$1] += $2; next} {a[$1] += $2}
+    END {for (n in a) {p = 100 * (a[n] - b[n]) / 1e9 / s; if (p >= 0.01) printf "thread %s: %.3f %%\n", n, p}}' \
+    "$work/threads.before" "$work/threads.after" | sort -t: -k2 -rn
 # A closed main window is built again when asked for: a second launch asks, as a user's would.
 if [ "${MAIN_WINDOW:-closed}" = closed ]; then
     "$app" >/dev/null 2>&1 || true
