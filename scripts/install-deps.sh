@@ -16,8 +16,9 @@ packages=(
   # X11 and the event sound
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
   libcanberra-dev sound-theme-freedesktop
-  # ambient sound output, and a sound server with a null sink for its end-to-end test
-  libsdl2-dev pulseaudio pulseaudio-utils
+  # ambient sound output (the sound server's client library, and SDL where there is none), and a
+  # sound server with a null sink for its tests
+  libsdl2-dev libpulse-dev pulseaudio pulseaudio-utils
   # benchmarks; nginx and wrk for the bridge's
   libbenchmark-dev nginx-light wrk
   # headless desktop for the end-to-end tests and the process measurements
