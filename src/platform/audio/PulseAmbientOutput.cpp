@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QtGlobal>
 
+#include <poll.h>
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
 #include <sys/eventfd.h>
@@ -96,6 +97,7 @@ struct PulseAmbientOutput::Worker {
     std::shared_ptr<AmbientStream> sent;    // what the mix was told to play
     bool changePending = false;             // wanted or its gain differs from what is queued
     std::optional<Clock::time_point> stoppedAt;
+    std::optional<Clock::time_point> lastQueued;  // when the server last asked for more
     Clock::time_point nextTry;
     Clock::duration retryAfter = firstRetry;
     bool everOpened = false;
@@ -134,7 +136,8 @@ struct PulseAmbientOutput::Worker {
     static void run(const std::shared_ptr<Worker>& self) {
         pthread_setname_np(pthread_self(), "quorel-ambient");
         for (;;) {
-            if (!self->iterate(self->timeout())) {
+            const bool going = self->steady() ? self->batch() : self->iterate(self->timeout());
+            if (!going) {
                 break;
             }
             std::unique_lock lock(self->mutex);
@@ -151,6 +154,42 @@ struct PulseAmbientOutput::Worker {
         const std::lock_guard lock(self->mutex);
         self->finished = true;
         self->changed.notify_all();
+    }
+
+    // Whether the stream just plays on: nothing asked of the server, no change on its way, and
+    // the server's next request not yet due (a late one is waited for as any message is).
+    bool steady() const {
+        return ready && timing == nullptr && !broken && !changePending && lastQueued &&
+               Clock::now() < requestDue();
+    }
+
+    Clock::time_point requestDue() const { return *lastQueued + request + beyondSink; }
+
+    // While the stream plays on, the server's messages wait: the blocks it hands back and its
+    // request for more would each wake the thread, so it sleeps until the request is due (or the
+    // owner knocks) and takes them all in one go. A server that went away is then noticed within
+    // half a second.
+    bool batch() {
+        auto wait = requestDue() - Clock::now();
+        if (const auto timer = timeout()) {
+            wait = std::min(wait, *timer);
+        }
+        pollfd knocks{.fd = knock, .events = POLLIN, .revents = 0};
+        const auto ms = std::chrono::duration_cast<milliseconds>(wait).count();
+        if (ms > 0 && ::poll(&knocks, 1, static_cast<int>(ms)) > 0) {
+            onKnock(nullptr, nullptr, knock, PA_IO_EVENT_INPUT, nullptr);
+        }
+        // Each pass dispatches what is ready; a few take everything that waited.
+        for (int pass = 0; pass < 16; ++pass) {
+            const int dispatched = pa_mainloop_iterate(loop, 0, nullptr);
+            if (dispatched < 0) {
+                return false;
+            }
+            if (dispatched == 0) {
+                break;
+            }
+        }
+        return true;
     }
 
     bool iterate(std::optional<Clock::duration> wait) {
@@ -348,6 +387,7 @@ struct PulseAmbientOutput::Worker {
 
     // Renders frames more at the end of the queue.
     void queue(std::int64_t frames) {
+        lastQueued = Clock::now();
         const std::int64_t from = written;
         while (frames > 0) {
             const std::int64_t piece = std::min(frames, ringFrames - written % ringFrames);
@@ -513,6 +553,7 @@ struct PulseAmbientOutput::Worker {
         }
         ready = false;
         open = false;
+        lastQueued.reset();
         broken.reset();
         connectingSince.reset();
         stoppedAt.reset();
