@@ -193,10 +193,10 @@ struct PulseAmbientOutput::Worker {
     }
 
     bool iterate(std::optional<Clock::duration> wait) {
-        const int usec =
+        const int micros =
             wait ? static_cast<int>(std::chrono::duration_cast<microseconds>(*wait).count()) : -1;
-        return pa_mainloop_prepare(loop, std::max(usec, -1)) >= 0 && pa_mainloop_poll(loop) >= 0 &&
-               pa_mainloop_dispatch(loop) >= 0;
+        return pa_mainloop_prepare(loop, std::max(micros, -1)) >= 0 &&
+               pa_mainloop_poll(loop) >= 0 && pa_mainloop_dispatch(loop) >= 0;
     }
 
     // How long the loop may sleep before a timer of this output's is due.
