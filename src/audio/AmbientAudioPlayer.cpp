@@ -35,15 +35,15 @@ AmbientAudioPlayer::~AmbientAudioPlayer() {
 }
 
 void AmbientAudioPlayer::update(AmbientSoundType type, bool shouldPlay, double volume) {
+    const float before = m_volume;  // the playing stream's gain
     m_volume = static_cast<float>(volume);
     if (!shouldPlay || type == AmbientSoundType::Off) {
         stop();
         return;
     }
     if (type == m_currentType && m_stream) {
-        if (m_stream->gain() != m_volume) {
-            m_stream->setGain(m_volume);
-            m_output->gainChanged();
+        if (m_volume != before) {
+            m_output->setGain(m_stream, m_volume);
         }
         return;
     }

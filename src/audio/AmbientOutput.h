@@ -1,10 +1,10 @@
 #pragma once
 
+#include "AmbientStream.h"
+
 #include <memory>
 
 namespace Quorel {
-
-class AmbientStream;
 
 // An audio device that pulls the ambient sound on a thread of its own. Main thread only; no call
 // waits for the device.
@@ -19,9 +19,12 @@ public:
     // Fades out and lets the device go.
     virtual void stop() = 0;
 
-    // The playing stream's gain was set anew. An output that pulls often hears it on its own; one
-    // that queues sound far ahead takes back what it queued.
-    virtual void gainChanged() {}
+    // A new gain for the playing stream. An output that pulls often lets the stream take it at
+    // its next buffer; one that queues sound far ahead sets it itself once it has taken back what
+    // it queued at the old one.
+    virtual void setGain(const std::shared_ptr<AmbientStream>& stream, float gain) {
+        stream->setGain(gain);
+    }
 };
 
 }  // namespace Quorel

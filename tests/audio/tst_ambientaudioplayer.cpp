@@ -26,7 +26,10 @@ struct FakeOutput : AmbientOutput {
         ++d.stops;
         d.current.reset();
     }
-    void gainChanged() override { ++d.gainChanges; }
+    void setGain(const std::shared_ptr<AmbientStream>& s, float gain) override {
+        ++d.gainChanges;
+        s->setGain(gain);
+    }
     Device& d;
 };
 

@@ -159,8 +159,7 @@ private slots:
             QTest::qWait(700);  // the server has a queue to take back
 
             const auto changeGain = [&](float gain) {
-                first->setGain(gain);
-                output.gainChanged();
+                output.setGain(first, gain);
                 QTest::qWait(400);
             };
             changeGain(0.2f);

@@ -75,7 +75,9 @@ struct PulseAmbientOutput::Worker {
     std::condition_variable changed;
     std::shared_ptr<AmbientStream> requested;
     bool told = false;      // requested changed since the thread last looked
-    bool gainTold = false;  // so did the gain of what plays
+    bool gainTold = false;  // a new gain waits in newGain
+    std::shared_ptr<AmbientStream> gainFor;
+    float newGain = 0;
     bool quitting = false;
     bool finished = false;
     std::atomic<bool> open{false};
@@ -98,6 +100,9 @@ struct PulseAmbientOutput::Worker {
     bool changePending = false;             // wanted or its gain differs from what is queued
     std::optional<Clock::time_point> stoppedAt;
     std::optional<Clock::time_point> lastQueued;  // when the server last asked for more
+    // A gain the stream does not have yet: all that is queued was rendered at the old one, so
+    // the queue can be scaled to the new one before the stream renders at it.
+    std::optional<std::pair<std::shared_ptr<AmbientStream>, float>> pendingGain;
     Clock::time_point nextTry;
     Clock::duration retryAfter = firstRetry;
     bool everOpened = false;
@@ -146,6 +151,9 @@ struct PulseAmbientOutput::Worker {
             }
             const bool told = std::exchange(self->told, false);
             const bool gainTold = std::exchange(self->gainTold, false);
+            if (gainTold) {
+                self->pendingGain = {std::move(self->gainFor), self->newGain};
+            }
             const std::shared_ptr<AmbientStream> wanted = self->requested;
             lock.unlock();
             self->step(told, gainTold, wanted);
@@ -250,6 +258,8 @@ struct PulseAmbientOutput::Worker {
         if ((streamTold || gainWasTold) && ready) {
             changePending = true;
             askWhereTheServerReads();
+        } else if (!ready) {
+            takeGain();  // nothing queued to take back
         }
     }
 
@@ -461,6 +471,8 @@ struct PulseAmbientOutput::Worker {
             return;
         }
         changePending = false;
+        const float rendered = wanted ? wanted->level() : 0;
+        takeGain();
         from = std::max(from, written - ringFrames + 1);
         if (from >= written) {
             // Nothing queued past that point: the mix glides there itself.
@@ -472,10 +484,9 @@ struct PulseAmbientOutput::Worker {
         }
         const auto frames = static_cast<std::size_t>(written - from);
         const std::shared_ptr<AmbientStream>& playing = mix.playing();
-        if (wanted && wanted == sent && playing == wanted && !wanted->fadingOut() &&
-            wanted->level() > 0) {
+        if (wanted && wanted == sent && playing == wanted && !wanted->fadingOut() && rendered > 0) {
             // Only the gain: what is queued is the same sound at another level, so it is scaled.
-            const float ratio = wanted->gain() / wanted->level();
+            const float ratio = wanted->gain() / rendered;
             for (std::size_t f = 0; f < frames; ++f) {
                 const float scale =
                     f < glide ? 1 + (ratio - 1) * float(f + 1) / float(glide) : ratio;
@@ -506,6 +517,13 @@ struct PulseAmbientOutput::Worker {
     }
 
     // Takes its reason by value: close() drops the one in broken.
+    void takeGain() {
+        if (pendingGain) {
+            pendingGain->first->setGain(pendingGain->second);
+            pendingGain.reset();
+        }
+    }
+
     void lost(std::string why, Clock::time_point now) {
         const bool wasReady = ready;
         close();
@@ -558,6 +576,7 @@ struct PulseAmbientOutput::Worker {
         connectingSince.reset();
         stoppedAt.reset();
         changePending = false;
+        takeGain();
         mix.clear();
         sent.reset();
     }
@@ -605,8 +624,10 @@ void PulseAmbientOutput::stop() {
     m_worker->wake();
 }
 
-void PulseAmbientOutput::gainChanged() {
+void PulseAmbientOutput::setGain(const std::shared_ptr<AmbientStream>& stream, float gain) {
     const std::lock_guard lock(m_worker->mutex);
+    m_worker->gainFor = stream;
+    m_worker->newGain = gain;
     m_worker->gainTold = true;
     m_worker->wake();
 }

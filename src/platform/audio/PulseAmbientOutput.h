@@ -26,7 +26,7 @@ public:
 
     void play(std::shared_ptr<AmbientStream> stream) override;
     void stop() override;
-    void gainChanged() override;
+    void setGain(const std::shared_ptr<AmbientStream>& stream, float gain) override;
 
     // Whether a stream to the server is open now.
     bool hasDevice() const;
