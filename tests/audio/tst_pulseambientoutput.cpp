@@ -1,6 +1,7 @@
 #include "AmbientAudioPlayer.h"
 #include "AmbientStream.h"
 #include "Kinks.h"
+#include "MissingOutputLines.h"
 #include "audio/PulseAmbientOutput.h"
 
 #include <QElapsedTimer>
@@ -90,13 +91,6 @@ private:
     std::mutex m_mutex;
     std::vector<float> m_left;
 };
-
-std::atomic<int> missingLines{0};
-void countMissing(QtMsgType, const QMessageLogContext&, const QString& message) {
-    if (message.contains(QLatin1String("no audio output"))) {
-        ++missingLines;
-    }
-}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "AmbientAudioPlayer.h"
 #include "AmbientStream.h"
 #include "Kinks.h"
+#include "MissingOutputLines.h"
 #include "audio/SdlAmbientOutput.h"
 
 #include <QElapsedTimer>
@@ -57,13 +58,6 @@ std::vector<float> heardLeft(const QString& path) {
         }
     }
     return left;
-}
-
-std::atomic<int> missingLines{0};
-void countMissing(QtMsgType, const QMessageLogContext&, const QString& message) {
-    if (message.contains(QLatin1String("no audio output"))) {
-        ++missingLines;
-    }
 }
 
 }  // namespace
