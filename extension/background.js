@@ -7,7 +7,7 @@
 const api = globalThis.browser ?? globalThis.chrome;
 const HOST = "app.quorel.browser_host";
 // The release of the messages we exchange with the app (browserLinkVersion on its side).
-const LINK_VERSION = 2;
+const LINK_VERSION = 3;
 const HEARTBEAT_MS = 3000;
 const RECONNECT_MS = 2000;
 // Far below the 1 MiB a message to the app may take, and far above any address a person reads.
@@ -26,6 +26,12 @@ let privateAllowed = false;
 // meanwhile: there the address waits for the commit (tab id -> address, or null while none).
 const uncommitted = new Map();
 const UNCOMMITTED_WAIT_MS = 1000;
+// Firefox lets us hold a navigation of the front tab until the app has judged its address, so a
+// blocked page is never asked for (hold id -> {tabId, settle}). The app answers within a few
+// milliseconds; one that does not lets the page load, and its heartbeat check still follows.
+const held = new Map();
+const HOLD_MS = 300;
+let lastHold = 0;
 
 function scheduleReconnect() {
   if (reconnectTimer === null) {
@@ -55,6 +61,9 @@ function connect() {
     void api.runtime.lastError; // read, so Chromium does not log it as unchecked
     if (port === candidate) {
       port = null;
+      for (const hold of [...held.keys()]) {
+        settle(hold, {});
+      }
     }
     scheduleReconnect();
   });
@@ -134,12 +143,48 @@ async function report() {
 // A navigation of the front tab starts: told before any byte of the page is asked for, so that a
 // blocked address is sent away before it shows. The tab's own update follows and confirms it.
 function reportNavigation(details) {
-  // A page Chromium prerenders as the user types is not where the tab goes yet.
+  // A page Chromium prerenders as the user types is not where the tab goes yet. Where the
+  // request is held, the hold tells of it.
   if (details.frameId !== 0 || details.documentLifecycle === "prerender" || lastFront === null ||
-      details.tabId !== lastFront.tabId) {
+      details.tabId !== lastFront.tabId || holding) {
     return;
   }
   post({ ...lastFront, url: boundedAddress(details.url), title: "", status: "loading" });
+}
+
+// Holds a navigation of the front tab (Firefox) until the app lets it go or sends it elsewhere.
+function holdNavigation(details) {
+  if (port === null || lastFront === null || details.tabId !== lastFront.tabId) {
+    return {};
+  }
+  return new Promise((resolve) => {
+    const hold = ++lastHold;
+    const timer = setTimeout(() => settle(hold, {}), HOLD_MS);
+    held.set(hold, { tabId: details.tabId, resolve, timer });
+    post({ ...lastFront, url: boundedAddress(details.url), title: "", status: "loading", hold });
+  });
+}
+
+function settle(hold, verdict) {
+  const entry = held.get(hold);
+  if (entry) {
+    held.delete(hold);
+    clearTimeout(entry.timer);
+    entry.resolve(verdict);
+  }
+}
+
+// The held navigation of a tab, if any, goes to url instead; true when there was one.
+function sendHeld(tabId, url) {
+  let found = false;
+  for (const [hold, entry] of held) {
+    if (entry.tabId === tabId) {
+      // Our own page may not be a redirect's target: the request is dropped and the page loaded.
+      settle(hold, url.startsWith("http") ? { redirectUrl: url } : { cancel: true });
+      found = true;
+    }
+  }
+  return found;
 }
 
 // Our own page: the bridge on the app's port is not ours to send to when the app could not
@@ -154,6 +199,10 @@ async function onMessage(message) {
                  "extension", LINK_VERSION, "- install the extension that came with the app");
     return;
   }
+  if (message && message.type === "release") {
+    settle(message.hold, {});
+    return;
+  }
   if (!message || message.type !== "navigate") {
     return;
   }
@@ -161,7 +210,9 @@ async function onMessage(message) {
   const url = typeof message.blockedSite === "string" ? blockedPage(message.blockedSite)
                                                       : message.url;
   if (typeof url === "string" && Number.isInteger(message.tabId)) {
-    if (uncommitted.has(message.tabId)) {
+    if (sendHeld(message.tabId, url) && url.startsWith("http")) {
+      ok = true;
+    } else if (uncommitted.has(message.tabId)) {
       uncommitted.set(message.tabId, url);
       setTimeout(() => loadWaiting(message.tabId), UNCOMMITTED_WAIT_MS);
       ok = true;
@@ -214,6 +265,13 @@ api.windows.onFocusChanged.addListener(() => report());
 api.webNavigation.onBeforeNavigate.addListener(navigationStarted);
 api.webNavigation.onCommitted.addListener(navigationEnded);
 api.webNavigation.onErrorOccurred.addListener(navigationEnded);
+// Only Firefox may hold a request; Chromium holds none for an extension of this kind.
+const holding = GECKO && api.webRequest !== undefined;
+if (holding) {
+  api.webRequest.onBeforeRequest.addListener(holdNavigation,
+                                             { urls: ["<all_urls>"], types: ["main_frame"] },
+                                             ["blocking"]);
+}
 api.runtime.onStartup.addListener(() => connect());
 api.runtime.onInstalled.addListener(() => connect());
 

@@ -91,6 +91,7 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
         QMetaObject::invokeMethod(
             this,
             [this] {
+                m_browserReported = true;
                 if (m_isCheckingBrowser) {
                     m_browserRecheck = true;
                 } else {

@@ -483,6 +483,8 @@ private:
     bool m_isCheckingBrowser = false;
     // A browser told of a new front tab while a check was in flight: check again after it.
     bool m_browserRecheck = false;
+    bool m_judgingAddresses = false;  // what the browsers were told last
+    bool m_browserReported = false;   // a browser told of its front tab since the last check
     quint16 m_bridgePort = 49152;
     QString m_workspaceLimitation;
     QMap<BrowserFamily, QString> m_browserNotices;

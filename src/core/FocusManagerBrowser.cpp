@@ -6,20 +6,40 @@
 #include "UrlRules.h"
 
 #include <memory>
+#include <utility>
 
 namespace Quorel {
 
 void FocusManager::checkSafariIfFrontmost() {
     const bool focusActive = m_isRunning && !m_isBreak;
-    if (!focusActive && !m_blockYouTubeShorts && !m_blockInstagramReels && !m_blockAdultSites) {
+    const bool judging =
+        focusActive || m_blockYouTubeShorts || m_blockInstagramReels || m_blockAdultSites;
+    if (judging != m_judgingAddresses) {
+        // Browsers that hold a navigation until it is judged hold none while nothing is.
+        m_judgingAddresses = judging;
+        BrowserScripting& scripting = m_platform.browser;
+        m_browserWorker->submit([&scripting, judging] { scripting.setJudging(judging); });
+    }
+    if (!judging) {
+        m_browserReported = false;
         return;
     }
     // Told by program, not by the menu's name for it, which the desktop's language changes.
     const std::optional<RunningApplication> front = m_platform.workspace.frontmostApplication();
     const BrowserFamily browser = front ? browserFamilyOf(*front) : BrowserFamily::Unknown;
-    if (browser == BrowserFamily::Unknown || m_isCheckingBrowser) {
+    if (m_isCheckingBrowser) {
         return;
     }
+    if (browser == BrowserFamily::Unknown) {
+        // What a browser in the back told of is not judged: it must not wait for it.
+        if (std::exchange(m_browserReported, false)) {
+            BrowserScripting& scripting = m_platform.browser;
+            m_browserWorker->submit(
+                [&scripting] { scripting.letFrontTabLoad(BrowserFamily::Unknown); });
+        }
+        return;
+    }
+    m_browserReported = false;
     m_isCheckingBrowser = true;
 
     GuardSnapshot snapshot;
@@ -47,7 +67,11 @@ void FocusManager::checkSafariIfFrontmost() {
                     redirectTarget(snapshot, answer.address)) {
                 scripting.redirectFrontTab(browser, *target);
                 denied = false;
+            } else {
+                scripting.letFrontTabLoad(browser);
             }
+        } else {
+            scripting.letFrontTabLoad(browser);
         }
         const QString notice = browserLinkNotice(browser, answer);
         QMetaObject::invokeMethod(

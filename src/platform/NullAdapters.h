@@ -58,6 +58,8 @@ public:
     }
     bool reachesAnyBrowser() override { return false; }
     void setFrontTabChangedHandler(std::function<void()>) override {}
+    void setJudging(bool) override {}
+    void letFrontTabLoad(BrowserFamily) override {}
 };
 
 }  // namespace Quorel

@@ -47,13 +47,28 @@ public:
         m_socket.write(bytes);
         m_socket.flush();
     }
-    void front(const QString& url, qint64 tabId, bool focused, bool privateWindows = true) {
-        send({{QStringLiteral("type"), QStringLiteral("front")},
-              {QStringLiteral("url"), url},
-              {QStringLiteral("tabId"), tabId},
-              {QStringLiteral("windowId"), 1},
-              {QStringLiteral("focused"), focused},
-              {QStringLiteral("privateWindows"), privateWindows}});
+    void front(const QString& url, qint64 tabId, bool focused, bool privateWindows = true,
+               qint64 hold = -1) {
+        QJsonObject report{{QStringLiteral("type"), QStringLiteral("front")},
+                           {QStringLiteral("url"), url},
+                           {QStringLiteral("tabId"), tabId},
+                           {QStringLiteral("windowId"), 1},
+                           {QStringLiteral("focused"), focused},
+                           {QStringLiteral("privateWindows"), privateWindows}};
+        if (hold >= 0) {
+            report.insert(QStringLiteral("hold"), hold);
+        }
+        send(report);
+    }
+    // The extension holds a navigation of tab 7 to url until it is judged.
+    void holding(const QString& url, qint64 hold) { front(url, 7, true, true, hold); }
+    // The holds the app let go, in order.
+    QList<qint64> letGo() const {
+        QList<qint64> out;
+        for (const QJsonObject& message : receivedOfType("release")) {
+            out.append(message.value(QLatin1String("hold")).toInteger());
+        }
+        return out;
     }
     // The messages of one type the app sent, in order.
     QList<QJsonObject> receivedOfType(const char* type) const {
@@ -234,6 +249,53 @@ private slots:
         QTRY_COMPARE(m_link->readFrontTab(BrowserFamily::Edge).status, Status::Ok);
         QVERIFY(m_link->readFrontTab(BrowserFamily::Edge).privateWindowsUnseen);
         QVERIFY(!m_link->readFrontTab(BrowserFamily::Edge).otherRelease);
+    }
+
+    // A held navigation is let go once its read is judged harmless, sent on by a redirect, or let
+    // go at once while nothing is judged; a hold that came after the read waits for its own.
+    void heldNavigations() {
+        std::atomic<int> told{0};
+        m_link->setFrontTabChangedHandler([&told] { ++told; });
+        const std::unique_ptr<FakeHost> host = showingExample(QStringLiteral("firefox"));
+        QVERIFY(host);
+        const QString example = QStringLiteral("https://example.org/");
+        host->holding(example, 1);
+        QTRY_COMPARE(host->letGo(), QList<qint64>{1});
+
+        m_link->setJudging(true);
+        const int before = told.load();
+        host->holding(example, 2);  // the same address, held: judged all the same
+        QTRY_COMPARE(told.load(), before + 1);
+        m_link->readFrontTab(firefox);
+        host->holding(QStringLiteral("https://kde.org/"), 3);
+        QTRY_COMPARE(told.load(), before + 2);
+        m_link->letFrontTabLoad(firefox);  // judged 2, which 3 replaced
+        QTest::qWait(50);
+        QCOMPARE(host->letGo(), QList<qint64>{1});
+        m_link->readFrontTab(firefox);
+        m_link->letFrontTabLoad(firefox);
+        QTRY_COMPARE(host->letGo(), (QList<qint64>{1, 3}));
+
+        host->holding(example, 4);
+        QTRY_COMPARE(told.load(), before + 3);
+        auto answer = onWorker([&] { return m_link->redirectFrontTab(firefox, toX); });
+        QTRY_COMPARE(host->receivedOfType("navigate").size(), 1);
+        host->send({{QStringLiteral("type"), QStringLiteral("done")},
+                    {QStringLiteral("id"),
+                     host->receivedOfType("navigate").first().value(QLatin1String("id"))},
+                    {QStringLiteral("ok"), true}});
+        QTRY_VERIFY(ready(answer));
+        m_link->letFrontTabLoad(firefox);  // the redirect took it
+
+        host->holding(example, 5);
+        host->holding(example, 6);
+        QTRY_COMPARE(told.load(), before + 5);
+        m_link->letFrontTabLoad(BrowserFamily::Unknown);  // no browser in front
+        host->holding(example, 7);
+        QTRY_COMPARE(told.load(), before + 6);
+        m_link->setJudging(false);
+        QTRY_COMPARE(host->letGo(), (QList<qint64>{1, 3, 6, 7}));
+        m_link->setFrontTabChangedHandler({});
     }
 
     void silentExtensionTimesOut() {

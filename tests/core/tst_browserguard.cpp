@@ -308,6 +308,44 @@ private slots:
         QCOMPARE(d.browser.reads().size(), 3);
     }
 
+    // A browser may hold a navigation until it is judged: every report gets a verdict, a
+    // redirect or a go-ahead, and nothing is held while nothing is judged.
+    void heldNavigationsGetAVerdict() {
+        FakeDesktop d;
+        auto m = d.makeManager();
+        m->setBridgeActive(true);
+        m->setBlockYouTubeShorts(false);
+        m->setBlockInstagramReels(false);
+        m->setBlockAdultSites(false);
+        m->setBlockedSites({BlockedSite{QUuid::createUuid(), u"example.org"_s, true}});
+        d.workspace.running = {chromiumDe, app(u"XTerm"_s)};
+        d.workspace.frontmost = chromiumDe.name;
+        d.browser.showAddress(u"https://example.org/"_s);
+        d.browser.tellFrontChanged();
+        QTest::qWait(20);
+        QCOMPARE(d.browser.verdicts(), QStringList());
+
+        startFocus(*m);
+        d.browser.tellFrontChanged();
+        QTRY_COMPARE(d.browser.redirects().size(), 1);
+        d.browser.showAddress(u"https://kde.org/"_s);
+        d.browser.tellFrontChanged();
+        QTRY_COMPARE(d.browser.verdicts(), (QStringList{u"judging"_s, u"let load chromium"_s}));
+
+        // Told by a browser behind another program: not judged, so not held. The heartbeat alone
+        // sends nothing.
+        d.workspace.frontmost = u"XTerm"_s;
+        m->tick();
+        d.browser.tellFrontChanged();
+        QTRY_COMPARE(d.browser.verdicts().size(), 3);
+        QCOMPARE(d.browser.verdicts().last(), u"let load unknown"_s);
+
+        m->resetTimer();
+        m->tick();
+        QTRY_COMPARE(d.browser.verdicts().last(), u"not judging"_s);
+        QCOMPARE(d.browser.verdicts().size(), 4);
+    }
+
     void refusalAndProbe() {
         FakeDesktop d;
         auto m = d.makeManager();

@@ -190,6 +190,19 @@ public:
     void setFrontTabChangedHandler(std::function<void()> handler) override {
         m_frontChanged = std::move(handler);
     }
+    void setJudging(bool judging) override {
+        QMutexLocker lock(&m_mutex);
+        m_verdicts.append(judging ? QStringLiteral("judging") : QStringLiteral("not judging"));
+    }
+    void letFrontTabLoad(BrowserFamily browser) override {
+        QMutexLocker lock(&m_mutex);
+        m_verdicts.append(QStringLiteral("let load ") + browserFamilyKey(browser));
+    }
+    // What the engine told of its judging, in order: "judging", "not judging", "let load <key>".
+    QStringList verdicts() const {
+        QMutexLocker lock(&m_mutex);
+        return m_verdicts;
+    }
     // The browser tells of a new front tab, as the extension does.
     void tellFrontChanged() {
         if (m_frontChanged) {
@@ -243,6 +256,7 @@ private:
     std::function<void()> m_frontChanged;
     QStringList m_reads;
     QList<std::pair<QString, QString>> m_redirects;
+    QStringList m_verdicts;
 };
 
 // Every fake in one place, and a manager built on them.

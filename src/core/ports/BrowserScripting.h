@@ -45,6 +45,15 @@ public:
     // Whether any browser at all can be reached now, whatever its family.
     virtual bool reachesAnyBrowser() = 0;
 
+    // Whether addresses are judged now. A browser may hold a navigation of its front tab until
+    // it is judged; while nothing is, such a navigation goes on at once.
+    virtual void setJudging(bool judging) = 0;
+
+    // The address that readFrontTab read last was judged and is not blocked: a navigation to it
+    // that the browser holds goes on. Unknown: no browser is in front, so whatever any browser
+    // holds goes on.
+    virtual void letFrontTabLoad(BrowserFamily browser) = 0;
+
     // handler runs, on any thread, each time a browser tells that its front tab's address or
     // focus changed; a backend that is not told (it asks) never calls it. An empty handler ends
     // the calls, and returns only once a call under way is over.

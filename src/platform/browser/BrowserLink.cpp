@@ -39,6 +39,19 @@ void BrowserLink::setFrontTabChangedHandler(std::function<void()> handler) {
     }
 }
 
+void BrowserLink::setJudging(bool judging) {
+    if (m_extension) {
+        m_extension->setJudging(judging);
+    }
+}
+
+// Only the extension holds navigations.
+void BrowserLink::letFrontTabLoad(BrowserFamily browser) {
+    if (m_extension) {
+        m_extension->letFrontTabLoad(browser);
+    }
+}
+
 bool BrowserLink::reachesAnyBrowser() {
     return (m_extension && m_extension->reachesAnyBrowser()) ||
            (m_devtools && m_devtools->reachesAnyBrowser());

@@ -17,6 +17,8 @@ public:
     BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
     bool reachesAnyBrowser() override;
     void setFrontTabChangedHandler(std::function<void()> handler) override;
+    void setJudging(bool judging) override;
+    void letFrontTabLoad(BrowserFamily browser) override;
 
 private:
     template <typename Call>

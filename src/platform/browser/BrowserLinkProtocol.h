@@ -22,11 +22,14 @@ inline constexpr QLatin1StringView chromiumExtensionId{"mimhjedhkedbfhjoaabckdmd
 // told so and not read, so that neither side misreads the other.
 //   extension -> app: {"type":"extension","version":N}, then {"type":"front","url","title",
 //                     "status","tabId","windowId","focused","privateWindows"} on every change,
+//                     with "hold" when the extension holds that navigation until it is judged,
 //                     and {"type":"done","id","ok"} after each navigate
 //   host -> app:      {"type":"hello","family","browserPid","caller"} before anything else
 //   app -> extension: {"type":"welcome","version":N}; {"type":"navigate","id","tabId","url"}, or
 //                     with "blockedSite" instead of "url" for the extension's own blocked page
-inline constexpr int browserLinkVersion = 2;
+//                     (a navigation held in that tab goes there); {"type":"release","hold"} lets
+//                     a held navigation go on
+inline constexpr int browserLinkVersion = 3;
 
 // Browsers cap what they send a host at a few MiB and what they take from it at 1 MiB; an
 // address report is far smaller, so anything beyond 1 MiB is a broken or hostile peer.

@@ -39,6 +39,9 @@ public:
     bool reachesAnyBrowser() override;
     // The DevTools backend asks; it is never told.
     void setFrontTabChangedHandler(std::function<void()>) override {}
+    // Nothing holds a navigation for it.
+    void setJudging(bool) override {}
+    void letFrontTabLoad(BrowserFamily) override {}
 
 private:
     // Asks each endpoint of the browser's family in turn until onPages has an answer from one.

@@ -46,6 +46,10 @@ struct Connection {
     // reported at all. The highest focus stamp of a family is the window in front.
     quint64 focusStamp = 0;
     quint64 reportStamp = 0;
+    // The navigation the extension holds until it is judged (-1: none), and the one that was held
+    // when the front tab was read last, which is what a verdict of that read lets go.
+    qint64 held = -1;
+    qint64 heldWhenRead = -1;
 };
 
 struct Navigation {
@@ -55,6 +59,12 @@ struct Navigation {
     bool answered = false;
     bool ok = false;
 };
+
+QByteArray letGoMessage(qint64 hold) {
+    return QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("release")},
+                                     {QStringLiteral("hold"), hold}})
+        .toJson(QJsonDocument::Compact);
+}
 
 bool logReports() {
     return !qEnvironmentVariableIsEmpty("QUOREL_BROWSER_LINK_LOG");
@@ -73,6 +83,7 @@ struct LinkState {
     quint64 stamp = 0;
     qint64 nextNavigation = 1;
     bool closing = false;
+    bool judging = false;
     int waiting = 0;  // redirects waiting for their answer; closing waits for them to leave
     std::chrono::milliseconds replyTimeout{2000};
     // The socket side while its thread runs; posting to it happens under the lock.
@@ -80,6 +91,11 @@ struct LinkState {
     // Told of front-tab changes; its own lock, so that it is never called under the state's.
     std::mutex handlerMutex;
     std::function<void()> frontChanged;
+
+    // Sends from any thread; called under the lock.
+    void post(quint64 peer, const QByteArray& payload);
+    // Every held navigation goes on.
+    void letEverythingGo();
 
     // The connection of this family whose window had the focus last.
     const std::pair<const quint64, Connection>* frontConnection(BrowserFamily family) const {
@@ -240,6 +256,16 @@ private:
                   qUtf8Printable(browserFamilyKey(connection.family)),
                   message.value(QLatin1String("browserPid")).toInteger());
         } else if (type == QLatin1String("front")) {
+            // A held navigation is judged like any new address, or let go at once when nothing
+            // is judged now.
+            if (const qint64 hold = message.value(QLatin1String("hold")).toInteger(-1); hold >= 0) {
+                if (m_state->judging) {
+                    connection.held = hold;
+                    changed = true;
+                } else {
+                    send(id, letGoMessage(hold));
+                }
+            }
             FrontTab tab{message.value(QLatin1String("url")).toString(),
                          message.value(QLatin1String("title")).toString(),
                          message.value(QLatin1String("status")).toString(),
@@ -260,7 +286,7 @@ private:
                       qUtf8Printable(browserFamilyKey(connection.family)), qUtf8Printable(tab.url),
                       qUtf8Printable(tab.status), tab.focused ? 1 : 0, qUtf8Printable(tab.title));
             }
-            changed = !connection.front || connection.front->url != tab.url ||
+            changed = changed || !connection.front || connection.front->url != tab.url ||
                       connection.front->focused != tab.focused;
             connection.front = std::move(tab);
         } else if (type == QLatin1String("done")) {
@@ -314,6 +340,22 @@ private:
     std::map<quint64, Peer> m_peers;
     quint64 m_lastId = 0;
 };
+
+void LinkState::letEverythingGo() {
+    for (auto& [peer, connection] : connections) {
+        if (connection.held >= 0) {
+            post(peer, letGoMessage(connection.held));
+            connection.held = -1;
+        }
+    }
+}
+
+void LinkState::post(quint64 peer, const QByteArray& payload) {
+    if (LinkServer* target = server) {
+        QMetaObject::invokeMethod(
+            target, [target, peer, payload] { target->send(peer, payload); }, Qt::QueuedConnection);
+    }
+}
 
 // The server and its sockets are made, used and destroyed on this thread alone.
 class LinkServerThread : public QThread {
@@ -380,11 +422,12 @@ void ExtensionBrowserLink::setReplyTimeout(std::chrono::milliseconds timeout) {
 
 BrowserAnswer ExtensionBrowserLink::readFrontTab(BrowserFamily browser) {
     const std::lock_guard lock(m_state->mutex);
-    const auto* connection = m_state->frontConnection(browser);
+    auto* connection = m_state->frontConnection(browser);
     if (connection == nullptr) {
         return {BrowserAnswer::Status::Refused, {}};
     }
-    const Connection& link = connection->second;
+    Connection& link = m_state->connections.at(connection->first);
+    link.heldWhenRead = link.held;
     // The first release greets with nothing: it is known by a report that came without it.
     if (link.version != browserLinkVersion && (link.version != 0 || link.front)) {
         BrowserAnswer answer{BrowserAnswer::Status::Refused, {}};
@@ -417,6 +460,8 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
     const qint64 id = m_state->nextNavigation++;
     const quint64 peer = connection->first;
     const qint64 tabId = connection->second.front->tabId;
+    // The extension sends a navigation it holds in that tab to the target itself.
+    m_state->connections.at(peer).held = -1;
     const QString& url = target.address;
     m_state->navigations.emplace(id, Navigation{peer, tabId, url, false, false});
     QJsonObject navigate{
@@ -429,10 +474,7 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
     } else {
         navigate.insert(QStringLiteral("url"), url);
     }
-    const QByteArray payload = QJsonDocument(navigate).toJson(QJsonDocument::Compact);
-    LinkServer* server = m_state->server;
-    QMetaObject::invokeMethod(
-        server, [server, peer, payload] { server->send(peer, payload); }, Qt::QueuedConnection);
+    m_state->post(peer, QJsonDocument(navigate).toJson(QJsonDocument::Compact));
 
     ++m_state->waiting;
     const bool answered = m_state->answered.wait_for(lock, m_state->replyTimeout, [&] {
@@ -451,6 +493,32 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
 void ExtensionBrowserLink::setFrontTabChangedHandler(std::function<void()> handler) {
     const std::lock_guard lock(m_state->handlerMutex);
     m_state->frontChanged = std::move(handler);
+}
+
+void ExtensionBrowserLink::setJudging(bool judging) {
+    const std::lock_guard lock(m_state->mutex);
+    m_state->judging = judging;
+    if (!judging) {
+        m_state->letEverythingGo();
+    }
+}
+
+void ExtensionBrowserLink::letFrontTabLoad(BrowserFamily browser) {
+    const std::lock_guard lock(m_state->mutex);
+    if (browser == BrowserFamily::Unknown) {
+        m_state->letEverythingGo();
+        return;
+    }
+    const auto* front = m_state->frontConnection(browser);
+    if (front == nullptr) {
+        return;
+    }
+    Connection& connection = m_state->connections.at(front->first);
+    // A navigation held after the read is judged by the read its report set off.
+    if (connection.held >= 0 && connection.held == connection.heldWhenRead) {
+        m_state->post(front->first, letGoMessage(connection.held));
+        connection.held = -1;
+    }
 }
 
 bool ExtensionBrowserLink::reachesAnyBrowser() {

@@ -36,6 +36,10 @@ public:
     bool reachesAnyBrowser() override;
     // Called from the link's thread on every report of another address or focus.
     void setFrontTabChangedHandler(std::function<void()> handler) override;
+    // While not judging, a navigation the extension holds is let go as soon as it is told.
+    void setJudging(bool judging) override;
+    // Lets go the navigation whose report readFrontTab read last, if the extension holds it.
+    void letFrontTabLoad(BrowserFamily browser) override;
 
     void setReplyTimeout(std::chrono::milliseconds timeout);
 
