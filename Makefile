@@ -1,7 +1,7 @@
 # Thin wrappers over CMake presets. `make run` and `make test` also install what they need.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run build test test-sanitizers test-fuzz bench measure screenshots format clean
+.PHONY: deps run build test test-sanitizers test-fuzz bench measure screenshots format lint clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -53,6 +53,11 @@ screenshots: deps
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Unformatted C++ and shellcheck's findings in the scripts (settings in .shellcheckrc) fail it.
+lint:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	shellcheck $$(git ls-files '*.sh') .ci/run
 
 clean:
 	rm -rf build

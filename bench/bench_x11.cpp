@@ -7,8 +7,8 @@
 // /proc/PID/exe and the desktop entries. Behind it, 30 more windows of 10 made-up applications
 // for the list of running ones, which focus start walks in full.
 
-#include "xdg/DesktopEntries.h"
 #include "x11/X11Workspace.h"
+#include "xdg/DesktopEntries.h"
 
 #include <benchmark/benchmark.h>
 

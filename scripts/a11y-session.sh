@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced first by scripts that reach the app over AT-SPI: reruns the script on a private
 # session bus (where the accessibility bus starts on demand), with Qt's accessibility on.
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${QUOREL_A11Y_SESSION:-}" ]; then

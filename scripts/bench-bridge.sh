@@ -37,7 +37,7 @@ python3 "$here/focus-document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState
 
 QUOREL_BRIDGE_PORT=$bridgePort QT_QUICK_BACKEND=software "$app" >"$work/app.log" 2>&1 &
 appPid=$!
-pids+=($appPid)
+pids+=("$appPid")
 running() { curl -s --max-time 2 "http://127.0.0.1:$bridgePort/" | grep -q '"isRunning":true'; }
 waitUntil 60 running || fail "the app's bridge never reported a running focus session"
 curl -s "http://127.0.0.1:$bridgePort/" >"$work/body.json"
@@ -76,7 +76,7 @@ http {
 CONF
 nginx -p "$work/nginx" -e "$work/nginx/logs/error.log" -c "$work/nginx/nginx.conf" &
 nginxPid=$!
-pids+=($nginxPid)
+pids+=("$nginxPid")
 waitUntil 10 curl -s -o /dev/null "http://127.0.0.1:$nginxPort/" || fail "nginx did not come up"
 # The master and its worker (the one that answers).
 read -r -a nginxPids <<<"$nginxPid $(cat /proc/"$nginxPid"/task/*/children)"

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain; clang and its libFuzzer runtime for the fuzzers
   build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
+  # the linters `make lint` runs beside clang-format
+  shellcheck
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qt6-svg-dev qt6-l10n-tools qt6-websockets-dev

@@ -15,7 +15,7 @@ if [ "${1:-}" != --inside ]; then
     [ -x "$app" ] || { echo "no app at $app (make build)"; exit 1; }
     for language in ${LOCALES:-C de_DE.UTF-8}; do
         for browser in ${BROWSERS:-chromium firefox}; do
-            LANG=$language LC_ALL= LANGUAGE= "$here/with-desktop.sh" "$0" --inside "$browser" "$app"
+            LANG=$language LC_ALL='' LANGUAGE='' "$here/with-desktop.sh" "$0" --inside "$browser" "$app"
         done
     done
     exit 0

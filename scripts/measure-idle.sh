@@ -21,7 +21,7 @@ if [ -n "${AMBIENT:-}" ]; then
 fi
 
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
-pids+=($!)
+pids+=("$!")
 sleep 1
 
 if [ "${COUNTDOWN:-}" = running ]; then
@@ -33,8 +33,8 @@ fi
 launched_ms=$(date +%s%3N)
 QT_LOGGING_RULES="quorel.startup.info=true" "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
-pids+=($app_pid)
-window=$(xdotool search --sync --limit 1 --name '^Quorel$')
+pids+=("$app_pid")
+xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null
 if [ "${MAIN_WINDOW:-closed}" = closed ]; then
     waitUntil 10 wmctrl -c Quorel || fail "the main window did not close"
 fi

@@ -38,7 +38,7 @@ source "$here/throwaway-home.sh"
 source "$here/null-sink.sh"
 
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
-pids+=($!)
+pids+=("$!")
 sleep 1
 
 # rsibreak in a home of its own. With no StatusNotifierWatcher on the bus its icon goes into the

@@ -1,8 +1,10 @@
+# shellcheck shell=bash
 # Sourced after throwaway-home.sh: a PulseAudio server of this run's own, in its throw-away
 # runtime folder, whose only sink is a null sink that every stream plays into. Its monitor can
 # be recorded, so a script hears what the app plays without a sound card.
 #   sinkRms SECONDS: records the sink for that long and prints the RMS, as a fraction of full scale.
 #   startSoundServer: starts the server again after a test ended it.
+work=${work:?source throwaway-home.sh first}
 cat >"$work/null-sink.pa" <<'PA'
 load-module module-null-sink sink_name=quorel_null rate=48000 channels=2
 set-default-sink quorel_null
@@ -17,7 +19,7 @@ startSoundServer() {
     pulseaudio --daemonize=no --exit-idle-time=-1 -n --system=false --disallow-exit \
         --use-pid-file=no --log-target=stderr -F "$work/null-sink.pa" >>"$work/pulseaudio.log" 2>&1 &
     soundServer=$!
-    pids+=($soundServer)
+    pids+=("$soundServer")
     waitUntil 20 pactl info >/dev/null 2>&1 || fail "the PulseAudio server did not start"
 }
 startSoundServer

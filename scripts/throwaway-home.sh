@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the end-to-end and measuring scripts: a throw-away home for one run of the app
 # (its own config and runtime folders, so it never meets the user's Quorel), the processes to
 # stop when the script ends, and a wait that polls instead of sleeping a fixed time.

@@ -15,12 +15,14 @@ x11)
     for tool in Xvfb openbox wmctrl xprop; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
     done
+    # shellcheck source=../../scripts/throwaway-home.sh
     source "$tests/../scripts/throwaway-home.sh"
     export XDG_DATA_HOME=$work/data
     shift
     "$tests/../scripts/with-desktop.sh" "$@"
     ;;
 sway)
+    # shellcheck source=../wayland/sway_session.sh
     source "$tests/wayland/sway_session.sh"
     shift
     "$@"
@@ -31,6 +33,7 @@ kwin)
     ;;
 gnome)
     # Sourced with the arguments as given: it runs this script again inside a bus of its own.
+    # shellcheck source=../wayland/gnome/gnome_session.sh
     source "$tests/wayland/gnome/gnome_session.sh"
     shift
     # Quorel's extension answers only a program whose file is named quorel.

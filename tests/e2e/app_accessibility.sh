@@ -24,9 +24,9 @@ trayIcon() {
 
 trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 24 \
     >"$work/trayer.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 # Keys go to the main window: Escape closes what the walk opens.
 xdotool search --sync --limit 1 --name '^Quorel$' windowactivate --sync 2>>"$work/xdotool.log"
 

@@ -39,7 +39,7 @@ hearsSound() {
 }
 
 "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 timeout 60 xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null || fail "no Quorel window"
 /usr/bin/python3 "$here/quorel_atspi.py" "Start Focus" || fail "could not start focus"
 waitUntil 10 streamOnSink || fail "no ambient stream on the sink after Start Focus"

@@ -68,7 +68,7 @@ hears() {
 }
 
 "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 timeout 60 xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null || fail "no Quorel window"
 
 hears "idle" silence

@@ -66,16 +66,16 @@ press() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
 for client in "xterm -title e2e-xterm" "xman -title e2e-xman" "xcalc -title e2e-xcalc" \
     "xlogo -title e2e-xlogo"; do
     $client >/dev/null 2>&1 &
-    pids+=($!)
+    pids+=("$!")
 done
 QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 quorel=$(window '^Quorel$') || fail "no Quorel window"
 xterm=$(window '^e2e-xterm$')
 xman=$(window '^e2e-xman$')
 xcalc=$(WINDOW_HIDDEN_OK=1 window '^e2e-xcalc$')
 xlogo=$(window '^e2e-xlogo$')
-[ -n "$xterm" ] && [ -n "$xman" ] && [ -n "$xcalc" ] && [ -n "$xlogo" ] || fail "a client has no window: xterm $xterm, xman $xman, xcalc $xcalc, xlogo $xlogo"
+{ [ -n "$xterm" ] && [ -n "$xman" ] && [ -n "$xcalc" ] && [ -n "$xlogo" ]; } || fail "a client has no window: xterm $xterm, xman $xman, xcalc $xcalc, xlogo $xlogo"
 
 # Outside focus: only the used-up allowance blocks.
 activate "$xcalc"
@@ -95,7 +95,7 @@ waitUntil 5 iconic "$xterm" || fail "starting focus did not hide the running xte
 # faster than any poll would see it shown.
 stdbuf -oL xprop -spy -id "$xterm" WM_STATE |
     while IFS= read -r line; do echo "$(date +%s%N) $line"; done >"$work/xterm-state.txt" &
-pids+=($!)
+pids+=("$!")
 # hiddenAfter T: when the xterm was iconic again after being shown, both later than T
 # (nanoseconds): the first Iconic from the second state change on. xprop reads the value when
 # it hears of a change, so a hide within a millisecond may make both changes read "Iconic".

@@ -9,6 +9,6 @@ source "$here/../../scripts/a11y-session.sh"
 source "$here/../../scripts/throwaway-home.sh"
 
 "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null
 /usr/bin/python3 "$here/browser_access.py" || fail "no hint after Test Browser Access"

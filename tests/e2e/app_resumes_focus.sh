@@ -54,7 +54,7 @@ read -r endsAt remaining strict < <(session)
 kill -KILL "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 xterm -title e2e-xterm -e sleep 600 &
-pids+=($!)
+pids+=("$!")
 # xdotool gives up on a window that vanishes while it walks the tree (BadWindow): ask again.
 findXterm() { xterm=$(xdotool search --limit 1 --onlyvisible --name '^e2e-xterm$' 2>/dev/null); }
 waitUntil 30 findXterm || fail "no xterm window"
@@ -69,7 +69,7 @@ savedSince() { [ "$(session | cut -d' ' -f2)" != "$remaining" ]; }
 waitUntil 30 savedSince || fail "no save of the resumed session"
 read -r endsAt2 remaining2 strict2 < <(session)
 [ "$strict2" = True ] || fail "the resumed session is not strict"
-[ $((endsAt2 - endsAt)) -le 2 ] && [ $((endsAt - endsAt2)) -le 2 ] ||
+{ [ $((endsAt2 - endsAt)) -le 2 ] && [ $((endsAt - endsAt2)) -le 2 ]; } ||
     fail "the end moved from $endsAt to $endsAt2: the countdown started afresh"
 [ "$remaining2" -le $((remaining - 5)) ] ||
     fail "$remaining2 s left after a kill that took 5 s of $remaining"

@@ -18,7 +18,7 @@ timeout "$patience" xdotool search --sync --limit 1 --name '^Quorel$' >/dev/null
     fail "no Quorel window within ${patience}s"
 
 xterm -title e2e-xterm -e sleep 600 &
-pids+=($!)
+pids+=("$!")
 term=$(timeout "$patience" xdotool search --sync --limit 1 --name '^e2e-xterm$') ||
     fail "no xterm window within ${patience}s"
 timeout "$patience" xdotool windowactivate --sync "$term" 2>/dev/null ||

@@ -53,6 +53,7 @@ PY
 }
 # raw FORMAT [SECONDS]: sends printf FORMAT on a plain socket, keeps it open, prints the answer.
 raw() {
+    # shellcheck disable=SC2016  # expanded by the inner shell
     timeout "${2:-10}" bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$0"; printf "$1" >&3; cat <&3' \
         "$port" "$1"
 }
@@ -65,7 +66,7 @@ curl -si --http1.1 -X OPTIONS -H 'Origin: chrome-extension://abc' "$base/" -o "$
 check "$work/options" status chrome-extension://abc || fail "OPTIONS /"
 curl -si --http1.1 -d 'a=1' "$base/" -o "$work/post" || fail "POST failed"
 check "$work/post" status || fail "POST /"
-[ "$(body "$work/get")" = "$(body "$work/options")" ] && [ "$(body "$work/get")" = "$(body "$work/post")" ] ||
+{ [ "$(body "$work/get")" = "$(body "$work/options")" ] && [ "$(body "$work/get")" = "$(body "$work/post")" ]; } ||
     fail "OPTIONS or POST answered differently from GET"
 echo "status: $(body "$work/get")"
 
@@ -73,7 +74,7 @@ echo "status: $(body "$work/get")"
 curl -si --http1.1 -H 'Origin: https://evil.example' "$base/" -o "$work/web" || fail "web origin failed"
 check "$work/web" status || fail "a web page's origin was let read the status"
 curl -si --http1.1 -H "Host: evil.example:$port" "$base/" -o "$work/rebound" || fail "foreign Host failed"
-head -n1 "$work/rebound" | grep -q '^HTTP/1.1 403 Forbidden' && ! grep -q isRunning "$work/rebound" ||
+{ head -n1 "$work/rebound" | grep -q '^HTTP/1.1 403 Forbidden' && ! grep -q isRunning "$work/rebound"; } ||
     fail "a foreign Host was answered with the status: $(head -c 300 "$work/rebound")"
 echo "web origins and foreign Hosts: refused"
 
@@ -86,7 +87,7 @@ curl -si --http1.1 "$base/blocked?site=b%C3%BCcher.de" -o "$work/page" || fail "
 check "$work/page" page || fail "/blocked?site="
 grep -q 'bücher.de</span> is blocked while you focus.' "$work/page" || fail "the page does not name the site"
 curl -si --http1.1 "$base/blocked?site=%3Cscript%3E" -o "$work/hostile" || fail "hostile site failed"
-grep -q '>This site is blocked while you focus.<' "$work/hostile" && ! grep -qi 'script&gt;\|<script' "$work/hostile" ||
+{ grep -q '>This site is blocked while you focus.<' "$work/hostile" && ! grep -qi 'script&gt;\|<script' "$work/hostile"; } ||
     fail "the page repeats what is not a site name"
 echo "page: ok"
 
@@ -94,7 +95,7 @@ start=$SECONDS
 raw '' 15 >"$work/silent" || fail "a silent connection was not answered within 15 s"
 waited=$((SECONDS - start))
 check "$work/silent" status || fail "silent connection"
-[ "$waited" -ge 4 ] && [ "$waited" -le 8 ] || fail "a silent connection was answered after ${waited}s, not about 5"
+{ [ "$waited" -ge 4 ] && [ "$waited" -le 8 ]; } || fail "a silent connection was answered after ${waited}s, not about 5"
 echo "silent connection answered after ${waited}s"
 
 if python3 -c 'import socket; socket.socket(socket.AF_INET6).bind(("::1", 0))' 2>/dev/null; then

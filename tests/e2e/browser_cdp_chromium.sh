@@ -1,10 +1,13 @@
+# shellcheck shell=bash
 # Sourced after scripts/throwaway-home.sh by the DevTools link's scripts: a local page server and a
 # headless Chromium on a profile of its own with a debugging port it picks itself.
+work=${work:?source throwaway-home.sh first}
 
 # startPageServer: serves $work/site on a free loopback port; sets site to its address.
+# shellcheck disable=SC2034  # site is for the scripts that source this one
 startPageServer() {
     python3 -u -m http.server --bind 127.0.0.1 --directory "$work/site" 0 >"$work/http.log" 2>&1 &
-    pids+=($!)
+    pids+=("$!")
     serving() { grep -q ' port [0-9]' "$work/http.log"; }
     waitUntil 10 serving || fail "the page server did not start"
     site=http://127.0.0.1:$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$work/http.log" | head -n1)

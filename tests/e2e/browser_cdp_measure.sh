@@ -17,9 +17,9 @@ browser=chromium
 reads() { [ "$("$probe" read "$browser")" = "ok $site/idle.html" ]; }
 waitUntil 60 reads || fail "front tab not read"
 
-processCount() { ls /proc | grep -c '^[0-9]'; }
+processCount() { find /proc -maxdepth 1 -name '[0-9]*' | wc -l; }
 while [ "$(processCount)" -lt 300 ]; do
     sleep 600 &
-    pids+=($!)
+    pids+=("$!")
 done
 "$probe" measure "$browser" "$runs"

@@ -11,6 +11,7 @@
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
+work=${work:?source throwaway-home.sh first}
 freePort() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 
 # A CA of our own and a certificate for every test host, signed by it.
@@ -67,7 +68,7 @@ startChromium() {
         --load-extension="$repo/extension" --proxy-server="http://127.0.0.1:$proxyPort" \
         --ignore-certificate-errors --password-store=basic --window-size=1200,760 \
         about:blank >"$work/browser.log" 2>&1 &
-    pids+=($!)
+    pids+=("$!")
 }
 
 startFirefox() {
@@ -110,7 +111,7 @@ user_pref("dom.disable_open_during_load", false);
 PREFS
     MOZ_CRASHREPORTER_DISABLE=1 firefox-esr --no-remote --profile "$profile" about:blank \
         >"$work/browser.log" 2>&1 &
-    pids+=($!)
+    pids+=("$!")
 }
 
 # startApp APP: appends to the one app log, so a restarted app is read in the same place.
@@ -127,7 +128,7 @@ browserSession() {
     makeCertificates
     python3 "$repo/tests/e2e/browser_test_server.py" "$work/tls/site.pem" "$work/tls/site.key" \
         "$work/proxy-port" 2>"$work/test-server.log" &
-    pids+=($!)
+    pids+=("$!")
     waitUntil 10 test -s "$work/proxy-port" || fail "the test server did not start"
     proxyPort=$(cat "$work/proxy-port")
     bridgePort=$(freePort)
@@ -135,7 +136,7 @@ browserSession() {
     if [ -n "${BRIDGE_PORT_HELD:-}" ]; then
         # Any local user can take the port first; its server must never see a request of ours.
         python3 -m http.server --bind 127.0.0.1 "$bridgePort" 2>"$work/squatter.log" >&2 &
-        pids+=($!)
+        pids+=("$!")
         waitUntil 10 curl -s -o /dev/null "http://127.0.0.1:$bridgePort/" ||
             fail "the squatting server did not start"
         : >"$work/squatter.log"

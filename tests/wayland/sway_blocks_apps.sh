@@ -39,13 +39,13 @@ sys.exit(0 if ok else 1)' "$1" "$2"
 
 for id in note-test blocked-test; do
     foot --app-id="$id" sleep 600 >"$work/foot-$id.log" 2>&1 &
-    pids+=($!)
+    pids+=("$!")
     waitUntil 15 tree shown "$id" || fail "foot $id has no window"
 done
 
 QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
 quorel=$!
-pids+=($quorel)
+pids+=("$quorel")
 waitUntil 20 grep -qs "sway session; applications through sway's IPC socket" "$work/app.log" ||
     fail "the app did not choose sway's channel"
 waitUntil 10 tree hidden blocked-test || fail "focus started but the blocked client stays shown"
@@ -53,7 +53,7 @@ waitUntil 10 tree hidden blocked-test || fail "focus started but the blocked cli
 # Each window event, stamped as it comes: the guard may hide the client faster than a poll.
 stdbuf -oL swaymsg -r -m -t subscribe '["window"]' |
     while IFS= read -r line; do echo "$(date +%s%N) $line"; done >"$work/events.txt" &
-pids+=($!)
+pids+=("$!")
 sleep 0.3
 # hiddenAfter T: when blocked-test was moved out of sight after T (nanoseconds).
 hiddenAfter() {

@@ -15,10 +15,10 @@ if [ "${COUNTDOWN:-}" = running ]; then
 fi
 
 foot --app-id=idle-test sleep 100000 >"$work/foot.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
-pids+=($app_pid)
+pids+=("$app_pid")
 waitUntil 20 grep -qs "applications through sway's IPC socket" "$work/app.log" ||
     fail "the app did not choose sway's channel"
 sleep 2

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the sway scripts: a throw-away home (scripts/throwaway-home.sh) and a headless
 # sway session of its own, with SWAYSOCK and WAYLAND_DISPLAY exported for the app and the
 # clients. Exits 77 (skipped) when sway or foot is missing or sway cannot start here.
@@ -25,7 +26,7 @@ output HEADLESS-1 resolution 1280x800
 CONF
 WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman HOME=$XDG_RUNTIME_DIR \
     "${runAs[@]}" sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 socketUp() { compgen -G "$XDG_RUNTIME_DIR/sway-ipc.*.sock" >/dev/null && compgen -G "$XDG_RUNTIME_DIR/wayland-*.lock" >/dev/null; }
 if ! waitUntil 15 socketUp; then
     echo "SKIP: sway does not start here:"

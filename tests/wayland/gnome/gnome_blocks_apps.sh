@@ -40,12 +40,12 @@ case ${IDLE_FOCUS:-} in
 esac
 
 foot --app-id=blocked-test sleep 600 >"$work/foot-blocked.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 waitUntil 15 windows shown blocked-test || fail "foot blocked-test has no window"
 
 QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
 quorel=$!
-pids+=($quorel)
+pids+=("$quorel")
 waitUntil 20 grep -q "GNOME Shell session; applications through Quorel's GNOME Shell extension" \
     "$work/app.log" || fail "the app did not choose the GNOME Shell extension"
 # Nanoseconds on a CPU over every thread: schedstat is finer than the 10 ms ticks of stat.
@@ -80,7 +80,7 @@ cp "$(readlink -f /usr/bin/python3)" "$work/replaced/quorel"
     fail "the extension refused a program named quorel whose file was replaced"
 /usr/bin/python3 "$here/gnome_windows.py" overhear >"$work/overheard.log" 2>&1 &
 overhearer=$!
-pids+=($overhearer)
+pids+=("$overhearer")
 windows measure blocked-test 20 "$work/app.log" foot --app-id=blocked-test sleep 600 ||
     fail "a blocked client brought to the front was not hidden during focus"
 kill -TERM "$overhearer"
@@ -89,7 +89,7 @@ cat "$work/overheard.log"
 waitUntil 5 windows titled "Quorel Shield" || echo "note: the shield is not among the shell's windows"
 
 foot --app-id=note-test sleep 600 >"$work/foot-note.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 waitUntil 15 windows shown note-test || fail "foot note-test has no window"
 
 # The extension switched off and on in the middle of focus. The blocked client shown meanwhile

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the GNOME Shell scripts: a throw-away home (scripts/throwaway-home.sh) and a headless
 # GNOME Shell of its own, with Quorel's extension and the tests' window tools (window-tools/)
 # enabled, on a session bus of its own and on a private stand-in for the system bus, where the
@@ -37,7 +38,7 @@ pids+=("$(cat "$work/system-bus.pid")")
 display=quorel-gnome-$$
 DBUS_SYSTEM_BUS_ADDRESS=$systemBus gnome-shell --headless --wayland \
     --virtual-monitor 1280x800 --wayland-display="$display" >"$work/shell.log" 2>&1 &
-pids+=($!)
+pids+=("$!")
 owned() {
     gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
         --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true

@@ -64,12 +64,12 @@ if (c) print('$name minimized=' + c.minimized + ' active=' + (workspace.activeCl
 
     for id in note-test blocked-test; do
         "$window" "$id" >"$work/window-$id.log" 2>&1 &
-        pids+=($!)
+        pids+=("$!")
         waitUntil 15 is "$id" "minimized=false active=true" || fail "window $id did not come up"
     done
     QT_LOGGING_RULES="quorel.blocking.debug=true" "$app" >"$work/app.log" 2>&1 &
     quorel=$!
-    pids+=($quorel)
+    pids+=("$quorel")
     waitUntil 30 grep -qs "KDE Plasma (KWin) session; applications through a KWin script" \
         "$work/app.log" || fail "the app did not choose KWin's channel"
     waitUntil 10 isMinimized blocked-test || fail "focus started but the blocked window stays"
@@ -97,7 +97,7 @@ workspace.activeClient = c;"
         sleep 0.2
     done
     delays=$(sed -n 's/.*HIDDEN [0-9]* \([0-9]*\).*/\1/p' "$work/kwin.log")
-    echo "activation to hidden, ms: $(echo $delays); median $(echo "$delays" | sort -n | sed -n 10p)" \
+    echo "activation to hidden, ms: $(echo "$delays" | tr '\n' ' '); median $(echo "$delays" | sort -n | sed -n 10p)" \
         >"$work/figures"
     waitUntil 5 xdotool search --onlyvisible --name '^Quorel Shield$' >/dev/null ||
         fail "no shield window while a blocked window was hidden"
