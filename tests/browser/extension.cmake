@@ -3,7 +3,8 @@
 quorel_add_test(tst_browserlinkprotocol SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_browserlinkprotocol.cpp
     LIBS quorel_platform LABELS browser)
 target_compile_definitions(tst_browserlinkprotocol PRIVATE
-    QUOREL_EXTENSION_MANIFEST="${PROJECT_SOURCE_DIR}/extension/manifest.json")
+    QUOREL_EXTENSION_MANIFEST="${PROJECT_SOURCE_DIR}/extension/manifest.json"
+    QUOREL_EXTENSION_SCRIPT="${PROJECT_SOURCE_DIR}/extension/background.js")
 
 quorel_add_test(tst_extensionbrowserlink
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_extensionbrowserlink.cpp

@@ -111,6 +111,17 @@ private slots:
                  QString(geckoExtensionId));
     }
 
+    // The extension is plain script: it names the host and the release of the messages itself.
+    void theExtensionSpeaksThisRelease() {
+        QFile file(QStringLiteral(QUOREL_EXTENSION_SCRIPT));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString script = QString::fromUtf8(file.readAll());
+        const QRegularExpression version(QStringLiteral("\\nconst LINK_VERSION = (\\d+);"));
+        const QRegularExpression host(QStringLiteral("\\nconst HOST = \"([^\"]+)\";"));
+        QCOMPARE(version.match(script).captured(1).toInt(), browserLinkVersion);
+        QCOMPARE(host.match(script).captured(1), QString(browserHostName));
+    }
+
     void manifestsForTheBrowsersFound() {
         QTemporaryDir home;
         const QString config = home.filePath(QStringLiteral(".config"));
