@@ -8,27 +8,8 @@
 
 const { Gio, GLib, Meta, Shell } = imports.gi;
 
-const BUS_NAME = 'app.quorel.GnomeShell';
-const OBJECT_PATH = '/app/quorel/GnomeShell';
-const INTERFACE = 'app.quorel.GnomeShell';
-const INTERFACE_XML = `
-<node>
-  <interface name="app.quorel.GnomeShell">
-    <method name="Subscribe">
-      <arg type="a{sv}" direction="out" name="focused"/>
-    </method>
-    <method name="Windows">
-      <arg type="aa{sv}" direction="out" name="windows"/>
-    </method>
-    <method name="MinimizeWindows">
-      <arg type="at" direction="in" name="ids"/>
-      <arg type="u" direction="out" name="minimized"/>
-    </method>
-    <signal name="FocusChanged">
-      <arg type="a{sv}" name="window"/>
-    </signal>
-  </interface>
-</node>`;
+// The interface, its bus name (the interface's) and object path (the node's) come from this file.
+const INTERFACE_FILE = 'app.quorel.GnomeShell.xml';
 
 const CALLER_EXECUTABLE = 'quorel';
 const ACCESS_DENIED = 'org.freedesktop.DBus.Error.AccessDenied';
@@ -138,8 +119,10 @@ class Callers {
 
 // Each method is the *Async form, the only one that is handed the invocation and so the caller.
 class WindowsService {
-    constructor(bus) {
+    constructor(bus, path, name) {
         this._bus = bus;
+        this._path = path;
+        this._interface = name;
         this._subscribers = new Set();
         this._callers = new Callers(bus, name => this._subscribers.delete(name));
     }
@@ -180,7 +163,7 @@ class WindowsService {
         const params = new GLib.Variant('(a{sv})', [describe(global.display.get_focus_window())]);
         for (const name of this._subscribers) {
             try {
-                this._bus.emit_signal(name, OBJECT_PATH, INTERFACE, 'FocusChanged', params);
+                this._bus.emit_signal(name, this._path, this._interface, 'FocusChanged', params);
             } catch (e) {
                 logError(e, 'Quorel: telling the window in front');
             }
@@ -205,11 +188,18 @@ class WindowsService {
 }
 
 class Extension {
+    constructor(dir) {
+        this._dir = dir;
+    }
+
     enable() {
-        this._service = new WindowsService(Gio.DBus.session);
-        this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE_XML, this._service);
-        this._object.export(Gio.DBus.session, OBJECT_PATH);
-        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, BUS_NAME,
+        const [, bytes] = this._dir.get_child(INTERFACE_FILE).load_contents(null);
+        const node = Gio.DBusNodeInfo.new_for_xml(new TextDecoder().decode(bytes));
+        const [info] = node.interfaces;
+        this._service = new WindowsService(Gio.DBus.session, node.path, info.name);
+        this._object = Gio.DBusExportedObject.wrapJSObject(info, this._service);
+        this._object.export(Gio.DBus.session, node.path);
+        this._nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, info.name,
             Gio.BusNameOwnerFlags.NONE, null, null);
         this._focusId = global.display.connect('notify::focus-window',
             () => this._service.focusChanged());
@@ -225,6 +215,6 @@ class Extension {
     }
 }
 
-function init() {
-    return new Extension();
+function init(meta) {
+    return new Extension(meta.dir);
 }

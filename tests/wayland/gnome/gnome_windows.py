@@ -27,7 +27,11 @@ from gi.repository import Gio, GLib
 
 NAME = "app.quorel.WindowTools"
 PATH = "/app/quorel/WindowTools"
-QUOREL = ("app.quorel.GnomeShell", "/app/quorel/GnomeShell", "app.quorel.GnomeShell")
+# Quorel's extension: its bus name, object path and interface, from the file it reads them from.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
+                       "gnome-shell-extension", "app.quorel.GnomeShell.xml"), "rb") as contract:
+    _node = Gio.DBusNodeInfo.new_for_xml(contract.read().decode())
+QUOREL = (_node.interfaces[0].name, _node.path, _node.interfaces[0].name)
 ACCESS_DENIED = "org.freedesktop.DBus.Error.AccessDenied"
 bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
 

@@ -1,5 +1,6 @@
 // The adapter against a stand-in for the shell extension on a private session bus.
 
+#include "wayland/gnome/GnomeShellInterface.h"
 #include "wayland/gnome/GnomeShellWorkspace.h"
 #include "xdg/DesktopEntries.h"
 
@@ -10,11 +11,13 @@
 #include <QDBusMetaType>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QMutex>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QXmlStreamReader>
 
 #include <atomic>
 
@@ -22,8 +25,44 @@ using namespace Quorel;
 
 namespace {
 
-const QString extensionService = QStringLiteral("app.quorel.GnomeShell");
-const QString extensionPath = QStringLiteral("/app/quorel/GnomeShell");
+const QString extensionService = gnomeShellService;
+const QString extensionPath = gnomeShellPath;
+
+// The methods and signals of the extension's interface in introspection XML, a line for each
+// and for each argument: "method Windows", "method Windows out 0 aa{sv}"; argument names aside,
+// as introspection may put the outs first.
+QStringList members(const QString& xml) {
+    QStringList out;
+    QXmlStreamReader reader(xml);
+    bool ours = false;
+    QString member;
+    QMap<QString, int> arguments;  // per direction, of the member so far
+    while (!reader.atEnd()) {
+        if (!reader.readNextStartElement()) {
+            if (reader.isEndElement() && reader.name() == u"interface") {
+                ours = false;
+            }
+            continue;
+        }
+        const QXmlStreamAttributes a = reader.attributes();
+        if (reader.name() == u"interface") {
+            ours = a.value(QLatin1String("name")) == gnomeShellInterface;
+        } else if (ours && (reader.name() == u"method" || reader.name() == u"signal")) {
+            member = reader.name() + u' ' + a.value(QLatin1String("name"));
+            arguments.clear();
+            out.append(member);
+        } else if (ours && reader.name() == u"arg") {
+            QString direction = a.value(QLatin1String("direction")).toString();
+            if (direction.isEmpty()) {
+                direction = QStringLiteral("out");
+            }
+            out.append(member + u' ' + direction + u' ' + QString::number(arguments[direction]++) +
+                       u' ' + a.value(QLatin1String("type")));
+        }
+    }
+    out.sort();
+    return out;
+}
 
 QVariantMap window(quint64 id, const QString& appId, int pid, bool ordinary = true) {
     return {{QStringLiteral("id"), QVariant::fromValue<qulonglong>(id)},
@@ -39,6 +78,10 @@ QVariantMap window(quint64 id, const QString& appId, int pid, bool ordinary = tr
 class FakeExtension : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.quorel.GnomeShell")
+
+signals:
+    // Sent to each subscriber alone (sendFocus); declared so that it is introspected.
+    void FocusChanged(const QVariantMap& window);
 
 public:
     void setWindows(QList<QVariantMap> windows, QVariantMap focused) {
@@ -170,12 +213,28 @@ private slots:
         QTest::qWait(20);
         QVERIFY(GnomeShellWorkspace::installExtension(home.path()));
         QCOMPARE(QFileInfo(metadata).lastModified(), first);
+        QFile contract(QFileInfo(metadata).dir().filePath(gnomeShellInterfaceFile));
+        QVERIFY(contract.open(QIODevice::ReadOnly));
+        QCOMPARE(contract.readAll(), QByteArray(gnomeShellInterfaceXml));
 
         // Enabled while Quorel runs: the adapter takes it up.
         m_fake->setWindows({}, window(7, QStringLiteral("foot"), 42));
         publishFake();
         QTRY_VERIFY(workspace->limitation().isEmpty());
         QTRY_COMPARE(workspace->frontmostApplicationName(), QStringLiteral("Foot"));
+    }
+
+    // The stand-in answers what the extension's interface file promises, so what the adapter is
+    // tested against is what the shell serves.
+    void theStandInSpeaksTheExtensionsInterface() {
+        publishFake();
+        const QDBusMessage reply = m_bus->call(QDBusMessage::createMethodCall(
+            extensionService, extensionPath, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+            QStringLiteral("Introspect")));
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        const QStringList promised = members(QString::fromUtf8(gnomeShellInterfaceXml));
+        QCOMPARE(promised.size(), 9);
+        QCOMPARE(members(reply.arguments().value(0).toString()), promised);
     }
 
     void reportsEachNewApplicationInFrontOnce() {
@@ -342,8 +401,9 @@ private slots:
 private:
     void publishFake() {
         QVERIFY(m_fakeBus->registerService(QStringLiteral("org.gnome.Shell")));
-        QVERIFY(m_fakeBus->registerObject(extensionPath, m_fake.get(),
-                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(m_fakeBus->registerObject(
+            extensionPath, m_fake.get(),
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
         QVERIFY(m_fakeBus->registerService(extensionService));
     }
 

@@ -1,5 +1,7 @@
 #include "GnomeShellWorkspace.h"
 
+#include "wayland/gnome/GnomeShellInterface.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -20,11 +22,12 @@ namespace Quorel {
 namespace {
 
 const QString shellService = QStringLiteral("org.gnome.Shell");
-const QString extensionService = QStringLiteral("app.quorel.GnomeShell");
-const QString extensionPath = QStringLiteral("/app/quorel/GnomeShell");
-const QString extensionInterface = QStringLiteral("app.quorel.GnomeShell");
+const QString extensionService = gnomeShellService;
+const QString extensionPath = gnomeShellPath;
+const QString extensionInterface = gnomeShellInterface;
 const QString resourceFolder = QStringLiteral(":/gnome-shell-extension/");
-const QStringList extensionFiles{QStringLiteral("metadata.json"), QStringLiteral("extension.js")};
+const QStringList extensionFiles{QStringLiteral("metadata.json"), QStringLiteral("extension.js"),
+                                 gnomeShellInterfaceFile};
 
 // The shell answers from its compositor thread: a busy frame is tens of ms, a hung shell never.
 // Calls Quorel waits for are bounded hard; the others may take their time.
