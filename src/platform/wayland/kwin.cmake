@@ -5,6 +5,8 @@ target_sources(quorel_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/kwin/KWinWorkspace.h
 )
 target_link_libraries(quorel_platform PRIVATE Qt6::DBus)
+quorel_dbus_contract(quorel_platform ${CMAKE_CURRENT_LIST_DIR}/kwin/app.quorel.KWinWorkspace.xml
+    wayland/kwin/KWinWorkspaceInterface.h kwinWorkspace)
 qt_add_resources(quorel_platform quorel_kwin_scripts
     PREFIX /kwin
     BASE ${CMAKE_CURRENT_LIST_DIR}/kwin

@@ -1,5 +1,6 @@
 // The adapter against a stand-in for the shell extension on a private session bus.
 
+#include "../DBusMembers.h"
 #include "wayland/gnome/GnomeShellInterface.h"
 #include "wayland/gnome/GnomeShellWorkspace.h"
 #include "xdg/DesktopEntries.h"
@@ -17,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QXmlStreamReader>
 
 #include <atomic>
 
@@ -25,44 +25,8 @@ using namespace Quorel;
 
 namespace {
 
-const QString extensionService = gnomeShellService;
+const QString extensionService = gnomeShellInterface;
 const QString extensionPath = gnomeShellPath;
-
-// The methods and signals of the extension's interface in introspection XML, a line for each
-// and for each argument: "method Windows", "method Windows out 0 aa{sv}"; argument names aside,
-// as introspection may put the outs first.
-QStringList members(const QString& xml) {
-    QStringList out;
-    QXmlStreamReader reader(xml);
-    bool ours = false;
-    QString member;
-    QMap<QString, int> arguments;  // per direction, of the member so far
-    while (!reader.atEnd()) {
-        if (!reader.readNextStartElement()) {
-            if (reader.isEndElement() && reader.name() == u"interface") {
-                ours = false;
-            }
-            continue;
-        }
-        const QXmlStreamAttributes a = reader.attributes();
-        if (reader.name() == u"interface") {
-            ours = a.value(QLatin1String("name")) == gnomeShellInterface;
-        } else if (ours && (reader.name() == u"method" || reader.name() == u"signal")) {
-            member = reader.name() + u' ' + a.value(QLatin1String("name"));
-            arguments.clear();
-            out.append(member);
-        } else if (ours && reader.name() == u"arg") {
-            QString direction = a.value(QLatin1String("direction")).toString();
-            if (direction.isEmpty()) {
-                direction = QStringLiteral("out");
-            }
-            out.append(member + u' ' + direction + u' ' + QString::number(arguments[direction]++) +
-                       u' ' + a.value(QLatin1String("type")));
-        }
-    }
-    out.sort();
-    return out;
-}
 
 QVariantMap window(quint64 id, const QString& appId, int pid, bool ordinary = true) {
     return {{QStringLiteral("id"), QVariant::fromValue<qulonglong>(id)},
@@ -232,9 +196,10 @@ private slots:
             extensionService, extensionPath, QStringLiteral("org.freedesktop.DBus.Introspectable"),
             QStringLiteral("Introspect")));
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-        const QStringList promised = members(QString::fromUtf8(gnomeShellInterfaceXml));
+        const QStringList promised =
+            dbusMembers(QString::fromUtf8(gnomeShellInterfaceXml), gnomeShellInterface);
         QCOMPARE(promised.size(), 9);
-        QCOMPARE(members(reply.arguments().value(0).toString()), promised);
+        QCOMPARE(dbusMembers(reply.arguments().value(0).toString(), gnomeShellInterface), promised);
     }
 
     void reportsEachNewApplicationInFrontOnce() {

@@ -2,8 +2,10 @@
 // window as the native Wayland application (foot dies of a division by zero on KWin's virtual
 // output).
 
+#include "../DBusMembers.h"
 #include "Fakes.h"
 #include "wayland/kwin/KWinWorkspace.h"
+#include "wayland/kwin/KWinWorkspaceInterface.h"
 #include "xdg/DesktopEntries.h"
 
 #include <QCoreApplication>
@@ -15,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <algorithm>
@@ -103,6 +106,37 @@ private slots:
         QCOMPARE(restored, 1);
         QVERIFY(scriptLoaded());
         stop(*window);
+    }
+
+    // What the adapter serves is what its interface file says, and the scripts call nothing else.
+    void servesWhatItsScriptsCall() {
+        std::unique_ptr<Workspace> workspace = KWinWorkspace::create(*m_entries);
+        QVERIFY(workspace);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(
+            bus.baseService(), kwinWorkspacePath,
+            QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")));
+        const QStringList promised =
+            dbusMembers(QString::fromUtf8(kwinWorkspaceInterfaceXml), kwinWorkspaceInterface);
+        QCOMPARE(promised.size(), 7);
+        QCOMPARE(dbusMembers(reply.arguments().value(0).toString(), kwinWorkspaceInterface),
+                 promised);
+
+        const QRegularExpression call(
+            QStringLiteral(R"re(callDBus\([^,]+,[^,]+,[^,]+,\s*"(\w+)")re"));
+        int calls = 0;
+        for (const QString& script :
+             {QStringLiteral(":/kwin/workspace.js"), QStringLiteral(":/kwin/hide.js")}) {
+            QFile file(script);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            for (const QRegularExpressionMatch& match :
+                 call.globalMatch(QString::fromUtf8(file.readAll()))) {
+                QVERIFY2(promised.contains(u"method " + match.captured(1)),
+                         qPrintable(match.captured(1)));
+                ++calls;
+            }
+        }
+        QCOMPARE(calls, 3);
     }
 
     void engineCreditsTheFrontAndHidesItWhenBlockedInFocus() {

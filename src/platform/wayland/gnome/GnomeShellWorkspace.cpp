@@ -22,7 +22,7 @@ namespace Quorel {
 namespace {
 
 const QString shellService = QStringLiteral("org.gnome.Shell");
-const QString extensionService = gnomeShellService;
+const QString extensionService = gnomeShellInterface;  // the extension owns that name
 const QString extensionPath = gnomeShellPath;
 const QString extensionInterface = gnomeShellInterface;
 const QString resourceFolder = QStringLiteral(":/gnome-shell-extension/");

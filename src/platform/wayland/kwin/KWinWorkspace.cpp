@@ -1,5 +1,7 @@
 #include "KWinWorkspace.h"
 
+#include "wayland/kwin/KWinWorkspaceInterface.h"
+
 #include "KWinWindows.h"
 
 #include <QCoreApplication>
@@ -24,8 +26,8 @@ namespace {
 const QString kwinService = QStringLiteral("org.kde.KWin");
 const QString scriptingPath = QStringLiteral("/Scripting");
 const QString scriptingInterface = QStringLiteral("org.kde.kwin.Scripting");
-const QString objectPath = QStringLiteral("/app/quorel/KWinWorkspace");
-const QString objectInterface = QStringLiteral("app.quorel.KWinWorkspace");
+const QString objectPath = kwinWorkspacePath;
+const QString objectInterface = kwinWorkspaceInterface;
 const QString pluginName = QStringLiteral("quorel-workspace");
 
 constexpr int busTimeoutMs = 50;  // the bus daemon itself, not KWin

@@ -38,6 +38,7 @@ class DesktopEntries;
 
 class KWinWorkspace final : public QObject, public Workspace, protected QDBusContext {
     Q_OBJECT
+    // As app.quorel.KWinWorkspace.xml has it; the tests hold the two together.
     Q_CLASSINFO("D-Bus Interface", "app.quorel.KWinWorkspace")
 
 public:
