@@ -1,6 +1,7 @@
 #include "QuorelApp.h"
 
 #include "AppShell.h"
+#include "BridgeFeed.h"
 #include "BridgeServer.h"
 #include "BridgeThread.h"
 #include "QuitGuard.h"
@@ -41,7 +42,7 @@ QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManage
     const quint16 port = bridgePort();
     m_manager->setBridgePort(port);
     m_bridge = std::make_unique<BridgeThread>();
-    m_bridge->follow(*m_manager);
+    feedBridge(*m_bridge, *m_manager);
     connect(m_bridge.get(), &BridgeThread::activeChanged, m_manager.get(),
             &FocusManager::setBridgeActive);
     if (!m_bridge->start(port)) {

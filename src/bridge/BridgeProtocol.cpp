@@ -1,6 +1,5 @@
 #include "BridgeProtocol.h"
 
-#include "FocusManager.h"
 #include "JsonWriter.h"
 
 #include <QFile>
@@ -66,23 +65,6 @@ bool isHostCharacter(char c) {
 }
 
 }  // namespace
-
-BridgeStatusPayload bridgeStatusPayload(const FocusManager& manager) {
-    BridgeStatusPayload payload;
-    payload.isRunning = manager.isRunning();
-    payload.isBreak = manager.isBreak();
-    payload.strictMode = manager.strictMode();
-    payload.remainingSeconds = manager.remainingSeconds();
-    payload.blockYouTubeShorts = manager.blockYouTubeShorts();
-    payload.blockInstagramReels = manager.blockInstagramReels();
-    payload.blockAdultSites = manager.blockAdultSites();
-    for (const BlockedSite& site : manager.blockedSites()) {
-        if (site.isEnabled) {
-            payload.blockedSites.append(site.domain);
-        }
-    }
-    return payload;
-}
 
 QString bridgeRequestPath(QByteArrayView firstRead) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);

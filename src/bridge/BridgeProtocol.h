@@ -10,8 +10,6 @@
 
 namespace Quorel {
 
-class FocusManager;
-
 // What a browser extension reads from the bridge: the countdown and what is blocked.
 struct BridgeStatusPayload {
     bool isRunning = false;
@@ -33,8 +31,6 @@ inline constexpr qsizetype bridgeRequestLimit = 4096;
 inline constexpr qsizetype blockedPageSiteLimit = 253;
 
 enum class BridgeRoute { Status, BlockedPage };
-
-BridgeStatusPayload bridgeStatusPayload(const FocusManager& manager);
 
 // The path of the request line in the first bytes read (only the first 4096 count): the second
 // blank-separated word, exactly as sent. "/" for a one-word line, an empty request, or bytes

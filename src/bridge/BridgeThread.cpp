@@ -1,7 +1,6 @@
 #include "BridgeThread.h"
 
 #include "BridgeServer.h"
-#include "FocusManager.h"
 
 #include <QMutexLocker>
 
@@ -45,18 +44,6 @@ void BridgeThread::publish(const BridgeStatusPayload& status) {
 QByteArray BridgeThread::statusJson() const {
     const QMutexLocker lock(&m_mutex);
     return m_statusJson;
-}
-
-void BridgeThread::follow(const FocusManager& manager) {
-    const auto republish = [this, &manager] { publish(bridgeStatusPayload(manager)); };
-    for (const auto changed :
-         {&FocusManager::isRunningChanged, &FocusManager::isBreakChanged,
-          &FocusManager::strictModeChanged, &FocusManager::remainingSecondsChanged,
-          &FocusManager::blockYouTubeShortsChanged, &FocusManager::blockInstagramReelsChanged,
-          &FocusManager::blockAdultSitesChanged, &FocusManager::blockedSitesChanged}) {
-        connect(&manager, changed, this, republish);
-    }
-    republish();
 }
 
 }  // namespace Quorel

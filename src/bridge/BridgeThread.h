@@ -9,7 +9,6 @@
 namespace Quorel {
 
 class BridgeServer;
-class FocusManager;
 
 // The bridge on a thread of its own, so that a browser's request never waits behind the main
 // thread's drawing, timers and disk writes. The main thread publishes the status whenever a
@@ -28,10 +27,8 @@ public:
     // Why the last start failed; empty after one that worked.
     const QString& problem() const { return m_problem; }
 
+    // The status every request from now on is answered with; from any thread.
     void publish(const BridgeStatusPayload& status);
-    // Publishes the manager's status now and on every change of its parts. The manager must
-    // outlive this.
-    void follow(const FocusManager& manager);
     QByteArray statusJson() const;
 
 signals:

@@ -1,5 +1,4 @@
 #include "BridgeProtocol.h"
-#include "Fakes.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -132,30 +131,6 @@ private slots:
         QCOMPARE(json.value(QStringLiteral("remainingSeconds")).toInteger(), 1499);
         QCOMPARE(json.value(QStringLiteral("isRunning")).toBool(), true);
         QCOMPARE(json.value(QStringLiteral("blockedSites")).toVariant().toStringList(), sites);
-    }
-
-    void payloadListsEnabledSitesInOrder() {
-        FakeDesktop desktop;
-        auto manager = desktop.makeManager();
-        const auto site = [](const char* domain, bool enabled) {
-            return BlockedSite{QUuid::createUuid(), QString::fromUtf8(domain), enabled};
-        };
-        manager->setBlockedSites({site("z.com", true), site("off.com", false),
-                                  site("bücher.de", true), site("a.com", true)});
-        manager->setBlockAdultSites(false);
-        manager->setRemainingSeconds(-3);
-
-        BridgeStatusPayload expected;
-        expected.isRunning = manager->isRunning();
-        expected.isBreak = manager->isBreak();
-        expected.strictMode = manager->strictMode();
-        expected.remainingSeconds = -3;
-        expected.blockYouTubeShorts = manager->blockYouTubeShorts();
-        expected.blockInstagramReels = manager->blockInstagramReels();
-        expected.blockAdultSites = false;
-        expected.blockedSites = {QStringLiteral("z.com"), QStringLiteral("bücher.de"),
-                                 QStringLiteral("a.com")};
-        QCOMPARE(bridgeStatusPayload(*manager), expected);
     }
 
     void blockedPageNamesTheSiteSafely_data() {

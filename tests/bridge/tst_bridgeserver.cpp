@@ -1,6 +1,5 @@
 #include "BridgeServer.h"
 #include "BridgeThread.h"
-#include "Fakes.h"
 
 #include <QNetworkInterface>
 #include <QSignalSpy>
@@ -49,28 +48,22 @@ bool isPage(const QByteArray& response) {
 class TestBridgeServer : public QObject {
     Q_OBJECT
 
-    FakeDesktop m_desktop;
-    std::unique_ptr<FocusManager> m_manager;
+    BridgeStatusPayload m_status;
     std::unique_ptr<BridgeServer> m_server;
 
     bool hasIpv6() const { return m_server->addresses().size() == 2; }
 
 private slots:
     void init() {
-        m_manager = m_desktop.makeManager();
-        m_server = std::make_unique<BridgeServer>([manager = m_manager.get()] {
-            return encodeBridgeStatus(bridgeStatusPayload(*manager));
-        });
+        m_status = BridgeStatusPayload();
+        m_server = std::make_unique<BridgeServer>([this] { return encodeBridgeStatus(m_status); });
         QSignalSpy active(m_server.get(), &BridgeServer::activeChanged);
         QVERIFY(m_server->start(0));
         QCOMPARE(active.count(), 1);
         QCOMPARE(active.first().first().toBool(), true);
         QVERIFY(m_server->isActive());
     }
-    void cleanup() {
-        m_server.reset();
-        m_manager.reset();
-    }
+    void cleanup() { m_server.reset(); }
 
     void answersOnBothLoopbackAddresses_data() {
         QTest::addColumn<bool>("ipv6");
@@ -103,7 +96,7 @@ private slots:
             return r.contains("\"remainingSeconds\":77");
         };
         QVERIFY(!remaining());
-        m_manager->setRemainingSeconds(77);
+        m_status.remainingSeconds = 77;
         QVERIFY(remaining());
     }
 
@@ -235,13 +228,13 @@ private slots:
         QCOMPARE(active.count(), 0);
     }
 
-    // On its own thread the bridge answers while this one is busy, with the status the manager
-    // last published.
+    // On its own thread the bridge answers while this one is busy, with the status published
+    // last.
     void threadAnswersWhileTheMainThreadIsBusy() {
         BridgeThread bridge;
-        bridge.follow(*m_manager);
         QVERIFY(bridge.start(0));
-        m_manager->setRemainingSeconds(91);
+        m_status.remainingSeconds = 91;
+        bridge.publish(m_status);
         QByteArray response;
         QThread* client = QThread::create([&response, port = bridge.port()] {
             response = exchange(QHostAddress::LocalHost, port, "GET / HTTP/1.1\r\n\r\n");
