@@ -32,8 +32,8 @@ bridgePort=$(freePort)
 nginxPort=$(freePort)
 
 # A schedule open from a minute ago for two hours: focus starts on the first tick.
-python3 "$here/focus-document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" \
-    --hours 2 --blocked-sites reddit.com,news.ycombinator.com,youtube.com
+python3 "$here/saved-document.py" --schedule-open 2 \
+    --blocked-sites reddit.com,news.ycombinator.com,youtube.com
 
 QUOREL_BRIDGE_PORT=$bridgePort QT_QUICK_BACKEND=software "$app" >"$work/app.log" 2>&1 &
 appPid=$!

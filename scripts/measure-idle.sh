@@ -26,8 +26,7 @@ sleep 1
 
 if [ "${COUNTDOWN:-}" = running ]; then
     # A schedule whose window is open now starts a countdown on the first tick, as a user's would.
-    python3 "$here/focus-document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" \
-        --ambient "${AMBIENT:-Off}"
+    python3 "$here/saved-document.py" --schedule-open 1 --ambient "${AMBIENT:-Off}" --volume 0.25
 fi
 
 launched_ms=$(date +%s%3N)

@@ -99,9 +99,10 @@ focusIs() { curl -s --max-time 2 "http://127.0.0.1:$bridgePort/" | grep -q "\"is
 startQuorel() {
     rm -rf "$XDG_CONFIG_HOME/quorel"
     case $1 in
-        focus) python3 "$here/focus-document.py" "$document" \
+        focus) python3 "$here/saved-document.py" "$document" --schedule-open 1 \
                    --blocked-apps "$blockedApps" --blocked-sites "$blockedSites" ;;
-        rain) python3 "$here/focus-document.py" "$document" --ambient "Soft Rain" \
+        rain) python3 "$here/saved-document.py" "$document" --schedule-open 1 \
+                  --ambient "Soft Rain" --volume 0.25 \
                   --blocked-apps "$blockedApps" --blocked-sites "$blockedSites" ;;
     esac
     bridgePort=$(freePort)

@@ -16,19 +16,7 @@ source "$here/../../scripts/a11y-session.sh"
 source "$here/../../scripts/throwaway-home.sh"
 source "$here/../../scripts/null-sink.sh"
 
-mkdir -p "$XDG_CONFIG_HOME/quorel"
-python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "$focusSeconds" <<'PY'
-import datetime, json, sys
-today = datetime.date.today()
-json.dump({
-    "totalSeconds": int(sys.argv[2]), "strictMode": False, "autoStartBreak": True,
-    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
-    "blockedApps": [], "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0,
-    "sessionsToday": 0, "streakDays": 1, "trackedAppSeconds": {},
-    "ambientSound": "Soft Rain", "ambientVolume": 0.5,
-    "lastSavedDay": f"{today.year}-{today.month}-{today.day}",
-}, open(sys.argv[1], "w"))
-PY
+python3 "$here/../../scripts/saved-document.py" --focus-seconds "$focusSeconds" --ambient "Soft Rain"
 
 press() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
 # The "Preview" switch: a toggle, not a push button, so quorel_atspi.py's own lookup misses it.

@@ -25,24 +25,8 @@ Name=Calc Test
 Exec=xcalc
 StartupWMClass=XCalc
 ENTRY
-python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "$focusSeconds" <<'PY'
-import datetime, json, sys, uuid
-today = datetime.date.today()
-def entry(name, enabled=True, limit=None):
-    e = {"id": str(uuid.uuid4()).upper(), "name": name, "isEnabled": enabled}
-    if limit is not None:
-        e["dailyLimitMinutes"] = limit
-    return e
-json.dump({
-    "totalSeconds": int(sys.argv[2]), "strictMode": False, "autoStartBreak": True,
-    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
-    "blockedApps": [entry("XTerm"), entry("Xman", enabled=False), entry("Calc Test", limit=1),
-                    entry("XLogo", limit=60), entry("Quorel")],
-    "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
-    "streakDays": 1, "trackedAppSeconds": {"Calc Test": 120, "XLogo": 10},
-    "lastSavedDay": f"{today.year}-{today.month}-{today.day}",
-}, open(sys.argv[1], "w"))
-PY
+python3 "$here/../../scripts/saved-document.py" --focus-seconds "$focusSeconds" \
+    --blocked-apps "XTerm,Xman:off,Calc Test:1,XLogo:60,Quorel" --tracked "Calc Test=120,XLogo=10"
 
 # xdotool gives up on a window that vanishes while it walks the tree (BadWindow): ask again.
 # WINDOW_HIDDEN_OK=1 also finds a window that is already iconic: Quorel may hide an app over its

@@ -11,19 +11,8 @@ source "$here/../../scripts/a11y-session.sh"
 source "$here/../../scripts/throwaway-home.sh"
 document=$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json
 
-mkdir -p "$XDG_CONFIG_HOME/quorel"
-python3 - "$document" <<'PY'
-import datetime, json, sys, uuid
-today = datetime.date.today()
-json.dump({
-    "totalSeconds": 600, "strictMode": True, "autoStartBreak": True, "showInMenuBar": True,
-    "blockYouTubeShorts": True, "blockInstagramReels": True,
-    "blockedApps": [{"id": str(uuid.uuid4()).upper(), "name": "XTerm", "isEnabled": True}],
-    "blockedSites": [], "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0,
-    "streakDays": 1, "trackedAppSeconds": {},
-    "lastSavedDay": f"{today.year}-{today.month}-{today.day}",
-}, open(sys.argv[1], "w"))
-PY
+python3 "$here/../../scripts/saved-document.py" "$document" --focus-seconds 600 --strict \
+    --blocked-apps XTerm
 
 press() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
 iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Iconic'; }

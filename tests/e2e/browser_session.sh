@@ -31,19 +31,8 @@ makeCertificates() {
 
 # writeDocument FOCUS_SECONDS: example.org on the block list, Shorts and adult sites guarded.
 writeDocument() {
-    mkdir -p "$XDG_CONFIG_HOME/quorel"
-    python3 - "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" "$1" <<'PY'
-import datetime, json, sys, uuid
-today = datetime.date.today()
-json.dump({
-    "totalSeconds": int(sys.argv[2]), "strictMode": False, "autoStartBreak": True,
-    "showInMenuBar": True, "blockYouTubeShorts": True, "blockInstagramReels": True,
-    "blockAdultSites": True, "blockedApps": [],
-    "blockedSites": [{"id": str(uuid.uuid4()).upper(), "domain": "example.org", "isEnabled": True}],
-    "dailyGoalHours": 3, "focusMinutesToday": 0, "sessionsToday": 0, "streakDays": 1,
-    "trackedAppSeconds": {}, "lastSavedDay": f"{today.year}-{today.month}-{today.day}",
-}, open(sys.argv[1], "w"))
-PY
+    python3 "$repo/scripts/saved-document.py" --focus-seconds "$1" --adult-sites \
+        --blocked-sites example.org
 }
 
 hostManifest() {

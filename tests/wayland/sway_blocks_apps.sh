@@ -17,7 +17,7 @@ for id in note-test:"Note Test" blocked-test:"Blocked Test"; do
     printf '[Desktop Entry]\nType=Application\nName=%s\nExec=foot --app-id=%s\n' \
         "${id#*:}" "${id%%:*}" >"$XDG_DATA_HOME/applications/${id%%:*}.desktop"
 done
-python3 "$here/focus_document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json"
+python3 "$here/../../scripts/saved-document.py" --schedule-open 0.5 --blocked-apps "Blocked Test,Quorel"
 
 # tree QUERY: asks sway's tree; QUERY is one of shown ID, hidden ID, titled TITLE.
 tree() {

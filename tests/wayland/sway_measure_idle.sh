@@ -10,8 +10,7 @@ seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/sway_session.sh"
 if [ "${COUNTDOWN:-}" = running ]; then
-    python3 "$here/focus_document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json" \
-        --nothing-blocked
+    python3 "$here/../../scripts/saved-document.py" --schedule-open 0.5
 fi
 
 foot --app-id=idle-test sleep 100000 >"$work/foot.log" 2>&1 &

@@ -35,8 +35,9 @@ done
 document=$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json
 case ${IDLE_FOCUS:-} in
     off) ;;
-    running) python3 "$here/../focus_document.py" "$document" --nothing-blocked ;;
-    *) python3 "$here/../focus_document.py" "$document" ;;
+    running) python3 "$here/../../../scripts/saved-document.py" "$document" --schedule-open 0.5 ;;
+    *) python3 "$here/../../../scripts/saved-document.py" "$document" --schedule-open 0.5 \
+           --blocked-apps "Blocked Test,Quorel" ;;
 esac
 
 foot --app-id=blocked-test sleep 600 >"$work/foot-blocked.log" 2>&1 &

@@ -128,7 +128,7 @@ for id in note-test:"Note Test" blocked-test:"Blocked Test"; do
     printf '[Desktop Entry]\nType=Application\nName=%s\nExec=true\n' "${id#*:}" \
         >"$XDG_DATA_HOME/applications/${id%%:*}.desktop"
 done
-python3 "$here/../focus_document.py" "$XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json"
+python3 "$here/../../../scripts/saved-document.py" --schedule-open 0.5 --blocked-apps "Blocked Test,Quorel"
 
 QT_LOGGING_RULES="kwin_scripting.debug=true" KWIN_COMPOSE=Q timeout 240 dbus-run-session -- \
     "$work/kwin_wayland" --virtual --xwayland --no-lockscreen --socket "quorel-kwin-$$" \
