@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What one guard check costs over the DevTools link: readFrontTab against an idle headless
 # Chromium, and the /proc scan with about 300 processes (idle sleepers make up the count).
-#   tests/e2e/browser_cdp_measure.sh build/release/tests/browser/cdp_probe [RUNS]
+#   tests/e2e/browser_cdp_measure.sh build/release/tools/cdp-probe/cdp_probe [RUNS]
 set -euo pipefail
 probe=$1
 runs=${2:-300}
