@@ -1,7 +1,7 @@
 # Thin wrappers over CMake presets. `make run` and `make test` also install what they need.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps run build test test-sanitizers test-fuzz bench measure screenshots format lint clean
+.PHONY: deps run build package test test-sanitizers test-fuzz bench measure screenshots format lint clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -13,7 +13,14 @@ build: deps
 run: build
 	./build/release/src/app/quorel
 
-test: deps
+# build/quorel_<version>_<arch>.deb, from the app alone built for /usr.
+package: deps
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cd build/package && cpack
+
+# The package first: the dev suite installs it, starts it and removes it again (as root).
+test: deps package
 	cmake --preset dev
 	cmake --build --preset dev -j $(JOBS)
 	ctest --preset dev -j 2

@@ -43,6 +43,9 @@ packages=(
   gnome-shell python3-gi foot
   # German and French desktops, for the browser guard's tests in other languages
   locales
+  # the Debian package (`make package`): dpkg-shlibdeps for its dependencies, file for CPack to
+  # find the programs it hands it; lintian to check it
+  dpkg-dev file lintian
 )
 
 # The locales those tests run in; generated once, whatever else is already installed.

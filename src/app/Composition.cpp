@@ -27,6 +27,7 @@
 #include "xdg/DesktopEntries.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcessEnvironment>
@@ -115,17 +116,32 @@ public:
     void setBlurBehind(QWindow&, bool) override {}
 };
 
+// The host beside this binary (the build tree), else in lib/quorel of the prefix this binary is
+// installed in (bin/../lib/quorel): helpers no one runs by hand stay off PATH. Empty if neither.
+QString browserHostPath() {
+    const QString folder = QCoreApplication::applicationDirPath();
+    for (const QString& candidate :
+         {folder + QStringLiteral("/quorel-browser-host"),
+          QDir::cleanPath(folder + QStringLiteral("/../lib/quorel/quorel-browser-host"))}) {
+        if (QFileInfo(candidate).isExecutable()) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
 // The extension first (any browser with it installed), then the DevTools protocol (Chromium-family
 // browsers started with a debugging port). The host manifests are rewritten at every start, so
-// the browsers always start the host that sits next to this binary.
+// the browsers always start the host that came with this binary.
 std::unique_ptr<BrowserScripting> makeBrowserLink() {
-    const QString host =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/quorel-browser-host");
-    if (QFileInfo(host).isExecutable()) {
+    const QString host = browserHostPath();
+    if (!host.isEmpty()) {
         HostManifests::install(host, HostManifests::systemEnvironment());
     } else {
-        qWarning("Quorel: %s is missing; browsers cannot reach Quorel through the extension.",
-                 qUtf8Printable(host));
+        qWarning(
+            "Quorel: no quorel-browser-host beside %s or in ../lib/quorel; browsers cannot "
+            "reach Quorel through the extension.",
+            qUtf8Printable(QCoreApplication::applicationDirPath()));
     }
     std::unique_ptr<BrowserScripting> extension =
         ExtensionBrowserLink::create(browserLinkSocketPath());

@@ -48,23 +48,6 @@ QList<Browser> browsers() {
     };
 }
 
-QByteArray manifest(const QString& hostPath, bool firefox) {
-    QJsonObject object{
-        {QStringLiteral("name"), QString(browserHostName)},
-        {QStringLiteral("description"), QStringLiteral("Quorel browser link")},
-        {QStringLiteral("path"), hostPath},
-        {QStringLiteral("type"), QStringLiteral("stdio")},
-    };
-    if (firefox) {
-        object.insert(QStringLiteral("allowed_extensions"), QJsonArray{QString(geckoExtensionId)});
-    } else {
-        object.insert(
-            QStringLiteral("allowed_origins"),
-            QJsonArray{QStringLiteral("chrome-extension://%1/").arg(chromiumExtensionId)});
-    }
-    return QJsonDocument(object).toJson(QJsonDocument::Indented);
-}
-
 bool alreadyWritten(const QString& path, const QByteArray& content) {
     QFile file(path);
     // A manifest is a few hundred bytes: anything much larger is not ours to compare in full.
@@ -83,6 +66,23 @@ HostManifests::Environment HostManifests::systemEnvironment() {
     return {home, configHome, [](const QString& program) {
                 return !QStandardPaths::findExecutable(program).isEmpty();
             }};
+}
+
+QByteArray HostManifests::manifest(const QString& hostPath, bool firefox) {
+    QJsonObject object{
+        {QStringLiteral("name"), QString(browserHostName)},
+        {QStringLiteral("description"), QStringLiteral("Quorel browser link")},
+        {QStringLiteral("path"), hostPath},
+        {QStringLiteral("type"), QStringLiteral("stdio")},
+    };
+    if (firefox) {
+        object.insert(QStringLiteral("allowed_extensions"), QJsonArray{QString(geckoExtensionId)});
+    } else {
+        object.insert(
+            QStringLiteral("allowed_origins"),
+            QJsonArray{QStringLiteral("chrome-extension://%1/").arg(chromiumExtensionId)});
+    }
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
 QStringList HostManifests::install(const QString& hostPath, const Environment& environment) {

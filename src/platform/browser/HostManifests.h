@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,10 @@ public:
     // For each browser whose config folder exists or whose program is on PATH, its manifest
     // pointing at hostPath. Returns the manifests in place afterwards; failures are logged.
     static QStringList install(const QString& hostPath, const Environment& environment);
+
+    // The manifest that lets a browser of the Firefox family (else of the Chromium family) start
+    // the host at hostPath for our extension; the package installs these system-wide.
+    static QByteArray manifest(const QString& hostPath, bool firefox);
 };
 
 }  // namespace Quorel
