@@ -30,14 +30,9 @@ if dpkg-query -W -f='${Status}' quorel 2>/dev/null | grep -q 'ok installed'; the
     exit 77
 fi
 
+# shellcheck source=../../scripts/throwaway-home.sh
 source "$here/../../scripts/throwaway-home.sh"
 installed=""
-purge() {
-    [ -n "$installed" ] || return 0
-    installed=""
-    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq quorel >"$work/purge.log" 2>&1 ||
-        { cat "$work/purge.log"; return 1; }
-}
 # The app goes first (cleanup stops it), then the package, whatever ended the script.
 trap 'cleanup; [ -z "$installed" ] || dpkg --purge quorel >/dev/null 2>&1 || true' EXIT
 trap 'exit 143' TERM INT HUP
@@ -112,7 +107,9 @@ waitUntil 5 heard firefox 1 && waitUntil 5 heard chromium 4 ||
 
 kill "${pids[@]}" && wait "${pids[@]}" 2>/dev/null || true
 pids=()
-purge || fail "apt-get could not purge quorel"
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq quorel >"$work/purge.log" 2>&1 ||
+    fail "apt-get could not purge quorel"
+installed=""
 dpkg-query -W -f='${Status}' quorel 2>/dev/null | grep -q 'ok installed' && fail "quorel is still installed"
 # What is left of the list is a folder that other packages still use, nothing else.
 while read -r path; do
