@@ -43,8 +43,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # quorel_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quorel.app)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Quorel keeps a focus countdown with breaks and an optional strict mode, starts
+# The summary is the synopsis; this is the text under it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quorel keeps a focus countdown with breaks and an optional strict mode, starts
 focus by itself inside scheduled daily windows, hides the applications on its
 block list while focus runs, keeps the front browser tab away from blocked
 websites through its browser extension, and counts which application is in

@@ -120,9 +120,10 @@ public:
 // installed in (bin/../lib/quorel): helpers no one runs by hand stay off PATH. Empty if neither.
 QString browserHostPath() {
     const QString folder = QCoreApplication::applicationDirPath();
-    for (const QString& candidate :
-         {folder + QStringLiteral("/quorel-browser-host"),
-          QDir::cleanPath(folder + QStringLiteral("/../lib/quorel/quorel-browser-host"))}) {
+    const QStringList candidates{
+        folder + QStringLiteral("/quorel-browser-host"),
+        QDir::cleanPath(folder + QStringLiteral("/../lib/quorel/quorel-browser-host"))};
+    for (const QString& candidate : candidates) {
         if (QFileInfo(candidate).isExecutable()) {
             return candidate;
         }

@@ -89,4 +89,6 @@ if(QUOREL_SYSTEM_HOST_MANIFESTS)
                          ${folder}/${QUOREL_HOST_MANIFEST_NAME})
         endif()
     endwhile()
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/quorel.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quorel)
 endif()
