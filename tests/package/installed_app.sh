@@ -37,6 +37,8 @@ heard() {
     [ "$(grep -c "browser link from $1 (pid" "$work/app.log")" -eq \
         "$(printf '%s\n' "${families[@]}" | grep -cx "$1")" ]
 }
-waitUntil 5 heard firefox && waitUntil 5 heard chromium ||
-    fail "the app did not hear each host say which browser started it (${families[*]})"
+for family in firefox chromium; do
+    waitUntil 5 heard "$family" ||
+        fail "the app did not hear each $family host say which browser started it"
+done
 echo "installed app ok: main window, per-user manifests, ${#families[@]} hosts (${families[*]})"

@@ -64,12 +64,15 @@ manifests=(
 )
 for path in /usr/bin/quorel /usr/lib/quorel/quorel-browser-host \
     /usr/share/applications/quorel.desktop /usr/share/icons/hicolor/scalable/apps/quorel.svg \
-    /usr/share/quorel/extension/manifest.json /usr/share/quorel/quorel.xpi \
-    "/usr/share/gnome-shell/extensions/$uuid/metadata.json" \
-    "/usr/share/gnome-shell/extensions/$uuid/extension.js" /usr/share/doc/quorel/copyright \
-    "${manifests[@]}"; do
-    grep -qxF "$path" "$work/files" && [ -f "$path" ] || fail "the package did not install $path"
+    /usr/share/quorel/quorel.xpi /usr/share/doc/quorel/copyright "${manifests[@]}"; do
+    grep -qxF "$path" "$work/files" || fail "the package does not list $path"
+    [ -f "$path" ] || fail "the package did not install $path"
 done
+# Both extensions whole, as they are in the sources.
+diff -r "$here/../../extension" /usr/share/quorel/extension >"$work/diff.log" ||
+    fail "/usr/share/quorel/extension is not the browser extension"
+diff -r "$here/../../gnome-shell-extension" "/usr/share/gnome-shell/extensions/$uuid" \
+    >"$work/diff.log" || fail "the GNOME Shell extension's folder is not the extension"
 [ "$(command -v quorel)" = /usr/bin/quorel ] || fail "quorel is not the one on PATH"
 for conffile in "${manifests[@]:1}"; do
     grep -qxF "$conffile" /var/lib/dpkg/info/quorel.conffiles || fail "$conffile is no conffile"
