@@ -28,22 +28,14 @@ purge() {
     DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq quorel >"$work/purge.log" 2>&1 &&
         rm -f "$stamp"
 }
-work=$(mktemp -d)
-trap '[ ! -e "$stamp" ] || purge || true; rm -rf "$work"' EXIT
+source "$here/../../scripts/throwaway-home.sh"
+trap '[ ! -e "$stamp" ] || purge || true; cleanup' EXIT
 trap 'exit 143' TERM INT HUP
 if installed && [ ! -e "$stamp" ]; then
     echo "skipped: quorel is installed on this machine, and this test would remove it"
     exit 77
 fi
-[ ! -e "$stamp" ] || purge || { cat "$work/purge.log"; exit 1; }
-
-fail() {
-    echo "$1"
-    for log in "$work"/*.log; do
-        [ -e "$log" ] && { echo "--- $log"; cat "$log"; }
-    done
-    exit 1
-}
+[ ! -e "$stamp" ] || purge || fail "apt-get could not purge what an earlier run left installed"
 
 # Everything it needs is here already (scripts/install-deps.sh): the test installs nothing else.
 others=$(apt-get install -s --no-install-recommends "$deb" 2>/dev/null |
