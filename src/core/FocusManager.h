@@ -119,6 +119,9 @@ class FocusManager : public QObject {
     // Why the last save did not reach the disk; empty while saves succeed.
     Q_PROPERTY(QString saveProblem READ saveProblem NOTIFY saveProblemChanged)
     Q_PROPERTY(QString documentNotice READ documentNotice NOTIFY documentNoticeChanged)
+    // Starting at login was offered once already (answered either way); false only on a new
+    // install, until the user answers.
+    Q_PROPERTY(bool loginStartOffered READ loginStartOffered NOTIFY loginStartOfferedChanged)
     // What the browser link cannot reach (private windows, an extension of another release),
     // a line for each browser; empty when it reaches everything it knows.
     Q_PROPERTY(QString browserNotice READ browserNotice NOTIFY browserNoticeChanged)
@@ -233,6 +236,9 @@ public:
     // Said once a document that could not be read was moved aside: where the user finds it.
     const QString& documentNotice() const { return m_documentNotice; }
     Q_INVOKABLE void dismissDocumentNotice();
+    bool loginStartOffered() const { return m_loginStartOffered; }
+    // The user answered the offer to start at login; it is not made again.
+    Q_INVOKABLE void markLoginStartOffered();
     bool isCheckingBrowser() const { return m_isCheckingBrowser; }
     // The bridge's port, written into blocked pages' addresses; the app sets it before any check.
     quint16 bridgePort() const { return m_bridgePort; }
@@ -392,6 +398,7 @@ signals:
     void streakDaysChanged();
     void saveProblemChanged();
     void documentNoticeChanged();
+    void loginStartOfferedChanged();
     // Any of the four usage maps.
     void usageChanged();
     // totalSeconds or remainingSeconds.
@@ -506,6 +513,7 @@ private:
     bool m_documentNeedsSetAside = false;
     QString m_saveProblem;
     QString m_documentNotice;
+    bool m_loginStartOffered = false;
 
     static QPointer<FocusManager> s_shared;
 };

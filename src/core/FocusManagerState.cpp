@@ -31,6 +31,7 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.colorTheme = m_colorTheme;
     s.lastSavedDay = stampFor(today);
     s.dayLeft = m_dayLeft;
+    s.loginStartOffered = m_loginStartOffered;
     // Written afresh by every save, so the end follows the countdown, which counts heartbeats:
     // after a suspend the countdown has not moved, and neither, by the next save, has the end.
     if (m_isRunning && !m_isBreak && m_remainingSeconds >= 1) {
@@ -127,11 +128,22 @@ void FocusManager::dismissDocumentNotice() {
     }
 }
 
+void FocusManager::markLoginStartOffered() {
+    if (!m_loginStartOffered) {
+        m_loginStartOffered = true;
+        emit loginStartOfferedChanged();
+    }
+    saveState();
+}
+
 void FocusManager::loadState() {
     const std::optional<QByteArray> bytes = m_platform.preferences.data(m_storageKey);
     if (!bytes) {
         return;
     }
+    // Anyone with a document, even one that cannot be read, has used Quorel before: the offer
+    // to start at login is for new installs only.
+    m_loginStartOffered = true;
     QString why;
     const std::optional<PersistedState> document = decodePersistedState(*bytes, &why);
     if (!document) {
@@ -188,6 +200,7 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     setLiquidGlassEnabled(d.liquidGlassEnabled.value_or(true));
     setGlassTransparency(d.glassTransparency.value_or(0.35));
     setColorTheme(d.colorTheme.value_or(AppColorTheme::Ocean));
+    m_loginStartOffered = d.loginStartOffered.value_or(true);
 
     // The saved day's counters, moved to today as a running Quorel would have moved them: a
     // later day keeps them as the day left, a clock now behind leaves them where they were.

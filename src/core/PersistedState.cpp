@@ -278,6 +278,9 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
         out.key(QLatin1String("dayLeft"));
         writeDayLeft(out, *s.dayLeft);
     }
+    if (s.loginStartOffered) {
+        field("loginStartOffered", *s.loginStartOffered);
+    }
     out.endObject();
     if (out.failed()) {
         return std::nullopt;
@@ -397,6 +400,8 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes, QStr
     }
     s.runningSession = sessionFromJson(o.value(QLatin1String("runningSession")));
     s.dayLeft = dayLeftFromJson(o.value(QLatin1String("dayLeft")));
+    // Like the keys above, our own: a malformed value costs the user nothing but the offer.
+    s.loginStartOffered = boolValue(o.value(QLatin1String("loginStartOffered")));
     return s;
 }
 

@@ -81,6 +81,9 @@ struct PersistedState {
     std::optional<RunningSession> runningSession;
     // Older releases ignore the key; a malformed one is no day left.
     std::optional<DayLeft> dayLeft;
+    // Whether starting at login was offered. Older documents lack it; their users are not new,
+    // so absent counts as offered.
+    std::optional<bool> loginStartOffered;
 };
 
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.

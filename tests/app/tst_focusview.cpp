@@ -1,9 +1,12 @@
+#include "FakeLoginStart.h"
+#include "LoginStartModel.h"
 #include "ScreenHarness.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlExpression>
+#include <QScopeGuard>
 
 Q_IMPORT_QML_PLUGIN(QuorelPlugin)
 
@@ -24,6 +27,62 @@ public:
     TestFocusView() : ScreenTest(QStringLiteral("FocusView.qml")) {}
 
 private slots:
+    // A new install is offered starting at login once; either answer ends the offer, and only
+    // "Turn On" touches the desktop.
+    void loginStartIsOfferedOnceToANewInstall_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("turn on") << "Turn On" << true;
+        QTest::newRow("not now") << "Not Now" << false;
+    }
+
+    void loginStartIsOfferedOnceToANewInstall() {
+        QFETCH(QString, answer);
+        QFETCH(bool, enabled);
+        FakeLoginStart desktop;
+        LoginStartModel::setService(&desktop);
+        const auto unset = qScopeGuard([] { LoginStartModel::setService(nullptr); });
+        QVERIFY(m->load(QStringLiteral("FocusView.qml")).isEmpty());
+        QVERIFY(m->shows(QStringLiteral("Start Quorel at login?")));
+        m->screenshot(QStringLiteral("focus-login-offer"));
+
+        m->click(m->item(answer));
+
+        QCOMPARE(desktop.enabled, enabled);
+        QCOMPARE(desktop.changes, enabled ? 1 : 0);
+        QVERIFY(m->manager->loginStartOffered());
+        QVERIFY(!m->shows(QStringLiteral("Start Quorel at login?")));
+        QVERIFY(
+            decodePersistedState(m->desktop.savedDocument())->loginStartOffered.value_or(false));
+    }
+
+    // Not offered to anyone already asked, to a desktop that starts Quorel already, nor where
+    // there is no desktop to ask; a refusal keeps the offer up with the reason.
+    void loginStartOfferOnlyWhereItMeansSomething() {
+        FakeLoginStart desktop;
+        desktop.enabled = true;
+        LoginStartModel::setService(&desktop);
+        const auto unset = qScopeGuard([] { LoginStartModel::setService(nullptr); });
+        QVERIFY(m->load(QStringLiteral("FocusView.qml")).isEmpty());
+        QVERIFY(!m->shows(QStringLiteral("Start Quorel at login?")));
+
+        desktop.enabled = false;
+        desktop.refusal = QStringLiteral("Quorel can't write the autostart entry.");
+        QVERIFY(m->load(QStringLiteral("FocusView.qml")).isEmpty());
+        m->click(m->item(QStringLiteral("Turn On")));
+        QVERIFY(m->shows(QStringLiteral("Start Quorel at login?")));
+        QVERIFY(m->shows(desktop.refusal));
+        QVERIFY(!m->manager->loginStartOffered());
+
+        m->manager->markLoginStartOffered();
+        QVERIFY(!m->shows(QStringLiteral("Start Quorel at login?")));
+
+        LoginStartModel::setService(nullptr);
+        auto fresh = std::make_unique<ScreenHarness>();
+        QVERIFY(fresh->load(QStringLiteral("FocusView.qml")).isEmpty());
+        QVERIFY(!fresh->manager->loginStartOffered());
+        QVERIFY(!fresh->shows(QStringLiteral("Start Quorel at login?")));
+    }
 
     void freshRingShowsItsValueAndOnlyChangesEase_data() {
         QTest::addColumn<QByteArray>("ring");

@@ -1,6 +1,10 @@
+#include "FakeLoginStart.h"
+#include "LoginStartModel.h"
 #include "ScreenHarness.h"
 
 #include <QtQml/qqmlextensionplugin.h>
+#include <QGuiApplication>
+#include <QScopeGuard>
 
 Q_IMPORT_QML_PLUGIN(QuorelPlugin)
 
@@ -124,6 +128,56 @@ private slots:
 
         QCOMPARE(m->manager->property(field.constData()).toBool(), !before);
         QCOMPARE(control->property("checked").toBool(), !before);
+    }
+
+    // The switch shows what the desktop's entry says, writes it, and reads it again when Quorel
+    // comes back to the front, as it does from the desktop's own settings.
+    void loginStartSwitchFollowsTheDesktop() {
+        FakeLoginStart desktop;
+        LoginStartModel::setService(&desktop);
+        const auto unset = qScopeGuard([] { LoginStartModel::setService(nullptr); });
+        QVERIFY(m->load(QStringLiteral("SettingsView.qml")).isEmpty());
+        QAccessibleInterface* control = m->find(QStringLiteral("Start Quorel at login"));
+        QVERIFY(control != nullptr);
+        QVERIFY(!control->state().checked);
+
+        m->click(m->item(QStringLiteral("Start Quorel at login")));
+
+        QVERIFY(desktop.enabled);
+        QVERIFY(control->state().checked);
+        // An answer to the first-run offer too.
+        QVERIFY(m->manager->loginStartOffered());
+
+        desktop.enabled = false;
+        emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+        QVERIFY(!control->state().checked);
+    }
+
+    void refusedLoginStartSnapsBackAndSaysWhy() {
+        FakeLoginStart desktop;
+        desktop.refusal = QStringLiteral("Quorel can't write /x/autostart/quorel.desktop: denied.");
+        LoginStartModel::setService(&desktop);
+        const auto unset = qScopeGuard([] { LoginStartModel::setService(nullptr); });
+        QVERIFY(m->load(QStringLiteral("SettingsView.qml")).isEmpty());
+        QQuickItem* control = m->item(QStringLiteral("Start Quorel at login"));
+
+        m->click(control);
+
+        QCOMPARE(desktop.changes, 1);
+        QCOMPARE(control->property("checked").toBool(), false);
+        QCOMPARE(plainTextsShowing(m->view->rootObject(), desktop.refusal), 1);
+        QVERIFY(m->shows(desktop.refusal));
+        QVERIFY(!m->manager->loginStartOffered());
+
+        desktop.refusal.clear();
+        m->click(control);
+        QVERIFY(control->property("checked").toBool());
+        QVERIFY(!m->shows(desktop.refusal));
+    }
+
+    void noLoginStartSwitchWithoutADesktopToAsk() {
+        QVERIFY(m->item(QStringLiteral("Startup"), QAccessible::Heading) == nullptr ||
+                !m->shows(QStringLiteral("Start Quorel at login")));
     }
 
     void dailyLimitSliderStepsByHalfHours() {

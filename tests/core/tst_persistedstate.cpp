@@ -117,6 +117,7 @@ private slots:
         const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
         QStringList keys = saved.keys();
         QStringList expected = allKeys;
+        expected.append(QStringLiteral("loginStartOffered"));
         keys.sort();
         expected.sort();
         QCOMPARE(keys, expected);
@@ -405,6 +406,49 @@ private slots:
         }
     }
 
+    // Only a new install is offered starting at login: anyone with a document, of any age and in
+    // any state, has been using Quorel already.
+    void loginStartIsOfferedOnlyToNewInstalls_data() {
+        QTest::addColumn<std::optional<QByteArray>>("document");
+        QTest::addColumn<bool>("offered");
+
+        const auto withOffer = [](const QJsonValue& value) {
+            return std::optional(withChange(
+                [&](QJsonObject& o) { o.insert(QStringLiteral("loginStartOffered"), value); }));
+        };
+        QTest::newRow("new install") << std::optional<QByteArray>() << false;
+        QTest::newRow("older document") << std::optional(golden()) << true;
+        QTest::newRow("not yet answered") << withOffer(false) << false;
+        QTest::newRow("answered") << withOffer(true) << true;
+        QTest::newRow("malformed") << withOffer(QStringLiteral("yes")) << true;
+        QTest::newRow("unreadable document") << std::optional(QByteArray("{\"half")) << true;
+    }
+
+    void loginStartIsOfferedOnlyToNewInstalls() {
+        QFETCH(std::optional<QByteArray>, document);
+        QFETCH(bool, offered);
+        FakeDesktop desktop;
+        if (document) {
+            desktop.setSavedDocument(*document);
+        }
+        auto m = desktop.makeManager();
+        QCOMPARE(m->loginStartOffered(), offered);
+        // A malformed flag costs nothing else.
+        if (qstrcmp(QTest::currentDataTag(), "malformed") == 0) {
+            QCOMPARE(m->colorTheme(), AppColorTheme::Emerald);
+        }
+
+        m->saveState();
+        QCOMPARE(decodePersistedState(desktop.savedDocument())->loginStartOffered,
+                 std::optional(offered));
+        QSignalSpy changed(m.get(), &FocusManager::loginStartOfferedChanged);
+        m->markLoginStartOffered();
+        QCOMPARE(changed.size(), offered ? 0 : 1);
+        QVERIFY(m->loginStartOffered());
+        // Answered once, never asked again.
+        QVERIFY(desktop.makeManager()->loginStartOffered());
+    }
+
     // Moved aside at the start and told in the window, naming where it went; kept only once.
     void unreadableDocumentIsSetAsideAndTold() {
         FakeDesktop desktop;
@@ -519,7 +563,9 @@ private slots:
         m->tick();
         QCOMPARE(desktop.preferences.writes, 1);
         const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
-        QCOMPARE(saved.size(), 25);
+        // The 25 keys, and that starting at login is still to be offered.
+        QCOMPARE(saved.size(), 26);
+        QCOMPARE(saved.value(QStringLiteral("loginStartOffered")), QJsonValue(false));
         QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(),
                  QStringLiteral("2026-12-6"));
         for (int i = 0; i < 15; ++i) {

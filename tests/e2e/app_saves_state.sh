@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real app on a real X desktop (run inside scripts/with-desktop.sh): with an xterm in front,
-# the document saved by the periodic save (the first lands on the 15th tick) holds all 25 keys,
+# the document saved by the periodic save (the first lands on the 15th tick) holds all 25 keys
+# and the first-run flag,
 # today's stamp and the xterm's seconds; ended by SIGTERM later, it saves the seconds
 # counted since.
 #
@@ -38,7 +39,8 @@ keys = {"totalSeconds", "strictMode", "autoStartBreak", "showInMenuBar", "blockY
         "focusMinutesToday", "sessionsToday", "streakDays", "trackedAppSeconds",
         "trackedBlockedAppSeconds", "dailySecondsByDate", "dailyBlockedSecondsByDate",
         "screenTimeMode", "blockAdultSites", "schedules", "ambientSound", "ambientVolume",
-        "liquidGlassEnabled", "glassTransparency", "colorTheme", "lastSavedDay"}
+        "liquidGlassEnabled", "glassTransparency", "colorTheme", "lastSavedDay",
+        "loginStartOffered"}
 problems = []
 if set(doc) != keys:
     problems.append(f"keys differ: missing {keys - set(doc)}, extra {set(doc) - keys}")

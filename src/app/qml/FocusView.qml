@@ -57,6 +57,69 @@ Item {
             }
         }
 
+        // Start at login, offered once to a new install ----------------------------------
+        GlassCard {
+            Layout.fillWidth: true
+            visible: loginStart.offerShown
+            implicitHeight: offerRow.implicitHeight + 2 * offerRow.anchors.margins
+
+            LoginStartModel {
+                id: loginStart
+                manager: FocusManager
+            }
+
+            RowLayout {
+                id: offerRow
+
+                anchors.fill: parent
+                anchors.margins: 16
+                spacing: 14
+
+                ColumnLayout {
+                    Layout.fillWidth: true
+                    spacing: 3
+
+                    Label {
+                        Layout.fillWidth: true
+                        text: "Start Quorel at login?"
+                        Accessible.role: Accessible.Heading
+                        Accessible.name: text
+                        Accessible.ignored: !visible
+                        color: Theme.text
+                        font.pixelSize: Theme.headlineSize
+                        font.bold: true
+                    }
+
+                    Label {
+                        Layout.fillWidth: true
+                        text: "Quorel then starts with your desktop and waits in the tray, so schedules run without you opening it."
+                        Accessible.ignored: !visible
+                        color: Theme.secondaryText
+                        font.pixelSize: Theme.subheadlineSize
+                        wrapMode: Text.WordWrap
+                    }
+
+                    NoticeLine {
+                        objectName: "loginStartOfferProblem"
+                        text: loginStart.problem
+                        color: Theme.red
+                    }
+                }
+
+                ActionButton {
+                    kind: "prominent"
+                    text: "Turn On"
+                    onClicked: loginStart.acceptOffer()
+                }
+
+                ActionButton {
+                    kind: "bordered"
+                    text: "Not Now"
+                    onClicked: loginStart.declineOffer()
+                }
+            }
+        }
+
         // Break tip ---------------------------------------------------------------------
         GlassCard {
             Layout.fillWidth: true

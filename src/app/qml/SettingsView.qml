@@ -109,6 +109,32 @@ Item {
             }
         }
 
+        // Starting at login: what the desktop's autostart entry says, read again whenever Quorel
+        // comes to the front; a change that fails snaps back and says why.
+        FormSection {
+            Layout.fillWidth: true
+            visible: loginStart.available
+            title: "Startup"
+
+            LoginStartModel {
+                id: loginStart
+                manager: FocusManager
+            }
+
+            LabeledSwitch {
+                Layout.fillWidth: true
+                text: "Start Quorel at login"
+                checked: loginStart.loginStartEnabled
+                onToggled: loginStart.loginStartEnabled = checked
+            }
+
+            NoticeLine {
+                objectName: "loginStartProblem"
+                text: loginStart.problem
+                color: Theme.red
+            }
+        }
+
         FormSection {
             Layout.fillWidth: true
             title: "Daily Screen Time Goal"

@@ -237,10 +237,12 @@ std::optional<DesktopEntry> parseDesktopEntry(QStringView contents, const QStrin
         addName(entry, unescape(localisedNames.value(tag)));
     }
     entry.startupWmClass = unescape(values.value(QStringLiteral("StartupWMClass")));
-    entry.program = programOfExec(unescape(values.value(QStringLiteral("Exec"))));
+    entry.exec = unescape(values.value(QStringLiteral("Exec")));
+    entry.program = programOfExec(entry.exec);
     entry.tryExec = unescape(values.value(QStringLiteral("TryExec")));
     entry.noDisplay = isTrue(values.value(QStringLiteral("NoDisplay")));
     entry.terminal = isTrue(values.value(QStringLiteral("Terminal")));
+    entry.autostartEnabled = values.value(QStringLiteral("X-GNOME-Autostart-enabled")) != u"false";
     return entry;
 }
 

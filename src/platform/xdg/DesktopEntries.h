@@ -31,11 +31,13 @@ struct DesktopEntry {
     QStringList otherNames;  // Name in other locales, and of the entries of this id it masks
     QString startupWmClass;
     QString program;  // first word of Exec, after an "env VAR=..." prefix
+    QString exec;     // the whole Exec value, unescaped
     QString tryExec;
     bool isApplication = false;
     bool noDisplay = false;
     bool hidden = false;
     bool terminal = false;
+    bool autostartEnabled = true;  // X-GNOME-Autostart-enabled, which GNOME's settings write
 };
 
 // What a window tells about its application.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace Quorel {
+
+// Whether the desktop starts Quorel when the user logs in.
+class LoginStart {
+public:
+    virtual ~LoginStart() = default;
+
+    // What the desktop will do at the next login, read afresh: its own settings may change it.
+    virtual bool isEnabled() const = 0;
+
+    // Asks the desktop to start Quorel at login, or not; empty on success, else why it could
+    // not, in a sentence for the user (nothing is half done then).
+    virtual QString setEnabled(bool enabled) = 0;
+};
+
+}  // namespace Quorel

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ports/LoginStart.h"
+
+namespace Quorel {
+
+// The desktop's login start as a flag; refusal, when set, is what every change answers.
+class FakeLoginStart : public LoginStart {
+public:
+    bool isEnabled() const override { return enabled; }
+    QString setEnabled(bool on) override {
+        ++changes;
+        if (refusal.isEmpty()) {
+            enabled = on;
+        }
+        return refusal;
+    }
+
+    bool enabled = false;
+    QString refusal;
+    int changes = 0;
+};
+
+}  // namespace Quorel
