@@ -25,6 +25,7 @@
 #include "x11/X11Compositing.h"
 #include "x11/X11Workspace.h"
 #include "xdg/DesktopEntries.h"
+#include "xdg/XdgAutostart.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -207,6 +208,7 @@ Adapters makeAdapters() {
     adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());
     adapters.chooser = makeApplicationChooser();
     adapters.windowCompositor = makeWindowCompositor();
+    adapters.loginStart = XdgAutostart::forThisProgram();
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         adapters.x11Activation = X11Activation::create();
     }

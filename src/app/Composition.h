@@ -3,6 +3,7 @@
 // The concrete desktop services this build runs on: the one place that picks adapters.
 
 #include "Platform.h"
+#include "ports/LoginStart.h"
 
 #include <memory>
 
@@ -32,6 +33,8 @@ struct Adapters {
     std::unique_ptr<ApplicationChooser> chooser;
     // For the views, not the engine: WindowGlass asks it.
     std::unique_ptr<WindowCompositor> windowCompositor;
+    // For the views: the Settings switch and the Focus screen's offer.
+    std::unique_ptr<LoginStart> loginStart;
     // For a later launch's request to come forward; none off X11.
     std::unique_ptr<X11Activation> x11Activation;
 

@@ -7,6 +7,7 @@
 #include "QuitGuard.h"
 #include "TrayController.h"
 #include "WorkingSet.h"
+#include "ports/LoginStart.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QQuickWindow>
 #include <QSessionManager>
-#include <QSystemTrayIcon>
 #include <QWindow>
 
 #include <malloc.h>
@@ -55,7 +55,11 @@ QuorelApp::QuorelApp(Platform platform) : m_manager(std::make_unique<FocusManage
 
 QuorelApp::~QuorelApp() = default;
 
-bool QuorelApp::start() {
+QuorelApp::Launch QuorelApp::launchFor(const QStringList& arguments) {
+    return arguments.contains(loginStartArgument) ? Launch::AtLogin : Launch::ByUser;
+}
+
+bool QuorelApp::start(Launch launch) {
     m_release.setSingleShot(true);
     m_release.setInterval(releaseDelayMs);
     connect(&m_release, &QTimer::timeout, this, &QuorelApp::releaseViewsIfHidden);
@@ -67,16 +71,41 @@ bool QuorelApp::start() {
     connect(m_tray.get(), &TrayController::controlWindowBuilt, this, &QuorelApp::wireShell);
     connect(m_tray.get(), &TrayController::controlWindowHidden, &m_release,
             qOverload<>(&QTimer::start));
+    connect(m_tray.get(), &TrayController::mainWindowRequested, this, &QuorelApp::showMainWindow);
+    connect(m_tray.get(), &TrayController::quitRequested, this, &QuorelApp::requestQuit);
     m_tray->show();
     connect(qApp, &QGuiApplication::commitDataRequest, this, &QuorelApp::onCommitDataRequest);
     // The seconds counted since the last periodic save go with us otherwise.
     connect(qApp, &QCoreApplication::aboutToQuit, m_manager.get(), &FocusManager::saveState);
 
+    if (launch == Launch::AtLogin) {
+        waitForTrayAtLogin();
+        return true;
+    }
     if (!buildMainWindow()) {
         return false;
     }
     showMainWindow();
     return true;
+}
+
+void QuorelApp::waitForTrayAtLogin() {
+    if (m_tray->isAvailable()) {
+        return;
+    }
+    m_loginWait.setSingleShot(true);
+    m_loginWait.setInterval(loginTrayWait);
+    connect(&m_loginWait, &QTimer::timeout, this, [this] {
+        if (!m_tray->isAvailable()) {
+            showMainWindow();
+        }
+    });
+    connect(m_tray.get(), &TrayController::availabilityChanged, &m_loginWait, [this] {
+        if (m_tray->isAvailable()) {
+            m_loginWait.stop();
+        }
+    });
+    m_loginWait.start();
 }
 
 QQmlApplicationEngine& QuorelApp::engine() {
@@ -231,8 +260,7 @@ QWindow* QuorelApp::mainWindow() const {
 bool QuorelApp::eventFilter(QObject* watched, QEvent* event) {
     // Without a tray the main window is the only way in, so closing it means quitting. Asked
     // now, not at start: trays come and go while the app runs.
-    if (watched == m_mainWindow && event->type() == QEvent::Close &&
-        !QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_tray->isAvailable()) {
         // The window stays until the guard lets the whole app go.
         event->ignore();
         requestQuit();

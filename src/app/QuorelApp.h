@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <chrono>
 #include <memory>
 
 class QQuickWindow;
@@ -31,8 +32,15 @@ public:
     explicit QuorelApp(Platform platform);
     ~QuorelApp() override;
 
+    // How this run began: by the user, or by the desktop at login (the autostart entry passes
+    // loginStartArgument), when Quorel waits in the tray.
+    enum class Launch { ByUser, AtLogin };
+    static Launch launchFor(const QStringList& arguments);
+
     // Loads the views and brings the main window up; false when the main window cannot load.
-    bool start();
+    // At login the window stays closed while a tray shows Quorel; with no tray yet it waits
+    // loginTrayWait for one, then opens, so the user always has a way in.
+    bool start(Launch launch = Launch::ByUser);
 
 public slots:
     // Every way of quitting ends here and passes the quit guard. True when the app is quitting.
@@ -46,12 +54,16 @@ public:
 
     // How long the views outlive the last window that closes.
     static constexpr int releaseDelayMs = 2000;
+    // How long a login start waits for a tray before it opens the main window; panels come up
+    // a few seconds into the session.
+    std::chrono::milliseconds loginTrayWait{10000};
 
 private:
     QQmlApplicationEngine& engine();
     // Connects the views' requests once the engine has loaded the module that declares them.
     void wireShell();
     bool buildMainWindow();
+    void waitForTrayAtLogin();
     void releaseViewsIfHidden();
     void showQuitRefusal();
     void onCommitDataRequest(QSessionManager& session);
@@ -62,6 +74,7 @@ private:
     std::unique_ptr<BridgeThread> m_bridge;
     // Before the views: their windows tell it they hid as they go.
     QTimer m_release;
+    QTimer m_loginWait;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_mainWindow;
     std::unique_ptr<TrayController> m_tray;

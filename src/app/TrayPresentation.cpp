@@ -81,6 +81,18 @@ QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font
     return image;
 }
 
+QList<TrayMenuItem> trayMenu(bool isRunning, bool isBreak, bool strictMode, FocusPreset preset) {
+    const bool locked = isRunning && strictMode;
+    return {
+        {TrayAction::None, controlHeaderTitle(isRunning, isBreak, preset), false},
+        {TrayAction::StartPause, primaryActionTitle(isRunning, strictMode), !locked},
+        {TrayAction::Reset, QStringLiteral("Reset"), !locked},
+        {TrayAction::None, QString(), false},
+        {TrayAction::OpenWindow, QStringLiteral("Open Quorel"), true},
+        {TrayAction::Quit, QStringLiteral("Quit"), !locked},
+    };
+}
+
 QPoint controlWindowPosition(const QRect& anchor, const QPoint& cursor, const QSize& window,
                              const QRect& screen) {
     const QRect at = anchor.isEmpty() ? QRect(cursor, QSize(1, 1)) : anchor;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Models.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -34,6 +37,22 @@ bool drawsTheSame(const TrayLabel& a, const TrayLabel& b);
 // over a small lock during a strict countdown; otherwise the symbol alone.
 QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font,
                       const QColor& color);
+
+// What a tray's own menu does (trays that show a menu rather than pass on a click).
+enum class TrayAction { None, StartPause, Reset, OpenWindow, Quit };
+
+// One line of the menu: a heading when it has no action, a separator when it has no label.
+struct TrayMenuItem {
+    TrayAction action = TrayAction::None;
+    QString label;
+    bool enabled = false;
+
+    bool operator==(const TrayMenuItem&) const = default;
+};
+
+// The control window in menu form: its header, its buttons with the same texts and the same
+// enablement, then "Open Quorel" and "Quit".
+QList<TrayMenuItem> trayMenu(bool isRunning, bool isBreak, bool strictMode, FocusPreset preset);
 
 // Where the control window opens: centred on the tray icon, below it when the icon sits in the
 // upper half of the screen (a top panel) and above it otherwise, kept inside the screen. Trays

@@ -1,6 +1,7 @@
 #include "Composition.h"
 #include "ControlAccessible.h"
 #include "FilePreferencesStore.h"
+#include "LoginStartModel.h"
 #include "QuorelApp.h"
 #include "SingleInstance.h"
 #include "SymbolRenderer.h"
@@ -70,8 +71,9 @@ int main(int argc, char* argv[]) {
     // Declared before the app, so that they outlive it.
     const Quorel::Adapters adapters = Quorel::makeAdapters();
     Quorel::WindowGlass::setCompositor(adapters.windowCompositor.get());
+    Quorel::LoginStartModel::setService(adapters.loginStart.get());
     Quorel::QuorelApp quorel(adapters.platform());
-    if (!quorel.start()) {
+    if (!quorel.start(Quorel::QuorelApp::launchFor(QCoreApplication::arguments()))) {
         return 1;
     }
     QObject::connect(

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QString>
 
 namespace Quorel {
+
+// The argument a login start passes: Quorel then waits in the tray instead of opening its window.
+inline constexpr QLatin1String loginStartArgument("--login");
 
 // Whether the desktop starts Quorel when the user logs in.
 class LoginStart {

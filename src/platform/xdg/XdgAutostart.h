@@ -10,7 +10,6 @@
 #include "ports/LoginStart.h"
 
 #include <QByteArray>
-#include <QLatin1String>
 #include <QString>
 #include <QStringList>
 
@@ -18,9 +17,6 @@
 #include <optional>
 
 namespace Quorel {
-
-// The argument a login start passes: Quorel then waits in the tray instead of opening its window.
-inline constexpr QLatin1String loginStartArgument("--login");
 
 // What an autostart entry runs: its Exec value, and the program TryExec names so that a
 // session skips the entry once the program is gone.
