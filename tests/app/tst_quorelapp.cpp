@@ -1,10 +1,12 @@
 #include "QuorelApp.h"
 #include "ScreenHarness.h"
+#include "xdg/XdgAutostart.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <QApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -165,6 +167,52 @@ private slots:
         QVERIFY(quit);
         QVERIFY(!manager.isRunning());
         QVERIFY(!hasSavedSession(desktop));
+    }
+
+    // The desktop starts Quorel at login with the autostart entry's command: a strict session
+    // that was running when the user logged out goes on. Without a tray to wait in, the main
+    // window opens after a short wait, so the user is never left without a way in.
+    void loginStartResumesTheStrictSession() {
+        FakeDesktop desktop;
+        {
+            auto before = desktop.makeManager();
+            before->setStrictMode(true);
+            before->toggleStartPause();
+            for (int i = 0; i < 60; ++i) {
+                before->tick();
+            }
+            before->saveState();
+        }
+        QVERIFY(hasSavedSession(desktop));
+        desktop.clock.advance(90);  // logged out and in again
+
+        QTemporaryDir autostartFolder;
+        XdgAutostart autostart(autostartFolder.path(), {},
+                               autostartCommand(QCoreApplication::applicationFilePath(), {}));
+        QCOMPARE(autostart.setEnabled(true), QString());
+        QFile entryFile(autostart.userEntryPath());
+        QVERIFY(entryFile.open(QIODevice::ReadOnly));
+        const auto entry = parseDesktopEntry(QString::fromUtf8(entryFile.readAll()), {}, {});
+        QVERIFY(autostartStarts(entry));
+        const QStringList arguments = execArguments(entry->exec);
+        QCOMPARE(arguments.value(0), QCoreApplication::applicationFilePath());
+
+        QuorelApp app(desktop.platform());
+        app.loginTrayWait = std::chrono::milliseconds(200);
+        QVERIFY(app.start(QuorelApp::launchFor(arguments)));
+
+        FocusManager& manager = *FocusManager::shared();
+        QVERIFY(manager.isRunning());
+        QVERIFY(manager.isLocked());
+        QCOMPARE(manager.remainingSeconds(), 2700 - 60 - 90);
+        QVERIFY(mainWindow() == nullptr || !mainWindow()->isVisible());
+        QTRY_VERIFY(mainWindow() != nullptr && mainWindow()->isVisible());
+    }
+
+    void onlyTheLoginArgumentMakesALoginStart() {
+        QCOMPARE(QuorelApp::launchFor({QStringLiteral("quorel")}), QuorelApp::Launch::ByUser);
+        QCOMPARE(QuorelApp::launchFor({QStringLiteral("quorel"), QStringLiteral("--login")}),
+                 QuorelApp::Launch::AtLogin);
     }
 
     // Closed, the views are let go; the tray's control window and then the main window are

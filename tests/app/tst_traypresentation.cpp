@@ -137,6 +137,46 @@ private slots:
         QCOMPARE(drawn > 0, !image.isNull());
     }
 
+    // The menu reads and locks as the control window does: its header, then the buttons, of
+    // which nothing but "Open Quorel" acts during a strict countdown.
+    void menuFollowsTheControlWindow_data() {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("onBreak");
+        QTest::addColumn<bool>("strict");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("primary");
+        QTest::addColumn<bool>("actionsEnabled");
+
+        QTest::newRow("idle") << false << false << true << "Quorel Ready"
+                              << "Start Focus" << true;
+        QTest::newRow("relaxed run") << true << false << false << "Study Active"
+                                     << "Pause" << true;
+        QTest::newRow("strict run") << true << false << true << "Study Active"
+                                    << "Locked" << false;
+        QTest::newRow("break") << true << true << false << "Break Time"
+                               << "Pause" << true;
+    }
+
+    void menuFollowsTheControlWindow() {
+        QFETCH(bool, running);
+        QFETCH(bool, onBreak);
+        QFETCH(bool, strict);
+        QFETCH(QString, header);
+        QFETCH(QString, primary);
+        QFETCH(bool, actionsEnabled);
+        const QList<TrayMenuItem> menu = trayMenu(running, onBreak, strict, FocusPreset::Study);
+
+        const QList<TrayMenuItem> expected{
+            {TrayAction::None, header, false},
+            {TrayAction::StartPause, primary, actionsEnabled},
+            {TrayAction::Reset, QStringLiteral("Reset"), actionsEnabled},
+            {TrayAction::None, QString(), false},
+            {TrayAction::OpenWindow, QStringLiteral("Open Quorel"), true},
+            {TrayAction::Quit, QStringLiteral("Quit"), actionsEnabled},
+        };
+        QCOMPARE(menu, expected);
+    }
+
     void controlWindowPosition_data() {
         QTest::addColumn<QRect>("anchor");
         QTest::addColumn<QPoint>("cursor");
