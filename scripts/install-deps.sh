@@ -37,6 +37,8 @@ packages=(
   firefox-esr libnss3-tools openssl zip
   # a headless sway session, a native Wayland client in it, and Qt's Wayland platform
   sway foot qt6-wayland
+  # a StatusNotifierItem tray that starts after the app: waybar's, in that sway session
+  waybar
   # a headless KWin (Plasma's compositor) and Qt's Wayland platform for its test window
   kwin-wayland qt6-wayland
   # a headless GNOME Shell with our extension, and the GObject bindings its test reads it with

@@ -10,4 +10,10 @@ if(TARGET quorel)
     set_tests_properties(e2e_wayland_sway PROPERTIES
         LABELS "e2e;wayland" TIMEOUT 180 SKIP_RETURN_CODE 77
         ENVIRONMENT QUOREL_BRIDGE_PORT=49391)
+    # waybar's tray, started after the app, and again after it quits.
+    add_test(NAME e2e_wayland_sway_tray_late
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/sway_tray_late.sh $<TARGET_FILE:quorel>)
+    set_tests_properties(e2e_wayland_sway_tray_late PROPERTIES
+        LABELS "e2e;wayland" TIMEOUT 120 SKIP_RETURN_CODE 77
+        ENVIRONMENT QUOREL_BRIDGE_PORT=49392)
 endif()
