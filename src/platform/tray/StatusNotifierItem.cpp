@@ -222,6 +222,8 @@ void StatusNotifierItem::registerWithWatcher() {
         statusNotifierWatcherService, statusNotifierWatcherPath, statusNotifierWatcherService,
         QStringLiteral("RegisterStatusNotifierItem"));
     call.setArguments({m_serviceName});
+    // Only a running tray: one that starts later is met through the name's owner changing.
+    call.setAutoStartService(false);
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* done) {
@@ -240,6 +242,7 @@ void StatusNotifierItem::askWhetherHosted() {
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get.setArguments(
         {statusNotifierWatcherService, QStringLiteral("IsStatusNotifierHostRegistered")});
+    get.setAutoStartService(false);
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* done) {
