@@ -166,8 +166,10 @@ private slots:
         QCOMPARE(desktop.changes, 1);
         QCOMPARE(control->property("checked").toBool(), false);
         QCOMPARE(plainTextsShowing(m->view->rootObject(), desktop.refusal), 1);
+        m->view->resize(595, 1000);
         QVERIFY(m->shows(desktop.refusal));
         QVERIFY(!m->manager->loginStartOffered());
+        m->screenshot(QStringLiteral("settings-login-start-refused"));
 
         desktop.refusal.clear();
         m->click(control);
