@@ -1,7 +1,7 @@
 #pragma once
 
 // The shapes of the StatusNotifierItem and com.canonical.dbusmenu interfaces, read by the item
-// and by the tests that play the tray's part.
+// and by the tests that stand in for the tray.
 
 #include <QByteArray>
 #include <QDBusArgument>
