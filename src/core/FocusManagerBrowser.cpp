@@ -1,6 +1,5 @@
 // The browser URL guard: the once-a-second check of the front tab, the access probe, and the
 // website list's operations. Browsers are reached only on the worker; results come back here.
-#include "BlockersFormat.h"
 #include "BrowserWorker.h"
 #include "FocusManager.h"
 #include "UrlRules.h"
@@ -9,6 +8,34 @@
 #include <utility>
 
 namespace Quorel {
+
+namespace {
+
+// What the Blockers screen tells of a browser the link reaches only in part; empty when nothing.
+QString browserLinkNotice(BrowserFamily browser, const BrowserAnswer& answer) {
+    const QString name = browserFamilyName(browser);
+    if (answer.otherRelease) {
+        return QStringLiteral(
+                   "The Quorel extension in %1 is from another release of Quorel: "
+                   "install the extension that came with this one.")
+            .arg(name);
+    }
+    if (!answer.privateWindowsUnseen) {
+        return {};
+    }
+    if (isGeckoFamily(browser)) {
+        return QStringLiteral(
+                   "Private windows in %1 are not guarded: allow \"Run in Private "
+                   "Windows\" for Quorel in about:addons.")
+            .arg(name);
+    }
+    return QStringLiteral(
+               "Private windows in %1 are not guarded: turn on \"Allow in Incognito\" "
+               "for Quorel in %2.")
+        .arg(name, browserExtensionsPage(browser));
+}
+
+}  // namespace
 
 void FocusManager::checkSafariIfFrontmost() {
     const bool focusActive = m_isRunning && !m_isBreak;

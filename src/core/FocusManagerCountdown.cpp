@@ -1,6 +1,6 @@
 // The focus countdown: start, pause, reset, presets, and the per-second step with its
 // end-of-focus and end-of-break transitions.
-#include "DisplayFormat.h"
+#include "CountdownText.h"
 #include "FocusManager.h"
 
 #include <QScopedValueRollback>

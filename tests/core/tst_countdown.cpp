@@ -1,4 +1,4 @@
-#include "DisplayFormat.h"
+#include "CountdownText.h"
 #include "Fakes.h"
 
 #include <QJsonDocument>
@@ -310,18 +310,6 @@ private slots:
         for (qsizetype i = before; i < desktop.ambient.calls.size(); ++i) {
             QVERIFY(!desktop.ambient.calls.at(i).shouldPlay);
         }
-    }
-
-    void controlTexts() {
-        QCOMPARE(controlHeaderTitle(false, false, FocusPreset::Study),
-                 QStringLiteral("Quorel Ready"));
-        QCOMPARE(controlHeaderTitle(true, true, FocusPreset::Study), QStringLiteral("Break Time"));
-        QCOMPARE(controlHeaderTitle(true, false, FocusPreset::WindDown),
-                 QStringLiteral("Wind Down Active"));
-        QCOMPARE(primaryActionTitle(false, true), QStringLiteral("Start Focus"));
-        QCOMPARE(primaryActionTitle(true, true), QStringLiteral("Locked"));
-        QCOMPARE(primaryActionTitle(true, false), QStringLiteral("Pause"));
-        QCOMPARE(formatUsageAgainstGoal(5.2, 4.0), QStringLiteral("5.2h / 4.0h"));
     }
 
     void strictFocusGoesOnAfterAKill() {

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "CountdownText.h"
 #include "Models.h"
 
 #include <QString>
 
 namespace Quorel {
-
-// Countdown text: minutes and seconds, "45:00", "09:59", "180:00".
-QString formatRemaining(qint64 remainingSeconds);
 
 // The countdown in three characters at most, for a tray icon: whole minutes left, rounded up
 // ("45", "180"), then seconds in the last minute ("59s").

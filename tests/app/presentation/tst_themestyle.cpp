@@ -41,51 +41,6 @@ private slots:
         QCOMPARE(style.cornerRadius, 18.0);
     }
 
-    void glassRimAndShadowDoNotFollowTransparency() {
-        for (const double transparency : {0.0, 0.28, 1.0}) {
-            const CardStyle style = cardStyle(true, transparency, 12);
-            QCOMPARE(style.rimWidth, 1.1);
-            QCOMPARE(style.rimOpacities, (std::array<double, 3>{0.65, 0.22, 0.06}));
-            QCOMPARE(style.shadowOpacity, 0.08);
-            QCOMPARE(style.shadowBlur, 16.0);
-            QCOMPARE(style.shadowOffsetY, 6.0);
-            QCOMPARE(style.borderWidth, 0.0);
-        }
-    }
-
-    void plainCardKeepsItsOwnRadiusAndIgnoresTransparency_data() {
-        QTest::addColumn<double>("askedRadius");
-        QTest::addColumn<double>("transparency");
-
-        QTest::newRow("radius 18") << 18.0 << 0.5;
-        QTest::newRow("radius 12, solid") << 12.0 << 0.0;
-        QTest::newRow("radius 0, clear") << 0.0 << 1.0;
-    }
-
-    void plainCardKeepsItsOwnRadiusAndIgnoresTransparency() {
-        QFETCH(double, askedRadius);
-        QFETCH(double, transparency);
-
-        const CardStyle style = cardStyle(false, transparency, askedRadius);
-
-        QVERIFY(!style.glass);
-        QCOMPARE(style.cornerRadius, 14.0);
-        QCOMPARE(style.borderWidth, 1.0);
-        QCOMPARE(style.borderOpacity, 0.2);
-        // Nothing of the glass look leaks into the plain card.
-        QCOMPARE(style.materialOpacity, 0.0);
-        QCOMPARE(style.hazeOpacity, 0.0);
-        QCOMPARE(style.rimWidth, 0.0);
-        QCOMPARE(style.shadowOpacity, 0.0);
-    }
-
-    void roseQuartzGlowsFromPinkToPurple() {
-        QCOMPARE(themeAccent(AppColorTheme::Rose), (RgbaColor{0.92, 0.30, 0.54, 1}));
-        const auto glows = themeGlowColors(AppColorTheme::Rose);
-        QCOMPARE(glows[0], namedColor(NamedColor::Pink).withAlpha(0.24));
-        QCOMPARE(glows[1], namedColor(NamedColor::Purple).withAlpha(0.14));
-    }
-
     void everyThemeHasItsOwnOpaqueAccentAndFaintGlows() {
         QList<RgbaColor> accents;
         for (const auto& [theme, title] : EnumCases<AppColorTheme>::all) {

@@ -1,3 +1,4 @@
+#include "DisplayFormat.h"
 #include "MainWindowFormat.h"
 
 #include <QTest>
@@ -93,6 +94,19 @@ private slots:
     void shieldShowsTheTimeLeftAsTheManagerFormatsIt() {
         QCOMPARE(shieldRemaining(QStringLiteral("18:42")), QStringLiteral("18:42 remaining"));
         QCOMPARE(shieldRemaining(QStringLiteral("180:00")), QStringLiteral("180:00 remaining"));
+    }
+
+    // The control window's header and button.
+    void controlTexts() {
+        QCOMPARE(controlHeaderTitle(false, false, FocusPreset::Study),
+                 QStringLiteral("Quorel Ready"));
+        QCOMPARE(controlHeaderTitle(true, true, FocusPreset::Study), QStringLiteral("Break Time"));
+        QCOMPARE(controlHeaderTitle(true, false, FocusPreset::WindDown),
+                 QStringLiteral("Wind Down Active"));
+        QCOMPARE(primaryActionTitle(false, true), QStringLiteral("Start Focus"));
+        QCOMPARE(primaryActionTitle(true, true), QStringLiteral("Locked"));
+        QCOMPARE(primaryActionTitle(true, false), QStringLiteral("Pause"));
+        QCOMPARE(formatUsageAgainstGoal(5.2, 4.0), QStringLiteral("5.2h / 4.0h"));
     }
 };
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ports/BrowserScripting.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -25,9 +23,5 @@ bool allowanceReached(qint64 usedSeconds, qint64 limitMinutes);
 // What a screen reader hears for a row's picker and trash button.
 QString allowancePickerLabel(const QString& appName);
 QString deleteLabel(const QString& rowName);
-
-// The line the Blockers screen shows for what the link cannot reach in a browser (private
-// windows, an extension of another release); empty when it reaches all of it.
-QString browserLinkNotice(BrowserFamily browser, const BrowserAnswer& answer);
 
 }  // namespace Quorel

@@ -63,27 +63,4 @@ QString deleteLabel(const QString& rowName) {
     return QStringLiteral("Delete ") + rowName;
 }
 
-QString browserLinkNotice(BrowserFamily browser, const BrowserAnswer& answer) {
-    const QString name = browserFamilyName(browser);
-    if (answer.otherRelease) {
-        return QStringLiteral(
-                   "The Quorel extension in %1 is from another release of Quorel: "
-                   "install the extension that came with this one.")
-            .arg(name);
-    }
-    if (!answer.privateWindowsUnseen) {
-        return {};
-    }
-    if (isGeckoFamily(browser)) {
-        return QStringLiteral(
-                   "Private windows in %1 are not guarded: allow \"Run in Private "
-                   "Windows\" for Quorel in about:addons.")
-            .arg(name);
-    }
-    return QStringLiteral(
-               "Private windows in %1 are not guarded: turn on \"Allow in Incognito\" "
-               "for Quorel in %2.")
-        .arg(name, browserExtensionsPage(browser));
-}
-
 }  // namespace Quorel
