@@ -27,7 +27,7 @@ let privateAllowed = false;
 const uncommitted = new Map();
 const UNCOMMITTED_WAIT_MS = 1000;
 // Firefox lets us hold a navigation of the front tab until the app has judged its address, so a
-// blocked page is never asked for (hold id -> {tabId, settle}). The app answers within a few
+// blocked page is never asked for (hold id -> {tabId, url, resolve, timer}). The app answers within a few
 // milliseconds; one that does not lets the page load, and its heartbeat check still follows.
 const held = new Map();
 const HOLD_MS = 300;
@@ -124,12 +124,14 @@ async function report() {
   if (!tab) {
     return;
   }
+  // A tab whose navigation we hold is told as going there, with the hold, until it is let go.
+  const hold = heldIn(tab.id);
   lastFront = {
     type: "front",
     // A typed address is pending before it commits: report it early so it is checked early.
-    url: boundedAddress(tab.pendingUrl || tab.url || ""),
-    title: (tab.title || "").slice(0, MAX_TITLE),
-    status: tab.status || "",
+    url: hold ? hold.url : boundedAddress(tab.pendingUrl || tab.url || ""),
+    title: hold ? "" : (tab.title || "").slice(0, MAX_TITLE),
+    status: hold ? "loading" : tab.status || "",
     tabId: tab.id,
     windowId: win.id,
     // A window that lost the focus (to another program, or to a private window we may not
@@ -137,7 +139,7 @@ async function report() {
     focused: Boolean(win.focused),
     privateWindows: privateAllowed,
   };
-  post(lastFront);
+  post(hold ? { ...lastFront, hold: hold.id } : lastFront);
 }
 
 // A navigation of the front tab starts: told before any byte of the page is asked for, so that a
@@ -159,10 +161,22 @@ function holdNavigation(details) {
   }
   return new Promise((resolve) => {
     const hold = ++lastHold;
+    const url = boundedAddress(details.url);
     const timer = setTimeout(() => settle(hold, {}), HOLD_MS);
-    held.set(hold, { tabId: details.tabId, resolve, timer });
-    post({ ...lastFront, url: boundedAddress(details.url), title: "", status: "loading", hold });
+    held.set(hold, { tabId: details.tabId, url, resolve, timer });
+    post({ ...lastFront, url, title: "", status: "loading", hold });
   });
+}
+
+// The newest navigation held in a tab, as {id, url}; null when none is.
+function heldIn(tabId) {
+  let found = null;
+  for (const [id, entry] of held) {
+    if (entry.tabId === tabId) {
+      found = { id, url: entry.url };
+    }
+  }
+  return found;
 }
 
 function settle(hold, verdict) {

@@ -30,6 +30,8 @@ blocked="http://127.0.0.1:$bridgePort/blocked?site=pornhub.com"
 delays=()
 heard=()
 for i in $(seq 20); do
+    # The last attempt's page has just come: let the address bar take it before typing anew.
+    sleep 0.5
     openAddress "https://example.net/before-$i"
     waitUntil 20 frontIs "https://example.net/before-$i" complete || fail "example.net did not load"
     typeAddress "https://www.pornhub.com/video-$i"
