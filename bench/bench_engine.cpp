@@ -36,8 +36,9 @@ void BM_HeartbeatTick(benchmark::State& state) {
     FakeDesktop desktop;
     SystemClock clock;
     MemoryPreferencesStore store;
-    Platform platform{desktop.workspace, store,           clock,          desktop.sound,
-                      desktop.browser,   desktop.ambient, desktop.shield, desktop.chooser};
+    Platform platform{desktop.workspace, store,           clock,
+                      desktop.sound,     desktop.browser, desktop.ambient,
+                      desktop.shield,    desktop.chooser, desktop.presence};
     FocusManager m(platform);
     m.setBlockedApps(fiftyBlockEntries());
     QStringList names;
@@ -94,8 +95,9 @@ void BM_SaveStateTenYears(benchmark::State& state) {
     QTemporaryDir dir(QStringLiteral(QUOREL_BENCH_DIR "/save-XXXXXX"));
     FilePreferencesStore store(dir.path());
     FakeDesktop desktop;
-    Platform platform{desktop.workspace, store,           desktop.clock,  desktop.sound,
-                      desktop.browser,   desktop.ambient, desktop.shield, desktop.chooser};
+    Platform platform{desktop.workspace, store,           desktop.clock,
+                      desktop.sound,     desktop.browser, desktop.ambient,
+                      desktop.shield,    desktop.chooser, desktop.presence};
     FocusManager m(platform);
     const QDate today = desktop.clock.now().date();
     m.setDailySecondsByDate(tenYearsOfDays(today));

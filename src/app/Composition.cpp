@@ -207,6 +207,7 @@ Adapters makeAdapters() {
     adapters.shieldHints = makeShieldHints();
     adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());
     adapters.chooser = makeApplicationChooser();
+    adapters.presence = std::make_unique<NullPresence>();
     adapters.windowCompositor = makeWindowCompositor();
     adapters.loginStart = XdgAutostart::forThisProgram();
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {

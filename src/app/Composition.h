@@ -31,6 +31,7 @@ struct Adapters {
     std::unique_ptr<ShieldWindowHints> shieldHints;
     std::unique_ptr<BlockShield> shield;
     std::unique_ptr<ApplicationChooser> chooser;
+    std::unique_ptr<Presence> presence;
     // For the views, not the engine: WindowGlass asks it.
     std::unique_ptr<WindowCompositor> windowCompositor;
     // For the views: the Settings switch and the Focus screen's offer.
@@ -39,8 +40,8 @@ struct Adapters {
     std::unique_ptr<X11Activation> x11Activation;
 
     Platform platform() const {
-        return Platform{*workspace, *preferences, *clock,  *sound,
-                        *browser,   *ambient,     *shield, *chooser};
+        return Platform{*workspace, *preferences, *clock,   *sound,   *browser,
+                        *ambient,   *shield,      *chooser, *presence};
     }
 };
 

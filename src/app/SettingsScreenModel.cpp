@@ -64,4 +64,20 @@ QString SettingsScreenModel::usageModeExplanation() const {
                                 : QString();
 }
 
+QString SettingsScreenModel::awayExplanation() const {
+    return Quorel::awayExplanation();
+}
+
+int SettingsScreenModel::fewestAwayMinutes() const {
+    return int(fewestAwayAfterMinutes);
+}
+
+int SettingsScreenModel::mostAwayMinutes() const {
+    return int(mostAwayAfterMinutes);
+}
+
+QString SettingsScreenModel::awayAfterText(int minutes) const {
+    return Quorel::awayAfterText(minutes);
+}
+
 }  // namespace Quorel

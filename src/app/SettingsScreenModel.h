@@ -25,6 +25,9 @@ class SettingsScreenModel : public ManagerModel {
     Q_PROPERTY(QString transparencyLabel READ transparencyLabel NOTIFY transparencyChanged)
     Q_PROPERTY(QString dailyLimitLabel READ dailyLimitLabel NOTIFY dailyGoalChanged)
     Q_PROPERTY(QString usageModeExplanation READ usageModeExplanation NOTIFY usageModeChanged)
+    Q_PROPERTY(QString awayExplanation READ awayExplanation CONSTANT)
+    Q_PROPERTY(int fewestAwayMinutes READ fewestAwayMinutes CONSTANT)
+    Q_PROPERTY(int mostAwayMinutes READ mostAwayMinutes CONSTANT)
 
 public:
     explicit SettingsScreenModel(QObject* parent = nullptr);
@@ -34,6 +37,11 @@ public:
     QString transparencyLabel() const;
     QString dailyLimitLabel() const;
     QString usageModeExplanation() const;
+    QString awayExplanation() const;
+    int fewestAwayMinutes() const;
+    int mostAwayMinutes() const;
+    // The stepper's text for a number of minutes.
+    Q_INVOKABLE QString awayAfterText(int minutes) const;
 
 signals:
     void transparencyChanged();

@@ -3,6 +3,7 @@
 #include "ScheduleRules.h"
 #include "UrlRules.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Quorel {
@@ -288,6 +289,12 @@ void FocusManager::setScreenTimeMode(ScreenTimeTrackingMode mode) {
         m_streakRunStale = true;
     }
     saveSoon();
+}
+
+void FocusManager::setAwayAfterMinutes(qint64 minutes) {
+    assign(m_awayAfterMinutes, std::clamp(minutes, fewestAwayAfterMinutes, mostAwayAfterMinutes),
+           &FocusManager::awayAfterMinutesChanged);
+    saveState();
 }
 
 void FocusManager::setDailyGoalHours(double hours) {

@@ -91,6 +91,8 @@ class FocusManager : public QObject {
     Q_PROPERTY(
         qint64 sessionsToday READ sessionsToday WRITE setSessionsToday NOTIFY sessionsTodayChanged)
     Q_PROPERTY(qint64 streakDays READ streakDays WRITE setStreakDays NOTIFY streakDaysChanged)
+    Q_PROPERTY(qint64 awayAfterMinutes READ awayAfterMinutes WRITE setAwayAfterMinutes NOTIFY
+                   awayAfterMinutesChanged)
 
     // Derived values.
     Q_PROPERTY(double progress READ progress NOTIFY countdownChanged)
@@ -220,6 +222,9 @@ public:
     void setSessionsToday(qint64 sessions);
     qint64 streakDays() const { return m_streakDays; }
     void setStreakDays(qint64 days);
+    // Minutes without input after which no screen time is counted; held to 1 to 60.
+    qint64 awayAfterMinutes() const { return m_awayAfterMinutes; }
+    void setAwayAfterMinutes(qint64 minutes);
     const SecondsMap& trackedAppSeconds() const { return m_trackedAppSeconds; }
     void setTrackedAppSeconds(const SecondsMap& map);
     const SecondsMap& trackedBlockedAppSeconds() const { return m_trackedBlockedAppSeconds; }
@@ -334,6 +339,8 @@ public:
     // One heartbeat: day rollover, usage, countdown or schedules, browser, periodic save.
     void tick();
     void recordFrontmostAppSecond();
+    // Locked, or idle past awayAfterMinutes: time away is not screen time.
+    bool isUserAway() const;
     // One beat of the fast application guard.
     void guardTick();
     // Whether the guard beats: only during focus, while a blocked application is in front.
@@ -396,6 +403,7 @@ signals:
     void focusMinutesTodayChanged();
     void sessionsTodayChanged();
     void streakDaysChanged();
+    void awayAfterMinutesChanged();
     void saveProblemChanged();
     void documentNoticeChanged();
     void loginStartOfferedChanged();
@@ -470,6 +478,7 @@ private:
     qint64 m_focusMinutesToday = 0;
     qint64 m_sessionsToday = 0;
     qint64 m_streakDays = 1;
+    qint64 m_awayAfterMinutes = defaultAwayAfterMinutes;
     SecondsMap m_trackedAppSeconds;
     SecondsMap m_trackedBlockedAppSeconds;
     SecondsMap m_dailySecondsByDate;

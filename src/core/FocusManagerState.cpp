@@ -30,6 +30,7 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.glassTransparency = m_glassTransparency;
     s.colorTheme = m_colorTheme;
     s.lastSavedDay = stampFor(today);
+    s.awayAfterMinutes = m_awayAfterMinutes;
     s.dayLeft = m_dayLeft;
     s.loginStartOffered = m_loginStartOffered;
     // Written afresh by every save, so the end follows the countdown, which counts heartbeats:
@@ -201,6 +202,7 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     setGlassTransparency(d.glassTransparency.value_or(0.35));
     setColorTheme(d.colorTheme.value_or(AppColorTheme::Ocean));
     m_loginStartOffered = d.loginStartOffered.value_or(true);
+    setAwayAfterMinutes(d.awayAfterMinutes.value_or(defaultAwayAfterMinutes));
 
     // The saved day's counters, moved to today as a running Quorel would have moved them: a
     // later day keeps them as the day left, a clock now behind leaves them where they were.

@@ -70,7 +70,15 @@ const QString& FocusManager::stampFor(QDate date) const {
     return m_stamp;
 }
 
+bool FocusManager::isUserAway() const {
+    Presence& presence = m_platform.presence;
+    return presence.isLocked() || presence.isIdleFor(std::chrono::minutes(m_awayAfterMinutes));
+}
+
 void FocusManager::recordFrontmostAppSecond() {
+    if (isUserAway()) {
+        return;
+    }
     const std::optional<QString> name = m_platform.workspace.frontmostApplicationName();
     if (!name) {
         return;

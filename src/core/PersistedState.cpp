@@ -270,6 +270,7 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
     field("glassTransparency", s.glassTransparency.value_or(0.35));
     field("colorTheme", rawValue(s.colorTheme.value_or(AppColorTheme::Ocean)));
     field("lastSavedDay", s.lastSavedDay);
+    field("awayAfterMinutes", s.awayAfterMinutes.value_or(defaultAwayAfterMinutes));
     if (s.runningSession) {
         out.key(QLatin1String("runningSession"));
         writeSession(out, *s.runningSession);
@@ -402,6 +403,7 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes, QStr
     s.dayLeft = dayLeftFromJson(o.value(QLatin1String("dayLeft")));
     // Like the keys above, our own: a malformed value costs the user nothing but the offer.
     s.loginStartOffered = boolValue(o.value(QLatin1String("loginStartOffered")));
+    s.awayAfterMinutes = jsonInteger(o.value(QLatin1String("awayAfterMinutes")));
     return s;
 }
 

@@ -14,6 +14,12 @@ namespace Quorel {
 
 using SecondsMap = QHash<QString, qint64>;
 
+// Minutes without input after which the user counts as away: the default, and the range the
+// setting is held to.
+inline constexpr qint64 defaultAwayAfterMinutes = 5;
+inline constexpr qint64 fewestAwayAfterMinutes = 1;
+inline constexpr qint64 mostAwayAfterMinutes = 60;
+
 // A focus countdown that was running when the document was saved, kept so that a start after a
 // kill, a crash or a power cut picks it up again instead of leaving strict mode behind.
 struct RunningSession {
@@ -84,6 +90,9 @@ struct PersistedState {
     // Whether starting at login was offered. Older documents lack it; their users are not new,
     // so absent counts as offered.
     std::optional<bool> loginStartOffered;
+    // Minutes without input after which the user counts as away. Older documents lack it; a
+    // malformed value counts as absent, since a setting this small is not worth the rest.
+    std::optional<qint64> awayAfterMinutes;
 };
 
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.
@@ -103,9 +112,8 @@ PersistedState withSaneCounters(PersistedState state);
 // lock the user out: no longer session can be genuine.
 std::optional<RunningSession> resumableSession(const RunningSession& saved, qint64 now);
 
-// Compact JSON with all 25 keys, the running session while there is one and the day left when
-// there is one; nullopt when a
-// value has no JSON form (a NaN setting).
+// Compact JSON with the 25 keys and the away threshold, the running session while there is one
+// and the day left when there is one; nullopt when a value has no JSON form (a NaN setting).
 std::optional<QByteArray> encodePersistedState(const PersistedState& state);
 
 // Anything but a well-formed document (bad JSON, a missing required key, a wrong type, an

@@ -6,6 +6,7 @@
 #include "ports/BrowserScripting.h"
 #include "ports/Clock.h"
 #include "ports/PreferencesStore.h"
+#include "ports/Presence.h"
 #include "ports/SystemSound.h"
 #include "ports/Workspace.h"
 
@@ -21,6 +22,7 @@ struct Platform {
     AmbientPlayer& ambient;
     BlockShield& shield;
     ApplicationChooser& chooser;
+    Presence& presence;
 };
 
 }  // namespace Quorel

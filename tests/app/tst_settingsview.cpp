@@ -182,6 +182,31 @@ private slots:
                 !m->shows(QStringLiteral("Start Quorel at login")));
     }
 
+    void awayThresholdStepsByMinutesWithinItsRange() {
+        QQuickItem* box = m->item(QStringLiteral("Count as away after"), QAccessible::SpinBox);
+        QVERIFY(box != nullptr);
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->property("displayText").toString(), QStringLiteral("5 minutes"));
+        QVERIFY(m->shows(QStringLiteral(
+            "While the screen is locked, or after this long without keyboard or mouse input, no "
+            "screen time is counted. A focus countdown keeps running.")));
+        m->screenshot(QStringLiteral("settings-away"));
+
+        box->forceActiveFocus();
+        QTest::keyClick(m->view.get(), Qt::Key_Up);
+        QCOMPARE(m->manager->awayAfterMinutes(), 6);
+        QCOMPARE(box->property("displayText").toString(), QStringLiteral("6 minutes"));
+
+        m->manager->setAwayAfterMinutes(1);  // the stepper follows the setting
+        QCOMPARE(box->property("displayText").toString(), QStringLiteral("1 minute"));
+        QTest::keyClick(m->view.get(), Qt::Key_Down);
+        QCOMPARE(m->manager->awayAfterMinutes(), 1);
+
+        m->manager->setAwayAfterMinutes(60);
+        QTest::keyClick(m->view.get(), Qt::Key_Up);
+        QCOMPARE(m->manager->awayAfterMinutes(), 60);
+    }
+
     void dailyLimitSliderStepsByHalfHours() {
         m->manager->setDailyGoalHours(1.5);
         QQuickItem* slider = m->item(QStringLiteral("Daily Limit: 1.5 hours"));

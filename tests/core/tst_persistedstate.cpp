@@ -118,6 +118,7 @@ private slots:
         QStringList keys = saved.keys();
         QStringList expected = allKeys;
         expected.append(QStringLiteral("loginStartOffered"));
+        expected.append(QStringLiteral("awayAfterMinutes"));
         keys.sort();
         expected.sort();
         QCOMPARE(keys, expected);
@@ -302,6 +303,46 @@ private slots:
         badDay.replace("\"day\":\"2026-12-5\"", "\"day\":\"2026-12-05\"");
         const auto dropped = decodePersistedState(badDay);
         QVERIFY(dropped && !dropped->dayLeft && dropped->runningSession);
+    }
+
+    // The golden document predates the away threshold; a bad value costs only the setting.
+    void awayThresholdLoadsHeldToItsRange_data() {
+        QTest::addColumn<QJsonValue>("value");
+        QTest::addColumn<qint64>("minutes");
+        QTest::newRow("absent") << QJsonValue(QJsonValue::Undefined) << qint64(5);
+        QTest::newRow("null") << QJsonValue(QJsonValue::Null) << qint64(5);
+        QTest::newRow("twelve") << QJsonValue(12) << qint64(12);
+        QTest::newRow("zero") << QJsonValue(0) << qint64(1);
+        QTest::newRow("negative") << QJsonValue(-3) << qint64(1);
+        QTest::newRow("a week") << QJsonValue(10080) << qint64(60);
+        QTest::newRow("beyond 64 bits") << QJsonValue(1e300) << qint64(5);
+        QTest::newRow("a fraction") << QJsonValue(7.5) << qint64(5);
+        QTest::newRow("text") << QJsonValue(QStringLiteral("10")) << qint64(5);
+        QTest::newRow("a switch") << QJsonValue(true) << qint64(5);
+        QTest::newRow("an object")
+            << QJsonValue(QJsonObject{{QStringLiteral("m"), 3}}) << qint64(5);
+    }
+
+    void awayThresholdLoadsHeldToItsRange() {
+        QFETCH(QJsonValue, value);
+        QFETCH(qint64, minutes);
+        FakeDesktop desktop;
+        desktop.setSavedDocument(withChange([&value](QJsonObject& o) {
+            if (!value.isUndefined()) {
+                o.insert(QStringLiteral("awayAfterMinutes"), value);
+            }
+        }));
+        auto m = desktop.makeManager();
+        QCOMPARE(m->awayAfterMinutes(), minutes);
+        QCOMPARE(m->colorTheme(), AppColorTheme::Emerald);  // the rest of the document loads
+        QCOMPARE(m->totalSeconds(), 1500);
+
+        m->setAwayAfterMinutes(20);
+        const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
+        QCOMPARE(saved.value(QStringLiteral("awayAfterMinutes")), QJsonValue(20));
+        FakeDesktop next;
+        next.setSavedDocument(desktop.savedDocument());
+        QCOMPARE(next.makeManager()->awayAfterMinutes(), 20);
     }
 
     void malformedRunningSessionIsDroppedAndTheRestLoads_data() {
@@ -563,9 +604,10 @@ private slots:
         m->tick();
         QCOMPARE(desktop.preferences.writes, 1);
         const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
-        // The 25 keys, and that starting at login is still to be offered.
-        QCOMPARE(saved.size(), 26);
+        // The 25 keys, that starting at login is still to be offered, and the away threshold.
+        QCOMPARE(saved.size(), 27);
         QCOMPARE(saved.value(QStringLiteral("loginStartOffered")), QJsonValue(false));
+        QCOMPARE(saved.value(QStringLiteral("awayAfterMinutes")), QJsonValue(5));
         QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(),
                  QStringLiteral("2026-12-6"));
         for (int i = 0; i < 15; ++i) {

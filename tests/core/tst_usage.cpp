@@ -1,7 +1,10 @@
 #include "Fakes.h"
 #include "UsageRules.h"
 
+#include <QSignalSpy>
 #include <QTest>
+
+#include <limits>
 
 using namespace Quorel;
 
@@ -39,6 +42,87 @@ private slots:
         QVERIFY(m->dailySecondsByDate().isEmpty());
         QCOMPARE(m->remainingSeconds(), 2685);
         QVERIFY(desktop.preferences.writes > 0);
+    }
+
+    // Time away is not screen time; the countdown and blocking carry on regardless.
+    void awayCreditsNothingWhileFocusGoesOn_data() {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<int>("idleSeconds");  // -1: the desktop does not tell
+        QTest::addColumn<int>("awayAfterMinutes");
+        QTest::addColumn<bool>("credited");
+
+        QTest::newRow("at the machine") << false << 0 << 5 << true;
+        QTest::newRow("locked") << true << 0 << 5 << false;
+        QTest::newRow("locked, idle unknown") << true << -1 << 5 << false;
+        QTest::newRow("idle past the threshold") << false << 301 << 5 << false;
+        QTest::newRow("idle exactly the threshold") << false << 300 << 5 << false;
+        QTest::newRow("idle under the threshold") << false << 299 << 5 << true;
+        QTest::newRow("idle under a longer threshold") << false << 600 << 15 << true;
+        QTest::newRow("idle past a shorter threshold") << false << 61 << 1 << false;
+        QTest::newRow("idle unknown") << false << -1 << 5 << true;
+    }
+
+    void awayCreditsNothingWhileFocusGoesOn() {
+        QFETCH(bool, locked);
+        QFETCH(int, idleSeconds);
+        QFETCH(int, awayAfterMinutes);
+        QFETCH(bool, credited);
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setAwayAfterMinutes(awayAfterMinutes);
+        m->setStrictMode(false);
+        m->setBlockedApps(
+            {BlockedApp{QUuid::createUuid(), QStringLiteral("Steam"), true, std::nullopt}});
+        m->toggleStartPause();
+        desktop.workspace.hidden.clear();
+        desktop.workspace.frontmost = QStringLiteral("Steam");
+        desktop.presence.locked = locked;
+        desktop.presence.idle =
+            idleSeconds < 0 ? std::nullopt : std::optional(std::chrono::seconds(idleSeconds));
+        QSignalSpy usage(m.get(), &FocusManager::usageChanged);
+
+        m->tick();
+        m->tick();
+
+        const qint64 seconds = credited ? 2 : 0;
+        QCOMPARE(m->trackedAppSeconds().value(QStringLiteral("Steam")), seconds);
+        QCOMPARE(m->trackedBlockedAppSeconds().value(QStringLiteral("Steam")), seconds);
+        QCOMPARE(m->dailySecondsByDate().value(today), seconds);
+        QCOMPARE(m->dailyBlockedSecondsByDate().value(today), seconds);
+        QCOMPARE(usage.size(), credited ? 2 : 0);
+        QCOMPARE(m->remainingSeconds(), 2698);  // a reader during Deep Work focuses
+        QVERIFY(desktop.workspace.hidden.contains(QStringLiteral("Steam")));  // still blocked
+        if (!locked) {
+            QCOMPARE(desktop.presence.askedThreshold, std::optional<std::chrono::milliseconds>(
+                                                          std::chrono::minutes(awayAfterMinutes)));
+        }
+
+        // Back at the machine, the next second counts again.
+        desktop.presence.locked = false;
+        desktop.presence.idle = std::chrono::seconds(0);
+        m->tick();
+        QCOMPARE(m->dailySecondsByDate().value(today), seconds + 1);
+    }
+
+    void awayThresholdIsHeldToItsRange_data() {
+        QTest::addColumn<qint64>("asked");
+        QTest::addColumn<qint64>("kept");
+        QTest::newRow("one") << qint64(1) << qint64(1);
+        QTest::newRow("an hour") << qint64(60) << qint64(60);
+        QTest::newRow("zero") << qint64(0) << qint64(1);
+        QTest::newRow("negative") << qint64(-30) << qint64(1);
+        QTest::newRow("a day") << qint64(1440) << qint64(60);
+        QTest::newRow("the largest") << std::numeric_limits<qint64>::max() << qint64(60);
+    }
+
+    void awayThresholdIsHeldToItsRange() {
+        QFETCH(qint64, asked);
+        QFETCH(qint64, kept);
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        QCOMPARE(m->awayAfterMinutes(), 5);
+        m->setAwayAfterMinutes(asked);
+        QCOMPARE(m->awayAfterMinutes(), kept);
     }
 
     void blockedTimeIsKeyedByTheFrontmostName() {

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The real app on a real X desktop (run inside scripts/with-desktop.sh): with an xterm in front,
-# the document saved by the periodic save (the first lands on the 15th tick) holds all 25 keys
-# and the first-run flag,
-# today's stamp and the xterm's seconds; ended by SIGTERM later, it saves the seconds
-# counted since.
+# the document saved by the periodic save (the first lands on the 15th tick) holds all 25 keys,
+# the first-run flag and the away threshold, today's stamp and the xterm's seconds; ended by
+# SIGTERM later, it saves the seconds counted since.
 #
 # Every wait polls for what it expects, with a deadline generous enough for a busy machine.
 set -euo pipefail
@@ -40,7 +39,7 @@ keys = {"totalSeconds", "strictMode", "autoStartBreak", "showInMenuBar", "blockY
         "trackedBlockedAppSeconds", "dailySecondsByDate", "dailyBlockedSecondsByDate",
         "screenTimeMode", "blockAdultSites", "schedules", "ambientSound", "ambientVolume",
         "liquidGlassEnabled", "glassTransparency", "colorTheme", "lastSavedDay",
-        "loginStartOffered"}
+        "loginStartOffered", "awayAfterMinutes"}
 problems = []
 if set(doc) != keys:
     problems.append(f"keys differ: missing {keys - set(doc)}, extra {set(doc) - keys}")

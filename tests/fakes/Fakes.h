@@ -102,6 +102,21 @@ public:
     int opened = 0;
 };
 
+// Whether the user is away, as the test says: locked, and how long since the last input (none
+// when the desktop would not tell).
+class FakePresence : public Presence {
+public:
+    bool isLocked() override { return locked; }
+    bool isIdleFor(std::chrono::milliseconds threshold) override {
+        askedThreshold = threshold;
+        return idle && *idle >= threshold;
+    }
+
+    bool locked = false;
+    std::optional<std::chrono::milliseconds> idle = std::chrono::milliseconds(0);
+    std::optional<std::chrono::milliseconds> askedThreshold;
+};
+
 class MemoryPreferencesStore : public PreferencesStore {
 public:
     std::optional<QByteArray> data(const QString& key) const override {
@@ -269,9 +284,11 @@ struct FakeDesktop {
     CapturingAmbientPlayer ambient;
     FakeBlockShield shield;
     FakeApplicationChooser chooser;
+    FakePresence presence;
 
     Platform platform() {
-        return Platform{workspace, preferences, clock, sound, browser, ambient, shield, chooser};
+        return Platform{workspace, preferences, clock,   sound,   browser,
+                        ambient,   shield,      chooser, presence};
     }
     std::unique_ptr<FocusManager> makeManager() {
         return std::make_unique<FocusManager>(platform());

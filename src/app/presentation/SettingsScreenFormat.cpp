@@ -22,4 +22,15 @@ QString usageModeExplanation(ScreenTimeTrackingMode mode) {
     return QStringLiteral("Counts only time spent in apps on your Blocked Apps list.");
 }
 
+QString awayAfterText(qint64 minutes) {
+    return minutes == 1 ? QStringLiteral("1 minute")
+                        : QString::number(minutes) + QStringLiteral(" minutes");
+}
+
+QString awayExplanation() {
+    return QStringLiteral(
+        "While the screen is locked, or after this long without keyboard or mouse input, no "
+        "screen time is counted. A focus countdown keeps running.");
+}
+
 }  // namespace Quorel

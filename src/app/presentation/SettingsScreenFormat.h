@@ -16,4 +16,10 @@ QString dailyLimitLabel(double hours);
 // The caption under the usage-mode choice.
 QString usageModeExplanation(ScreenTimeTrackingMode mode);
 
+// The away threshold as the stepper shows it: "1 minute", "5 minutes".
+QString awayAfterText(qint64 minutes);
+
+// What the away setting means, under its stepper.
+QString awayExplanation();
+
 }  // namespace Quorel

@@ -88,6 +88,100 @@ Item {
                 font.pixelSize: Theme.captionSize
                 wrapMode: Text.WordWrap
             }
+
+            // Time away: after how long without input the user counts as away.
+            ColumnLayout {
+                Layout.fillWidth: true
+                spacing: 4
+
+                RowLayout {
+                    Layout.fillWidth: true
+                    spacing: 12
+
+                    Label {
+                        Layout.fillWidth: true
+                        text: "Count as away after"
+                        color: Theme.text
+                        font.pixelSize: Theme.bodySize
+                        Accessible.ignored: true
+                    }
+
+                    SpinBox {
+                        id: awayAfter
+
+                        from: screen.fewestAwayMinutes
+                        to: screen.mostAwayMinutes
+                        value: FocusManager.awayAfterMinutes
+                        editable: false
+                        hoverEnabled: true
+                        font.pixelSize: Theme.bodySize
+                        textFromValue: minutes => screen.awayAfterText(minutes)
+                        Accessible.name: "Count as away after"
+                        Accessible.description: displayText
+                        onValueModified: FocusManager.awayAfterMinutes = value
+
+                        contentItem: Text {
+                            text: awayAfter.displayText
+                            font: awayAfter.font
+                            color: awayAfter.enabled ? Theme.text : Theme.disabledText
+                            horizontalAlignment: Text.AlignHCenter
+                            verticalAlignment: Text.AlignVCenter
+                            Accessible.ignored: true
+                        }
+
+                        up.indicator: Rectangle {
+                            x: awayAfter.width - width
+                            implicitWidth: 30
+                            implicitHeight: 30
+                            radius: 7
+                            color: awayAfter.up.pressed ? Theme.controlDown
+                                 : awayAfter.up.hovered ? Theme.controlHover : Theme.control
+                            opacity: awayAfter.value < awayAfter.to ? 1 : 0.45
+
+                            Text {
+                                anchors.centerIn: parent
+                                text: "+"
+                                color: Theme.text
+                                font.pixelSize: Theme.bodySize + 2
+                            }
+                        }
+
+                        down.indicator: Rectangle {
+                            implicitWidth: 30
+                            implicitHeight: 30
+                            radius: 7
+                            color: awayAfter.down.pressed ? Theme.controlDown
+                                 : awayAfter.down.hovered ? Theme.controlHover : Theme.control
+                            opacity: awayAfter.value > awayAfter.from ? 1 : 0.45
+
+                            Text {
+                                anchors.centerIn: parent
+                                text: "\u2212"
+                                color: Theme.text
+                                font.pixelSize: Theme.bodySize + 2
+                            }
+                        }
+
+                        background: Rectangle {
+                            implicitWidth: 150
+                            implicitHeight: 30
+                            radius: 7
+                            color: Theme.control
+                            border.width: awayAfter.visualFocus ? 2 : 1
+                            border.color: awayAfter.visualFocus ? Theme.focusRing : Theme.cardBorder
+                        }
+                    }
+                }
+
+                Label {
+                    Layout.fillWidth: true
+                    text: screen.awayExplanation
+                    textFormat: Text.PlainText
+                    color: Theme.secondaryText
+                    font.pixelSize: Theme.captionSize
+                    wrapMode: Text.WordWrap
+                }
+            }
         }
 
         FormSection {

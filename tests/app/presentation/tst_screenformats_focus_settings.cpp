@@ -126,6 +126,12 @@ private slots:
         QCOMPARE(dailyLimitLabel(hours), label);
     }
 
+    void awayThresholdReadsInWholeMinutes() {
+        QCOMPARE(awayAfterText(1), QStringLiteral("1 minute"));
+        QCOMPARE(awayAfterText(5), QStringLiteral("5 minutes"));
+        QCOMPARE(awayAfterText(60), QStringLiteral("60 minutes"));
+    }
+
     void usageModeExplanationNamesWhatIsCounted() {
         QCOMPARE(usageModeExplanation(ScreenTimeTrackingMode::AllApps),
                  QStringLiteral("Counts total active time across all apps."));

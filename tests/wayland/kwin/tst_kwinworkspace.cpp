@@ -144,8 +144,9 @@ private slots:
         std::unique_ptr<Workspace> workspace = KWinWorkspace::create(*m_entries);
         QVERIFY(workspace);
         Platform platform = desktop.platform();
-        Platform real{*workspace,       platform.preferences, platform.clock,  platform.sound,
-                      platform.browser, platform.ambient,     platform.shield, platform.chooser};
+        Platform real{*workspace,      platform.preferences, platform.clock,
+                      platform.sound,  platform.browser,     platform.ambient,
+                      platform.shield, platform.chooser,     platform.presence};
         FocusManager manager(real);
 
         const std::unique_ptr<QProcess> first = startTestWindow();
