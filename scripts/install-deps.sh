@@ -17,6 +17,8 @@ packages=(
   libgl-dev
   # X11 and the event sound
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev
+  # time since the last input on X11 (the MIT-SCREEN-SAVER extension)
+  libxcb-screensaver0-dev
   libcanberra-dev sound-theme-freedesktop
   # ambient sound output (the sound server's client library, and SDL where there is none), and a
   # sound server with a null sink for its tests

@@ -17,17 +17,21 @@
 #include "browser/CdpBrowserScripting.h"
 #include "browser/ExtensionBrowserLink.h"
 #include "browser/HostManifests.h"
+#include "presence/DBusScreenLock.h"
+#include "presence/DesktopPresence.h"
 #include "wayland/SessionDetection.h"
 #include "wayland/gnome/GnomeShellWorkspace.h"
 #include "wayland/kwin/KWinWorkspace.h"
 #include "wayland/sway/SwayWorkspace.h"
 #include "x11/X11Activation.h"
 #include "x11/X11Compositing.h"
+#include "x11/X11IdleTime.h"
 #include "x11/X11Workspace.h"
 #include "xdg/DesktopEntries.h"
 #include "xdg/XdgAutostart.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -192,6 +196,27 @@ std::unique_ptr<AmbientOutput> makeAmbientOutput() {
     return std::make_unique<SdlAmbientOutput>();
 }
 
+// The lock from logind and the screen savers wherever they run; the time since the last input
+// from the desktop's own monitor, which on Wayland only the compositor knows.
+std::unique_ptr<Presence> makePresence() {
+    const DesktopSession session =
+        detectSession(SessionVariables::from(QProcessEnvironment::systemEnvironment()));
+    std::unique_ptr<IdleMonitor> idle;
+    if (session == DesktopSession::X11) {
+        idle = X11IdleTime::create();
+    }
+    if (!idle) {
+        qWarning(
+            "Quorel: %s session; no idle time from this desktop, so time away from the keyboard "
+            "counts as screen time unless the screen is locked.",
+            qUtf8Printable(sessionName(session)));
+    }
+    return std::make_unique<DesktopPresence>(
+        std::make_unique<DBusScreenLock>(QDBusConnection::sessionBus(),
+                                         QDBusConnection::systemBus()),
+        std::move(idle));
+}
+
 }  // namespace
 
 Adapters makeAdapters() {
@@ -207,7 +232,7 @@ Adapters makeAdapters() {
     adapters.shieldHints = makeShieldHints();
     adapters.shield = std::make_unique<ShieldPanelController>(adapters.shieldHints.get());
     adapters.chooser = makeApplicationChooser();
-    adapters.presence = std::make_unique<NullPresence>();
+    adapters.presence = makePresence();
     adapters.windowCompositor = makeWindowCompositor();
     adapters.loginStart = XdgAutostart::forThisProgram();
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {

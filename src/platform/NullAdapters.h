@@ -6,7 +6,6 @@
 #include "ports/ApplicationChooser.h"
 #include "ports/BlockShield.h"
 #include "ports/BrowserScripting.h"
-#include "ports/Presence.h"
 #include "ports/SystemSound.h"
 #include "ports/Workspace.h"
 
@@ -36,13 +35,6 @@ public:
 class NullApplicationChooser : public ApplicationChooser {
 public:
     QStringList chooseApplications() override { return {}; }
-};
-
-// No word from the desktop: the user always counts as present.
-class NullPresence : public Presence {
-public:
-    bool isLocked() override { return false; }
-    bool isIdleFor(std::chrono::milliseconds) override { return false; }
 };
 
 class NullSystemSound : public SystemSound {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "IdleMonitor.h"
+#include "ports/Presence.h"
+
+#include <memory>
+
+namespace Quorel {
+
+class DBusScreenLock;
+
+// The desktop's lock and idle monitors behind the engine's port; either may be missing, and then
+// says nothing.
+class DesktopPresence final : public Presence {
+public:
+    DesktopPresence(std::unique_ptr<DBusScreenLock> lock, std::unique_ptr<IdleMonitor> idle);
+    ~DesktopPresence() override;
+
+    bool isLocked() override;
+    bool isIdleFor(std::chrono::milliseconds threshold) override;
+
+private:
+    std::unique_ptr<DBusScreenLock> m_lock;
+    std::unique_ptr<IdleMonitor> m_idle;
+};
+
+}  // namespace Quorel
