@@ -41,6 +41,9 @@ packages=(
   sway foot qt6-wayland
   # a StatusNotifierItem tray that starts after the app: waybar's, in that sway session
   waybar
+  # idle time from Wayland compositors (ext-idle-notify-v1, KDE's idle protocol), and typing
+  # into a headless sway to end it
+  libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols wtype
   # a headless KWin (Plasma's compositor) and Qt's Wayland platform for its test window
   kwin-wayland qt6-wayland
   # a headless GNOME Shell with our extension, and the GObject bindings its test reads it with

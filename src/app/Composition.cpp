@@ -21,6 +21,7 @@
 #include "presence/DesktopPresence.h"
 #include "wayland/SessionDetection.h"
 #include "wayland/gnome/GnomeShellWorkspace.h"
+#include "wayland/idle/WaylandIdleNotify.h"
 #include "wayland/kwin/KWinWorkspace.h"
 #include "wayland/sway/SwayWorkspace.h"
 #include "x11/X11Activation.h"
@@ -202,8 +203,17 @@ std::unique_ptr<Presence> makePresence() {
     const DesktopSession session =
         detectSession(SessionVariables::from(QProcessEnvironment::systemEnvironment()));
     std::unique_ptr<IdleMonitor> idle;
-    if (session == DesktopSession::X11) {
-        idle = X11IdleTime::create();
+    switch (session) {
+        case DesktopSession::X11:
+            idle = X11IdleTime::create();
+            break;
+        case DesktopSession::Sway:
+        case DesktopSession::KWin:
+        case DesktopSession::OtherWayland:
+            idle = WaylandIdleNotify::create();
+            break;
+        case DesktopSession::GnomeShell:
+            break;
     }
     if (!idle) {
         qWarning(

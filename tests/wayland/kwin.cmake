@@ -22,3 +22,12 @@ if(TARGET quorel)
     set_tests_properties(kwin_blocks_apps PROPERTIES
         LABELS "e2e;wayland" TIMEOUT 300 SKIP_RETURN_CODE 77)
 endif()
+
+# Idle time from KWin's ext-idle-notify-v1; the test itself is built beside the sway one.
+if(TARGET tst_waylandidlenotify)
+    add_test(NAME tst_waylandidlenotify_kwin
+        COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/kwin/kwin-session.sh
+                $<TARGET_FILE:tst_waylandidlenotify>)
+    set_tests_properties(tst_waylandidlenotify_kwin PROPERTIES
+        LABELS "e2e;wayland" TIMEOUT 120 SKIP_RETURN_CODE 77)
+endif()

@@ -17,3 +17,11 @@ if(TARGET quorel)
         LABELS "e2e;wayland" TIMEOUT 120 SKIP_RETURN_CODE 77
         ENVIRONMENT QUOREL_BRIDGE_PORT=49392)
 endif()
+
+# Idle time from a real headless sway (KDE's idle protocol on sway 1.7), and from KWin below.
+add_executable(tst_waylandidlenotify tst_waylandidlenotify.cpp)
+target_link_libraries(tst_waylandidlenotify PRIVATE quorel_common quorel_platform Qt6::Test)
+add_test(NAME tst_waylandidlenotify_sway
+    COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/in-sway.sh $<TARGET_FILE:tst_waylandidlenotify>)
+set_tests_properties(tst_waylandidlenotify_sway PROPERTIES
+    LABELS "e2e;wayland" TIMEOUT 120 SKIP_RETURN_CODE 77)

@@ -24,7 +24,7 @@ if [ "${1:-}" = "--inside" ]; then
         sleep 0.1
     done
     # For a test that replaces KWin with a new one.
-    QUOREL_KWIN_PID=$kwin QUOREL_KWIN_BINARY=$work/kwin_wayland WAYLAND_DISPLAY=$socket "$@"
+    QUOREL_KWIN_PID=$kwin QUOREL_COMPOSITOR_PID=$kwin QUOREL_KWIN_BINARY=$work/kwin_wayland WAYLAND_DISPLAY=$socket "$@"
     status=$?
     if [ $status -ne 0 ]; then
         echo "--- KWin's log"
