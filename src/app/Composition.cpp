@@ -21,6 +21,7 @@
 #include "presence/DesktopPresence.h"
 #include "wayland/SessionDetection.h"
 #include "wayland/gnome/GnomeShellWorkspace.h"
+#include "wayland/gnome/MutterIdleMonitor.h"
 #include "wayland/idle/WaylandIdleNotify.h"
 #include "wayland/kwin/KWinWorkspace.h"
 #include "wayland/sway/SwayWorkspace.h"
@@ -213,6 +214,7 @@ std::unique_ptr<Presence> makePresence() {
             idle = WaylandIdleNotify::create();
             break;
         case DesktopSession::GnomeShell:
+            idle = MutterIdleMonitor::create(QDBusConnection::sessionBus());
             break;
     }
     if (!idle) {

@@ -1,11 +1,10 @@
+#include "PrivateBus.h"
 #include "presence/DBusScreenLock.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QDBusVirtualObject>
-#include <QProcess>
 #include <QTest>
 
 #include <functional>
@@ -19,54 +18,6 @@ const QString freedesktopSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString login1 = QStringLiteral("org.freedesktop.login1");
 const QString sessionPath = QStringLiteral("/org/freedesktop/login1/session/c1");
 const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
-
-// A bus daemon of the test's own, so the test can script its services and take it away.
-class PrivateBus {
-public:
-    PrivateBus() {
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address")});
-        if (m_daemon.waitForReadyRead(10000)) {
-            m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
-        }
-    }
-    ~PrivateBus() {
-        for (const QString& name : std::as_const(m_names)) {
-            QDBusConnection::disconnectFromBus(name);
-        }
-        stop();
-    }
-
-    QDBusConnection connect(const QString& name) {
-        m_names.append(name);
-        return QDBusConnection::connectToBus(m_address, name);
-    }
-    void stop() {
-        m_daemon.kill();
-        m_daemon.waitForFinished(5000);
-    }
-
-private:
-    QProcess m_daemon;
-    QString m_address;
-    QStringList m_names;
-};
-
-// Answers every call made to its path with what answer makes of it.
-class ScriptedObject : public QDBusVirtualObject {
-public:
-    explicit ScriptedObject(std::function<QList<QVariant>(const QDBusMessage&)> answer)
-        : m_answer(std::move(answer)) {}
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-        connection.send(message.createReply(m_answer(message)));
-        return true;
-    }
-
-private:
-    std::function<QList<QVariant>(const QDBusMessage&)> m_answer;
-};
 
 }  // namespace
 

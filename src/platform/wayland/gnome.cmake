@@ -5,6 +5,8 @@ quorel_dbus_contract(quorel_platform ${_interface_xml} wayland/gnome/GnomeShellI
 target_sources(quorel_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/gnome/GnomeShellWorkspace.cpp
     ${CMAKE_CURRENT_LIST_DIR}/gnome/GnomeShellWorkspace.h
+    ${CMAKE_CURRENT_LIST_DIR}/gnome/MutterIdleMonitor.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gnome/MutterIdleMonitor.h
 )
 target_link_libraries(quorel_platform PUBLIC Qt6::DBus)
 set(_extension_files ${QUOREL_GNOME_EXTENSION_DIR}/metadata.json
