@@ -33,6 +33,8 @@ packages=(
   curl
   # the screen-reader view of the app: a session bus, AT-SPI and its Python client
   dbus at-spi2-core python3-pyatspi
+  # a screen saver played by the test of time away, on that bus
+  python3-dbus
   # a real browser for the DevTools link's end-to-end test
   chromium
   # the extension's end-to-end tests: Firefox ESR, a test CA for it, the extension as an .xpi
