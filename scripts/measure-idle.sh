@@ -43,6 +43,13 @@ first_frame_ms=$(sed -n 's/.*first frame at \([0-9]*\) ms.*/\1/p' "$work/app.log
 
 # Nanoseconds on a CPU, summed over every thread (schedstat is finer than the 10 ms of stat).
 cpu() { cat /proc/"$app_pid"/task/*/schedstat | awk '{s += $1} END {printf "%d", s}'; }
+# Per thread, "tid voluntary involuntary": a thread that sleeps and is woken switches voluntarily;
+# one pushed off the CPU by another (the X server it just wrote to) does not, and costs no wake-up.
+switches() {
+    for task in /proc/"$app_pid"/task/*; do
+        echo "${task##*/} $(awk '/^voluntary_ctxt/ {v = $2} /^nonvoluntary_ctxt/ {n = $2} END {print v, n}' "$task/status")"
+    done 2>/dev/null
+}
 # The same per thread, "name nanoseconds", to tell the sound's threads from the GUI's.
 threads() {
     for task in /proc/"$app_pid"/task/*; do
@@ -51,8 +58,14 @@ threads() {
 }
 threads >"$work/threads.before"
 before=$(cpu)
+switches >"$work/switches.before"
 sleep "$seconds"
 after=$(cpu)
+switches >"$work/switches.after"
+# Threads that ended meanwhile are left out; new ones count from their start.
+read -r wakeups preempted < <(awk 'NR == FNR {v[$1] = $2; n[$1] = $3; next}
+    {w += $2 - v[$1]; p += $3 - n[$1]} END {printf "%d %d\n", w, p}' \
+    "$work/switches.before" "$work/switches.after")
 threads >"$work/threads.after"
 if ! kill -0 "$app_pid" 2>/dev/null; then
     echo "the app exited early:"; cat "$work/app.log"; exit 1
@@ -61,11 +74,13 @@ fi
 peak_kb=$(awk '/VmHWM/ {print $2}' "/proc/$app_pid/status")
 rss_kb=$(awk '/^Rss:/ {print $2}' "/proc/$app_pid/smaps_rollup")
 pss_kb=$(awk '/^Pss:/ {print $2}' "/proc/$app_pid/smaps_rollup")
-python3 - "$before" "$after" "$seconds" "$peak_kb" "$rss_kb" "$pss_kb" <<'PY'
+python3 - "$before" "$after" "$seconds" "$peak_kb" "$rss_kb" "$pss_kb" \
+    "$wakeups" "$preempted" <<'PY'
 import sys
-before, after, seconds, peak, rss, pss = map(float, sys.argv[1:])
+before, after, seconds, peak, rss, pss, wakeups, preempted = map(float, sys.argv[1:])
 cpu_s = (after - before) / 1e9
 print(f"cpu_seconds={cpu_s:.2f} over {seconds:.0f} s, share={100 * cpu_s / seconds:.3f} % of one core")
+print(f"wakeups={wakeups / seconds:.2f} per second, preempted={preempted / seconds:.2f} per second")
 print(f"peak_rss={peak / 1024:.1f} MB; at the end rss={rss / 1024:.1f} MB, pss={pss / 1024:.1f} MB")
 PY
 # Threads that took at least 0.01 % of a core, by name (threads that share one are summed).

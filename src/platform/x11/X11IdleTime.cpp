@@ -28,10 +28,12 @@ std::unique_ptr<X11IdleTime> X11IdleTime::create(const QString& displayName) {
 }
 
 std::optional<std::chrono::milliseconds> X11IdleTime::idleTime() {
-    const xcb_screensaver_query_info_cookie_t cookie =
-        xcb_screensaver_query_info(m_x->c, m_x->root);
+    const xcb_screensaver_query_info_cookie_t asked{
+        m_pending.value_or(xcb_screensaver_query_info(m_x->c, m_x->root).sequence)};
     XcbReply<xcb_screensaver_query_info_reply_t> reply(
-        xcb_screensaver_query_info_reply(m_x->c, cookie, nullptr));
+        xcb_screensaver_query_info_reply(m_x->c, asked, nullptr));
+    m_pending = xcb_screensaver_query_info(m_x->c, m_x->root).sequence;
+    xcb_flush(m_x->c);
     if (!reply) {
         return std::nullopt;
     }
