@@ -5,7 +5,9 @@
 # each, an adult site (blocked at any time) is typed into the front tab and the time from Return
 # to the app hearing the tab on the blocked page is taken. Prints every value, the median and
 # the worst, and the same for the time until the app first heard of the typed address (what
-# comes before that is the browser's and the extension's).
+# comes before that is the browser's and the extension's) and until the extension confirmed the
+# redirect (where it held the request, the blocked site was never asked for; what follows is
+# the blocked page's own load).
 #   scripts/measure-browser-redirect.sh [APP]   (default build/release/src/app/quorel)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,6 +31,7 @@ blocked="http://127.0.0.1:$bridgePort/blocked?site=pornhub.com"
 
 delays=()
 heard=()
+redirected=()
 for i in $(seq 20); do
     # The last attempt's page has just come: let the address bar take it before typing anew.
     sleep 0.5
@@ -49,6 +52,9 @@ for i in $(seq 20); do
     # When the app first heard of the typed address: what is before is the browser's.
     first=$(reportedAfter "$begin" "https://www.pornhub.com/video-$i")
     heard+=($((${first:-$reached} - begin)))
+    confirmed=$(grep "^browser-link: [0-9]* $browser done ok=1" "$work/app.log" |
+        awk -v t0="$begin" '$2 > t0 { print $2; exit }')
+    redirected+=($((${confirmed:-$reached} - begin)))
 done
 summary() {
     printf '%s\n' "$@" | sort -n |
@@ -56,4 +62,5 @@ summary() {
 }
 echo "$browser in ${LANG:-C}: Return to blocked page, ms: ${delays[*]}"
 echo "$browser in ${LANG:-C}: Return to the app hearing the address, ms: ${heard[*]}"
-echo "$browser in ${LANG:-C}: $(summary "${delays[@]}"); hearing the address: $(summary "${heard[@]}")"
+echo "$browser in ${LANG:-C}: Return to the redirect confirmed, ms: ${redirected[*]}"
+echo "$browser in ${LANG:-C}: $(summary "${delays[@]}"); hearing the address: $(summary "${heard[@]}"); redirect confirmed: $(summary "${redirected[@]}")"

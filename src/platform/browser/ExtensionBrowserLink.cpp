@@ -297,6 +297,11 @@ private:
             }
             navigation->second.answered = true;
             navigation->second.ok = message.value(QLatin1String("ok")).toBool();
+            if (logReports()) {
+                qInfo("browser-link: %lld %s done ok=%d", QDateTime::currentMSecsSinceEpoch(),
+                      qUtf8Printable(browserFamilyKey(connection.family)),
+                      navigation->second.ok ? 1 : 0);
+            }
             // The tab is on its way there: until the next report, say so, so that the next
             // check does not send it again.
             if (navigation->second.ok && connection.front &&
