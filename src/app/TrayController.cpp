@@ -36,13 +36,7 @@ bool qtWouldUseDBus(const QDBusConnection& bus) {
     if (!bus.isConnected()) {
         return false;
     }
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        statusNotifierWatcherService, statusNotifierWatcherPath,
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get.setArguments(
-        {statusNotifierWatcherService, QStringLiteral("IsStatusNotifierHostRegistered")});
-    get.setAutoStartService(false);
-    const QDBusMessage reply = bus.call(get, QDBus::Block, 2000);
+    const QDBusMessage reply = bus.call(hostRegisteredQuery(), QDBus::Block, 2000);
     return reply.type() == QDBusMessage::ReplyMessage &&
            reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
 }

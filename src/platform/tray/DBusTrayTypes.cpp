@@ -4,6 +4,16 @@
 
 namespace Quorel {
 
+QDBusMessage hostRegisteredQuery() {
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        statusNotifierWatcherService, statusNotifierWatcherPath,
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get.setArguments(
+        {statusNotifierWatcherService, QStringLiteral("IsStatusNotifierHostRegistered")});
+    get.setAutoStartService(false);
+    return get;
+}
+
 QDBusArgument& operator<<(QDBusArgument& out, const TrayPixmap& pixmap) {
     out.beginStructure();
     out << pixmap.width << pixmap.height << pixmap.argb;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDBusArgument>
+#include <QDBusMessage>
 #include <QDBusVariant>
 #include <QList>
 #include <QMetaType>
@@ -19,6 +20,10 @@ inline const QString statusNotifierItemInterface = QStringLiteral("org.kde.Statu
 inline const QString statusNotifierItemPath = QStringLiteral("/StatusNotifierItem");
 inline const QString dbusMenuInterface = QStringLiteral("com.canonical.dbusmenu");
 inline const QString dbusMenuPath = QStringLiteral("/MenuBar");
+
+// Asks the watcher whether a host shows items (IsStatusNotifierHostRegistered), without starting
+// a watcher that is not running.
+QDBusMessage hostRegisteredQuery();
 
 // One icon picture, (iiay): ARGB32 pixels, each in network byte order.
 struct TrayPixmap {

@@ -237,13 +237,7 @@ void StatusNotifierItem::registerWithWatcher() {
 }
 
 void StatusNotifierItem::askWhetherHosted() {
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        statusNotifierWatcherService, statusNotifierWatcherPath,
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get.setArguments(
-        {statusNotifierWatcherService, QStringLiteral("IsStatusNotifierHostRegistered")});
-    get.setAutoStartService(false);
-    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(get), this);
+    auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(hostRegisteredQuery()), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* done) {
                 done->deleteLater();
