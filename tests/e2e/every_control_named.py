@@ -81,6 +81,18 @@ def open_tab(sidebar, tab, deadline):
         sys.exit("the %r tab did not open" % tab)
 
 
+def scroll_page(down):
+    """Scrolls the screen's page to its end (or back to its top) with the mouse wheel, as a user
+    would, so that what lies below the fold is walked too."""
+    window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quorel$"],
+                            capture_output=True, text=True).stdout.split()
+    if not window:
+        return
+    subprocess.run(["xdotool", "mousemove", "--window", window[0], "500", "400",
+                    "click", "--repeat", "30", "--delay", "10", "5" if down else "4"], check=True)
+    time.sleep(0.3)
+
+
 def walk_main_window(app, deadline):
     window = wait_for(lambda: frame_with(app, lambda f: find_named(f, "Sidebar")), deadline)
     if window is None:
@@ -92,6 +104,9 @@ def walk_main_window(app, deadline):
         open_tab(sidebar, tab, deadline)
         note(faults, tab, unheard(window))
         walk_popups(window, tab, faults, deadline)
+        scroll_page(down=True)
+        note(faults, tab + ", scrolled to its end", unheard(window))
+        scroll_page(down=False)
         if tab == "Settings":
             note(faults, tab, check_switch_state(window, deadline))
     if find_named(app, STRICT_BANNER) is not None:

@@ -79,13 +79,29 @@ def describe(node):
                                       label)
 
 
+def scrolled_out(node, root):
+    """Whether node lies wholly outside root's frame: a page scrolled past it, not a hidden item
+    (Qt calls both invisible)."""
+    try:
+        a = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        b = root.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    except NotImplementedError:
+        return False
+    if a.width <= 0 or a.height <= 0:
+        return False
+    return (a.y >= b.y + b.height or a.y + a.height <= b.y or a.x >= b.x + b.width
+            or a.x + a.width <= b.x)
+
+
 def unheard(root):
     """What a screen reader gets wrong under root: a showing control without a name, and
-    anything in the tree that is not on screen at all."""
+    anything in the tree that is not on screen at all (scrolled out of the frame aside: the
+    walk scrolls to it)."""
     faults = []
     for node in descendants(root):
         if not node.getState().contains(pyatspi.STATE_VISIBLE):
-            faults.append("hidden but in the tree: " + describe(node))
+            if not scrolled_out(node, root):
+                faults.append("hidden but in the tree: " + describe(node))
         elif node.getRole() in CONTROL_ROLES and showing(node) and not node.name.strip():
             faults.append("no name: " + describe(node))
     return faults
