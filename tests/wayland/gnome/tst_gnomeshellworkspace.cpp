@@ -43,10 +43,6 @@ class FakeExtension : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.quorel.GnomeShell")
 
-signals:
-    // Sent to each subscriber alone (sendFocus); declared so that it is introspected.
-    void FocusChanged(const QVariantMap& window);
-
 public:
     void setWindows(QList<QVariantMap> windows, QVariantMap focused) {
         QMutexLocker lock(&m_mutex);
@@ -196,9 +192,15 @@ private slots:
             extensionService, extensionPath, QStringLiteral("org.freedesktop.DBus.Introspectable"),
             QStringLiteral("Introspect")));
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-        const QStringList promised =
+        QStringList promised =
             dbusMembers(QString::fromUtf8(gnomeShellInterfaceXml), gnomeShellInterface);
         QCOMPARE(promised.size(), 9);
+        // The stand-in sends its signal by hand to each subscriber (sendFocus), under the name and
+        // with the argument the file gives; its methods are introspected.
+        QCOMPARE(promised.filter(QStringLiteral("signal ")),
+                 (QStringList{QStringLiteral("signal FocusChanged"),
+                              QStringLiteral("signal FocusChanged out 0 a{sv}")}));
+        promised.removeIf([](const QString& member) { return member.startsWith(u"signal "); });
         QCOMPARE(dbusMembers(reply.arguments().value(0).toString(), gnomeShellInterface), promised);
     }
 
@@ -366,9 +368,8 @@ private slots:
 private:
     void publishFake() {
         QVERIFY(m_fakeBus->registerService(QStringLiteral("org.gnome.Shell")));
-        QVERIFY(m_fakeBus->registerObject(
-            extensionPath, m_fake.get(),
-            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+        QVERIFY(m_fakeBus->registerObject(extensionPath, m_fake.get(),
+                                          QDBusConnection::ExportAllSlots));
         QVERIFY(m_fakeBus->registerService(extensionService));
     }
 
