@@ -2,6 +2,7 @@
 #include "AmbientStream.h"
 #include "Kinks.h"
 #include "MissingOutputLines.h"
+#include "SilentServer.h"
 #include "audio/PulseAmbientOutput.h"
 
 #include <QElapsedTimer>
@@ -12,8 +13,6 @@
 #include <QTest>
 
 #include <pulse/simple.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -216,12 +215,8 @@ private slots:
     // longer than its patience, the owner.
     void aServerThatNeverAnswersHoldsNoCaller() {
         const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("silent")));
-        const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-        QVERIFY(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-        QVERIFY(::listen(silent, 4) == 0);
+        const int silent = listenSilently(path);
+        QVERIFY(silent >= 0);
         qputenv("PULSE_SERVER", "unix:" + path);
         QElapsedTimer clock;
         clock.start();

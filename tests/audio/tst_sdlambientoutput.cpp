@@ -2,6 +2,7 @@
 #include "AmbientStream.h"
 #include "Kinks.h"
 #include "MissingOutputLines.h"
+#include "SilentServer.h"
 #include "audio/SdlAmbientOutput.h"
 
 #include <QElapsedTimer>
@@ -9,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -129,12 +128,8 @@ private slots:
     void aSoundServerThatNeverAnswersHoldsNoCaller() {
         // Listening is enough: the kernel takes the connection, and nothing ever answers it.
         const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("pulse")));
-        const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-        QVERIFY(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-        QVERIFY(::listen(silent, 4) == 0);
+        const int silent = listenSilently(path);
+        QVERIFY(silent >= 0);
         qputenv("SDL_AUDIODRIVER", "pulseaudio");
         qputenv("PULSE_SERVER", "unix:" + path);
         QElapsedTimer clock;
