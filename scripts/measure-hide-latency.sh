@@ -21,7 +21,7 @@ fi
 build=$(realpath "$1")
 rounds=${2:-1}
 app=$build/src/app/quorel
-window=$build/tests/wayland/kwin_test_window
+window=$build/tests/common/quorel_test_window
 [ -x "$app" ] || { echo "no app at $app" >&2; exit 1; }
 logs=${LATENCY_LOGS:-$(mktemp -d)}
 mkdir -p "$logs"
@@ -48,11 +48,11 @@ run() {
     case $1 in
         x11) QUOREL_BRIDGE_PORT=$port timeout 180 "$tree/scripts/with-desktop.sh" \
             "$tree/tests/e2e/app_blocks_apps.sh" "$app" ;;
-        sway) QUOREL_BRIDGE_PORT=$port timeout 180 "$tree/tests/wayland/sway_blocks_apps.sh" "$app" ;;
-        kwin) QUOREL_BRIDGE_PORT=$port timeout 300 "$tree/tests/wayland/kwin/kwin_blocks_apps.sh" \
+        sway) QUOREL_BRIDGE_PORT=$port timeout 180 "$tree/tests/platform/wayland/sway/sway_blocks_apps.sh" "$app" ;;
+        kwin) QUOREL_BRIDGE_PORT=$port timeout 300 "$tree/tests/platform/wayland/kwin/kwin_blocks_apps.sh" \
             "$app" "$window" ;;
         gnome) QUOREL_BRIDGE_PORT=$port timeout 240 \
-            "$gnomeTree/tests/wayland/gnome/gnome_blocks_apps.sh" "$app" ;;
+            "$gnomeTree/tests/platform/wayland/gnome/gnome_blocks_apps.sh" "$app" ;;
         *) echo "unknown desktop $1"; return 2 ;;
     esac >"$2" 2>&1 </dev/null
 }

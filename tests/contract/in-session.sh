@@ -22,19 +22,19 @@ x11)
     "$tests/../scripts/with-desktop.sh" "$@"
     ;;
 sway)
-    # shellcheck source=../wayland/sway_session.sh
-    source "$tests/wayland/sway_session.sh"
+    # shellcheck source=../platform/wayland/sway/sway_session.sh
+    source "$tests/platform/wayland/sway/sway_session.sh"
     shift
     "$@"
     ;;
 kwin)
     shift
-    exec "$tests/wayland/kwin/kwin-session.sh" "$@"
+    exec "$tests/platform/wayland/kwin/in-kwin.sh" "$@"
     ;;
 gnome)
     # Sourced with the arguments as given: it runs this script again inside a bus of its own.
-    # shellcheck source=../wayland/gnome/gnome_session.sh
-    source "$tests/wayland/gnome/gnome_session.sh"
+    # shellcheck source=../platform/wayland/gnome/gnome_session.sh
+    source "$tests/platform/wayland/gnome/gnome_session.sh"
     shift
     # Quorel's extension answers only a program whose file is named quorel.
     mkdir -p "$work/bin"
