@@ -65,7 +65,7 @@ TrayController::TrayController(FocusManager& manager, std::function<QQmlEngine&(
       m_item(StatusNotifierItem::create(QDBusConnection::sessionBus(), QStringLiteral("quorel"))),
       // No XEmbed on Wayland, where Qt's icon could only be a second D-Bus item.
       m_iconPossible(!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-    connect(&m_manager, &FocusManager::showInMenuBarChanged, this, &TrayController::refreshIcon);
+    connect(&m_manager, &FocusManager::countdownInTrayChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::lockChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::countdownChanged, this, &TrayController::refreshIcon);
     connect(&m_manager, &FocusManager::workspaceLimitationChanged, this,
@@ -131,7 +131,7 @@ void TrayController::onItemShown(bool shown) {
 }
 
 void TrayController::refreshIcon() {
-    const TrayLabel label = trayLabel(m_manager.showInMenuBar(), m_manager.isRunning(),
+    const TrayLabel label = trayLabel(m_manager.countdownInTray(), m_manager.isRunning(),
                                       m_manager.strictMode(), m_manager.remainingSeconds());
     const QString toolTip = trayToolTip(label, m_manager.workspaceLimitation());
     if (m_icon && toolTip != m_icon->toolTip()) {
@@ -248,7 +248,7 @@ QQuickView* TrayController::controlWindow() {
     window->setTitle(QStringLiteral("Quorel"));
     window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     window->setResizeMode(QQuickView::SizeViewToRootObject);
-    window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MenuBarContentView.qml")));
+    window->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/TrayContentView.qml")));
     if (window->rootObject() == nullptr) {
         return nullptr;
     }

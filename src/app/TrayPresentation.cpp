@@ -1,7 +1,7 @@
 #include "TrayPresentation.h"
 
 #include "DisplayFormat.h"
-#include "SymbolRenderer.h"
+#include "IconRenderer.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -22,13 +22,14 @@ int clampInto(int start, int length, int areaStart, int areaLength) {
 
 }  // namespace
 
-TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode, qint64 remainingSeconds) {
+TrayLabel trayLabel(bool countdownInTray, bool isRunning, bool strictMode,
+                    qint64 remainingSeconds) {
     TrayLabel label;
     label.title = isRunning ? formatRemaining(remainingSeconds) : QStringLiteral("Quorel");
-    label.showsTitle = showInMenuBar;
-    label.symbol = showInMenuBar && isRunning && strictMode ? QStringLiteral("lock.fill")
-                                                            : QStringLiteral("timer");
-    if (showInMenuBar && isRunning) {
+    label.showsTitle = countdownInTray;
+    label.icon = countdownInTray && isRunning && strictMode ? QStringLiteral("changes-prevent")
+                                                            : QStringLiteral("chronometer");
+    if (countdownInTray && isRunning) {
         label.badge = formatRemainingCompact(remainingSeconds);
     }
     return label;
@@ -39,7 +40,7 @@ QString trayToolTip(const TrayLabel& label, const QString& workspaceLimitation) 
 }
 
 bool drawsTheSame(const TrayLabel& a, const TrayLabel& b) {
-    return a.symbol == b.symbol && a.badge == b.badge;
+    return a.icon == b.icon && a.badge == b.badge;
 }
 
 QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font,
@@ -48,17 +49,16 @@ QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    // The symbol keeps a small margin so it does not touch the tray's edges.
+    // The icon keeps a small margin so it does not touch the tray's edges.
     const int inset = std::max(1, side / 8);
 
     if (label.badge.isEmpty()) {
-        painter.drawImage(
-            QPoint(inset, inset),
-            renderSymbol(label.symbol, QSize(side - 2 * inset, side - 2 * inset), color));
+        painter.drawImage(QPoint(inset, inset),
+                          renderIcon(label.icon, QSize(side - 2 * inset, side - 2 * inset), color));
         return image;
     }
 
-    const bool locked = label.symbol == QLatin1String("lock.fill");
+    const bool locked = label.icon == QLatin1String("changes-prevent");
     // Locked: the badge above, a small lock under it.
     const int lockSide = locked ? side * 2 / 5 : 0;
     const QRect textBox(0, 0, side, side - lockSide);
@@ -76,7 +76,7 @@ QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font
     painter.drawText(textBox, Qt::AlignCenter, label.badge);
     if (locked) {
         painter.drawImage(QPoint((side - lockSide) / 2, side - lockSide),
-                          renderSymbol(label.symbol, QSize(lockSide, lockSide), color));
+                          renderIcon(label.icon, QSize(lockSide, lockSide), color));
     }
     return image;
 }

@@ -15,7 +15,7 @@ namespace Quorel {
 
 // What the tray icon shows.
 struct TrayLabel {
-    QString symbol;           // "timer", or "lock.fill" during a strict countdown
+    QString icon;             // "chronometer", or "changes-prevent" during a strict countdown
     QString title;            // the countdown while running, else "Quorel"; always the tooltip
     bool showsTitle = false;  // the countdown is drawn into the icon too
     QString badge;            // what of it fits a square tray slot: "45", "59s"; empty when idle
@@ -23,7 +23,7 @@ struct TrayLabel {
     bool operator==(const TrayLabel&) const = default;
 };
 
-TrayLabel trayLabel(bool showInMenuBar, bool isRunning, bool strictMode, qint64 remainingSeconds);
+TrayLabel trayLabel(bool countdownInTray, bool isRunning, bool strictMode, qint64 remainingSeconds);
 
 // The tooltip: the title, and on a line of its own what blocking cannot do on this desktop.
 QString trayToolTip(const TrayLabel& label, const QString& workspaceLimitation);
@@ -33,8 +33,8 @@ QString trayToolTip(const TrayLabel& label, const QString& workspaceLimitation);
 bool drawsTheSame(const TrayLabel& a, const TrayLabel& b);
 
 // The tray icon's picture, a pixelHeight square: trays give every icon a square slot, so a full
-// "44:59" beside the symbol would be shrunk past reading. With a badge it is the badge in bold,
-// over a small lock during a strict countdown; otherwise the symbol alone.
+// "44:59" beside the icon would be shrunk past reading. With a badge it is the badge in bold,
+// over a small lock during a strict countdown; otherwise the icon alone.
 QImage renderTrayIcon(const TrayLabel& label, int pixelHeight, const QFont& font,
                       const QColor& color);
 

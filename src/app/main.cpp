@@ -1,10 +1,10 @@
 #include "Composition.h"
 #include "ControlAccessible.h"
 #include "FilePreferencesStore.h"
+#include "IconRenderer.h"
 #include "LoginStartModel.h"
 #include "QuorelApp.h"
 #include "SingleInstance.h"
-#include "SymbolRenderer.h"
 #include "TerminationSignals.h"
 #include "WindowGlass.h"
 #include "wayland/SessionDetection.h"
@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorel"));
     QApplication::setDesktopFileName(QStringLiteral("quorel"));
-    QApplication::setWindowIcon(QIcon(Quorel::symbolPath(QStringLiteral("quorel"))));
+    QApplication::setWindowIcon(QIcon(Quorel::iconPath(QStringLiteral("quorel"))));
     // Windows come and go (the main window hides to the tray, the control window, the quit
     // alert); only the quit guard ends the app.
     QApplication::setQuitOnLastWindowClosed(false);

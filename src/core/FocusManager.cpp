@@ -96,7 +96,7 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
                 if (m_isCheckingBrowser) {
                     m_browserRecheck = true;
                 } else {
-                    checkSafariIfFrontmost();
+                    checkFrontBrowserTab();
                 }
             },
             Qt::QueuedConnection);
@@ -169,13 +169,13 @@ void FocusManager::setAutoStartBreak(bool autoStart) {
     saveState();
 }
 
-void FocusManager::setShowInMenuBar(bool show) {
-    assign(m_showInMenuBar, show, &FocusManager::showInMenuBarChanged);
+void FocusManager::setCountdownInTray(bool show) {
+    assign(m_countdownInTray, show, &FocusManager::countdownInTrayChanged);
     saveState();
 }
 
-void FocusManager::setLiquidGlassEnabled(bool enabled) {
-    assign(m_liquidGlassEnabled, enabled, &FocusManager::liquidGlassEnabledChanged);
+void FocusManager::setGlassEnabled(bool enabled) {
+    assign(m_glassEnabled, enabled, &FocusManager::glassEnabledChanged);
     saveState();
 }
 
@@ -272,8 +272,8 @@ void FocusManager::setBridgeActive(bool active) {
     assign(m_bridgeActive, active, &FocusManager::bridgeActiveChanged);
 }
 
-void FocusManager::setSafariPermissionDenied(bool denied) {
-    assign(m_safariPermissionDenied, denied, &FocusManager::safariPermissionDeniedChanged);
+void FocusManager::setBrowserAccessDenied(bool denied) {
+    assign(m_browserAccessDenied, denied, &FocusManager::browserAccessDeniedChanged);
 }
 
 void FocusManager::setBrowserNotice(const QString& notice) {

@@ -45,10 +45,9 @@ class FocusManager : public QObject {
     Q_PROPERTY(bool strictMode READ strictMode WRITE setStrictMode NOTIFY strictModeChanged)
     Q_PROPERTY(bool autoStartBreak READ autoStartBreak WRITE setAutoStartBreak NOTIFY
                    autoStartBreakChanged)
-    Q_PROPERTY(
-        bool showInMenuBar READ showInMenuBar WRITE setShowInMenuBar NOTIFY showInMenuBarChanged)
-    Q_PROPERTY(bool liquidGlassEnabled READ liquidGlassEnabled WRITE setLiquidGlassEnabled NOTIFY
-                   liquidGlassEnabledChanged)
+    Q_PROPERTY(bool countdownInTray READ countdownInTray WRITE setCountdownInTray NOTIFY
+                   countdownInTrayChanged)
+    Q_PROPERTY(bool glassEnabled READ glassEnabled WRITE setGlassEnabled NOTIFY glassEnabledChanged)
     Q_PROPERTY(double glassTransparency READ glassTransparency WRITE setGlassTransparency NOTIFY
                    glassTransparencyChanged)
     Q_PROPERTY(Quorel::AppColorTheme colorTheme READ colorTheme WRITE setColorTheme NOTIFY
@@ -80,8 +79,7 @@ class FocusManager : public QObject {
     Q_PROPERTY(
         QString newSiteDomain READ newSiteDomain WRITE setNewSiteDomain NOTIFY newSiteDomainChanged)
     Q_PROPERTY(bool bridgeActive READ bridgeActive NOTIFY bridgeActiveChanged)
-    Q_PROPERTY(bool safariPermissionDenied READ safariPermissionDenied NOTIFY
-                   safariPermissionDeniedChanged)
+    Q_PROPERTY(bool browserAccessDenied READ browserAccessDenied NOTIFY browserAccessDeniedChanged)
     Q_PROPERTY(Quorel::ScreenTimeTrackingMode screenTimeMode READ screenTimeMode WRITE
                    setScreenTimeMode NOTIFY screenTimeModeChanged)
     Q_PROPERTY(double dailyGoalHours READ dailyGoalHours WRITE setDailyGoalHours NOTIFY
@@ -163,10 +161,10 @@ public:
     void setStrictMode(bool strict);
     bool autoStartBreak() const { return m_autoStartBreak; }
     void setAutoStartBreak(bool autoStart);
-    bool showInMenuBar() const { return m_showInMenuBar; }
-    void setShowInMenuBar(bool show);
-    bool liquidGlassEnabled() const { return m_liquidGlassEnabled; }
-    void setLiquidGlassEnabled(bool enabled);
+    bool countdownInTray() const { return m_countdownInTray; }
+    void setCountdownInTray(bool show);
+    bool glassEnabled() const { return m_glassEnabled; }
+    void setGlassEnabled(bool enabled);
     double glassTransparency() const { return m_glassTransparency; }
     void setGlassTransparency(double transparency);
     AppColorTheme colorTheme() const { return m_colorTheme; }
@@ -210,8 +208,8 @@ public:
     void setInterceptedTarget(const std::optional<QString>& target);
     bool bridgeActive() const { return m_bridgeActive; }
     void setBridgeActive(bool active);
-    bool safariPermissionDenied() const { return m_safariPermissionDenied; }
-    void setSafariPermissionDenied(bool denied);
+    bool browserAccessDenied() const { return m_browserAccessDenied; }
+    void setBrowserAccessDenied(bool denied);
     ScreenTimeTrackingMode screenTimeMode() const { return m_screenTimeMode; }
     void setScreenTimeMode(ScreenTimeTrackingMode mode);
     double dailyGoalHours() const { return m_dailyGoalHours; }
@@ -298,7 +296,7 @@ public:
     void removeApp(const QUuid& id);
     void setAppDailyLimit(const QUuid& id, std::optional<qint64> minutes);
     // Opens the desktop's application chooser and adds what is chosen.
-    Q_INVOKABLE void chooseAppFromFinder();
+    Q_INVOKABLE void chooseAppFromApplications();
     // Installed applications (desktop entries), sorted ignoring case, without this program.
     Q_INVOKABLE QStringList installedAppNames() const;
     // Running applications with an ordinary window, sorted, without this program.
@@ -353,10 +351,10 @@ public:
     // Browser guard -----------------------------------------------------------------------
     // Once a heartbeat: when a browser is in front, its front tab is read and, if blocked, sent
     // elsewhere, on the browser worker; at most one check is in flight.
-    void checkSafariIfFrontmost();
+    void checkFrontBrowserTab();
     // "Test Browser Access": reads each running browser once; any refusal, or no browser
-    // reachable at all while none runs, raises safariPermissionDenied.
-    Q_INVOKABLE void requestSafariPermission();
+    // reachable at all while none runs, raises browserAccessDenied.
+    Q_INVOKABLE void requestBrowserAccess();
     // The website list's operations; each does nothing under the edit lock.
     Q_INVOKABLE void addSite(const QString& domain);
     void removeSite(const QUuid& id);
@@ -372,8 +370,8 @@ signals:
     void isBreakChanged();
     void strictModeChanged();
     void autoStartBreakChanged();
-    void showInMenuBarChanged();
-    void liquidGlassEnabledChanged();
+    void countdownInTrayChanged();
+    void glassEnabledChanged();
     void glassTransparencyChanged();
     void colorThemeChanged();
     void ambientSoundChanged();
@@ -395,7 +393,7 @@ signals:
     void interceptedTargetChanged();
     void bridgeActiveChanged();
     void workspaceLimitationChanged();
-    void safariPermissionDeniedChanged();
+    void browserAccessDeniedChanged();
     void browserNoticeChanged();
     void bridgeProblemChanged();
     void screenTimeModeChanged();
@@ -448,8 +446,8 @@ private:
     bool m_isBreak = false;
     bool m_strictMode = true;
     bool m_autoStartBreak = true;
-    bool m_showInMenuBar = true;
-    bool m_liquidGlassEnabled = true;
+    bool m_countdownInTray = true;
+    bool m_glassEnabled = true;
     double m_glassTransparency = 0.35;
     AppColorTheme m_colorTheme = AppColorTheme::Ocean;
     AmbientSoundType m_ambientSound = AmbientSoundType::Off;
@@ -472,7 +470,7 @@ private:
     QList<BlockedSite> m_blockedSites;
     std::optional<QString> m_interceptedTarget;
     bool m_bridgeActive = false;
-    bool m_safariPermissionDenied = false;
+    bool m_browserAccessDenied = false;
     ScreenTimeTrackingMode m_screenTimeMode = ScreenTimeTrackingMode::AllApps;
     double m_dailyGoalHours = 3.0;
     qint64 m_focusMinutesToday = 0;

@@ -208,7 +208,7 @@ void FocusManager::setAppDailyLimit(const QUuid& id, std::optional<qint64> minut
     saveState();
 }
 
-void FocusManager::chooseAppFromFinder() {
+void FocusManager::chooseAppFromApplications() {
     if (isLocked()) {
         return;
     }

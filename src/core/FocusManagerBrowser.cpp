@@ -37,7 +37,7 @@ QString browserLinkNotice(BrowserFamily browser, const BrowserAnswer& answer) {
 
 }  // namespace
 
-void FocusManager::checkSafariIfFrontmost() {
+void FocusManager::checkFrontBrowserTab() {
     const bool focusActive = m_isRunning && !m_isBreak;
     const bool judging =
         focusActive || m_blockYouTubeShorts || m_blockInstagramReels || m_blockAdultSites;
@@ -105,7 +105,7 @@ void FocusManager::checkSafariIfFrontmost() {
             this,
             [this, denied, browser, notice] {
                 if (denied) {
-                    setSafariPermissionDenied(*denied);
+                    setBrowserAccessDenied(*denied);
                 }
                 noteBrowserLink(browser, notice);
                 browserCheckDone();
@@ -114,8 +114,8 @@ void FocusManager::checkSafariIfFrontmost() {
     });
 }
 
-void FocusManager::requestSafariPermission() {
-    setSafariPermissionDenied(false);
+void FocusManager::requestBrowserAccess() {
+    setBrowserAccessDenied(false);
     QList<BrowserFamily> browsers;
     for (const RunningApplication& application : m_platform.workspace.runningApplications()) {
         const BrowserFamily family = browserFamilyOf(application);
@@ -137,7 +137,7 @@ void FocusManager::requestSafariPermission() {
         QMetaObject::invokeMethod(
             this,
             [this, denied, notices] {
-                setSafariPermissionDenied(denied);
+                setBrowserAccessDenied(denied);
                 for (const auto& [browser, notice] : notices) {
                     noteBrowserLink(browser, notice);
                 }
@@ -150,7 +150,7 @@ void FocusManager::browserCheckDone() {
     m_isCheckingBrowser = false;
     if (m_browserRecheck) {
         m_browserRecheck = false;
-        checkSafariIfFrontmost();
+        checkFrontBrowserTab();
     }
 }
 

@@ -8,7 +8,7 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.totalSeconds = m_totalSeconds;
     s.strictMode = m_strictMode;
     s.autoStartBreak = m_autoStartBreak;
-    s.showInMenuBar = m_showInMenuBar;
+    s.showInMenuBar = m_countdownInTray;
     s.blockYouTubeShorts = m_blockYouTubeShorts;
     s.blockInstagramReels = m_blockInstagramReels;
     s.blockedApps = m_blockedApps;
@@ -26,7 +26,7 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.schedules = m_schedules;
     s.ambientSound = m_ambientSound;
     s.ambientVolume = m_ambientVolume;
-    s.liquidGlassEnabled = m_liquidGlassEnabled;
+    s.liquidGlassEnabled = m_glassEnabled;
     s.glassTransparency = m_glassTransparency;
     s.colorTheme = m_colorTheme;
     s.lastSavedDay = stampFor(today);
@@ -180,7 +180,7 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
 
     setStrictMode(d.strictMode);
     setAutoStartBreak(d.autoStartBreak);
-    setShowInMenuBar(d.showInMenuBar);
+    setCountdownInTray(d.showInMenuBar);
     setBlockYouTubeShorts(d.blockYouTubeShorts);
     setBlockInstagramReels(d.blockInstagramReels);
     setBlockAdultSites(d.blockAdultSites.value_or(true));
@@ -198,7 +198,7 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     setAmbientSound(d.ambientSound.value_or(AmbientSoundType::Off));
     setAmbientVolume(d.ambientVolume.value_or(0.25));
 
-    setLiquidGlassEnabled(d.liquidGlassEnabled.value_or(true));
+    setGlassEnabled(d.liquidGlassEnabled.value_or(true));
     setGlassTransparency(d.glassTransparency.value_or(0.35));
     setColorTheme(d.colorTheme.value_or(AppColorTheme::Ocean));
     m_loginStartOffered = d.loginStartOffered.value_or(true);

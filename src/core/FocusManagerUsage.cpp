@@ -25,7 +25,7 @@ void FocusManager::tick() {
     if ((m_hasAllowances || (m_isRunning && !m_isBreak)) && !m_guardTimer.isActive()) {
         guardTick();
     }
-    checkSafariIfFrontmost();
+    checkFrontBrowserTab();
     if (QString limitation = m_platform.workspace.limitation();
         limitation != m_workspaceLimitation) {
         m_workspaceLimitation = std::move(limitation);

@@ -11,15 +11,15 @@ namespace Quorel {
 QString iconName(FocusTab tab) {
     switch (tab) {
         case FocusTab::Focus:
-            return QStringLiteral("timer");
+            return QStringLiteral("chronometer");
         case FocusTab::Blockers:
-            return QStringLiteral("shield.lefthalf.filled");
+            return QStringLiteral("security-medium");
         case FocusTab::Schedules:
-            return QStringLiteral("calendar.badge.clock");
+            return QStringLiteral("appointment-soon");
         case FocusTab::Insights:
-            return QStringLiteral("chart.bar.xaxis");
+            return QStringLiteral("office-chart-bar");
         case FocusTab::Settings:
-            return QStringLiteral("gearshape");
+            return QStringLiteral("preferences-system");
     }
     return {};
 }

@@ -56,7 +56,9 @@ struct DayLeft {
     bool operator==(const DayLeft&) const = default;
 };
 
-// The saved document. Optional keys are optional here too; a save always fills them all.
+// The saved document. Optional keys are optional here too; a save always fills them all. Fields
+// carry their keys' names, which users' files hold: showInMenuBar is the countdown in the tray,
+// liquidGlassEnabled the glass theme.
 struct PersistedState {
     qint64 totalSeconds = 2700;
     bool strictMode = true;

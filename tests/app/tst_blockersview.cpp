@@ -242,7 +242,7 @@ private slots:
         QQuickItem* hint =
             m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("browserAccessHint"));
         QVERIFY(!hint->isVisible());
-        m->manager->setSafariPermissionDenied(true);
+        m->manager->setBrowserAccessDenied(true);
         QVERIFY(hint->isVisible());
 
         m->desktop.workspace.running = {RunningApplication{QStringLiteral("Chromium-Webbrowser"),
@@ -265,7 +265,7 @@ private slots:
         m->desktop.browser.setAnswer(unseen);
         m->click(m->item(QStringLiteral("Test Browser Access")));
         QTRY_COMPARE(m->desktop.browser.reads().size(), 2);
-        QTRY_VERIFY(!m->manager->safariPermissionDenied());
+        QTRY_VERIFY(!m->manager->browserAccessDenied());
         QVERIFY(!hint->isVisible());
         QQuickItem* notice =
             m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("browserNotice"));

@@ -290,30 +290,30 @@ private slots:
             m_ui->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("sidebarBackground"));
         QVERIFY(background != nullptr);
 
-        m_ui->manager->setLiquidGlassEnabled(false);
+        m_ui->manager->setGlassEnabled(false);
         QVERIFY(background->isVisible());
-        m_ui->manager->setLiquidGlassEnabled(true);
+        m_ui->manager->setGlassEnabled(true);
         QVERIFY(!background->isVisible());
     }
 
     void glassMakesTheWindowSeeThroughOnTheNextTurn() {
         m_compositor.desktop = {true, false};
-        m_ui->manager->setLiquidGlassEnabled(false);
+        m_ui->manager->setGlassEnabled(false);
         QCoreApplication::processEvents();
         QCOMPARE(m_ui->view->color().alpha(), 255);
 
-        m_ui->manager->setLiquidGlassEnabled(true);
+        m_ui->manager->setGlassEnabled(true);
         QCOMPARE(m_ui->view->color().alpha(), 255);  // not before the next main-loop turn
         QTRY_COMPARE(m_ui->view->color().alpha(), 0);
         QVERIFY(m_compositor.blurRequests.isEmpty());
 
-        m_ui->manager->setLiquidGlassEnabled(false);
+        m_ui->manager->setGlassEnabled(false);
         QTRY_COMPARE(m_ui->view->color(), QColor(0x12, 0x15, 0x1A));
     }
 
     void withoutACompositorTheWindowStaysOpaque() {
         m_compositor.desktop = {false, false};
-        m_ui->manager->setLiquidGlassEnabled(true);
+        m_ui->manager->setGlassEnabled(true);
         QTest::qWait(50);
         QCOMPARE(m_ui->view->color().alpha(), 255);
         m_ui->screenshot(QStringLiteral("contentview-glass-opaque"));
@@ -321,13 +321,13 @@ private slots:
 
     void kwinAlsoBlursBehindTheWindow() {
         m_compositor.desktop = {true, true};
-        m_ui->manager->setLiquidGlassEnabled(false);
+        m_ui->manager->setGlassEnabled(false);
         QCoreApplication::processEvents();
-        m_ui->manager->setLiquidGlassEnabled(true);
+        m_ui->manager->setGlassEnabled(true);
         QTRY_COMPARE(m_compositor.blurRequests, QList<bool>{true});
         QCOMPARE(m_ui->view->color().alpha(), 0);
 
-        m_ui->manager->setLiquidGlassEnabled(false);
+        m_ui->manager->setGlassEnabled(false);
         QTRY_COMPARE(m_compositor.blurRequests, (QList<bool>{true, false}));
         QCOMPARE(m_ui->view->color().alpha(), 255);
     }

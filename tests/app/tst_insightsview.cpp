@@ -119,7 +119,7 @@ private slots:
         // Layouts settle on the next frame.
         QTRY_VERIFY(sceneRect(full).top() < sceneRect(nearlyEmpty).top());
         m->screenshot(QStringLiteral("insights-top-apps"));
-        m->manager->setLiquidGlassEnabled(false);
+        m->manager->setGlassEnabled(false);
         m->screenshot(QStringLiteral("insights-plain"));
     }
 

@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(evening->text(QAccessible::Description),
                  QStringLiteral("22:30 \u2013 23:30 \u2022 Wind Down"));
         m->screenshot(QStringLiteral("schedules-default"));
-        m->manager->setLiquidGlassEnabled(false);
+        m->manager->setGlassEnabled(false);
         m->screenshot(QStringLiteral("schedules-plain"));
     }
 

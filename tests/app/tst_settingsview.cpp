@@ -22,8 +22,8 @@ private slots:
     void sectionsInOrder() {
         qreal above = -1;
         for (const QString& title :
-             {QStringLiteral("Appearance & Liquid Glass"), QStringLiteral("Screen Time Tracking"),
-              QStringLiteral("Timer & Menu Bar"), QStringLiteral("Daily Screen Time Goal")}) {
+             {QStringLiteral("Appearance & Glass"), QStringLiteral("Screen Time Tracking"),
+              QStringLiteral("Timer & Tray"), QStringLiteral("Daily Screen Time Goal")}) {
             QQuickItem* header = m->item(title, QAccessible::Heading);
             QVERIFY2(header != nullptr, qPrintable(title));
             const qreal y = header->mapToScene(QPointF()).y();
@@ -36,9 +36,9 @@ private slots:
     void transparencySliderGoesWithTheGlass() {
         QVERIFY(m->shows(QStringLiteral("Glass Transparency (35%)")));
 
-        m->click(m->item(QStringLiteral("Liquid Glass Theme")));
+        m->click(m->item(QStringLiteral("Glass Theme")));
 
-        QVERIFY(!m->manager->liquidGlassEnabled());
+        QVERIFY(!m->manager->glassEnabled());
         QVERIFY(!m->shows(QStringLiteral("Glass Transparency (35%)")));
         QVERIFY(m->shows(QStringLiteral("Color Theme")));
         m->screenshot(QStringLiteral("settings-plain"));
@@ -113,7 +113,7 @@ private slots:
         QTest::newRow("auto break")
             << "Auto-start 5m break after focus" << QByteArray("autoStartBreak");
         QTest::newRow("tray countdown")
-            << "Show live countdown in the system tray" << QByteArray("showInMenuBar");
+            << "Show live countdown in the system tray" << QByteArray("countdownInTray");
     }
 
     void switchesWriteTheirSettings() {

@@ -1,5 +1,5 @@
 #include "DisplayFormat.h"
-#include "SymbolRenderer.h"
+#include "IconRenderer.h"
 #include "TrayPresentation.h"
 
 #include <QGuiApplication>
@@ -12,37 +12,38 @@ class TestTrayPresentation : public QObject {
 
 private slots:
     void label_data() {
-        QTest::addColumn<bool>("showInMenuBar");
+        QTest::addColumn<bool>("countdownInTray");
         QTest::addColumn<bool>("running");
         QTest::addColumn<bool>("strict");
-        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("icon");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("badge");
 
-        QTest::newRow("idle") << true << false << false << "timer"
+        QTest::newRow("idle") << true << false << false << "chronometer"
                               << "Quorel" << QString();
-        QTest::newRow("idle, strict mode on") << true << false << true << "timer"
+        QTest::newRow("idle, strict mode on") << true << false << true << "chronometer"
                                               << "Quorel" << QString();
-        QTest::newRow("running") << true << true << false << "timer"
+        QTest::newRow("running") << true << true << false << "chronometer"
                                  << "44:59"
                                  << "45";
-        QTest::newRow("strict running") << true << true << true << "lock.fill"
+        QTest::newRow("strict running") << true << true << true << "changes-prevent"
                                         << "44:59"
                                         << "45";
-        QTest::newRow("hidden countdown keeps the plain symbol") << false << true << true << "timer"
-                                                                 << "44:59" << QString();
+        QTest::newRow("hidden countdown keeps the plain icon")
+            << false << true << true << "chronometer"
+            << "44:59" << QString();
     }
 
     void label() {
-        QFETCH(bool, showInMenuBar);
+        QFETCH(bool, countdownInTray);
         QFETCH(bool, running);
         QFETCH(bool, strict);
-        const TrayLabel label = trayLabel(showInMenuBar, running, strict, 2699);
+        const TrayLabel label = trayLabel(countdownInTray, running, strict, 2699);
 
-        QTEST(label.symbol, "symbol");
+        QTEST(label.icon, "icon");
         QTEST(label.title, "title");
         QTEST(label.badge, "badge");
-        QCOMPARE(label.showsTitle, showInMenuBar);
+        QCOMPARE(label.showsTitle, countdownInTray);
         // What blocking cannot do here goes under the title, never in place of it.
         QCOMPARE(trayToolTip(label, {}), label.title);
         QCOMPARE(trayToolTip(label, QStringLiteral("Blocking apps is off.")),
@@ -50,7 +51,7 @@ private slots:
     }
 
     void redrawsOnlyWhenThePictureChanges_data() {
-        QTest::addColumn<bool>("showInMenuBar");
+        QTest::addColumn<bool>("countdownInTray");
         QTest::addColumn<bool>("strict");
         QTest::addColumn<qint64>("remaining");
         QTest::addColumn<bool>("same");
@@ -62,11 +63,11 @@ private slots:
     }
 
     void redrawsOnlyWhenThePictureChanges() {
-        QFETCH(bool, showInMenuBar);
+        QFETCH(bool, countdownInTray);
         QFETCH(bool, strict);
         QFETCH(qint64, remaining);
-        const TrayLabel before = trayLabel(showInMenuBar, true, strict, remaining);
-        const TrayLabel after = trayLabel(showInMenuBar, true, strict, remaining - 1);
+        const TrayLabel before = trayLabel(countdownInTray, true, strict, remaining);
+        const TrayLabel after = trayLabel(countdownInTray, true, strict, remaining - 1);
 
         QTEST(drawsTheSame(before, after), "same");
         QVERIFY(!(before == after));  // the tooltip follows every second
@@ -110,19 +111,19 @@ private slots:
         }
     }
 
-    void symbolsAreBuiltIn_data() {
+    void iconsAreBuiltIn_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("exists");
 
-        QTest::newRow("timer") << "timer" << true;
-        QTest::newRow("lock.fill") << "lock.fill" << true;
+        QTest::newRow("chronometer") << "chronometer" << true;
+        QTest::newRow("changes-prevent") << "changes-prevent" << true;
         QTest::newRow("application") << "quorel" << true;
-        QTest::newRow("unknown") << "no.such.symbol" << false;
+        QTest::newRow("unknown") << "no-such-icon" << false;
     }
 
-    void symbolsAreBuiltIn() {
+    void iconsAreBuiltIn() {
         QFETCH(QString, name);
-        const QImage image = renderSymbol(name, QSize(16, 16), Qt::red);
+        const QImage image = renderIcon(name, QSize(16, 16), Qt::red);
 
         QTEST(!image.isNull(), "exists");
         // Tinted: whatever the SVG's own colours, everything drawn is red.

@@ -252,7 +252,7 @@ private slots:
 
         desktop.chooser.chosen = {QStringLiteral("Slack"), QStringLiteral("Zoom"),
                                   QStringLiteral("Discord")};
-        m->chooseAppFromFinder();
+        m->chooseAppFromApplications();
         QCOMPARE(m->blockedApps().at(0).name, QStringLiteral("Discord"));
         QCOMPARE(m->blockedApps().at(1).name, QStringLiteral("Zoom"));
         QCOMPARE(m->blockedApps().size(), 3);
@@ -285,7 +285,7 @@ private slots:
         const int writes = desktop.preferences.writes;
         desktop.chooser.chosen = {QStringLiteral("Zoom")};
         m->addApp(QStringLiteral("Zoom"));
-        m->chooseAppFromFinder();
+        m->chooseAppFromApplications();
         m->removeAppWithId(first);
         m->setAppDailyLimitWithId(first, 30);
         m->setAppEnabled(first, false);

@@ -260,7 +260,7 @@ private slots:
         if (!front.isEmpty()) {
             d.workspace.frontmost = front;
         }
-        m->checkSafariIfFrontmost();
+        m->checkFrontBrowserTab();
         QCOMPARE(m->isCheckingBrowser(), reads);
         QTRY_VERIFY(!m->isCheckingBrowser());
         QCOMPARE(d.browser.reads().size(), reads ? 1 : 0);
@@ -273,7 +273,7 @@ private slots:
         d.workspace.running = {chromiumDe};
         d.workspace.frontmost = chromiumDe.name;
         d.browser.hold();
-        m->checkSafariIfFrontmost();
+        m->checkFrontBrowserTab();
         QTRY_COMPARE(d.browser.reads().size(), 1);
         for (int i = 0; i < 3; ++i) {
             m->tick();
@@ -349,36 +349,36 @@ private slots:
     void refusalAndProbe() {
         FakeDesktop d;
         auto m = d.makeManager();
-        QSignalSpy denied(m.get(), &FocusManager::safariPermissionDeniedChanged);
+        QSignalSpy denied(m.get(), &FocusManager::browserAccessDeniedChanged);
         d.workspace.running = {chromiumDe};
         d.workspace.frontmost = chromiumDe.name;
         d.browser.setAnswer(BrowserAnswer::Status::Refused);
-        m->checkSafariIfFrontmost();
-        QTRY_VERIFY(m->safariPermissionDenied());
+        m->checkFrontBrowserTab();
+        QTRY_VERIFY(m->browserAccessDenied());
 
         // Another failure leaves the flag as it was.
         d.browser.setAnswer(BrowserAnswer::Status::Failed);
-        m->checkSafariIfFrontmost();
+        m->checkFrontBrowserTab();
         QTRY_VERIFY(!m->isCheckingBrowser());
-        QVERIFY(m->safariPermissionDenied());
+        QVERIFY(m->browserAccessDenied());
 
         // The probe clears the flag at once and reads each running browser's family once.
         d.workspace.running = {app(u"XTerm"_s),
                                browserApp(u"Firefox ESR"_s, u"firefox-esr.desktop"_s), chromiumDe,
                                browserApp(u"Chromium"_s, QString(), u"Chromium"_s)};
-        m->requestSafariPermission();
-        QVERIFY(!m->safariPermissionDenied());
+        m->requestBrowserAccess();
+        QVERIFY(!m->browserAccessDenied());
         QTRY_COMPARE(d.browser.reads().mid(2), (QStringList{u"firefox"_s, u"chromium"_s}));
-        QTRY_VERIFY(!m->safariPermissionDenied());
+        QTRY_VERIFY(!m->browserAccessDenied());
         QCOMPARE(denied.size(), 2);
 
         // With no browser running, nothing is read: what counts is whether any is linked.
         d.workspace.running.clear();
-        m->requestSafariPermission();
-        QTRY_VERIFY(m->safariPermissionDenied());
+        m->requestBrowserAccess();
+        QTRY_VERIFY(m->browserAccessDenied());
         d.browser.setReachesAny(true);
-        m->requestSafariPermission();
-        QTRY_VERIFY(!m->safariPermissionDenied());
+        m->requestBrowserAccess();
+        QTRY_VERIFY(!m->browserAccessDenied());
         QCOMPARE(d.browser.reads().size(), 4);
     }
 
@@ -391,7 +391,7 @@ private slots:
         BrowserAnswer unseen{BrowserAnswer::Status::Ok, u"https://a.net/"_s};
         unseen.privateWindowsUnseen = true;
         d.browser.setAnswer(unseen);
-        m->requestSafariPermission();
+        m->requestBrowserAccess();
         QTRY_COMPARE(m->browserNotice().count(u'\n'), 1);
         QVERIFY(
             m->browserNotice().contains(u"Private windows in Chromium are not guarded: turn on "
@@ -401,21 +401,21 @@ private slots:
 
         d.browser.showAddress(u"https://a.net/"_s);
         d.workspace.frontmost = chromiumDe.name;
-        m->checkSafariIfFrontmost();
+        m->checkFrontBrowserTab();
         QTRY_VERIFY(!m->isCheckingBrowser());
         QVERIFY(m->browserNotice().startsWith(u"Private windows in Firefox"_s));
-        m->requestSafariPermission();
+        m->requestBrowserAccess();
         QTRY_COMPARE(m->browserNotice(), QString());
 
         // An extension of another release is not read, and the user is told why.
         BrowserAnswer other{BrowserAnswer::Status::Refused, {}};
         other.otherRelease = true;
         d.browser.setAnswer(other);
-        m->checkSafariIfFrontmost();
+        m->checkFrontBrowserTab();
         QTRY_COMPARE(m->browserNotice(),
                      u"The Quorel extension in Chromium is from another release of Quorel: "
                      u"install the extension that came with this one."_s);
-        QVERIFY(m->safariPermissionDenied());
+        QVERIFY(m->browserAccessDenied());
     }
 
     void siteList() {

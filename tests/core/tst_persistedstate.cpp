@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(m->schedules().at(0).title, QStringLiteral("Morning Deep Work"));
         QCOMPARE(m->ambientSound(), AmbientSoundType::Off);
         QCOMPARE(m->ambientVolume(), 0.25);
-        QVERIFY(m->liquidGlassEnabled());
+        QVERIFY(m->glassEnabled());
         QCOMPARE(m->glassTransparency(), 0.35);
         QCOMPARE(m->colorTheme(), AppColorTheme::Ocean);
     }

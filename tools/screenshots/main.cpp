@@ -188,7 +188,7 @@ int main(int argc, char* argv[]) {
 
     bool ok = true;
     for (const bool glass : {true, false}) {
-        manager->setLiquidGlassEnabled(glass);
+        manager->setGlassEnabled(glass);
         for (const auto& [tab, title] : EnumCases<FocusTab>::all) {
             manager->setSelectedTab(tab);
             const QString name = fileStem(rawValue(tab)) +
@@ -199,7 +199,7 @@ int main(int argc, char* argv[]) {
 
     // A session under way, once per theme.
     manager->setSelectedTab(FocusTab::Focus);
-    manager->setLiquidGlassEnabled(true);
+    manager->setGlassEnabled(true);
     manager->setSelectedPreset(FocusPreset::Study);
     manager->toggleStartPause();
     manager->setRemainingSeconds(18 * 60 + 42);
@@ -213,7 +213,7 @@ int main(int argc, char* argv[]) {
     // The block shield over the window, in both looks.
     manager->setInterceptedTargetName(QStringLiteral("Slack"));
     ok &= shoot(*window, animations, folder, QStringLiteral("shield-glass"));
-    manager->setLiquidGlassEnabled(false);
+    manager->setGlassEnabled(false);
     ok &= shoot(*window, animations, folder, QStringLiteral("shield-plain"));
     manager->setInterceptedTargetName({});
 
@@ -223,7 +223,7 @@ int main(int argc, char* argv[]) {
     manager->setSelectedPreset(FocusPreset::DeepWork);
     manager->toggleStartPause();
     for (const bool glass : {true, false}) {
-        manager->setLiquidGlassEnabled(glass);
+        manager->setGlassEnabled(glass);
         manager->setSelectedTab(FocusTab::Blockers);
         ok &= shoot(*window, animations, folder,
                     QStringLiteral("strict-") +

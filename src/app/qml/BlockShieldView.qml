@@ -12,7 +12,7 @@ GlassCard {
     // The host closes itself on this (the sheet, or the panel hiding).
     signal closeRequested
 
-    glass: FocusManager.liquidGlassEnabled
+    glass: FocusManager.glassEnabled
     // A fixed value: the shield reads the same whatever the user's glass setting.
     transparency: 0.28
     cornerRadius: 18
@@ -32,11 +32,11 @@ GlassCard {
         anchors.margins: 28
         spacing: 14
 
-        SymbolIcon {
+        TintedIcon {
             Layout.alignment: Qt.AlignHCenter
             implicitWidth: 46
             implicitHeight: 46
-            name: "shield.checkered"
+            name: "security-high"
             color: Theme.accent
             Accessible.ignored: true
         }

@@ -163,7 +163,7 @@ Item {
                             PopupMenuItem {
                                 text: "Choose from Applications..."
                                 // After the menu has closed: the chooser is modal.
-                                onTriggered: Qt.callLater(() => FocusManager.chooseAppFromFinder())
+                                onTriggered: Qt.callLater(() => FocusManager.chooseAppFromApplications())
                             }
 
                             MenuSeparator {
@@ -279,7 +279,7 @@ Item {
                             }
 
                             IconButton {
-                                symbol: "trash"
+                                iconName: "edit-delete"
                                 text: row.deleteLabel
                                 enabled: !root.locked
                                 onClicked: FocusManager.removeAppWithId(row.appId)
@@ -328,14 +328,14 @@ Item {
                             font.pixelSize: Theme.captionSize
                             leftPadding: 10
                             rightPadding: 10
-                            onClicked: FocusManager.requestSafariPermission()
+                            onClicked: FocusManager.requestBrowserAccess()
                         }
                     }
 
                     Text {
                         objectName: "browserAccessHint"
                         Layout.fillWidth: true
-                        visible: FocusManager.safariPermissionDenied
+                        visible: FocusManager.browserAccessDenied
                         text: "Install the Quorel browser extension (or start the browser with --remote-debugging-port) to let Quorel guard websites."
                         Accessible.role: Accessible.StaticText
                         Accessible.name: text
@@ -405,7 +405,7 @@ Item {
                             }
 
                             IconButton {
-                                symbol: "trash"
+                                iconName: "edit-delete"
                                 text: site.deleteLabel
                                 enabled: !root.locked
                                 onClicked: FocusManager.removeSiteWithId(site.siteId)

@@ -10,7 +10,7 @@ import Quorel
 Item {
     id: root
 
-    readonly property bool glass: FocusManager.liquidGlassEnabled
+    readonly property bool glass: FocusManager.glassEnabled
 
     palette.highlight: Theme.accent
     palette.highlightedText: Theme.accentText
@@ -79,10 +79,10 @@ Item {
                     anchors.margins: 10
                     spacing: 8
 
-                    SymbolIcon {
+                    TintedIcon {
                         implicitWidth: 13
                         implicitHeight: 13
-                        name: "lock.fill"
+                        name: "changes-prevent"
                         color: Theme.red
                         Accessible.ignored: true
                     }
@@ -208,7 +208,7 @@ Item {
         closePolicy: Popup.CloseOnEscape
         // A sheet is solid: the see-through card alone would show the screen behind its text.
         background: Rectangle {
-            radius: FocusManager.liquidGlassEnabled ? 18 : 14
+            radius: FocusManager.glassEnabled ? 18 : 14
             color: Theme.background
         }
 

@@ -133,7 +133,7 @@ Item {
                 anchors.margins: 16
                 spacing: 14
 
-                SymbolIcon {
+                TintedIcon {
                     name: "sparkles"
                     color: Theme.green
                     implicitWidth: 24

@@ -200,7 +200,7 @@ Item {
                         }
 
                         IconButton {
-                            symbol: "trash"
+                            iconName: "edit-delete"
                             text: row.deleteLabel
                             onClicked: FocusManager.removeScheduleWithId(row.scheduleId)
                         }

@@ -15,7 +15,7 @@ Item {
     // The form's own background: hidden while the glass backdrop should show through.
     Rectangle {
         anchors.fill: parent
-        visible: !FocusManager.liquidGlassEnabled
+        visible: !FocusManager.glassEnabled
         color: Theme.panel
     }
 
@@ -26,18 +26,18 @@ Item {
 
         FormSection {
             Layout.fillWidth: true
-            title: "Appearance & Liquid Glass"
+            title: "Appearance & Glass"
 
             LabeledSwitch {
                 Layout.fillWidth: true
-                text: "Liquid Glass Theme"
-                checked: FocusManager.liquidGlassEnabled
-                onToggled: FocusManager.liquidGlassEnabled = checked
+                text: "Glass Theme"
+                checked: FocusManager.glassEnabled
+                onToggled: FocusManager.glassEnabled = checked
             }
 
             LabeledSlider {
                 Layout.fillWidth: true
-                visible: FocusManager.liquidGlassEnabled
+                visible: FocusManager.glassEnabled
                 label: screen.transparencyLabel
                 labelWidth: 190
                 from: 0.05
@@ -186,7 +186,7 @@ Item {
 
         FormSection {
             Layout.fillWidth: true
-            title: "Timer & Menu Bar"
+            title: "Timer & Tray"
 
             LabeledSwitch {
                 Layout.fillWidth: true
@@ -198,8 +198,8 @@ Item {
             LabeledSwitch {
                 Layout.fillWidth: true
                 text: "Show live countdown in the system tray"
-                checked: FocusManager.showInMenuBar
-                onToggled: FocusManager.showInMenuBar = checked
+                checked: FocusManager.countdownInTray
+                onToggled: FocusManager.countdownInTray = checked
             }
         }
 

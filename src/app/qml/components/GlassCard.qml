@@ -6,8 +6,8 @@ import Quorel
 Item {
     id: card
 
-    // Whether to draw the glass style (callers pass FocusManager.liquidGlassEnabled).
-    property bool glass: FocusManager.liquidGlassEnabled
+    // Whether to draw the glass style (callers pass FocusManager.glassEnabled).
+    property bool glass: FocusManager.glassEnabled
     // How see-through the glass is (the user's setting, or a fixed value some screens use).
     property real transparency: FocusManager.glassTransparency
     // Corner radius of the glass style; the plain style always uses its own.

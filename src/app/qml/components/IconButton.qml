@@ -2,13 +2,13 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Quorel
 
-// A borderless button that shows only a symbol; text is what it does, for screen readers.
+// A borderless button that shows only an icon; text is what it does, for screen readers.
 AbstractButton {
     id: control
 
-    property string symbol
+    property string iconName
     property color tint: Theme.secondaryText
-    property real symbolSize: 15
+    property real iconSize: 15
 
     Accessible.name: text
     // Qt 6.4's bridge does not turn a screen reader's press into a click for styled buttons.
@@ -21,15 +21,15 @@ AbstractButton {
     hoverEnabled: true
     focusPolicy: Qt.StrongFocus
     padding: 5
-    implicitWidth: symbolSize + leftPadding + rightPadding
-    implicitHeight: symbolSize + topPadding + bottomPadding
+    implicitWidth: iconSize + leftPadding + rightPadding
+    implicitHeight: iconSize + topPadding + bottomPadding
 
-    contentItem: SymbolIcon {
-        name: control.symbol
+    contentItem: TintedIcon {
+        name: control.iconName
         color: control.hovered || control.visualFocus ? Theme.text : control.tint
         opacity: control.enabled ? 1 : 0.45
-        implicitWidth: control.symbolSize
-        implicitHeight: control.symbolSize
+        implicitWidth: control.iconSize
+        implicitHeight: control.iconSize
     }
 
     background: Rectangle {

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import Quorel
 
-// A calm stand-in for a screen the app does not carry yet: its symbol and its title.
+// A calm stand-in for a screen the app does not carry yet: its icon and its title.
 Item {
     id: placeholder
 
@@ -13,7 +13,7 @@ Item {
         anchors.centerIn: parent
         spacing: 12
 
-        SymbolIcon {
+        TintedIcon {
             Layout.alignment: Qt.AlignHCenter
             implicitWidth: 44
             implicitHeight: 44

@@ -7,7 +7,7 @@ Item {
     id: sidebar
 
     required property MainWindowPresenter presenter
-    property bool glass: FocusManager.liquidGlassEnabled
+    property bool glass: FocusManager.glassEnabled
 
     function select(tab) {
         if (tab >= 0 && tab < tabList.count)
@@ -109,7 +109,7 @@ Item {
 
                 width: ListView.view.width
                 text: modelData.title
-                symbol: modelData.icon
+                iconName: modelData.icon
                 selected: FocusManager.selectedTab === modelData.tab
                 showFocus: tabList.activeFocus
                 onClicked: sidebar.select(modelData.tab)

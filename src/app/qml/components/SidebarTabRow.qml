@@ -3,12 +3,12 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Quorel
 
-// One row of the sidebar: the tab's symbol and title. The selected row is filled with the
-// accent; the others show the symbol in the accent.
+// One row of the sidebar: the tab's icon and title. The selected row is filled with the
+// accent; the others show the icon in the accent.
 ItemDelegate {
     id: row
 
-    property string symbol
+    property string iconName
     property bool selected: false
     // Draws the keyboard ring on the selected row while the list has focus.
     property bool showFocus: false
@@ -34,10 +34,10 @@ ItemDelegate {
     contentItem: RowLayout {
         spacing: 9
 
-        SymbolIcon {
+        TintedIcon {
             implicitWidth: 16
             implicitHeight: 16
-            name: row.symbol
+            name: row.iconName
             color: row.selected ? Theme.accentText : Theme.accent
             Accessible.ignored: true
         }

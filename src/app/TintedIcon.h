@@ -6,15 +6,15 @@
 
 namespace Quorel {
 
-// One of our symbols in QML, tinted with any colour (QML has no tint for plain images in Qt 6.4).
-class SymbolIcon : public QQuickPaintedItem {
+// One of our icons in QML, tinted with any colour (QML has no tint for plain images in Qt 6.4).
+class TintedIcon : public QQuickPaintedItem {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QString name READ name WRITE setName NOTIFY nameChanged)
     Q_PROPERTY(QColor color READ color WRITE setColor NOTIFY colorChanged)
 
 public:
-    explicit SymbolIcon(QQuickItem* parent = nullptr);
+    explicit TintedIcon(QQuickItem* parent = nullptr);
 
     QString name() const { return m_name; }
     void setName(const QString& name);

@@ -56,9 +56,9 @@ Rectangle {
                 Layout.fillWidth: true
             }
 
-            SymbolIcon {
+            TintedIcon {
                 visible: panel.locked
-                name: "lock.fill"
+                name: "changes-prevent"
                 color: Theme.red
                 implicitWidth: 16
                 implicitHeight: 16

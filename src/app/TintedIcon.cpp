@@ -1,6 +1,6 @@
-#include "SymbolIcon.h"
+#include "TintedIcon.h"
 
-#include "SymbolRenderer.h"
+#include "IconRenderer.h"
 
 #include <QPainter>
 #include <QQuickWindow>
@@ -9,11 +9,11 @@
 
 namespace Quorel {
 
-SymbolIcon::SymbolIcon(QQuickItem* parent) : QQuickPaintedItem(parent) {
+TintedIcon::TintedIcon(QQuickItem* parent) : QQuickPaintedItem(parent) {
     setImplicitSize(16, 16);
 }
 
-void SymbolIcon::setName(const QString& name) {
+void TintedIcon::setName(const QString& name) {
     if (name == m_name) {
         return;
     }
@@ -22,7 +22,7 @@ void SymbolIcon::setName(const QString& name) {
     update();
 }
 
-void SymbolIcon::setColor(const QColor& color) {
+void TintedIcon::setColor(const QColor& color) {
     if (color == m_color) {
         return;
     }
@@ -31,11 +31,11 @@ void SymbolIcon::setColor(const QColor& color) {
     update();
 }
 
-void SymbolIcon::paint(QPainter* painter) {
+void TintedIcon::paint(QPainter* painter) {
     const qreal ratio = window() != nullptr ? window()->effectiveDevicePixelRatio() : 1.0;
     const QSize pixels(static_cast<int>(std::ceil(width() * ratio)),
                        static_cast<int>(std::ceil(height() * ratio)));
-    QImage image = renderSymbol(m_name, pixels, m_color);
+    QImage image = renderIcon(m_name, pixels, m_color);
     if (image.isNull()) {
         return;
     }

@@ -48,7 +48,7 @@ void click(QQuickView& view, QAccessibleInterface* button) {
 }  // namespace
 
 // The real control window, loaded offscreen against a manager on fakes.
-class TestMenuBarContentView : public QObject {
+class TestTrayContentView : public QObject {
     Q_OBJECT
 
 private slots:
@@ -63,7 +63,7 @@ private slots:
         m_engine = std::make_unique<QQmlEngine>();
         m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
         m_view = std::make_unique<QQuickView>(m_engine.get(), nullptr);
-        m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/MenuBarContentView.qml")));
+        m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quorel/qml/TrayContentView.qml")));
         QVERIFY2(m_view->status() == QQuickView::Ready,
                  qPrintable(m_view->errors().value(0).toString()));
         m_view->show();
@@ -143,5 +143,5 @@ private:
     std::unique_ptr<QQuickView> m_view;
 };
 
-QTEST_MAIN(TestMenuBarContentView)
-#include "tst_menubarcontentview.moc"
+QTEST_MAIN(TestTrayContentView)
+#include "tst_traycontentview.moc"

@@ -1,4 +1,4 @@
-#include "SymbolRenderer.h"
+#include "IconRenderer.h"
 
 #include <QFile>
 #include <QPainter>
@@ -6,15 +6,15 @@
 
 namespace Quorel {
 
-QString symbolPath(const QString& name) {
+QString iconPath(const QString& name) {
     return QStringLiteral(":/qt/qml/Quorel/icons/") + name + QStringLiteral(".svg");
 }
 
-QImage renderSymbol(const QString& name, QSize pixelSize, const QColor& color) {
-    if (name.isEmpty() || pixelSize.isEmpty() || !QFile::exists(symbolPath(name))) {
+QImage renderIcon(const QString& name, QSize pixelSize, const QColor& color) {
+    if (name.isEmpty() || pixelSize.isEmpty() || !QFile::exists(iconPath(name))) {
         return {};
     }
-    QSvgRenderer svg(symbolPath(name));
+    QSvgRenderer svg(iconPath(name));
     if (!svg.isValid()) {
         return {};
     }
@@ -22,7 +22,7 @@ QImage renderSymbol(const QString& name, QSize pixelSize, const QColor& color) {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    // Keep the symbol's proportions, centred in the box.
+    // Keep the icon's proportions, centred in the box.
     QSizeF drawn = svg.defaultSize();
     drawn.scale(QSizeF(pixelSize), Qt::KeepAspectRatio);
     const QRectF box((pixelSize.width() - drawn.width()) / 2,
