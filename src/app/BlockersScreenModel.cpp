@@ -1,6 +1,7 @@
 #include "BlockersScreenModel.h"
 
 #include "BlockersFormat.h"
+#include "MainWindowState.h"
 
 namespace Quorel {
 
@@ -16,11 +17,56 @@ void BlockersScreenModel::follow(FocusManager* manager) {
     // Today's use moves every second while the tracker counts.
     connect(manager, &FocusManager::usageChanged, this, &BlockersScreenModel::refreshApps);
     connect(manager, &FocusManager::blockedSitesChanged, this, &BlockersScreenModel::refreshSites);
+    const MainWindowState& state = MainWindowState::of(*manager);
+    connect(&state, &MainWindowState::newAppNameChanged, this,
+            &BlockersScreenModel::newAppNameChanged);
+    connect(&state, &MainWindowState::newSiteDomainChanged, this,
+            &BlockersScreenModel::newSiteDomainChanged);
 }
 
 void BlockersScreenModel::managerReplaced() {
     refreshApps();
     refreshSites();
+    emit newAppNameChanged();
+    emit newSiteDomainChanged();
+}
+
+QString BlockersScreenModel::newAppName() const {
+    return m_manager != nullptr ? MainWindowState::of(*m_manager).newAppName() : QString();
+}
+
+void BlockersScreenModel::setNewAppName(const QString& name) {
+    if (m_manager != nullptr) {
+        MainWindowState::of(*m_manager).setNewAppName(name);
+    }
+}
+
+QString BlockersScreenModel::newSiteDomain() const {
+    return m_manager != nullptr ? MainWindowState::of(*m_manager).newSiteDomain() : QString();
+}
+
+void BlockersScreenModel::setNewSiteDomain(const QString& domain) {
+    if (m_manager != nullptr) {
+        MainWindowState::of(*m_manager).setNewSiteDomain(domain);
+    }
+}
+
+void BlockersScreenModel::addApp() {
+    if (m_manager == nullptr) {
+        return;
+    }
+    MainWindowState& state = MainWindowState::of(*m_manager);
+    m_manager->addApp(state.newAppName());
+    state.setNewAppName(QString());
+}
+
+void BlockersScreenModel::addSite() {
+    if (m_manager == nullptr) {
+        return;
+    }
+    MainWindowState& state = MainWindowState::of(*m_manager);
+    m_manager->addSite(state.newSiteDomain());
+    state.setNewSiteDomain(QString());
 }
 
 QStringList BlockersScreenModel::allowanceTitles() const {

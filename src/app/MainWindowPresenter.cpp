@@ -2,6 +2,7 @@
 
 #include "DisplayFormat.h"
 #include "MainWindowFormat.h"
+#include "MainWindowState.h"
 
 #include <QFile>
 
@@ -14,7 +15,8 @@ void MainWindowPresenter::follow(FocusManager* manager) {
     connect(manager, &FocusManager::dailyGoalHoursChanged, this, &MainWindowPresenter::goalChanged);
     connect(manager, &FocusManager::isRunningChanged, this, &MainWindowPresenter::sessionChanged);
     connect(manager, &FocusManager::strictModeChanged, this, &MainWindowPresenter::sessionChanged);
-    connect(manager, &FocusManager::selectedTabChanged, this, &MainWindowPresenter::screenChanged);
+    connect(&MainWindowState::of(*manager), &MainWindowState::selectedTabChanged, this,
+            &MainWindowPresenter::screenChanged);
 }
 
 void MainWindowPresenter::managerReplaced() {
@@ -29,7 +31,7 @@ QVariantList MainWindowPresenter::tabs() const {
         list.append(QVariantMap{
             {QStringLiteral("tab"), static_cast<int>(tab)},
             {QStringLiteral("title"), rawValue(tab)},
-            {QStringLiteral("icon"), iconName(tab)},
+            {QStringLiteral("icon"), screenIconName(tab)},
         });
     }
     return list;
@@ -65,12 +67,29 @@ QString MainWindowPresenter::strictBannerText() const {
     return Quorel::strictBannerText();
 }
 
+int MainWindowPresenter::selectedTab() const {
+    return m_manager != nullptr ? static_cast<int>(MainWindowState::of(*m_manager).selectedTab())
+                                : -1;
+}
+
+void MainWindowPresenter::setSelectedTab(int tab) {
+    if (m_manager == nullptr) {
+        return;
+    }
+    // The keyboard steps past the ends; those steps go nowhere.
+    for (const auto& [known, title] : EnumCases<FocusTab>::all) {
+        if (static_cast<int>(known) == tab) {
+            MainWindowState::of(*m_manager).setSelectedTab(known);
+        }
+    }
+}
+
 QUrl MainWindowPresenter::screenSource() const {
     if (m_manager == nullptr) {
         return {};
     }
-    const QString path =
-        QStringLiteral("/qt/qml/Quorel/qml/") + screenFileName(m_manager->selectedTab());
+    const QString path = QStringLiteral("/qt/qml/Quorel/qml/") +
+                         screenFileName(MainWindowState::of(*m_manager).selectedTab());
     if (!QFile::exists(QLatin1Char(':') + path)) {
         return {};
     }
@@ -81,11 +100,13 @@ QUrl MainWindowPresenter::screenSource() const {
 }
 
 QString MainWindowPresenter::screenTitle() const {
-    return m_manager != nullptr ? rawValue(m_manager->selectedTab()) : QString();
+    return m_manager != nullptr ? rawValue(MainWindowState::of(*m_manager).selectedTab())
+                                : QString();
 }
 
 QString MainWindowPresenter::screenIcon() const {
-    return m_manager != nullptr ? iconName(m_manager->selectedTab()) : QString();
+    return m_manager != nullptr ? screenIconName(MainWindowState::of(*m_manager).selectedTab())
+                                : QString();
 }
 
 }  // namespace Quorel

@@ -12,7 +12,8 @@
 namespace Quorel {
 
 // What the main window's frame shows around the screens: the sidebar's tabs, the daily goal
-// card, the strict banner and which screen file the detail column loads.
+// card, the strict banner, and which screen is selected and which file the detail column loads
+// for it.
 class MainWindowPresenter : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
@@ -27,6 +28,8 @@ class MainWindowPresenter : public ManagerModel {
     Q_PROPERTY(bool showsStrictBanner READ showsStrictBanner NOTIFY sessionChanged)
     Q_PROPERTY(QString strictBannerText READ strictBannerText CONSTANT)
 
+    // The screen shown, as a FocusTab; a value that is no tab is ignored.
+    Q_PROPERTY(int selectedTab READ selectedTab WRITE setSelectedTab NOTIFY screenChanged)
     // The selected tab's screen; an empty URL while its file is not part of the app yet.
     Q_PROPERTY(QUrl screenSource READ screenSource NOTIFY screenChanged)
     Q_PROPERTY(QString screenTitle READ screenTitle NOTIFY screenChanged)
@@ -41,6 +44,8 @@ public:
     QString goalFigures() const;
     bool showsStrictBanner() const;
     QString strictBannerText() const;
+    int selectedTab() const;
+    void setSelectedTab(int tab);
     QUrl screenSource() const;
     QString screenTitle() const;
     QString screenIcon() const;
@@ -53,8 +58,6 @@ signals:
 protected:
     void follow(FocusManager* manager) override;
     void managerReplaced() override;
-
-private:
 };
 
 }  // namespace Quorel

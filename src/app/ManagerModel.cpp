@@ -1,5 +1,7 @@
 #include "ManagerModel.h"
 
+#include "MainWindowState.h"
+
 namespace Quorel {
 
 void ManagerModel::setManager(FocusManager* manager) {
@@ -8,6 +10,9 @@ void ManagerModel::setManager(FocusManager* manager) {
     }
     if (m_manager != nullptr) {
         disconnect(m_manager, nullptr, this, nullptr);
+        if (MainWindowState* state = MainWindowState::existing(*m_manager)) {
+            disconnect(state, nullptr, this, nullptr);
+        }
     }
     m_manager = manager;
     if (manager != nullptr) {

@@ -25,7 +25,8 @@ signals:
     void managerChanged();
 
 protected:
-    // Connects the manager's signals this model derives from; manager is never null.
+    // Connects the signals this model derives from, the manager's and its MainWindowState's;
+    // manager is never null.
     virtual void follow(FocusManager* manager) = 0;
     // After the manager was replaced (also by none): announce what is derived from it.
     virtual void managerReplaced() = 0;

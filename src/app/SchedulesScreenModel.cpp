@@ -1,5 +1,6 @@
 #include "SchedulesScreenModel.h"
 
+#include "MainWindowState.h"
 #include "SchedulesFormat.h"
 
 namespace Quorel {
@@ -9,19 +10,34 @@ SchedulesScreenModel::SchedulesScreenModel(QObject* parent)
       m_rows({"scheduleId", "title", "detail", "isEnabled", "deleteLabel"}, 0, this) {}
 
 void SchedulesScreenModel::follow(FocusManager* manager) {
-    connect(manager, &FocusManager::newSchedulePresetChanged, this,
+    const MainWindowState& form = MainWindowState::of(*manager);
+    connect(&form, &MainWindowState::newScheduleTitleChanged, this,
+            &SchedulesScreenModel::newTitleChanged);
+    connect(&form, &MainWindowState::newSchedulePresetChanged, this,
             &SchedulesScreenModel::presetChanged);
-    connect(manager, &FocusManager::newScheduleStartChanged, this,
+    connect(&form, &MainWindowState::newScheduleStartChanged, this,
             &SchedulesScreenModel::startChanged);
-    connect(manager, &FocusManager::newScheduleEndChanged, this, &SchedulesScreenModel::endChanged);
+    connect(&form, &MainWindowState::newScheduleEndChanged, this,
+            &SchedulesScreenModel::endChanged);
     connect(manager, &FocusManager::schedulesChanged, this, &SchedulesScreenModel::refreshRows);
 }
 
 void SchedulesScreenModel::managerReplaced() {
     refreshRows();
+    emit newTitleChanged();
     emit presetChanged();
     emit startChanged();
     emit endChanged();
+}
+
+QString SchedulesScreenModel::newTitle() const {
+    return m_manager != nullptr ? MainWindowState::of(*m_manager).newScheduleTitle() : QString();
+}
+
+void SchedulesScreenModel::setNewTitle(const QString& title) {
+    if (m_manager != nullptr) {
+        MainWindowState::of(*m_manager).setNewScheduleTitle(title);
+    }
 }
 
 QStringList SchedulesScreenModel::presetTitles() const {
@@ -29,23 +45,25 @@ QStringList SchedulesScreenModel::presetTitles() const {
 }
 
 int SchedulesScreenModel::presetIndex() const {
-    return m_manager != nullptr ? Quorel::presetIndex(m_manager->newSchedulePreset()) : -1;
+    return m_manager != nullptr
+               ? Quorel::presetIndex(MainWindowState::of(*m_manager).newSchedulePreset())
+               : -1;
 }
 
 int SchedulesScreenModel::startHour() const {
-    return m_manager != nullptr ? m_manager->newScheduleStart().time().hour() : 0;
+    return m_manager != nullptr ? MainWindowState::of(*m_manager).newScheduleStart().hour() : 0;
 }
 
 int SchedulesScreenModel::startMinute() const {
-    return m_manager != nullptr ? m_manager->newScheduleStart().time().minute() : 0;
+    return m_manager != nullptr ? MainWindowState::of(*m_manager).newScheduleStart().minute() : 0;
 }
 
 int SchedulesScreenModel::endHour() const {
-    return m_manager != nullptr ? m_manager->newScheduleEnd().time().hour() : 0;
+    return m_manager != nullptr ? MainWindowState::of(*m_manager).newScheduleEnd().hour() : 0;
 }
 
 int SchedulesScreenModel::endMinute() const {
-    return m_manager != nullptr ? m_manager->newScheduleEnd().time().minute() : 0;
+    return m_manager != nullptr ? MainWindowState::of(*m_manager).newScheduleEnd().minute() : 0;
 }
 
 void SchedulesScreenModel::choosePreset(int index) {
@@ -53,8 +71,30 @@ void SchedulesScreenModel::choosePreset(int index) {
         return;
     }
     if (const std::optional<FocusPreset> preset = presetAtIndex(index)) {
-        m_manager->setNewSchedulePreset(*preset);
+        MainWindowState::of(*m_manager).setNewSchedulePreset(*preset);
     }
+}
+
+void SchedulesScreenModel::setStartTime(int hour, int minute) {
+    if (m_manager != nullptr) {
+        MainWindowState::of(*m_manager).setNewScheduleStart(QTime(hour, minute));
+    }
+}
+
+void SchedulesScreenModel::setEndTime(int hour, int minute) {
+    if (m_manager != nullptr) {
+        MainWindowState::of(*m_manager).setNewScheduleEnd(QTime(hour, minute));
+    }
+}
+
+void SchedulesScreenModel::addSchedule() {
+    if (m_manager == nullptr) {
+        return;
+    }
+    MainWindowState& form = MainWindowState::of(*m_manager);
+    m_manager->addSchedule(form.newScheduleTitle(), form.newSchedulePreset(),
+                           form.newScheduleStart(), form.newScheduleEnd());
+    form.setNewScheduleTitle(QString());
 }
 
 void SchedulesScreenModel::refreshRows() {

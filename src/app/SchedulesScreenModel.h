@@ -11,12 +11,14 @@
 
 namespace Quorel {
 
-// What the Schedules screen shows, derived from the manager: the add form's picker values and
-// one row per schedule. The screen writes straight to the manager.
+// The Schedules screen: the add form, which it keeps in the manager's MainWindowState until Add
+// hands it to the manager, and one row per schedule, derived from the manager. The rows' switches
+// and delete buttons write straight to the manager.
 class SchedulesScreenModel : public ManagerModel {
     Q_OBJECT
     QML_ELEMENT
 
+    Q_PROPERTY(QString newTitle READ newTitle WRITE setNewTitle NOTIFY newTitleChanged)
     Q_PROPERTY(QStringList presetTitles READ presetTitles CONSTANT)
     Q_PROPERTY(int presetIndex READ presetIndex NOTIFY presetChanged)
     Q_PROPERTY(int startHour READ startHour NOTIFY startChanged)
@@ -30,6 +32,8 @@ class SchedulesScreenModel : public ManagerModel {
 public:
     explicit SchedulesScreenModel(QObject* parent = nullptr);
 
+    QString newTitle() const;
+    void setNewTitle(const QString& title);
     QStringList presetTitles() const;
     int presetIndex() const;
     int startHour() const;
@@ -40,8 +44,14 @@ public:
 
     // The preset picker's choice, by its position in presetTitles.
     Q_INVOKABLE void choosePreset(int index);
+    // The time pickers' hour and minute; a time that is none is ignored.
+    Q_INVOKABLE void setStartTime(int hour, int minute);
+    Q_INVOKABLE void setEndTime(int hour, int minute);
+    // Adds the form's schedule on top and empties the label; preset and times stay.
+    Q_INVOKABLE void addSchedule();
 
 signals:
+    void newTitleChanged();
     void presetChanged();
     void startChanged();
     void endChanged();

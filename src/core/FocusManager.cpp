@@ -1,6 +1,5 @@
 #include "FocusManager.h"
 #include "BrowserWorker.h"
-#include "ScheduleRules.h"
 #include "UrlRules.h"
 
 #include <algorithm>
@@ -61,10 +60,7 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
       m_adultDomains(builtInAdultDomains()),
       m_browserWorker(std::make_unique<BrowserWorker>()) {
     m_workspaceLimitation = m_platform.workspace.limitation();
-    const QDateTime now = m_platform.clock.now();
-    m_newScheduleStart = wallClockTime(now.date(), 9, 0);
-    m_newScheduleEnd = wallClockTime(now.date(), 12, 0);
-    m_currentDay = now.date();
+    m_currentDay = m_platform.clock.now().date();
 
     // Derived values follow the fields they are computed from.
     connect(this, &FocusManager::totalSecondsChanged, this, &FocusManager::countdownChanged);
@@ -128,10 +124,6 @@ bool FocusManager::assign(T& field, const T& value, void (FocusManager::*changed
 }
 
 // Setters: store, notify, then the field's change effect.
-
-void FocusManager::setSelectedTab(FocusTab tab) {
-    assign(m_selectedTab, tab, &FocusManager::selectedTabChanged);
-}
 
 void FocusManager::setSelectedPreset(FocusPreset preset) {
     assign(m_selectedPreset, preset, &FocusManager::selectedPresetChanged);
@@ -215,22 +207,6 @@ void FocusManager::setSchedules(const QList<FocusSchedule>& schedules) {
     saveState();
 }
 
-void FocusManager::setNewScheduleTitle(const QString& title) {
-    assign(m_newScheduleTitle, title, &FocusManager::newScheduleTitleChanged);
-}
-
-void FocusManager::setNewSchedulePreset(FocusPreset preset) {
-    assign(m_newSchedulePreset, preset, &FocusManager::newSchedulePresetChanged);
-}
-
-void FocusManager::setNewScheduleStart(const QDateTime& start) {
-    assign(m_newScheduleStart, start, &FocusManager::newScheduleStartChanged);
-}
-
-void FocusManager::setNewScheduleEnd(const QDateTime& end) {
-    assign(m_newScheduleEnd, end, &FocusManager::newScheduleEndChanged);
-}
-
 void FocusManager::setBlockYouTubeShorts(bool block) {
     assign(m_blockYouTubeShorts, block, &FocusManager::blockYouTubeShortsChanged);
     saveState();
@@ -244,14 +220,6 @@ void FocusManager::setBlockInstagramReels(bool block) {
 void FocusManager::setBlockAdultSites(bool block) {
     assign(m_blockAdultSites, block, &FocusManager::blockAdultSitesChanged);
     saveState();
-}
-
-void FocusManager::setNewAppName(const QString& name) {
-    assign(m_newAppName, name, &FocusManager::newAppNameChanged);
-}
-
-void FocusManager::setNewSiteDomain(const QString& domain) {
-    assign(m_newSiteDomain, domain, &FocusManager::newSiteDomainChanged);
 }
 
 void FocusManager::setBlockedApps(const QList<BlockedApp>& apps) {

@@ -32,8 +32,6 @@ class BrowserWorker;
 class FocusManager : public QObject {
     Q_OBJECT
 
-    Q_PROPERTY(Quorel::FocusTab selectedTab READ selectedTab WRITE setSelectedTab NOTIFY
-                   selectedTabChanged)
     Q_PROPERTY(Quorel::FocusPreset selectedPreset READ selectedPreset WRITE setSelectedPreset NOTIFY
                    selectedPresetChanged)
     Q_PROPERTY(
@@ -61,23 +59,12 @@ class FocusManager : public QObject {
     Q_PROPERTY(qint64 breakPromptIndex READ breakPromptIndex WRITE setBreakPromptIndex NOTIFY
                    breakPromptIndexChanged)
     Q_PROPERTY(QStringList breakPrompts READ breakPrompts CONSTANT)
-    Q_PROPERTY(QString newScheduleTitle READ newScheduleTitle WRITE setNewScheduleTitle NOTIFY
-                   newScheduleTitleChanged)
-    Q_PROPERTY(Quorel::FocusPreset newSchedulePreset READ newSchedulePreset WRITE
-                   setNewSchedulePreset NOTIFY newSchedulePresetChanged)
-    Q_PROPERTY(QDateTime newScheduleStart READ newScheduleStart WRITE setNewScheduleStart NOTIFY
-                   newScheduleStartChanged)
-    Q_PROPERTY(QDateTime newScheduleEnd READ newScheduleEnd WRITE setNewScheduleEnd NOTIFY
-                   newScheduleEndChanged)
     Q_PROPERTY(bool blockYouTubeShorts READ blockYouTubeShorts WRITE setBlockYouTubeShorts NOTIFY
                    blockYouTubeShortsChanged)
     Q_PROPERTY(bool blockInstagramReels READ blockInstagramReels WRITE setBlockInstagramReels NOTIFY
                    blockInstagramReelsChanged)
     Q_PROPERTY(bool blockAdultSites READ blockAdultSites WRITE setBlockAdultSites NOTIFY
                    blockAdultSitesChanged)
-    Q_PROPERTY(QString newAppName READ newAppName WRITE setNewAppName NOTIFY newAppNameChanged)
-    Q_PROPERTY(
-        QString newSiteDomain READ newSiteDomain WRITE setNewSiteDomain NOTIFY newSiteDomainChanged)
     Q_PROPERTY(bool bridgeActive READ bridgeActive NOTIFY bridgeActiveChanged)
     Q_PROPERTY(bool browserAccessDenied READ browserAccessDenied NOTIFY browserAccessDeniedChanged)
     Q_PROPERTY(Quorel::ScreenTimeTrackingMode screenTimeMode READ screenTimeMode WRITE
@@ -145,8 +132,6 @@ public:
     static FocusManager* shared();
 
     // Fields ------------------------------------------------------------------------------
-    FocusTab selectedTab() const { return m_selectedTab; }
-    void setSelectedTab(FocusTab tab);
     FocusPreset selectedPreset() const { return m_selectedPreset; }
     void setSelectedPreset(FocusPreset preset);
     qint64 totalSeconds() const { return m_totalSeconds; }
@@ -180,14 +165,6 @@ public:
     QStringList breakPrompts() const { return m_breakPrompts; }
     const QList<FocusSchedule>& schedules() const { return m_schedules; }
     void setSchedules(const QList<FocusSchedule>& schedules);
-    QString newScheduleTitle() const { return m_newScheduleTitle; }
-    void setNewScheduleTitle(const QString& title);
-    FocusPreset newSchedulePreset() const { return m_newSchedulePreset; }
-    void setNewSchedulePreset(FocusPreset preset);
-    QDateTime newScheduleStart() const { return m_newScheduleStart; }
-    void setNewScheduleStart(const QDateTime& start);
-    QDateTime newScheduleEnd() const { return m_newScheduleEnd; }
-    void setNewScheduleEnd(const QDateTime& end);
     // The schedules that have fired, each with the day its fired occurrence began.
     const QHash<QUuid, QDate>& triggeredSchedulesToday() const { return m_triggeredSchedulesToday; }
     bool blockYouTubeShorts() const { return m_blockYouTubeShorts; }
@@ -196,10 +173,6 @@ public:
     void setBlockInstagramReels(bool block);
     bool blockAdultSites() const { return m_blockAdultSites; }
     void setBlockAdultSites(bool block);
-    QString newAppName() const { return m_newAppName; }
-    void setNewAppName(const QString& name);
-    QString newSiteDomain() const { return m_newSiteDomain; }
-    void setNewSiteDomain(const QString& domain);
     const QList<BlockedApp>& blockedApps() const { return m_blockedApps; }
     void setBlockedApps(const QList<BlockedApp>& apps);
     const QList<BlockedSite>& blockedSites() const { return m_blockedSites; }
@@ -279,9 +252,6 @@ public:
     // Switches one schedule on or off; an unknown id changes nothing.
     Q_INVOKABLE void setScheduleEnabled(const QString& id, bool enabled);
     Q_INVOKABLE void removeScheduleWithId(const QString& id);
-    // Hour and minute of the add form's pickers, on today's date.
-    Q_INVOKABLE void setNewScheduleStartTime(int hour, int minute);
-    Q_INVOKABLE void setNewScheduleEndTime(int hour, int minute);
 
     // Application blocking ----------------------------------------------------------------
     // The decision: during focus any enabled matching entry; outside it only an entry whose
@@ -330,7 +300,10 @@ public:
 
     // Schedules ---------------------------------------------------------------------------
     void checkSchedules();
-    Q_INVOKABLE void addScheduleFromInputs();
+    // A new enabled schedule on top of the list, saved. A blank title names it after its preset
+    // ("Study Block"); start and end are times of day, and an end before the start wraps past
+    // midnight.
+    void addSchedule(const QString& title, FocusPreset preset, QTime start, QTime end);
     void removeSchedule(const QUuid& id);
 
     // Heartbeat and usage -----------------------------------------------------------------
@@ -362,7 +335,6 @@ public:
     Q_INVOKABLE void setSiteEnabled(const QString& id, bool enabled);
 
 signals:
-    void selectedTabChanged();
     void selectedPresetChanged();
     void totalSecondsChanged();
     void remainingSecondsChanged();
@@ -379,15 +351,9 @@ signals:
     void previewAmbientSoundChanged();
     void breakPromptIndexChanged();
     void schedulesChanged();
-    void newScheduleTitleChanged();
-    void newSchedulePresetChanged();
-    void newScheduleStartChanged();
-    void newScheduleEndChanged();
     void blockYouTubeShortsChanged();
     void blockInstagramReelsChanged();
     void blockAdultSitesChanged();
-    void newAppNameChanged();
-    void newSiteDomainChanged();
     void blockedAppsChanged();
     void blockedSitesChanged();
     void interceptedTargetChanged();
@@ -438,7 +404,6 @@ private:
 
     Platform m_platform;
 
-    FocusTab m_selectedTab = FocusTab::Focus;
     FocusPreset m_selectedPreset = FocusPreset::DeepWork;
     qint64 m_totalSeconds = 2700;
     qint64 m_remainingSeconds = 2700;
@@ -456,16 +421,10 @@ private:
     qint64 m_breakPromptIndex = 0;
     const QStringList m_breakPrompts;
     QList<FocusSchedule> m_schedules;
-    QString m_newScheduleTitle;
-    FocusPreset m_newSchedulePreset = FocusPreset::DeepWork;
-    QDateTime m_newScheduleStart;
-    QDateTime m_newScheduleEnd;
     QHash<QUuid, QDate> m_triggeredSchedulesToday;
     bool m_blockYouTubeShorts = true;
     bool m_blockInstagramReels = true;
     bool m_blockAdultSites = true;
-    QString m_newAppName;
-    QString m_newSiteDomain;
     QList<BlockedApp> m_blockedApps;
     QList<BlockedSite> m_blockedSites;
     std::optional<QString> m_interceptedTarget;

@@ -36,20 +36,17 @@ void FocusManager::startSchedule(const FocusSchedule& schedule, qint64 minute, Q
     saveState();
 }
 
-void FocusManager::addScheduleFromInputs() {
-    QString title = m_newScheduleTitle.trimmed();
-    if (title.isEmpty()) {
-        title = rawValue(m_newSchedulePreset) + QStringLiteral(" Block");
+void FocusManager::addSchedule(const QString& title, FocusPreset preset, QTime start, QTime end) {
+    QString named = title.trimmed();
+    if (named.isEmpty()) {
+        named = rawValue(preset) + QStringLiteral(" Block");
     }
-    const QTime start = m_newScheduleStart.time();
-    const QTime end = m_newScheduleEnd.time();
-    FocusSchedule schedule{QUuid::createUuid(), title,      m_newSchedulePreset, start.hour(),
-                           start.minute(),      end.hour(), end.minute(),        true};
+    FocusSchedule schedule{QUuid::createUuid(), named,      preset,       start.hour(),
+                           start.minute(),      end.hour(), end.minute(), true};
     QList<FocusSchedule> schedules = m_schedules;
     schedules.prepend(schedule);
     setSchedules(schedules);
     saveState();
-    setNewScheduleTitle(QString());
 }
 
 void FocusManager::removeSchedule(const QUuid& id) {
@@ -93,20 +90,6 @@ void FocusManager::setScheduleEnabled(const QString& id, bool enabled) {
 void FocusManager::removeScheduleWithId(const QString& id) {
     if (const std::optional<QUuid> uuid = uuidFromText(id)) {
         removeSchedule(*uuid);
-    }
-}
-
-void FocusManager::setNewScheduleStartTime(int hour, int minute) {
-    const QDateTime at = wallClockTime(m_newScheduleStart.date(), hour, minute);
-    if (at.isValid()) {
-        setNewScheduleStart(at);
-    }
-}
-
-void FocusManager::setNewScheduleEndTime(int hour, int minute) {
-    const QDateTime at = wallClockTime(m_newScheduleEnd.date(), hour, minute);
-    if (at.isValid()) {
-        setNewScheduleEnd(at);
     }
 }
 

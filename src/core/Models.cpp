@@ -8,22 +8,6 @@
 
 namespace Quorel {
 
-QString iconName(FocusTab tab) {
-    switch (tab) {
-        case FocusTab::Focus:
-            return QStringLiteral("chronometer");
-        case FocusTab::Blockers:
-            return QStringLiteral("security-medium");
-        case FocusTab::Schedules:
-            return QStringLiteral("appointment-soon");
-        case FocusTab::Insights:
-            return QStringLiteral("office-chart-bar");
-        case FocusTab::Settings:
-            return QStringLiteral("preferences-system");
-    }
-    return {};
-}
-
 qint64 sessionLengthSeconds(FocusPreset preset) {
     switch (preset) {
         case FocusPreset::DeepWork:

@@ -118,7 +118,6 @@ std::optional<E> fromRawValue(QStringView text) {
     return std::nullopt;
 }
 
-QString iconName(FocusTab tab);
 qint64 sessionLengthSeconds(FocusPreset preset);
 // The longest countdown Quorel starts: a schedule's window, cut at three hours. The presets and
 // quick durations are shorter.

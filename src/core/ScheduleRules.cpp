@@ -1,7 +1,5 @@
 #include "ScheduleRules.h"
 
-#include <QTimeZone>
-
 #include <algorithm>
 
 namespace Quorel {
@@ -41,14 +39,6 @@ qint64 scheduledSessionSeconds(const FocusSchedule& schedule, qint64 minute) {
 QDate occurrenceDay(const FocusSchedule& schedule, QDate today, qint64 minute) {
     const bool afterMidnight = endOf(schedule) < startOf(schedule) && minute < endOf(schedule);
     return afterMidnight ? today.addDays(-1) : today;
-}
-
-}  // namespace Quorel
-
-namespace Quorel {
-
-QDateTime wallClockTime(QDate date, int hour, int minute) {
-    return QDateTime(date, QTime(hour, minute), QTimeZone::utc());
 }
 
 }  // namespace Quorel

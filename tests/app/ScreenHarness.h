@@ -5,6 +5,7 @@
 
 #include "ControlAccessible.h"
 #include "Fakes.h"
+#include "MainWindowState.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -130,6 +131,9 @@ public:
 
     FakeDesktop desktop;
     std::unique_ptr<FocusManager> manager;
+
+    // The selected screen and the add forms, as the window keeps them beside the manager.
+    MainWindowState& windowState() { return MainWindowState::of(*manager); }
     std::unique_ptr<QQmlEngine> engine;
     std::unique_ptr<QQuickView> view;
 

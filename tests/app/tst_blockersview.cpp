@@ -87,7 +87,7 @@ private slots:
         m->click(m->item(QStringLiteral("Add"), QAccessible::Button));
         QCOMPARE(m->manager->blockedApps().first().name, QStringLiteral("Discord"));
         QCOMPARE(field->property("text").toString(), QString());
-        QCOMPARE(m->manager->newAppName(), QString());
+        QCOMPARE(m->windowState().newAppName(), QString());
 
         field->forceActiveFocus();
         type(m->view.get(), "steam");

@@ -61,19 +61,19 @@ private slots:
         QFETCH(QString, title);
         QFETCH(FocusTab, tab);
         // Start elsewhere, so every row's click is a change.
-        m_ui->manager->setSelectedTab(tab == FocusTab::Settings ? FocusTab::Focus
-                                                                : FocusTab::Settings);
+        m_ui->windowState().setSelectedTab(tab == FocusTab::Settings ? FocusTab::Focus
+                                                                     : FocusTab::Settings);
         QQuickItem* row = m_ui->item(title, QAccessible::ListItem);
         QVERIFY(row != nullptr);
 
         m_ui->click(row);
 
-        QCOMPARE(m_ui->manager->selectedTab(), tab);
+        QCOMPARE(m_ui->windowState().selectedTab(), tab);
         QVERIFY(isSelected(title));
     }
 
     void selectionFollowsTheManager() {
-        m_ui->manager->setSelectedTab(FocusTab::Insights);
+        m_ui->windowState().setSelectedTab(FocusTab::Insights);
 
         QVERIFY(isSelected(QStringLiteral("Insights")));
         for (const QString& other : {QStringLiteral("Focus"), QStringLiteral("Blockers"),
@@ -83,24 +83,50 @@ private slots:
     }
 
     void arrowKeysMoveThroughTheTabs() {
-        m_ui->manager->setSelectedTab(FocusTab::Blockers);
+        m_ui->windowState().setSelectedTab(FocusTab::Blockers);
         QQuickItem* list = m_ui->item(QStringLiteral("Sidebar"), QAccessible::List);
         QVERIFY(list != nullptr);
         list->forceActiveFocus();
 
         QTest::keyClick(m_ui->view.get(), Qt::Key_Down);
-        QCOMPARE(m_ui->manager->selectedTab(), FocusTab::Schedules);
+        QCOMPARE(m_ui->windowState().selectedTab(), FocusTab::Schedules);
         QTest::keyClick(m_ui->view.get(), Qt::Key_Up);
         QTest::keyClick(m_ui->view.get(), Qt::Key_Up);
         QTest::keyClick(m_ui->view.get(), Qt::Key_Up);
-        QCOMPARE(m_ui->manager->selectedTab(), FocusTab::Focus);
+        QCOMPARE(m_ui->windowState().selectedTab(), FocusTab::Focus);
     }
 
     void blockersTabShowsTheBlockersScreen() {
-        m_ui->manager->setSelectedTab(FocusTab::Blockers);
+        m_ui->windowState().setSelectedTab(FocusTab::Blockers);
 
         QTRY_VERIFY(m_ui->shows(QStringLiteral("App & Website Blockers")));
         QVERIFY(m_ui->find(QStringLiteral("Blockers"), QAccessible::StaticText) == nullptr);
+    }
+
+    // A screen's view and model go when another screen is shown, and every view goes while no
+    // window is open; the screen and what was typed stay.
+    void screenAndTypedNameOutliveTheViews() {
+        const QString appField = QStringLiteral("App name (e.g. Discord)");
+        m_ui->windowState().setSelectedTab(FocusTab::Blockers);
+        QTRY_VERIFY(m_ui->item(appField) != nullptr);
+        m_ui->item(appField)->forceActiveFocus();
+        for (const char c : {'D', 'i', 's', 'c'}) {
+            QTest::keyClick(m_ui->view.get(), c);
+        }
+
+        m_ui->click(m_ui->item(QStringLiteral("Focus"), QAccessible::ListItem));
+        QTRY_VERIFY(m_ui->item(appField) == nullptr);
+        m_ui->click(m_ui->item(QStringLiteral("Blockers"), QAccessible::ListItem));
+        QTRY_VERIFY(m_ui->item(appField) != nullptr);
+        QCOMPARE(m_ui->item(appField)->property("text").toString(), QStringLiteral("Disc"));
+
+        m_ui->view.reset();
+        m_ui->engine.reset();
+        const QString error = m_ui->load(QStringLiteral("ContentView.qml"), QSize(1100, 720));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QVERIFY(isSelected(QStringLiteral("Blockers")));
+        QTRY_VERIFY(m_ui->item(appField) != nullptr);
+        QCOMPARE(m_ui->item(appField)->property("text").toString(), QStringLiteral("Disc"));
     }
 
     void strictBannerOnlyDuringAStrictRun_data() {
@@ -123,7 +149,7 @@ private slots:
 
         // Over every screen, not only the Focus screen.
         for (const auto& [tab, title] : EnumCases<FocusTab>::all) {
-            m_ui->manager->setSelectedTab(tab);
+            m_ui->windowState().setSelectedTab(tab);
             QCOMPARE(m_ui->shows(bannerText), running && strict);
             // Hidden, it is not in the tree a screen reader reads either.
             QCOMPARE(m_ui->find(bannerText) != nullptr, running && strict);
@@ -225,8 +251,8 @@ private slots:
         m_ui->view->resize(window->property("width").toInt(), window->property("height").toInt());
         window.reset();
         // Each screen built at that size, as when the window opens.
-        m_ui->manager->setSelectedTab(FocusTab::Settings);
-        m_ui->manager->setSelectedTab(FocusTab::Focus);
+        m_ui->windowState().setSelectedTab(FocusTab::Settings);
+        m_ui->windowState().setSelectedTab(FocusTab::Focus);
         m_ui->settle();
 
         auto sameRow = [this](const QStringList& names) {
@@ -249,7 +275,7 @@ private slots:
         QVERIFY(ring != nullptr);
         QCOMPARE(ring->size(), QSizeF(200, 200));
 
-        m_ui->manager->setSelectedTab(FocusTab::Schedules);
+        m_ui->windowState().setSelectedTab(FocusTab::Schedules);
         m_ui->settle();
         sameRow({QStringLiteral("Label (e.g. Morning Deep Work)"), QStringLiteral("Preset"),
                  QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Add")});

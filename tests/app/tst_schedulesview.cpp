@@ -80,13 +80,13 @@ private slots:
         QVERIFY(preset != nullptr);
         preset->forceActiveFocus();
         QTest::keyClick(m->view.get(), Qt::Key_Down);
-        QCOMPARE(m->manager->newSchedulePreset(), FocusPreset::Study);
+        QCOMPARE(m->windowState().newSchedulePreset(), FocusPreset::Study);
 
         QQuickItem* label = m->item(QStringLiteral("Label (e.g. Morning Deep Work)"));
         QVERIFY(label != nullptr);
         label->forceActiveFocus();
         type(m->view.get(), "   ");
-        QCOMPARE(m->manager->newScheduleTitle(), QStringLiteral("   "));
+        QCOMPARE(m->windowState().newScheduleTitle(), QStringLiteral("   "));
 
         m->click(m->item(QStringLiteral("Add"), QAccessible::Button));
 
@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(label->property("text").toString(), QString());
         QCOMPARE(preset->property("currentText").toString(), QStringLiteral("Study"));
         // The picker keeps following the manager after the user has picked.
-        m->manager->setNewSchedulePreset(FocusPreset::WindDown);
+        m->windowState().setNewSchedulePreset(FocusPreset::WindDown);
         QCOMPARE(preset->property("currentText").toString(), QStringLiteral("Wind Down"));
     }
 
@@ -132,24 +132,27 @@ private slots:
         QQuickItem* endMinute = m->item(QStringLiteral("End minute"));
         QVERIFY(startHour != nullptr);
         QVERIFY(endMinute != nullptr);
+        // The form opens on 09:00 to 12:00.
         QCOMPARE(startHour->property("displayText").toString(), QStringLiteral("09"));
+        QCOMPARE(m->item(QStringLiteral("End hour"))->property("displayText").toString(),
+                 QStringLiteral("12"));
 
         startHour->forceActiveFocus();
         QTest::keyClick(m->view.get(), Qt::Key_Up);
-        QCOMPARE(m->manager->newScheduleStart().time(), QTime(10, 0));
+        QCOMPARE(m->windowState().newScheduleStart(), QTime(10, 0));
 
         // Hours wrap rather than stop.
-        m->manager->setNewScheduleStartTime(23, 15);
+        m->windowState().setNewScheduleStart(QTime(23, 15));
         QCOMPARE(startHour->property("displayText").toString(), QStringLiteral("23"));
         QTest::keyClick(m->view.get(), Qt::Key_Up);
-        QCOMPARE(m->manager->newScheduleStart().time(), QTime(0, 15));
+        QCOMPARE(m->windowState().newScheduleStart(), QTime(0, 15));
 
         endMinute->forceActiveFocus();
         type(m->view.get(), "45");
         QTest::keyClick(m->view.get(), Qt::Key_Tab);
-        QCOMPARE(m->manager->newScheduleEnd().time(), QTime(12, 45));
+        QCOMPARE(m->windowState().newScheduleEnd(), QTime(12, 45));
 
-        m->manager->setNewScheduleEndTime(7, 5);
+        m->windowState().setNewScheduleEnd(QTime(7, 5));
         QCOMPARE(endMinute->property("displayText").toString(), QStringLiteral("05"));
         m->click(m->item(QStringLiteral("Add"), QAccessible::Button));
         QCOMPARE(
@@ -215,7 +218,7 @@ private slots:
         m->screenshot(QStringLiteral("schedules-preset-popup"));
         m->click(popupEntry(m->view.get(), QStringLiteral("Wind Down")));
 
-        QCOMPARE(m->manager->newSchedulePreset(), FocusPreset::WindDown);
+        QCOMPARE(m->windowState().newSchedulePreset(), FocusPreset::WindDown);
     }
 };
 

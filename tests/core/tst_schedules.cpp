@@ -139,30 +139,28 @@ private slots:
         QCOMPARE(m->totalSeconds(), 10800);
     }
 
-    void addingFromInputs() {
+    void addingPutsAnEnabledScheduleOnTopAndSaves() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();
-        m->setNewScheduleTitle(QStringLiteral("   "));
-        m->setNewSchedulePreset(FocusPreset::WindDown);
-        m->setNewScheduleStart(QDateTime(QDate(2026, 12, 6), QTime(21, 15)));
-        m->setNewScheduleEnd(QDateTime(QDate(2026, 12, 6), QTime(20, 5)));
         const int writes = desktop.preferences.writes;
-        m->addScheduleFromInputs();
+        m->addSchedule(QStringLiteral("   "), FocusPreset::WindDown, QTime(21, 15), QTime(20, 5));
         QCOMPARE(m->schedules().size(), 3);
         const FocusSchedule& added = m->schedules().first();
         QCOMPARE(added.title, QStringLiteral("Wind Down Block"));
+        QCOMPARE(added.preset, FocusPreset::WindDown);
         QVERIFY(added.isEnabled);
         QCOMPARE(added.startHour, 21);
         QCOMPARE(added.startMinute, 15);
         QCOMPARE(added.endHour, 20);
         QCOMPARE(added.endMinute, 5);
-        QVERIFY(m->newScheduleTitle().isEmpty());
-        QCOMPARE(m->newSchedulePreset(), FocusPreset::WindDown);
         QVERIFY(desktop.preferences.writes > writes);
+        QCOMPARE(decodePersistedState(desktop.savedDocument())->schedules->first().title,
+                 QStringLiteral("Wind Down Block"));
 
-        m->setNewScheduleTitle(QStringLiteral("  Reading \n"));
-        m->addScheduleFromInputs();
+        m->addSchedule(QStringLiteral("  Reading \n"), FocusPreset::Study, QTime(7, 5),
+                       QTime(23, 45));
         QCOMPARE(m->schedules().first().title, QStringLiteral("Reading"));
+        QCOMPARE(m->schedules().first().startMinute, 5);
 
         m->removeSchedule(QUuid::createUuid());
         QCOMPARE(m->schedules().size(), 4);
@@ -192,32 +190,10 @@ private slots:
         QCOMPARE(m->schedules().first().title, QStringLiteral("Bedtime Wind Down"));
     }
 
-    void formPickersSetOnlyTheTimeOfDay() {
+    // Berlin repeats 02:00-02:59 on 25 October 2026.
+    void aRepeatedHourRunsTheWindowOnce() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();
-        m->setNewScheduleStartTime(7, 5);
-        m->setNewScheduleEndTime(23, 45);
-        m->addScheduleFromInputs();
-        const FocusSchedule& added = m->schedules().first();
-        QCOMPARE(added.startHour, 7);
-        QCOMPARE(added.startMinute, 5);
-        QCOMPARE(added.endHour, 23);
-        QCOMPARE(added.endMinute, 45);
-        QCOMPARE(m->newScheduleStart().date(), desktop.clock.now().date());
-    }
-
-    // Berlin skips 02:00-02:59 on 29 March 2026 and repeats 02:00-02:59 on 25 October.
-    void daylightSavingChanges() {
-        FakeDesktop desktop;
-        desktop.clock.set(QDateTime(QDate(2026, 3, 29), QTime(10, 0), FakeClock::zone()));
-        auto m = desktop.makeManager();
-        m->setNewScheduleStartTime(2, 30);
-        m->setNewScheduleEndTime(2, 45);
-        QCOMPARE(m->newScheduleStart().time(), QTime(2, 30));
-        m->addScheduleFromInputs();
-        QCOMPARE(m->schedules().first().startHour, 2);
-        QCOMPARE(m->schedules().first().startMinute, 30);
-
         // 02:10 summer time, the first of the two.
         desktop.clock.set(QDateTime(QDate(2026, 10, 25), QTime(0, 10), QTimeZone::utc())
                               .toTimeZone(FakeClock::zone()));
@@ -230,14 +206,6 @@ private slots:
         QCOMPARE(desktop.clock.now().time(), QTime(2, 10));
         m->tick();
         QVERIFY(!m->isRunning());
-    }
-
-    void newScheduleInputsDefaultToNineAndTwelveToday() {
-        FakeDesktop desktop;
-        auto m = desktop.makeManager();
-        QCOMPARE(m->newScheduleStart().time(), QTime(9, 0));
-        QCOMPARE(m->newScheduleEnd().time(), QTime(12, 0));
-        QCOMPARE(m->newScheduleStart().date(), desktop.clock.now().date());
     }
 };
 

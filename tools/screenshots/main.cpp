@@ -2,6 +2,7 @@
 // and off, and each colour theme once. Usage: quorel-screenshots [output folder]
 
 #include "Fakes.h"
+#include "MainWindowState.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 #include <QAnimationDriver>
@@ -190,7 +191,7 @@ int main(int argc, char* argv[]) {
     for (const bool glass : {true, false}) {
         manager->setGlassEnabled(glass);
         for (const auto& [tab, title] : EnumCases<FocusTab>::all) {
-            manager->setSelectedTab(tab);
+            MainWindowState::of(*manager).setSelectedTab(tab);
             const QString name = fileStem(rawValue(tab)) +
                                  (glass ? QStringLiteral("-glass") : QStringLiteral("-plain"));
             ok &= shoot(*window, animations, folder, name);
@@ -198,7 +199,7 @@ int main(int argc, char* argv[]) {
     }
 
     // A session under way, once per theme.
-    manager->setSelectedTab(FocusTab::Focus);
+    MainWindowState::of(*manager).setSelectedTab(FocusTab::Focus);
     manager->setGlassEnabled(true);
     manager->setSelectedPreset(FocusPreset::Study);
     manager->toggleStartPause();
@@ -224,7 +225,7 @@ int main(int argc, char* argv[]) {
     manager->toggleStartPause();
     for (const bool glass : {true, false}) {
         manager->setGlassEnabled(glass);
-        manager->setSelectedTab(FocusTab::Blockers);
+        MainWindowState::of(*manager).setSelectedTab(FocusTab::Blockers);
         ok &= shoot(*window, animations, folder,
                     QStringLiteral("strict-") +
                         (glass ? QStringLiteral("glass") : QStringLiteral("plain")));

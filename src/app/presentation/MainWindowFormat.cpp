@@ -46,6 +46,22 @@ QString screenFileName(FocusTab tab) {
     return {};
 }
 
+QString screenIconName(FocusTab tab) {
+    switch (tab) {
+        case FocusTab::Focus:
+            return QStringLiteral("chronometer");
+        case FocusTab::Blockers:
+            return QStringLiteral("security-medium");
+        case FocusTab::Schedules:
+            return QStringLiteral("appointment-soon");
+        case FocusTab::Insights:
+            return QStringLiteral("office-chart-bar");
+        case FocusTab::Settings:
+            return QStringLiteral("preferences-system");
+    }
+    return {};
+}
+
 QString shieldTitle(const QString& targetName) {
     return targetName + QStringLiteral(" is Blocked");
 }

@@ -20,6 +20,8 @@ QString strictBannerText();
 
 // The QML file of each screen in the detail column, relative to the module's qml folder.
 QString screenFileName(FocusTab tab);
+// The icon beside each screen's title in the sidebar.
+QString screenIconName(FocusTab tab);
 
 // The block shield's lines for a blocked application.
 QString shieldTitle(const QString& targetName);

@@ -4,8 +4,9 @@ import QtQuick.Layouts
 import Quorel
 
 // What blocking enforces: the three always-on guards, the blocked applications with their
-// daily allowances, and the blocked websites. Everything reads and writes the manager; while a
-// strict session runs, every control that edits is disabled.
+// daily allowances, and the blocked websites. Everything reads and writes the manager, the add
+// fields through the screen model; while a strict session runs, every control that edits is
+// disabled.
 Item {
     id: root
 
@@ -220,18 +221,15 @@ Item {
                             Layout.fillWidth: true
                             Layout.minimumWidth: 100
                             placeholderText: "App name (e.g. Discord)"
-                            text: FocusManager.newAppName
-                            onTextEdited: FocusManager.newAppName = text
+                            text: screen.newAppName
+                            onTextEdited: screen.newAppName = text
                         }
 
                         ActionButton {
                             kind: "prominent"
                             text: "Add"
                             enabled: !root.locked
-                            onClicked: {
-                                FocusManager.addApp(FocusManager.newAppName);
-                                FocusManager.newAppName = "";
-                            }
+                            onClicked: screen.addApp()
                         }
                     }
 
@@ -366,8 +364,8 @@ Item {
                             Layout.fillWidth: true
                             Layout.minimumWidth: 100
                             placeholderText: "Domain (e.g. reddit.com)"
-                            text: FocusManager.newSiteDomain
-                            onTextEdited: FocusManager.newSiteDomain = text
+                            text: screen.newSiteDomain
+                            onTextEdited: screen.newSiteDomain = text
                         }
 
                         ActionButton {
@@ -375,10 +373,7 @@ Item {
                             kind: "prominent"
                             text: "Add"
                             enabled: !root.locked
-                            onClicked: {
-                                FocusManager.addSite(FocusManager.newSiteDomain);
-                                FocusManager.newSiteDomain = "";
-                            }
+                            onClicked: screen.addSite()
                         }
                     }
 

@@ -6,7 +6,8 @@ import Quorel
 
 // The main window's content: the glass backdrop, the sidebar beside the selected screen, the
 // strict banner over every screen, and the block shield as a sheet. It keeps no state: the
-// selected screen and the shield's target are the manager's.
+// selected screen is the presenter's, kept beside the manager, and the shield's target is the
+// manager's.
 Item {
     id: root
 

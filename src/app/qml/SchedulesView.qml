@@ -4,7 +4,8 @@ import QtQuick.Layouts
 import Quorel
 
 // Scheduled focus blocks: a form that adds one, and the list with a switch and a delete button
-// per schedule. Everything reads and writes the manager; nothing here is locked by strict mode.
+// per schedule. The form lives in the screen model until Add; the rows read and write the
+// manager. Nothing here is locked by strict mode.
 Item {
     id: root
 
@@ -86,8 +87,8 @@ Item {
                             Layout.fillWidth: true
                             Layout.minimumWidth: 120
                             placeholderText: "Label (e.g. Morning Deep Work)"
-                            text: FocusManager.newScheduleTitle
-                            onTextEdited: FocusManager.newScheduleTitle = text
+                            text: screen.newTitle
+                            onTextEdited: screen.newTitle = text
                         }
 
                         RowLayout {
@@ -121,7 +122,7 @@ Item {
                             hour: screen.startHour
                             minute: screen.startMinute
                             onEdited: (hour, minute) => {
-                                FocusManager.setNewScheduleStartTime(hour, minute);
+                                screen.setStartTime(hour, minute);
                             }
                         }
 
@@ -136,14 +137,14 @@ Item {
                             hour: screen.endHour
                             minute: screen.endMinute
                             onEdited: (hour, minute) => {
-                                FocusManager.setNewScheduleEndTime(hour, minute);
+                                screen.setEndTime(hour, minute);
                             }
                         }
 
                         ActionButton {
                             kind: "prominent"
                             text: "Add"
-                            onClicked: FocusManager.addScheduleFromInputs()
+                            onClicked: screen.addSchedule()
                         }
                     }
                 }

@@ -10,8 +10,7 @@ Item {
     property bool glass: FocusManager.glassEnabled
 
     function select(tab) {
-        if (tab >= 0 && tab < tabList.count)
-            FocusManager.selectedTab = tab;
+        sidebar.presenter.selectedTab = tab;
     }
 
     // The list's own background; the glass shows through while the glass look is on.
@@ -101,8 +100,8 @@ Item {
             Accessible.role: Accessible.List
             Accessible.name: "Sidebar"
 
-            Keys.onUpPressed: sidebar.select(FocusManager.selectedTab - 1)
-            Keys.onDownPressed: sidebar.select(FocusManager.selectedTab + 1)
+            Keys.onUpPressed: sidebar.select(sidebar.presenter.selectedTab - 1)
+            Keys.onDownPressed: sidebar.select(sidebar.presenter.selectedTab + 1)
 
             delegate: SidebarTabRow {
                 required property var modelData
@@ -110,7 +109,7 @@ Item {
                 width: ListView.view.width
                 text: modelData.title
                 iconName: modelData.icon
-                selected: FocusManager.selectedTab === modelData.tab
+                selected: sidebar.presenter.selectedTab === modelData.tab
                 showFocus: tabList.activeFocus
                 onClicked: sidebar.select(modelData.tab)
             }
