@@ -1,5 +1,6 @@
 #include "DisplayFormat.h"
 #include "IconRenderer.h"
+#include "MainWindowFormat.h"
 #include "TrayPresentation.h"
 
 #include <QGuiApplication>
@@ -118,6 +119,13 @@ private slots:
         QTest::newRow("chronometer") << "chronometer" << true;
         QTest::newRow("changes-prevent") << "changes-prevent" << true;
         QTest::newRow("application") << "quorel" << true;
+        for (const auto& [tab, title] : EnumCases<FocusTab>::all) {
+            QTest::newRow(qPrintable(screenIconName(tab))) << screenIconName(tab) << true;
+        }
+        // Named by the views themselves.
+        for (const char* name : {"edit-delete", "security-high", "sparkles"}) {
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        }
         QTest::newRow("unknown") << "no-such-icon" << false;
     }
 
