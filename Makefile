@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Thin wrappers over CMake presets. `make run` and `make test` also install what they need.
 JOBS ?= $(shell nproc)
 
@@ -61,10 +64,12 @@ screenshots: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-# Unformatted C++ and shellcheck's findings in the scripts (settings in .shellcheckrc) fail it.
+# Unformatted C++, shellcheck's findings in the scripts (settings in .shellcheckrc) and a file
+# without its licence and copyright (SPDX header, or .reuse/dep5 for data) fail it.
 lint:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 	shellcheck $$(git ls-files '*.sh') .ci/run
+	reuse lint --quiet
 
 clean:
 	rm -rf build

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How long the caller's thread (the GUI thread in the app) is held when the ambient sound starts,
 // switches to another sound or stops, and how long until a new volume is heard, through SDL and
 // straight to the sound server. Each repetition is one call, so the median is that of single

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ambient sounds' render loop against the plain per-sample loop of the same sounds. The
 // figure that matters is realtime_x: seconds of audio rendered per second of CPU, at 44100 Hz.
 #include "AmbientSynth.h"

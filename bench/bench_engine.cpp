@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The engine's hot paths: one heartbeat, and one whole save to disk.
 #include "Fakes.h"
 #include "FilePreferencesStore.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The cost of asking which application is in front, and which are running, on a real X server.
 //
 //   scripts/with-desktop.sh build/release/bench/bench_x11 --benchmark_repetitions=5

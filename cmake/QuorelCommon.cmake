@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # One place for the compile settings every Quorel target shares.
 add_library(quorel_common INTERFACE)
 target_compile_features(quorel_common INTERFACE cxx_std_20)

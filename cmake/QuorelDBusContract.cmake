@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # quorel_dbus_contract(TARGET XML HEADER PREFIX): HEADER (a path under the build's generated/
 # folder, which TARGET includes) gives PREFIXInterface, PREFIXPath, PREFIXInterfaceFile and
 # PREFIXInterfaceXml from the introspection file XML: the node's path and its one interface.

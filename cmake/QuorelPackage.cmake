@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Debian package (`make package`): CPack's DEB generator over the install rules, with the
 # library dependencies found by dpkg-shlibdeps. Configure with CMAKE_INSTALL_PREFIX=/usr (the
 # package preset) so that the paths the build writes into files match where they are installed.

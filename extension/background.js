@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Quorel browser link. Tells the Quorel app (through its native-messaging host) which tab is in
 // front of the last focused window, and loads an address in a tab when the app asks for it.
 // Plain script, no build step: the same file runs as Chromium's service worker and as Firefox's

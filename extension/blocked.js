@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Names the blocked site on the page, but only when the address gives a host name: anything
 // else someone put in the address is not repeated.
 "use strict";

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Arbitrary bytes as the first read of a bridge connection. Whatever arrives, the path stays
 // within the read, every response announces its body's true length, the page carries no markup
 // from the request, a site name survives the JSON status unchanged, and only loopback Hosts and

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Arbitrary bytes as a stream of browser-link frames, fed in chunks of a size the first byte
 // picks. Whatever arrives, the decoder gives exactly the frames that a plain reading of the
 // whole stream finds (frames over the cap and empty ones skipped by their length), each within

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Arbitrary bytes as the saved document. Decoding never crashes, and what decodes is written
 // back in a form that decodes again to the same document.
 

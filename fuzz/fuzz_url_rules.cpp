@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Arbitrary text as the front tab's address, judged with every guard on and a user list. Whatever
 // arrives: where a tab is sent is never sent on again, a blocked page names a listed domain that
 // the address's host lies on, the short-form rules only fire on their own service's hosts, and

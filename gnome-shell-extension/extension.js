@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tells Quorel which window is in front, lists the windows and minimises the ones Quorel asks
 // for, over D-Bus. GNOME Shell lets no other program see or hide native Wayland windows.
 //

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced first by scripts that reach the app over AT-SPI: reruns the script on a private
 # session bus (where the accessibility bus starts on demand), with Qt's accessibility on.

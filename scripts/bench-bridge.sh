@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures the bridge of the release app against nginx serving the same bytes on loopback, both
 # with one connection per request, and prints requests/s, p99 latency and the server's CPU time
 # per request side by side.

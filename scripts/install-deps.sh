@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package that building, running and testing Quorel needs.
 # Idempotent and non-interactive; run as root (or through sudo).
 set -euo pipefail
@@ -6,8 +8,8 @@ set -euo pipefail
 packages=(
   # toolchain; clang and its libFuzzer runtime for the fuzzers
   build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-14-dev
-  # the linters `make lint` runs beside clang-format
-  shellcheck
+  # the linters `make lint` runs beside clang-format: scripts, licence headers
+  shellcheck reuse
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qt6-svg-dev qt6-l10n-tools qt6-websockets-dev

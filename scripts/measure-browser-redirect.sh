@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How long a blocked address stays in the front tab: for Chromium and Firefox ESR with the Quorel
 # extension (BROWSERS, default both), in each of the desktop languages LOCALES names (default
 # "C de_DE.UTF-8"), 20 times

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How long a blocked application stays in front during focus, on each desktop: the end-to-end
 # blocking tests of X11 (openbox), sway, KWin and GNOME Shell each activate a blocked window 20
 # times and time it until it is hidden; this runs them ROUNDS times (default 1) for the app

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-process figures for the app left alone: CPU share, peak and final resident memory over a
 # minute on a headless desktop with a tray, main window closed (or open: MAIN_WINDOW=open; closed,
 # the time to build it again is taken at the end),

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The app beside rsibreak, a KDE tray program people keep running all day, on one headless
 # desktop (Xvfb, openbox, an XEmbed tray, a session bus): each one's share of a core and the
 # ratio, with the app idle in the tray, with a focus countdown running (its guard beating), and

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced after throwaway-home.sh: a PulseAudio server of this run's own, in its throw-away
 # runtime folder, whose only sink is a null sink that every stream plays into. Its monitor can

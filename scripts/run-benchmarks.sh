@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark with repetitions and prints the medians.
 #   scripts/run-benchmarks.sh build/release
 set -euo pipefail

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Writes the saved document a test or a measurement starts the app with, as of today.
 
   scripts/saved-document.py [PATH] [options]

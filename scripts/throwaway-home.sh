@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced by the end-to-end and measuring scripts: a throw-away home for one run of the app
 # (its own config and runtime folders, so it never meets the user's Quorel), the processes to

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck disable=SC2317  # functions run from traps and conditions
 # Runs a command inside a throw-away headless X desktop (Xvfb + openbox) and exits with its status.
 #

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Application blocking: the decision, its three enforcement paths (the activation watcher, the
 // 0.3 s guard, the start-of-focus sweep), and the block list's operations.
 #include "FocusManager.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The browser URL guard: the once-a-second check of the front tab, the access probe, and the
 // website list's operations. Browsers are reached only on the worker; results come back here.
 #include "BrowserWorker.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The focus countdown: start, pause, reset, presets, and the per-second step with its
 // end-of-focus and end-of-break transitions.
 #include "CountdownText.h"

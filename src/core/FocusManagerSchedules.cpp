@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Scheduled focus: daily windows that start a countdown by themselves, once per occurrence.
 #include "FocusManager.h"
 #include "ScheduleRules.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The heartbeat, screen time per application and per day, and the figures drawn from it.
 #include "FocusManager.h"
 #include "UsageRules.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Stand-ins for services that are missing on this desktop: the app keeps running without them.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Against a real X server and window manager: run through scripts/with-desktop.sh (Xvfb and
 // openbox).
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tray as StatusNotifierItem trays see it, on a private session bus (run under
 // dbus-run-session): the test plays the tray's watcher and host, appearing after Quorel, going
 // away and coming back, and reads the item and its menu as a panel would.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A plain Qt window application for the desktop tests: one window under the app id given as the
 // first argument, open until killed; with --utility a second one of the utility type (Qt::Tool).
 // The windows are titled "main" and "utility". Native on Wayland unless QT_QPA_PLATFORM says

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command inside a throw-away session of one desktop, with QUOREL_CONTRACT_DESKTOP naming
 # it and XDG_DATA_HOME a folder of the session's own, and exits with its status:
 #

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What every desktop adapter promises the engine, checked against the real desktop named by
 // QUOREL_CONTRACT_DESKTOP (x11, sway, kwin, gnome): run through tests/contract/in-session.sh.
 // The application under test is quorel_test_window, a main window and a utility window; this

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real app seen the way a screen reader sees it (run inside scripts/with-desktop.sh): over
 # AT-SPI, every showing control of every screen (and of the lists, menus and sheet they open) and
 # of the tray's control window has a name, nothing hidden is in the tree, and a switch says

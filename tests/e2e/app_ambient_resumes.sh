@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The ambient sound comes back by itself when the sound server does (run inside
 # scripts/with-desktop.sh). The app plays rain during focus into a PulseAudio null sink of
 # this test's own; the server is killed, as in a crash, and started again two seconds later. The

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The ambient sound as a user hears it (run inside scripts/with-desktop.sh): the app plays into a
 # PulseAudio null sink of this test's own, whose monitor is recorded. With "Soft Rain" chosen:
 # idle, silence; "Start Focus", rain; the break after the countdown, silence; "Reset" and then

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Time away on a real X desktop (run inside scripts/with-desktop.sh), on a session bus of its own
 # whose screen saver the test plays (screensaver.py): with an xterm in front, the app credits
 # nothing while the screen saver says locked, from its start on; unlocked, it counts; locked

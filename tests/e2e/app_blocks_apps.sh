@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Application blocking against real X clients (run inside scripts/with-desktop.sh), with a
 # prepared saved document and a desktop entry of our own:
 #   outside focus, an app whose allowance is used up is hidden and the shield names it; one

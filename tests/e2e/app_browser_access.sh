@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # With no extension connected and no browser on a debugging port, "Test Browser Access" raises
 # the hint under "Blocked Websites" (run inside scripts/with-desktop.sh, over AT-SPI).
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A strict focus countdown outlives kill -9 (run inside scripts/with-desktop.sh): started over
 # AT-SPI, it is in the saved document at once; killed and started again a few seconds later,
 # Quorel is still locked, hides the blocked xterm already open, and counts towards the same end

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real app on a real X desktop (run inside scripts/with-desktop.sh): with an xterm in front,
 # the document saved by the periodic save (the first lands on the 15th tick) holds all 25 keys,
 # the first-run flag and the away threshold, today's stamp and the xterm's seconds; ended by

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One Quorel per saved document (run inside scripts/with-desktop.sh): of two launches at once one
 # keeps running and the other exits 0; a later launch, naming the folder with a trailing slash
 # and without a runtime folder, brings the minimised main window back with its startup id and

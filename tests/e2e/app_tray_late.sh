@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tray coming and going around a running Quorel (run inside scripts/with-desktop.sh): an
 # XEmbed tray (trayer) started after the app gets the icon, and closing the main window then only
 # hides it; once the tray is gone, closing the main window quits the app.

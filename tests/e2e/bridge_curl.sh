@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real app's bridge (run inside scripts/with-desktop.sh), spoken to with curl and raw
 # sockets: the exact status line and headers, Content-Length equal to the body's bytes, OPTIONS
 # and POST answered like GET, an extension's origin echoed and a web page's not, a foreign Host

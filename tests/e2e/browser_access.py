@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Over AT-SPI: opens Blockers, presses "Test Browser Access" and waits for the hint that no
 browser can be reached, as it must be with no extension connected and no debugging port."""
 import sys

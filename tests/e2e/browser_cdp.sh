@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The DevTools link against a real headless Chromium, through cdp_probe (the link on the engine's
 # browser thread): reads the front tab's address, loads another page in that tab and reads it
 # again, and shows the blocked page that carries itself. A family without a debugging port, and

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced after scripts/throwaway-home.sh by the DevTools link's scripts: a local page server and a
 # headless Chromium on a profile of its own with a debugging port it picks itself.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What one guard check costs over the DevTools link: readFrontTab against an idle headless
 # Chromium, and the /proc scan with about 300 processes (idle sleepers make up the count).
 #   tests/e2e/browser_cdp_measure.sh build/release/tools/cdp-probe/cdp_probe [RUNS]

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The browser guard through the Quorel extension, against a real browser (run inside
 # scripts/with-desktop.sh), in whatever language LANG names:
 #   browser_extension.sh chromium|firefox APP

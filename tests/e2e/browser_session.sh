@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced by the browser end-to-end and measuring scripts, after throwaway-home.sh: a real browser
 # with the Quorel extension in a throw-away profile, every website served by a local test server,

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Every website, served locally: an HTTP proxy the test browsers send all traffic to.
 
 Plain requests get a small page naming the host and path; CONNECT tunnels are answered with TLS

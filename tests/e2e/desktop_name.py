@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Prints the name the desktop's menus give a browser in the current language (LC_ALL), as the
 app reads it from the desktop entry: Name[ll_CC], Name[ll], else Name."""
 import locale

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Quorel as a screen reader meets it, over AT-SPI. Walks every screen of the main window, with
 each pop-up list, menu and sheet its controls open, and fails on any showing control without a
 name and on anything in the tree that is not on screen; on Settings a switch must say whether it

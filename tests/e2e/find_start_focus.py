@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Finds Quorel's "Start Focus" over AT-SPI, enabled, and presses it; then waits for "Strict
 Locked" and "Reset" to read as disabled and for the strict banner to be heard, checks that a
 press on "Strict Locked" does not undo the strict countdown, and that a switch of a screen opened

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Quorel as a screen reader reaches it, over AT-SPI: find the app, find a control by its
 accessible name, press it. Run as a script, it takes its arguments in turn:
     quorel_atspi.py "Start Focus"              presses that push button

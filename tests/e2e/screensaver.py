@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A scripted org.freedesktop.ScreenSaver on the session bus, for the app's end-to-end test of
 time away: it starts active (locked) or not, as its argument says, and then reads "lock" and
 "unlock" lines from standard input, answering GetActive and sending ActiveChanged to match."""

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed Quorel (run inside scripts/with-desktop.sh, by package_install.sh): started as its
 # desktop entry starts it, it shows its main window and points each browser's per-user manifest
 # at the installed host; each system-wide manifest given starts a host that, spoken to as its

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package as a user gets it: lintian finds no error in it; it installs with apt; every
 # file it should bring is there; the installed app, on a headless desktop, reaches all its parts
 # (installed_app.sh); and a purge leaves none of its files behind.

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Starts the host a native-messaging manifest names, as the browser would, and greets it.
 
     speak_host.py MANIFEST

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Drives the DevTools backend against whatever browsers run here, on the engine's browser thread.
 //   cdp_probe read BROWSER           prints "ok ADDRESS", "refused" or "failed"
 //   cdp_probe redirect BROWSER URL   the same, after loading URL in the front tab

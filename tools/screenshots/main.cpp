@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the main window on fixed, realistic fake data: every screen with the glass look on
 // and off, and each colour theme once. Usage: quorel-screenshots [output folder]
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Whether the session is locked, as the desktop says over D-Bus: logind's LockedHint for this

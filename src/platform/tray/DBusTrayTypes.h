@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The shapes of the StatusNotifierItem and com.canonical.dbusmenu interfaces, read by the item

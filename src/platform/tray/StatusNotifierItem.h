@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Why this exists: Qt 6.4 decides once per process, when its first tray icon is made, whether

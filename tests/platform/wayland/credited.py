@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Whether the saved document credits an application with two seconds or more of screen time:
 credited.py PATH NAME"""
 import json, sys

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Against a real X server: run through scripts/with-desktop.sh (Xvfb and openbox, no compositor).
 
 #include "x11/X11Compositing.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // quorel-browser-host: the program a browser starts for the Quorel extension (native messaging).
 // It says which browser it serves, then relays messages between the browser and the Quorel app.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // quorel-host-manifest: writes the host manifest that the package installs for every browser of
 // a family, from the same code that writes the per-user ones at each start. Build-time only.
 //   quorel-host-manifest firefox|chromium HOST_PATH OUTPUT

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Shared by Quorel's KWin scripts: Quorel pastes it into each one.
 
 // Every window Quorel names that can be minimised, whatever its type; the active one last, or

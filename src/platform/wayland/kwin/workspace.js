@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Loaded into KWin by Quorel: tells Quorel which window comes to the front and which windows
 // there are, and minimises the windows Quorel names in its answer to an activation.
 //

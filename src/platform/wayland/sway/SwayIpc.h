@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // sway's IPC framing: "i3-ipc", a 32-bit payload length and a 32-bit type (both in the host's

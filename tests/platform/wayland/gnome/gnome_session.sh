@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced by the GNOME Shell scripts: a throw-away home (scripts/throwaway-home.sh) and a headless
 # GNOME Shell of its own, with Quorel's extension and the tests' window tools (window-tools/)

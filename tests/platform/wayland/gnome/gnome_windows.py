@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The windows of a GNOME Shell session, through the tests' window tools extension, and what
 another program than Quorel gets from Quorel's own extension.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The adapter against a stand-in for the shell extension on a private session bus.
 
 #include "../DBusMembers.h"

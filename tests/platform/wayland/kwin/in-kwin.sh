@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command inside a headless KWin Wayland session of its own (own runtime folder, session
 # bus and socket), so it never meets the desktop of the caller or of tests running beside it.
 # Exits 77 with the reason when KWin or the test client cannot run here.

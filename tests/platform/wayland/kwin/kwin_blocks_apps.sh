@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Screen time and application blocking in a headless KDE Plasma (KWin) Wayland session, against
 # the real app (its own windows through XWayland) and two native Wayland windows, with a prepared
 # saved document whose schedule starts focus at once:

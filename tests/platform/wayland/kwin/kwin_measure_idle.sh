@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The app left alone in a headless KDE Plasma (KWin) Wayland session, through its KWin channel,
 # main window closed (tray icon in an XEmbed tray on XWayland): its CPU share over SECONDS, as scripts/measure-idle.sh measures on X11.
 #   tests/platform/wayland/kwin/kwin_measure_idle.sh build/release/src/app/quorel [seconds]

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Against a real headless KWin, started for this test by in-kwin.sh, with a plain Qt
 // window as the native Wayland application (foot dies of a division by zero on KWin's virtual
 // output).

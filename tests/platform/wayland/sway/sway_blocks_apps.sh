@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Screen time and application blocking in a headless sway session, against the real app and
 # native Wayland clients (foot), with a prepared saved document whose schedule starts focus at
 # once:

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Quorel's CPU share left alone in a headless sway session, with the sway adapter listening and
 # a foot window in front. The main window stays open: with no tray host in a bare sway,
 # closing it would end the app. COUNTDOWN=running: with a focus countdown running and nothing

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced by the sway scripts: a throw-away home (scripts/throwaway-home.sh) and a headless
 # sway session of its own, with SWAYSOCK and WAYLAND_DISPLAY exported for the app and the

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quorel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A StatusNotifierItem tray that starts after Quorel, for real: waybar's tray in a headless sway
 # session, on a session bus of the test's own. Quorel's item is taken by waybar's watcher, shows
 # the countdown that its menu starts, and is taken again when waybar comes back after a quit.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The sway adapter against a scripted peer on a socket of the test's own: what it reports,
 // and what it does when the peer misbehaves. The real compositor: sway_blocks_apps.sh.
 #include "wayland/sway/SwayIpc.h"

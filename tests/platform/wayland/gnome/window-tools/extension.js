@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Quorel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // For tests only, never shipped: what a test needs to drive a GNOME Shell session and that
 // Quorel's own extension keeps to itself. Lists the windows with their titles and processes,
 // raises a window, and tells the whole bus which window is in front. Answers every peer.
