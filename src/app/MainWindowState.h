@@ -4,7 +4,7 @@
 #pragma once
 
 #include "FocusManager.h"
-#include "Models.h"
+#include "MainWindowFormat.h"
 
 #include <QObject>
 #include <QString>

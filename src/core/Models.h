@@ -19,9 +19,6 @@ Q_NAMESPACE
 
 // The raw value of each case is at once its display title, its identity and its JSON value.
 
-enum class FocusTab { Focus, Blockers, Schedules, Insights, Settings };
-Q_ENUM_NS(FocusTab)
-
 enum class FocusPreset { DeepWork, Study, WindDown };
 Q_ENUM_NS(FocusPreset)
 
@@ -36,17 +33,6 @@ Q_ENUM_NS(ScreenTimeTrackingMode)
 
 template <typename E>
 struct EnumCases;
-
-template <>
-struct EnumCases<FocusTab> {
-    static constexpr std::array<std::pair<FocusTab, std::u16string_view>, 5> all{{
-        {FocusTab::Focus, u"Focus"},
-        {FocusTab::Blockers, u"Blockers"},
-        {FocusTab::Schedules, u"Schedules"},
-        {FocusTab::Insights, u"Insights"},
-        {FocusTab::Settings, u"Settings"},
-    }};
-};
 
 template <>
 struct EnumCases<FocusPreset> {

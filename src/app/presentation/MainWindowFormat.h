@@ -7,7 +7,25 @@
 
 #include <QString>
 
+#include <array>
+#include <string_view>
+#include <utility>
+
 namespace Quorel {
+
+// The main window's screens, in the sidebar's order; the raw value is the screen's title.
+enum class FocusTab { Focus, Blockers, Schedules, Insights, Settings };
+
+template <>
+struct EnumCases<FocusTab> {
+    static constexpr std::array<std::pair<FocusTab, std::u16string_view>, 5> all{{
+        {FocusTab::Focus, u"Focus"},
+        {FocusTab::Blockers, u"Blockers"},
+        {FocusTab::Schedules, u"Schedules"},
+        {FocusTab::Insights, u"Insights"},
+        {FocusTab::Settings, u"Settings"},
+    }};
+};
 
 // The daily goal card: today's usage against the goal as a whole percentage, truncated and
 // capped at 100; a goal of 0 (or anything that makes the ratio meaningless) counts as met.
