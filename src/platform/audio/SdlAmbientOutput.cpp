@@ -137,7 +137,9 @@ struct SdlAmbientOutput::Worker {
     void tryOpening(const std::shared_ptr<AmbientStream>& wanted, Clock::time_point now) {
         std::string why;
         if (!openDevice(why)) {
-            if (!silenced && !saidMissing) {
+            // An owner that gave up on a hung server may be gone, and the program's logging
+            // with it: a late failure goes unsaid.
+            if (!silenced && !saidMissing && !ownerGone()) {
                 qWarning(
                     "Quorel: no audio output (%s); ambient sound stays silent until there is "
                     "one",
@@ -162,6 +164,11 @@ struct SdlAmbientOutput::Worker {
             qInfo("Quorel: ambient sound resumed");
             silenced = false;
         }
+    }
+
+    bool ownerGone() {
+        const std::lock_guard lock(mutex);
+        return quitting;
     }
 
     void stopped(Clock::time_point now) {
