@@ -299,16 +299,18 @@ QList<RunningApplication> GnomeShellWorkspace::runningApplications() {
 }
 
 // Two calls without waiting: the list, then the ids of the application's windows to minimise.
+// The application counts as hidden from the list's reply on: focus changes the shell sent before
+// it (a raise within the application still on its way) come first and are no coming back.
 void GnomeShellWorkspace::hide(const RunningApplication& application) {
     if (application.key.isEmpty() || !m_extensionAnswers) {
         return;
     }
-    m_core.hidden(application.key);
     auto* list = new QDBusPendingCallWatcher(
         m_bus->asyncCall(extensionCall(QStringLiteral("Windows")), callTimeoutMs), this);
     connect(list, &QDBusPendingCallWatcher::finished, this,
             [this, key = application.key](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
+                m_core.hidden(key);
                 QList<qulonglong> ids;
                 for (const WindowFacts& window : m_core.windowsToHide(key, windowsOf(w->reply()))) {
                     ids.append(window.id.toULongLong());

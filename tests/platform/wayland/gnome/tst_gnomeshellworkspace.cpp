@@ -268,9 +268,18 @@ private slots:
         QCOMPARE(running.last().name, QStringLiteral("Quorel"));
         QVERIFY(!running.first().isThisProgram);
 
+        QStringList reported;
+        workspace->setActivationHandler(
+            [&reported](const RunningApplication& a) { reported << a.key; });
+        // A raise within the application that the shell told before it heard of the hide is no
+        // coming back; the application in front again once hidden is.
+        sendFocus(window(11, QStringLiteral("foot"), 42));
         workspace->hide(running.first());
         // Every window of the application, its utility window too.
         QTRY_COMPARE(m_fake->minimized(), (QList<qulonglong>{10, 11, 12}));
+        QCOMPARE(reported, QStringList());
+        sendFocus(window(10, QStringLiteral("foot"), 42));
+        QTRY_COMPARE(reported, QStringList{QStringLiteral("pid:42:foot")});
         workspace->hide(RunningApplication{});  // no key: nothing asked
         QTest::qWait(50);
         QCOMPARE(m_fake->minimized().size(), 3);
