@@ -198,20 +198,8 @@ private slots:
     void withoutAServerThePlayerIsSilentTriesAgainAndSaysSoOnce() {
         qputenv("PULSE_SERVER",
                 "unix:" + QFile::encodeName(m_dir.filePath(QStringLiteral("none"))));
-        const QtMessageHandler previous = qInstallMessageHandler(countMissing);
-        missingLines = 0;
-        {
-            AmbientAudioPlayer player(std::make_unique<PulseAmbientOutput>());
-            player.update(AmbientSoundType::Rain, true, 0.25);
-            QTRY_COMPARE(missingLines.load(), 1);
-            player.update(AmbientSoundType::Rain, true, 0.5);
-            player.update(AmbientSoundType::Zen, true, 0.5);
-            QTest::qWait(1700);  // tries again after 0.5 s and 1 s more
-            QCOMPARE(player.currentType(), AmbientSoundType::Zen);
-        }
-        qInstallMessageHandler(previous);
+        silentOutputSaysSoOnce(std::make_unique<PulseAmbientOutput>());
         qunsetenv("PULSE_SERVER");
-        QCOMPARE(missingLines.load(), 1);
     }
 
     // A server that takes the connection and never answers holds neither the caller nor, for
