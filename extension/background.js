@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Quorel browser link. Tells the Quorel app (through its native-messaging host) which tab is in
-// front of the last focused window, and loads an address in a tab when the app asks for it.
+// front of the last focused window, loads an address in a tab when the app asks for it, and
+// keeps the rules the app sends in force in the browser itself.
 // Plain script, no build step: the same file runs as Chromium's service worker and as Firefox's
 // background page.
 "use strict";
@@ -10,7 +11,7 @@
 const api = globalThis.browser ?? globalThis.chrome;
 const HOST = "app.quorel.browser_host";
 // The release of the messages we exchange with the app (browserLinkVersion on its side).
-const LINK_VERSION = 3;
+const LINK_VERSION = 4;
 const HEARTBEAT_MS = 3000;
 const RECONNECT_MS = 2000;
 // Far below the 1 MiB a message to the app may take, and far above any address a person reads.
@@ -35,6 +36,135 @@ const UNCOMMITTED_WAIT_MS = 1000;
 const held = new Map();
 const HOLD_MS = 300;
 let lastHold = 0;
+
+// The app's rules, applied by the browser before any request is made: so a blocked site is
+// never fetched, in frames and background tabs too, and stays blocked while the app is stopped
+// or its host gone. Dynamic rules, since they outlive a browser restart (the app may not be
+// there to send them again); the focus session's sites lift at its end by themselves, through
+// an alarm and on every start, whether or not the app says so.
+const RULES = api.declarativeNetRequest;
+const FRAMES = ["main_frame", "sub_frame"];
+const HOST_NAME = /^[a-z0-9_-]{1,63}(\.[a-z0-9_-]{1,63})*$/;
+const MAX_RULE_HOSTS = 4000;
+// Rule ids: the lasting rules below SITE_RULES, the focus session's sites from it on.
+const SHORTS_RULE = 1;
+const REELS_RULE = 2;
+const ADULT_RULES = 100;
+const SITE_RULES = 100000;
+const LIFT_ALARM = "lift-sites";
+let liftTimer = null;
+// Rule changes run one after another, so that an older set never lands after a newer one.
+let ruleWork = Promise.resolve();
+
+function inTurn(work) {
+  ruleWork = ruleWork.then(work, work);
+  return ruleWork;
+}
+
+function ruleHosts(list) {
+  if (!Array.isArray(list)) {
+    return [];
+  }
+  const hosts = new Set();
+  for (const host of list) {
+    if (typeof host === "string" && host.length <= 253 && HOST_NAME.test(host)) {
+      hosts.add(host);
+    }
+  }
+  return [...hosts].slice(0, MAX_RULE_HOSTS);
+}
+
+function siteRule(id, priority, host) {
+  return {
+    id,
+    priority,
+    action: { type: "redirect",
+              redirect: { extensionPath: "/blocked.html?site=" + encodeURIComponent(host) } },
+    condition: { requestDomains: [host], resourceTypes: FRAMES },
+  };
+}
+
+// A word of a path as a server reads it: any letter case, each letter also percent-encoded.
+function pathWord(word) {
+  return [...word].map((c) => "(" + c + "|%" + c.charCodeAt(0).toString(16) + ")").join("");
+}
+
+// Pages whose path starts with one of words, on domain or below it, however many slashes lead.
+function sectionRule(id, domain, words, home) {
+  const host = "([^/?#]*\\.)?" + domain.replaceAll(".", "\\.") + "\\.?(:[0-9]+)?";
+  const path = "/+(" + words.map(pathWord).join("|") + ")([/?#]|$)";
+  return {
+    id,
+    priority: 2,
+    action: { type: "redirect", redirect: { url: home } },
+    condition: { regexFilter: "^https?://" + host + path, isUrlFilterCaseSensitive: false,
+                 resourceTypes: FRAMES },
+  };
+}
+
+async function installRules(message) {
+  const until = Number.isFinite(message.sitesUntil) ? message.sitesUntil : 0;
+  const sitesLive = until > Date.now();
+  const addRules = [];
+  if (message.shorts === true) {
+    addRules.push(sectionRule(SHORTS_RULE, "youtube.com", ["shorts"], "https://www.youtube.com/"));
+  }
+  if (message.reels === true) {
+    addRules.push(sectionRule(REELS_RULE, "instagram.com", ["reels", "reel"],
+                              "https://www.instagram.com/"));
+  }
+  ruleHosts(message.adultSites).forEach((host, i) => addRules.push(siteRule(ADULT_RULES + i, 4, host)));
+  if (sitesLive) {
+    ruleHosts(message.sites).forEach((host, i) => addRules.push(siteRule(SITE_RULES + i, 3, host)));
+  }
+  const before = await RULES.getDynamicRules();
+  await RULES.updateDynamicRules({ removeRuleIds: before.map((r) => r.id), addRules });
+  await api.storage.local.set({ sitesUntil: sitesLive ? until : 0 });
+  scheduleLift(sitesLive ? until : 0);
+  return addRules.length;
+}
+
+function applyRules(message) {
+  return inTurn(async () => {
+    try {
+      post({ type: "applied", ok: true, rules: await installRules(message) });
+    } catch (e) {
+      console.warn("Quorel: the blocking rules were not taken:", e);
+      post({ type: "applied", ok: false, rules: 0 });
+    }
+  });
+}
+
+function scheduleLift(until) {
+  clearTimeout(liftTimer);
+  liftTimer = null;
+  void api.alarms.clear(LIFT_ALARM);
+  if (until > 0) {
+    // The timer is on time while we run; the alarm wakes a worker the browser put to sleep.
+    liftTimer = setTimeout(liftIfEnded, Math.min(until - Date.now(), 0x7fffffff));
+    api.alarms.create(LIFT_ALARM, { when: until });
+  }
+}
+
+// The focus session's sites go once its end has come.
+function liftIfEnded() {
+  return inTurn(async () => {
+    try {
+      const { sitesUntil } = await api.storage.local.get("sitesUntil");
+      if (!sitesUntil || sitesUntil > Date.now()) {
+        if (sitesUntil) {
+          scheduleLift(sitesUntil);
+        }
+        return;
+      }
+      const sites = (await RULES.getDynamicRules()).filter((r) => r.id >= SITE_RULES);
+      await RULES.updateDynamicRules({ removeRuleIds: sites.map((r) => r.id) });
+      await api.storage.local.set({ sitesUntil: 0 });
+    } catch (e) {
+      console.warn("Quorel: the focus session's sites could not be lifted:", e);
+    }
+  });
+}
 
 function scheduleReconnect() {
   if (reconnectTimer === null) {
@@ -216,6 +346,10 @@ async function onMessage(message) {
                  "extension", LINK_VERSION, "- install the extension that came with the app");
     return;
   }
+  if (message && message.type === "rules") {
+    void applyRules(message);
+    return;
+  }
   if (message && message.type === "release") {
     settle(message.hold, {});
     return;
@@ -227,7 +361,9 @@ async function onMessage(message) {
   const url = typeof message.blockedSite === "string" ? blockedPage(message.blockedSite)
                                                       : message.url;
   if (typeof url === "string" && Number.isInteger(message.tabId)) {
-    if (sendHeld(message.tabId, url) && url.startsWith("http")) {
+    if (await already(message.tabId, url)) {
+      ok = true; // our rules sent it there first
+    } else if (sendHeld(message.tabId, url) && url.startsWith("http")) {
       ok = true;
     } else if (uncommitted.has(message.tabId)) {
       uncommitted.set(message.tabId, url);
@@ -238,6 +374,15 @@ async function onMessage(message) {
     }
   }
   post({ type: "done", id: message.id, ok });
+}
+
+async function already(tabId, url) {
+  try {
+    const tab = await api.tabs.get(tabId);
+    return (tab.pendingUrl || tab.url) === url;
+  } catch (e) {
+    return false;
+  }
 }
 
 async function load(tabId, url) {
@@ -289,6 +434,11 @@ if (holding) {
                                              { urls: ["<all_urls>"], types: ["main_frame"] },
                                              ["blocking"]);
 }
+api.alarms.onAlarm.addListener((alarm) => {
+  if (alarm.name === LIFT_ALARM) {
+    void liftIfEnded();
+  }
+});
 api.runtime.onStartup.addListener(() => connect());
 api.runtime.onInstalled.addListener(() => connect());
 
@@ -300,4 +450,5 @@ setInterval(() => {
   }
 }, HEARTBEAT_MS);
 
+void liftIfEnded();
 connect();

@@ -86,6 +86,12 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
     setupAppWatcher();
     startUsageTracker();
     startFastAppGuard();
+    for (const auto changed :
+         {&FocusManager::blockedSitesChanged, &FocusManager::blockYouTubeShortsChanged,
+          &FocusManager::blockInstagramReelsChanged, &FocusManager::blockAdultSitesChanged,
+          &FocusManager::isRunningChanged, &FocusManager::isBreakChanged}) {
+        connect(this, changed, this, &FocusManager::scheduleBrowserRules);
+    }
     // A browser that tells of a new address is checked at once, not at the next heartbeat.
     m_platform.browser.setFrontTabChangedHandler([this] {
         QMetaObject::invokeMethod(

@@ -26,6 +26,7 @@
 namespace Quorel {
 
 class BrowserWorker;
+struct GuardSnapshot;
 
 // The one object that holds Quorel's whole state: the countdown, the settings, the lists, the
 // day's statistics and the usage maps. Every view reads its properties and calls its operations.
@@ -384,6 +385,13 @@ signals:
 private:
     void noteBrowserLink(BrowserFamily browser, const QString& notice);
     void browserCheckDone();
+    GuardSnapshot guardSnapshot() const;
+    // When the running focus ends by the wall clock, ms since the epoch; 0 outside focus.
+    qint64 focusEndsAt() const;
+    // The rules the browsers enforce by themselves follow the lists, the switches and the
+    // countdown: sent when they change, the changes of one turn of the event loop at once.
+    void updateBrowserRules();
+    void scheduleBrowserRules();
     void setBrowserNotice(const QString& notice);
     template <typename T>
     bool assign(T& field, const T& value, void (FocusManager::*changed)());
@@ -461,6 +469,8 @@ private:
     bool m_browserRecheck = false;
     bool m_judgingAddresses = false;  // what the browsers were told last
     bool m_browserReported = false;   // a browser told of its front tab since the last check
+    std::optional<BrowserRules> m_browserRules;  // what the browsers were told last
+    bool m_browserRulesPending = false;
     quint16 m_bridgePort = 49152;
     QString m_workspaceLimitation;
     QMap<BrowserFamily, QString> m_browserNotices;

@@ -3,10 +3,12 @@
 
 // The browser URL guard: the once-a-second check of the front tab, the access probe, and the
 // website list's operations. Browsers are reached only on the worker; results come back here.
+#include "BrowserRules.h"
 #include "BrowserWorker.h"
 #include "FocusManager.h"
 #include "UrlRules.h"
 
+#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -40,7 +42,70 @@ QString browserLinkNotice(BrowserFamily browser, const BrowserAnswer& answer) {
 
 }  // namespace
 
+GuardSnapshot FocusManager::guardSnapshot() const {
+    GuardSnapshot snapshot;
+    for (const BlockedSite& site : m_blockedSites) {
+        if (site.isEnabled) {
+            snapshot.enabledSites.append(site.domain);
+        }
+    }
+    snapshot.blockYouTubeShorts = m_blockYouTubeShorts;
+    snapshot.blockInstagramReels = m_blockInstagramReels;
+    snapshot.blockAdultSites = m_blockAdultSites;
+    snapshot.adultDomains = m_adultDomains;
+    snapshot.focusActive = m_isRunning && !m_isBreak;
+    snapshot.bridgePort = m_bridgeActive ? m_bridgePort : 0;
+    return snapshot;
+}
+
+void FocusManager::scheduleBrowserRules() {
+    if (std::exchange(m_browserRulesPending, true)) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_browserRulesPending = false;
+            updateBrowserRules();
+        },
+        Qt::QueuedConnection);
+}
+
+namespace {
+// A beat may come early or late against the wall clock; the end of focus moving by more than
+// this (a suspended machine, a clock set) is told again.
+constexpr qint64 focusEndTolerance = 2000;
+}  // namespace
+
+qint64 FocusManager::focusEndsAt() const {
+    if (!m_isRunning || m_isBreak) {
+        return 0;
+    }
+    // The countdown reaches 0 and focus ends on the beat after, so one more second.
+    return m_platform.clock.now().toMSecsSinceEpoch() + (m_remainingSeconds + 1) * 1000;
+}
+
+void FocusManager::updateBrowserRules() {
+    if (m_isApplyingLoadedState) {
+        scheduleBrowserRules();
+        return;
+    }
+    BrowserRules rules = browserRulesFor(guardSnapshot(), focusEndsAt());
+    if (m_browserRules && !rulesDiffer(*m_browserRules, rules, focusEndTolerance)) {
+        return;
+    }
+    m_browserRules = rules;
+    BrowserScripting& scripting = m_platform.browser;
+    m_browserWorker->submit([&scripting, rules = std::move(rules)] { scripting.setRules(rules); });
+}
+
 void FocusManager::checkFrontBrowserTab() {
+    // The lists and switches tell of their changes; the end of focus is followed here.
+    if (!m_browserRules ||
+        (m_browserRules->sitesUntil != 0 &&
+         std::llabs(focusEndsAt() - m_browserRules->sitesUntil) > focusEndTolerance)) {
+        updateBrowserRules();
+    }
     const bool focusActive = m_isRunning && !m_isBreak;
     const bool judging =
         focusActive || m_blockYouTubeShorts || m_blockInstagramReels || m_blockAdultSites;
@@ -72,18 +137,7 @@ void FocusManager::checkFrontBrowserTab() {
     m_browserReported = false;
     m_isCheckingBrowser = true;
 
-    GuardSnapshot snapshot;
-    for (const BlockedSite& site : m_blockedSites) {
-        if (site.isEnabled) {
-            snapshot.enabledSites.append(site.domain);
-        }
-    }
-    snapshot.blockYouTubeShorts = m_blockYouTubeShorts;
-    snapshot.blockInstagramReels = m_blockInstagramReels;
-    snapshot.blockAdultSites = m_blockAdultSites;
-    snapshot.adultDomains = m_adultDomains;
-    snapshot.focusActive = focusActive;
-    snapshot.bridgePort = m_bridgeActive ? m_bridgePort : 0;
+    GuardSnapshot snapshot = guardSnapshot();
 
     // Posted results are dropped with the manager; its destructor ends the worker first.
     BrowserScripting& scripting = m_platform.browser;

@@ -60,6 +60,7 @@ public:
         return {BrowserAnswer::Status::Refused, {}};
     }
     bool reachesAnyBrowser() override { return false; }
+    void setRules(const BrowserRules&) override {}
     void setFrontTabChangedHandler(std::function<void()>) override {}
     void setJudging(bool) override {}
     void letFrontTabLoad(BrowserFamily) override {}

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quorel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "BrowserRules.h"
 #include "Fakes.h"
 #include "UrlRules.h"
 
@@ -447,6 +448,149 @@ private slots:
         QVERIFY(!m->blockedSites().last().isEnabled);
         m->removeSiteWithId(id);
         QCOMPARE(m->blockedSites().size(), 1);
+    }
+
+    // A listed domain as a browser rule names it: one spelling, the one DNS uses, or none when it
+    // is no host name (a browser refuses a whole set of rules for one bad name).
+    void ruleHosts_data() {
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("host");  // empty: left out
+        QTest::newRow("plain") << u"example.org"_s << u"example.org"_s;
+        QTest::newRow("case, blanks, closing dot") << u" Example.ORG. "_s << u"example.org"_s;
+        QTest::newRow("international") << u"Bücher.de"_s << u"xn--bcher-kva.de"_s;
+        QTest::newRow("punycode stays") << u"xn--bcher-kva.de"_s << u"xn--bcher-kva.de"_s;
+        QTest::newRow("IPv4") << u"127.0.0.1"_s << u"127.0.0.1"_s;
+        QTest::newRow("a path") << u"example.org/news"_s << QString();
+        QTest::newRow("a port") << u"example.org:8080"_s << QString();
+        QTest::newRow("an address") << u"https://example.org"_s << QString();
+        QTest::newRow("IPv6") << u"[::1]"_s << QString();
+        QTest::newRow("user") << u"me@example.org"_s << QString();
+        QTest::newRow("percent") << u"ex%61mple.org"_s << QString();
+        QTest::newRow("blank inside") << u"exa mple.org"_s << QString();
+        QTest::newRow("tab inside") << u"exa\tmple.org"_s << QString();
+        QTest::newRow("empty label") << u"example..org"_s << QString();
+        QTest::newRow("a dot alone") << u"."_s << QString();
+        QTest::newRow("label over 63") << QString(64, u'a') + u".org"_s << QString();
+        QTest::newRow("name over 253")
+            << QString(QString(60, u'a') + u'.').repeated(5) + u"org"_s << QString();
+    }
+    void ruleHosts() {
+        QFETCH(QString, listed);
+        QFETCH(QString, host);
+        QCOMPARE(ruleHost(listed).value_or(QString()), host);
+    }
+
+    // What the browsers enforce by themselves, as the countdown and the switches stand: the
+    // list only during focus, with its end; the three guards at any time; every change of one
+    // turn told at once.
+    void rulesFollowTheGuards_data() {
+        QTest::addColumn<QString>("state");   // running, break, paused, idle
+        QTest::addColumn<QString>("guards");  // which of "shorts reels adult" are on
+        QTest::addColumn<QStringList>("sites");
+        QTest::addColumn<qint64>("untilSeconds");  // from now; 0: no end
+        const QStringList listed{u"example.org"_s, u"xn--bcher-kva.de"_s};
+        QTest::newRow("running: the enabled sites, until the end")
+            << u"running"_s << QString() << listed << qint64(601);
+        QTest::newRow("running, every guard")
+            << u"running"_s << u"shorts reels adult"_s << listed << qint64(601);
+        QTest::newRow("break: the list rests")
+            << u"break"_s << u"adult"_s << QStringList() << qint64(0);
+        QTest::newRow("paused: the list rests")
+            << u"paused"_s << QString() << QStringList() << qint64(0);
+        QTest::newRow("idle, the three guards")
+            << u"idle"_s << u"shorts reels adult"_s << QStringList() << qint64(0);
+        QTest::newRow("idle, Shorts alone")
+            << u"idle"_s << u"shorts"_s << QStringList() << qint64(0);
+        QTest::newRow("nothing guarded") << u"idle"_s << QString() << QStringList() << qint64(0);
+    }
+    void rulesFollowTheGuards() {
+        QFETCH(QString, state);
+        QFETCH(QString, guards);
+        QFETCH(QStringList, sites);
+        QFETCH(qint64, untilSeconds);
+        FakeDesktop d;
+        auto m = d.makeManager();
+        m->setBlockYouTubeShorts(guards.contains(u"shorts"));
+        m->setBlockInstagramReels(guards.contains(u"reels"));
+        m->setBlockAdultSites(guards.contains(u"adult"));
+        m->setBlockedSites({BlockedSite{QUuid::createUuid(), u"example.org"_s, true},
+                            BlockedSite{QUuid::createUuid(), u"switched-off.org"_s, false},
+                            BlockedSite{QUuid::createUuid(), u"bücher.de"_s, true},
+                            BlockedSite{QUuid::createUuid(), u"example.org/path"_s, true}});
+        m->chooseDuration(600);
+        if (state != u"idle") {
+            startFocus(*m);
+        }
+        if (state == u"break") {
+            m->setIsBreak(true);
+        } else if (state == u"paused") {
+            m->toggleStartPause();
+        }
+        QTRY_COMPARE(d.browser.rules().size(), 1);
+        const BrowserRules rules = d.browser.rules().first();
+        QCOMPARE(rules.sites, sites);
+        QCOMPARE(rules.sitesUntil,
+                 untilSeconds ? d.clock.now().addSecs(untilSeconds).toMSecsSinceEpoch() : 0);
+        QCOMPARE(rules.adultSites,
+                 guards.contains(u"adult") ? builtInAdultDomains() : QStringList());
+        QCOMPARE(rules.blockYouTubeShorts, guards.contains(u"shorts"));
+        QCOMPARE(rules.blockInstagramReels, guards.contains(u"reels"));
+    }
+
+    // Told when they change and only then: the heartbeat alone tells nothing, a switch is told
+    // within the turn, several at once in one message; the end of focus is told again when it
+    // moves against the wall clock (a suspended machine), and the list lifts when focus ends.
+    void rulesAreToldWhenTheyChange() {
+        FakeDesktop d;
+        auto m = d.makeManager();
+        const QUuid site = QUuid::createUuid();
+        m->setBlockedSites({BlockedSite{site, u"example.org"_s, true}});
+        m->chooseDuration(600);
+        const auto told = [&d] { return d.browser.rules().size(); };
+        const auto beats = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                d.clock.advance(1);
+                m->tick();
+            }
+            QTest::qWait(20);
+        };
+        QTRY_COMPARE(told(), 1);
+        beats(3);
+        QCOMPARE(told(), 1);
+
+        m->setBlockYouTubeShorts(false);
+        m->setBlockInstagramReels(false);
+        m->setBlockAdultSites(false);
+        QTRY_COMPARE(told(), 2);
+        QTest::qWait(20);
+        QCOMPARE(told(), 2);
+        QCOMPARE(d.browser.rules().last(), BrowserRules());
+
+        startFocus(*m);
+        QTRY_COMPARE(told(), 3);
+        QCOMPARE(d.browser.rules().last().sites, QStringList{u"example.org"_s});
+        const qint64 end = d.clock.now().addSecs(601).toMSecsSinceEpoch();
+        QCOMPARE(d.browser.rules().last().sitesUntil, end);
+        beats(5);
+        QCOMPARE(told(), 3);
+
+        d.clock.advance(600);
+        m->tick();
+        QTRY_COMPARE(told(), 4);
+        // Ten minutes asleep, one beat of the countdown.
+        QCOMPARE(d.browser.rules().last().sitesUntil, end + 599'000);
+
+        m->setSiteEnabled(uuidText(site), false);
+        QTRY_COMPARE(told(), 5);
+        QCOMPARE(d.browser.rules().last(), BrowserRules());
+        m->setSiteEnabled(uuidText(site), true);
+        QTRY_COMPARE(told(), 6);
+
+        m->setRemainingSeconds(0);
+        m->tick();
+        QVERIFY(m->isBreak());
+        QTRY_COMPARE(told(), 7);
+        QCOMPARE(d.browser.rules().last(), BrowserRules());
     }
 };
 

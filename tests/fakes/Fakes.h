@@ -205,6 +205,15 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_reachesAny;
     }
+    void setRules(const BrowserRules& rules) override {
+        QMutexLocker lock(&m_mutex);
+        m_rules.append(rules);
+    }
+    // Every set of rules the browsers were told, in order.
+    QList<BrowserRules> rules() const {
+        QMutexLocker lock(&m_mutex);
+        return m_rules;
+    }
     void setFrontTabChangedHandler(std::function<void()> handler) override {
         m_frontChanged = std::move(handler);
     }
@@ -275,6 +284,7 @@ private:
     QStringList m_reads;
     QList<std::pair<QString, QString>> m_redirects;
     QStringList m_verdicts;
+    QList<BrowserRules> m_rules;
 };
 
 // Every fake in one place, and a manager built on them.

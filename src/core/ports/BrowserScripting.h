@@ -6,6 +6,7 @@
 #include "BrowserFamily.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -31,6 +32,18 @@ struct BrowserRedirect {
     friend bool operator==(const BrowserRedirect&, const BrowserRedirect&) = default;
 };
 
+// What a browser enforces by itself, before any request is made and whether this app runs or
+// not. Hosts are names in the letters DNS uses, each matching itself and every name below it.
+struct BrowserRules {
+    QStringList sites;       // the focus session's sites, sent to the blocked page...
+    qint64 sitesUntil = 0;   // ...until this wall-clock time, ms since the epoch (0: no sites)
+    QStringList adultSites;  // sent to the blocked page at any time
+    bool blockYouTubeShorts = false;
+    bool blockInstagramReels = false;
+
+    friend bool operator==(const BrowserRules&, const BrowserRules&) = default;
+};
+
 // Reaches the front tab of a running web browser. Called only on the browser worker thread, one
 // call at a time; each call may block, but must give up after a few seconds. Refused means that
 // nothing reaches this browser at all (no extension connected, no debugging port).
@@ -44,6 +57,10 @@ public:
     // Sends the tab that readFrontTab read to target.
     virtual BrowserAnswer redirectFrontTab(BrowserFamily browser,
                                            const BrowserRedirect& target) = 0;
+
+    // Every browser reached now or later enforces rules by itself from now on, in place of the
+    // rules before; a backend whose browsers cannot enforce rules ignores them.
+    virtual void setRules(const BrowserRules& rules) = 0;
 
     // Whether any browser at all can be reached now, whatever its family.
     virtual bool reachesAnyBrowser() = 0;

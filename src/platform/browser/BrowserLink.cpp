@@ -48,6 +48,13 @@ void BrowserLink::setJudging(bool judging) {
     }
 }
 
+// Only the extension enforces rules in the browser.
+void BrowserLink::setRules(const BrowserRules& rules) {
+    if (m_extension) {
+        m_extension->setRules(rules);
+    }
+}
+
 // Only the extension holds navigations.
 void BrowserLink::letFrontTabLoad(BrowserFamily browser) {
     if (m_extension) {

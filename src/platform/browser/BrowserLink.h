@@ -19,6 +19,7 @@ public:
     BrowserAnswer readFrontTab(BrowserFamily browser) override;
     BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
     bool reachesAnyBrowser() override;
+    void setRules(const BrowserRules& rules) override;
     void setFrontTabChangedHandler(std::function<void()> handler) override;
     void setJudging(bool judging) override;
     void letFrontTabLoad(BrowserFamily browser) override;

@@ -26,13 +26,24 @@ inline constexpr QLatin1StringView chromiumExtensionId{"mimhjedhkedbfhjoaabckdmd
 //   extension -> app: {"type":"extension","version":N}, then {"type":"front","url","title",
 //                     "status","tabId","windowId","focused","privateWindows"} on every change,
 //                     with "hold" when the extension holds that navigation until it is judged,
-//                     and {"type":"done","id","ok"} after each navigate
+//                     {"type":"done","id","ok"} after each navigate, and
+//                     {"type":"applied","ok","rules"} after each rules message (how many browser
+//                     rules are in force)
 //   host -> app:      {"type":"hello","family","browserPid","caller"} before anything else
 //   app -> extension: {"type":"welcome","version":N}; {"type":"navigate","id","tabId","url"}, or
 //                     with "blockedSite" instead of "url" for the extension's own blocked page
 //                     (a navigation held in that tab goes there); {"type":"release","hold"} lets
-//                     a held navigation go on
-inline constexpr int browserLinkVersion = 3;
+//                     a held navigation go on;
+//                     {"type":"rules","sites":[host],"sitesUntil":ms,"adultSites":[host],
+//                     "shorts":bool,"reels":bool} after the welcome and on every change: the
+//                     extension enforces them in the browser itself, for top frames and frames,
+//                     until the next rules message, also while the app or the host is gone. A
+//                     host (lower-case ASCII, IDN in punycode) covers itself and every name
+//                     below it and goes to the extension's blocked page (?site=<host>); "sites"
+//                     lift by themselves at "sitesUntil" (wall-clock ms since the epoch);
+//                     "shorts" sends youtube.com's /shorts and "reels" instagram.com's /reel and
+//                     /reels (any letter case, however many slashes before) to the home page
+inline constexpr int browserLinkVersion = 4;
 
 // Browsers cap what they send a host at a few MiB and what they take from it at 1 MiB; an
 // address report is far smaller, so anything beyond 1 MiB is a broken or hostile peer.

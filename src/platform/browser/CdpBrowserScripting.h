@@ -40,6 +40,8 @@ public:
 
     // Whether a browser of the Chromium family listens on a debugging port.
     bool reachesAnyBrowser() override;
+    // The page is only steered from outside, by the front-tab check.
+    void setRules(const BrowserRules&) override {}
     // The DevTools backend asks; it is never told.
     void setFrontTabChangedHandler(std::function<void()>) override {}
     // Nothing holds a navigation for it.

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalServer>
@@ -69,6 +70,18 @@ QByteArray letGoMessage(qint64 hold) {
         .toJson(QJsonDocument::Compact);
 }
 
+QByteArray rulesMessage(const BrowserRules& rules) {
+    return QJsonDocument(
+               QJsonObject{
+                   {QStringLiteral("type"), QStringLiteral("rules")},
+                   {QStringLiteral("sites"), QJsonArray::fromStringList(rules.sites)},
+                   {QStringLiteral("sitesUntil"), rules.sitesUntil},
+                   {QStringLiteral("adultSites"), QJsonArray::fromStringList(rules.adultSites)},
+                   {QStringLiteral("shorts"), rules.blockYouTubeShorts},
+                   {QStringLiteral("reels"), rules.blockInstagramReels}})
+        .toJson(QJsonDocument::Compact);
+}
+
 bool logReports() {
     return !qEnvironmentVariableIsEmpty("QUOREL_BROWSER_LINK_LOG");
 }
@@ -89,6 +102,9 @@ struct LinkState {
     bool judging = false;
     int waiting = 0;  // redirects waiting for their answer; closing waits for them to leave
     std::chrono::milliseconds replyTimeout{2000};
+    // The rules message sent last, for every extension that greets us later; none until the
+    // engine has decided.
+    std::optional<QByteArray> rules;
     // The socket side while its thread runs; posting to it happens under the lock.
     LinkServer* server = nullptr;
     // Told of front-tab changes; its own lock, so that it is never called under the state's.
@@ -252,6 +268,10 @@ private:
             send(id, QJsonDocument(QJsonObject{{QStringLiteral("type"), QStringLiteral("welcome")},
                                                {QStringLiteral("version"), browserLinkVersion}})
                          .toJson(QJsonDocument::Compact));
+            // An extension that comes (back) finds the rules it may have missed.
+            if (connection.version == browserLinkVersion && m_state->rules) {
+                send(id, *m_state->rules);
+            }
         } else if (type == QLatin1String("hello")) {
             connection.family =
                 browserFamilyFromKey(message.value(QLatin1String("family")).toString());
@@ -292,6 +312,17 @@ private:
             changed = changed || !connection.front || connection.front->url != tab.url ||
                       connection.front->focused != tab.focused;
             connection.front = std::move(tab);
+        } else if (type == QLatin1String("applied")) {
+            const bool ok = message.value(QLatin1String("ok")).toBool();
+            if (!ok) {
+                qWarning("Quorel: the %s extension could not put the blocking rules in force",
+                         qUtf8Printable(browserFamilyKey(connection.family)));
+            } else if (logReports()) {
+                qInfo("browser-link: %lld %s applied rules=%lld",
+                      QDateTime::currentMSecsSinceEpoch(),
+                      qUtf8Printable(browserFamilyKey(connection.family)),
+                      message.value(QLatin1String("rules")).toInteger());
+            }
         } else if (type == QLatin1String("done")) {
             const auto navigation =
                 m_state->navigations.find(message.value(QLatin1String("id")).toInteger());
@@ -470,7 +501,9 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
     const qint64 tabId = connection->second.front->tabId;
     // The extension sends a navigation it holds in that tab to the target itself.
     m_state->connections.at(peer).held = -1;
-    const QString& url = target.address;
+    // A blocked site goes to the extension's own page, where its rules send it too, so that the
+    // tab lands on one page whichever of the two comes first.
+    const QString url = target.blockedSite.isEmpty() ? target.address : QString();
     m_state->navigations.emplace(id, Navigation{peer, tabId, url, false, false});
     QJsonObject navigate{
         {QStringLiteral("type"), QStringLiteral("navigate")},
@@ -496,6 +529,17 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
         return {BrowserAnswer::Status::Ok, url};
     }
     return {BrowserAnswer::Status::Failed, {}};
+}
+
+void ExtensionBrowserLink::setRules(const BrowserRules& rules) {
+    const QByteArray message = rulesMessage(rules);
+    const std::lock_guard lock(m_state->mutex);
+    m_state->rules = message;
+    for (const auto& [peer, connection] : m_state->connections) {
+        if (connection.version == browserLinkVersion) {
+            m_state->post(peer, message);
+        }
+    }
 }
 
 void ExtensionBrowserLink::setFrontTabChangedHandler(std::function<void()> handler) {

@@ -33,10 +33,13 @@ public:
     // still has it; Refused when no browser of that family is connected, or only an extension
     // of another release.
     BrowserAnswer readFrontTab(BrowserFamily browser) override;
-    // Sends that tab to the target, or to the extension's own blocked page; Failed when the
+    // Sends that tab to the target; a blocked site always to the extension's own blocked page,
+    // where the extension's rules send it as well. Failed when the
     // extension has not confirmed within the reply timeout.
     BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
     bool reachesAnyBrowser() override;
+    // Sent to every extension of this release now, and to each one that greets us later.
+    void setRules(const BrowserRules& rules) override;
     // Called from the link's thread on every report of another address or focus.
     void setFrontTabChangedHandler(std::function<void()> handler) override;
     // While not judging, a navigation the extension holds is let go as soon as it is told.

@@ -5,6 +5,7 @@
 #include "browser/ExtensionBrowserLink.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
@@ -215,12 +216,20 @@ private slots:
                  ok ? target : QStringLiteral("https://example.org/"));
     }
 
-    // With no bridge of ours, the extension is asked for its own page, by site.
+    // A blocked site goes to the extension's own page, by site, where its rules send it too:
+    // with the bridge's page on offer or without a bridge of ours.
+    void blockedSiteGoesToTheExtensionsOwnPage_data() {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("no bridge") << QString();
+        QTest::newRow("bridge page on offer")
+            << QStringLiteral("http://127.0.0.1:49152/blocked?site=example.org");
+    }
     void blockedSiteGoesToTheExtensionsOwnPage() {
+        QFETCH(QString, address);
         const std::unique_ptr<FakeHost> host = showingExample(QStringLiteral("chromium"));
         QVERIFY(host);
         auto answer = onWorker([&] {
-            return m_link->redirectFrontTab(chromium, {QString(), QStringLiteral("example.org")});
+            return m_link->redirectFrontTab(chromium, {address, QStringLiteral("example.org")});
         });
         QTRY_COMPARE(host->receivedOfType("navigate").size(), 1);
         const QJsonObject navigate = host->receivedOfType("navigate").first();
@@ -232,6 +241,44 @@ private slots:
         QTRY_VERIFY(ready(answer));
         QCOMPARE(answer.get().status, Status::Ok);
         QCOMPARE(m_link->readFrontTab(chromium).address, QString());  // on its way: not judged
+    }
+
+    // The rules reach every extension of this release at once, and each one that comes later
+    // (a browser started, a host restarted) right after its welcome; never one of another
+    // release, which would misread them.
+    void rulesReachEveryExtensionNowAndLater() {
+        FakeHost early(m_path, QStringLiteral("firefox"));
+        FakeHost old(m_path, QStringLiteral("chromium"), browserLinkVersion - 1);
+        QTRY_COMPARE(early.receivedOfType("welcome").size(), 1);
+        QTRY_COMPARE(old.receivedOfType("welcome").size(), 1);
+        QCOMPARE(early.receivedOfType("rules").size(), 0);  // nothing decided yet
+
+        BrowserRules rules;
+        rules.sites = {QStringLiteral("example.org"), QStringLiteral("xn--bcher-kva.de")};
+        rules.sitesUntil = 1'800'000'000'000;
+        rules.adultSites = {QStringLiteral("pornhub.com")};
+        rules.blockYouTubeShorts = true;
+        m_link->setRules(rules);
+        QTRY_COMPARE(early.receivedOfType("rules").size(), 1);
+        const QJsonObject sent = early.receivedOfType("rules").first();
+        QCOMPARE(sent.value(QLatin1String("sites")).toVariant().toStringList(), rules.sites);
+        QCOMPARE(sent.value(QLatin1String("sitesUntil")).toInteger(), rules.sitesUntil);
+        QCOMPARE(sent.value(QLatin1String("adultSites")).toVariant().toStringList(),
+                 rules.adultSites);
+        QCOMPARE(sent.value(QLatin1String("shorts")).toBool(), true);
+        QCOMPARE(sent.value(QLatin1String("reels")).toBool(), false);
+
+        rules.sites.clear();
+        rules.sitesUntil = 0;
+        m_link->setRules(rules);
+        FakeHost late(m_path, QStringLiteral("chromium"));
+        QTRY_COMPARE(early.receivedOfType("rules").size(), 2);
+        QTRY_COMPARE(late.receivedOfType("rules").size(), 1);
+        QCOMPARE(late.received().first().value(QLatin1String("type")).toString(), u"welcome");
+        QCOMPARE(late.receivedOfType("rules").first().value(QLatin1String("sites")).toArray(),
+                 QJsonArray());
+        QTest::qWait(20);
+        QCOMPARE(old.receivedOfType("rules").size(), 0);
     }
 
     // An extension of another release (or of the first, which names none) is not read, and
