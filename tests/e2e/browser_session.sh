@@ -7,7 +7,7 @@
 # and the app with a prepared document, its own bridge port and link socket.
 #   browserSession BROWSER APP   BROWSER is chromium or firefox
 # then openAddress URL, frontIs PREFIX, reachedSince MS PREFIX, frontUrl, frontTitle,
-# openPrivateWindow. PRIVATE_ACCESS=1 allows the extension in private windows beforehand;
+# openPrivateWindow, fetched HOST/PATH, rulesApplied, stopHost. PRIVATE_ACCESS=1 allows the extension in private windows beforehand;
 # BRIDGE_PORT_HELD=1 has another server take the bridge's port before the app starts.
 # The app logs every front-tab report it hears (QUOREL_BROWSER_LINK_LOG), so the tab's address and
 # title are read from the app's own view of the browser.
@@ -163,9 +163,10 @@ lastReport() {
 frontUrl() { lastReport | cut -d' ' -f2; }
 frontStatus() { lastReport | cut -d' ' -f3; }
 frontTitle() { lastReport | cut -d' ' -f5-; }
-# frontIs PREFIX [STATUS]: the latest report's address starts with PREFIX.
+# frontIs PREFIX [STATUS]: the latest report's address starts with PREFIX (globs allowed).
 frontIs() {
-    case "$(frontUrl)" in "$1"*) ;; *) return 1 ;; esac
+    # shellcheck disable=SC2254  # the prefix may hold a glob
+    case "$(frontUrl)" in $1*) ;; *) return 1 ;; esac
     [ -z "${2:-}" ] || [ "$(frontStatus)" = "$2" ]
 }
 frontEquals() { [ "$(frontUrl)" = "$1" ] && { [ -z "${2:-}" ] || [ "$(frontStatus)" = "$2" ]; }; }
@@ -179,6 +180,26 @@ reportedAfter() {
         done
 }
 reachedSince() { [ -n "$(reportedAfter "$1" "$2")" ]; }
+
+# The extension's own blocked page, where blocked sites go: blocked.html?site=SITE.
+# shellcheck disable=SC2034  # read by the scripts that source this one
+ownPage="*-extension://*/blocked.html?site="
+# fetched HOST/PATH: the test server served https://HOST/PATH (query included) at least once.
+fetched() { grep -qF "fetched https://$1" "$work/test-server.log"; }
+# The number of browser rules the extension said it put in force last; empty before any.
+rulesApplied() {
+    grep "^browser-link: [0-9]* $browser applied rules=" "$work/app.log" | tail -n1 | sed 's/.*rules=//'
+}
+# Kills the browser's native-messaging host (the browser starts another when the extension
+# reconnects): the child of the browser that the app's log names.
+stopHost() {
+    local parent
+    parent=$(grep -o "browser link from $browser (pid [0-9]*)" "$work/app.log" | tail -n1 | tr -dc 0-9)
+    local host
+    host=$(pgrep -P "$parent" -f quorel-browser-host | head -n1)
+    [ -n "$host" ] || fail "no $browser host found under pid $parent"
+    kill -KILL "$host"
+}
 
 lastFocused() { [ "$(lastReport | cut -d' ' -f4)" = "$1" ]; }
 

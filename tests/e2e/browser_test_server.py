@@ -10,6 +10,12 @@ the browsers do not proxy them, so the app's bridge page is fetched directly.
 Two paths run a script, on any host:
     /open-popup?URL   opens URL in a popup window (type "popup" to the extension)
     /jump?N&URL       goes to URL followed by N letters "a" (an address of any length)
+and two frame or link to another address:
+    /frame?URL        shows URL in an iframe
+    /link?URL         one link to URL over the whole page, to ctrl+click
+
+Every page served is logged as "fetched http(s)://HOST/PATH?QUERY", so a test can tell that a
+blocked address was never asked for.
 
     browser_test_server.py CERT KEY PORT_FILE
 Binds a free loopback port, writes it to PORT_FILE, and serves until killed.
@@ -52,7 +58,10 @@ class Handler(BaseHTTPRequestHandler):
         path = parts.path or "/"
         if parts.query:
             path += "?" + parts.query
+        self.log_message("fetched %s://%s%s", "https" if self.tunnel_host else "http", host,
+                         path)
         title = html.escape("Test page %s%s" % (host, path))
+        body_html = "<h1>%s</h1>" % title
         script = ""
         if parts.path == "/open-popup":
             script = ("window.open(%s, 'quorelpopup', 'popup,width=520,height=420');"
@@ -61,10 +70,16 @@ class Handler(BaseHTTPRequestHandler):
             count, _, target = parts.query.partition("&")
             script = "location.href = %s + 'a'.repeat(%d);" % (json.dumps(unquote(target)),
                                                                int(count))
+        elif parts.path == "/frame":
+            body_html += '<iframe src="%s" width="600" height="300"></iframe>' % html.escape(
+                unquote(parts.query))
+        elif parts.path == "/link":
+            body_html = ('<a href="%s" style="display:block;width:100vw;height:100vh">%s</a>'
+                         % (html.escape(unquote(parts.query)), title))
         if script:
             script = "<script>%s</script>" % script
         body = ("<!doctype html><html><head><title>%s</title>%s</head>"
-                "<body><h1>%s</h1></body></html>" % (title, script, title)).encode()
+                "<body style=\"margin:0\">%s</body></html>" % (title, script, body_html)).encode()
         self.send_response(200)
         self.send_header("Content-Type", "text/html; charset=utf-8")
         self.send_header("Content-Length", str(len(body)))
