@@ -56,6 +56,7 @@ if [ -n "${PRIVATE_ACCESS:-}" ]; then
     openAddress "https://www.pornhub.com/private"
     waitUntil 15 reachedSince "$since" "${blocked}pornhub.com" ||
         fail "the private window's adult site was not blocked (front: $(frontUrl))"
+    ! fetched www.pornhub.com/private || fail "the private window's adult site was fetched"
     echo "$browser: a private window's tab is guarded once the extension may see it"
     exit 0
 fi
