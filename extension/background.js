@@ -53,6 +53,11 @@ const ADULT_RULES = 100;
 const SITE_RULES = 100000;
 const LIFT_ALARM = "lift-sites";
 let liftTimer = null;
+// The hosts our rules send to the blocked page, and the address each tab is on its way to until
+// it commits: a tab on its way to such a host gets there by the rules, and the app's own
+// redirect of it is not made a second time (Firefox would make it wait for the first).
+let hostsInForce = new Set();
+const goingTo = new Map();
 // Rule changes run one after another, so that an older set never lands after a newer one.
 let ruleWork = Promise.resolve();
 
@@ -119,6 +124,7 @@ async function installRules(message) {
   }
   const before = await RULES.getDynamicRules();
   await RULES.updateDynamicRules({ removeRuleIds: before.map((r) => r.id), addRules });
+  readHostsInForce(addRules);
   await api.storage.local.set({ sitesUntil: sitesLive ? until : 0 });
   scheduleLift(sitesLive ? until : 0);
   return addRules.length;
@@ -146,6 +152,29 @@ function scheduleLift(until) {
   }
 }
 
+function readHostsInForce(rules) {
+  hostsInForce = new Set(rules.flatMap((r) => r.condition.requestDomains || []));
+}
+
+// Whether our rules send url's host (or a name it lies below) to the blocked page.
+function inForce(url) {
+  let host;
+  try {
+    host = new URL(url).hostname.replace(/\.$/, "");
+  } catch (e) {
+    return false;
+  }
+  for (let name = host; name; name = name.slice(name.indexOf(".") + 1)) {
+    if (hostsInForce.has(name)) {
+      return true;
+    }
+    if (!name.includes(".")) {
+      break;
+    }
+  }
+  return false;
+}
+
 // The focus session's sites go once its end has come.
 function liftIfEnded() {
   return inTurn(async () => {
@@ -157,8 +186,10 @@ function liftIfEnded() {
         }
         return;
       }
-      const sites = (await RULES.getDynamicRules()).filter((r) => r.id >= SITE_RULES);
+      const rules = await RULES.getDynamicRules();
+      const sites = rules.filter((r) => r.id >= SITE_RULES);
       await RULES.updateDynamicRules({ removeRuleIds: sites.map((r) => r.id) });
+      readHostsInForce(rules.filter((r) => r.id < SITE_RULES));
       await api.storage.local.set({ sitesUntil: 0 });
     } catch (e) {
       console.warn("Quorel: the focus session's sites could not be lifted:", e);
@@ -289,7 +320,9 @@ function reportNavigation(details) {
 
 // Holds a navigation of the front tab (Firefox) until the app lets it go or sends it elsewhere.
 function holdNavigation(details) {
-  if (port === null || lastFront === null || details.tabId !== lastFront.tabId) {
+  // What our rules send to the blocked page needs no verdict.
+  if (port === null || lastFront === null || details.tabId !== lastFront.tabId ||
+      inForce(details.url)) {
     return {};
   }
   return new Promise((resolve) => {
@@ -361,8 +394,18 @@ async function onMessage(message) {
   const url = typeof message.blockedSite === "string" ? blockedPage(message.blockedSite)
                                                       : message.url;
   if (typeof url === "string" && Number.isInteger(message.tabId)) {
-    if (await already(message.tabId, url)) {
-      ok = true; // our rules sent it there first
+    const going = heldIn(message.tabId)?.url ?? goingTo.get(message.tabId);
+    if (typeof message.blockedSite === "string" && inForce(going)) {
+      // Our rules send that navigation to the blocked page as its request starts: a request we
+      // hold goes on to meet them.
+      for (const [hold, entry] of held) {
+        if (entry.tabId === message.tabId) {
+          settle(hold, {});
+        }
+      }
+      ok = true;
+    } else if (await already(message.tabId, url)) {
+      ok = true; // our rules sent it there already
     } else if (sendHeld(message.tabId, url) && url.startsWith("http")) {
       ok = true;
     } else if (uncommitted.has(message.tabId)) {
@@ -403,6 +446,9 @@ function loadWaiting(tabId) {
 }
 
 function navigationStarted(details) {
+  if (details.frameId === 0) {
+    goingTo.set(details.tabId, details.url);
+  }
   if (GECKO && details.frameId === 0) {
     uncommitted.set(details.tabId, null);
   }
@@ -410,6 +456,9 @@ function navigationStarted(details) {
 }
 
 function navigationEnded(details) {
+  if (details.frameId === 0) {
+    goingTo.delete(details.tabId);
+  }
   if (details.frameId === 0 && uncommitted.has(details.tabId)) {
     loadWaiting(details.tabId);
   }
@@ -424,6 +473,7 @@ api.tabs.onUpdated.addListener((tabId, change, tab) => {
   }
 });
 api.windows.onFocusChanged.addListener(() => report());
+api.tabs.onRemoved.addListener((tabId) => goingTo.delete(tabId));
 api.webNavigation.onBeforeNavigate.addListener(navigationStarted);
 api.webNavigation.onCommitted.addListener(navigationEnded);
 api.webNavigation.onErrorOccurred.addListener(navigationEnded);
@@ -450,5 +500,6 @@ setInterval(() => {
   }
 }, HEARTBEAT_MS);
 
+RULES.getDynamicRules().then(readHostsInForce, () => {});
 void liftIfEnded();
 connect();
