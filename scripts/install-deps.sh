@@ -41,6 +41,8 @@ packages=(
   chromium
   # the extension's end-to-end tests: Firefox ESR, a test CA for it, the extension as an .xpi
   firefox-esr libnss3-tools openssl zip
+  # the extension's rules tested on their own
+  nodejs
   # a headless sway session, a native Wayland client in it, and Qt's Wayland platform
   sway foot qt6-wayland
   # a StatusNotifierItem tray that starts after the app: waybar's, in that sway session
