@@ -91,6 +91,12 @@ waitUntil 10 frontIs "${blocked}example.org" complete || fail "in focus, example
 
 language=${LANG:-C}
 if [ "${language%%.*}" = C ]; then
+    # Shorts however the path is written.
+    openAddress "https://www.youtube.com//SHORTS/in-focus"
+    waitUntil 10 frontEquals "https://www.youtube.com/" complete ||
+        fail "//SHORTS did not go to YouTube's home page (front: $(frontUrl))"
+    ! fetched www.youtube.com//SHORTS || fail "a Shorts page was fetched"
+
     # A frame of an allowed page.
     openAddress "https://example.net/frame?https://example.org/in-frame"
     waitUntil 10 frontIs "https://example.net/frame" complete || fail "the framing page did not load"
@@ -112,6 +118,8 @@ if [ "${language%%.*}" = C ]; then
     xdotool key --clearmodifiers ctrl+w
 
     # Quorel stopped, then its host killed as well: the browser still blocks by itself.
+    applied() { grep -c "^browser-link: [0-9]* $browser applied " "$work/app.log"; }
+    appliedBefore=$(applied)
     kill -STOP "$appPid"
     openAddress "https://example.org/while-stopped"
     sleep 1.5
@@ -119,11 +127,14 @@ if [ "${language%%.*}" = C ]; then
     openAddress "https://example.org/host-killed"
     sleep 1.5
     kill -CONT "$appPid"
-    # The extension comes back through a new host.
-    waitUntil 10 grep -q "browser link from $browser closed" "$work/app.log" || fail "the killed host was not noticed"
+    # The extension comes back through a new host, and is given the rules again; what the app
+    # hears meanwhile is logged before the next step begins.
+    backAgain() { [ "$(applied)" -gt "$appliedBefore" ]; }
+    waitUntil 15 backAgain || fail "the extension did not come back through a new host"
+    sleep 0.5
     ! fetched example.org/while-stopped || fail "example.org was fetched while Quorel was stopped"
     ! fetched example.org/host-killed || fail "example.org was fetched with the host killed"
-    echo "$browser: never fetched: typed, in a frame, in a background tab, Quorel stopped, host killed"
+    echo "$browser: never fetched: typed, //SHORTS, in a frame, in a background tab, Quorel stopped, host killed"
 fi
 
 # A popup window is guarded like an ordinary one.
