@@ -84,6 +84,11 @@ outsideFocus=$(rulesApplied)
 atspi "Start Focus" || fail "could not start focus"
 withSite() { [ "$(rulesApplied)" -gt "${outsideFocus:-0}" ]; }
 waitUntil 5 withSite || fail "the browser's rules did not take example.org within 5 s of focus"
+# From the app's decision to the rules in force in the browser.
+sent=$(grep "^browser-link: [0-9]* rules sites=1 " "$work/app.log" | tail -n1 | cut -d' ' -f2)
+inForce=$(grep "^browser-link: [0-9]* $browser applied " "$work/app.log" | tail -n1 | cut -d' ' -f2)
+[ $((inForce - sent)) -lt 1000 ] || fail "the rules took $((inForce - sent)) ms to reach the browser"
+echo "$browser: rules in force $((inForce - sent)) ms after the app sent them"
 openAddress "https://example.org/in-focus"
 waitUntil 10 frontIs "${blocked}example.org" complete || fail "in focus, example.org was not blocked (front: $(frontUrl))"
 [ "$(frontTitle)" = "Blocked by Quorel" ] || fail "the blocked page did not show (title: $(frontTitle))"

@@ -533,6 +533,11 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
 
 void ExtensionBrowserLink::setRules(const BrowserRules& rules) {
     const QByteArray message = rulesMessage(rules);
+    if (logReports()) {
+        qInfo("browser-link: %lld rules sites=%lld adult=%lld", QDateTime::currentMSecsSinceEpoch(),
+              static_cast<long long>(rules.sites.size()),
+              static_cast<long long>(rules.adultSites.size()));
+    }
     const std::lock_guard lock(m_state->mutex);
     m_state->rules = message;
     for (const auto& [peer, connection] : m_state->connections) {
