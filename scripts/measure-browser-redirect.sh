@@ -9,6 +9,9 @@
 # it). Prints every value, the median and the worst, the same until the app first heard of the
 # typed address, and how often the test server was asked for the blocked address (it should
 # never be: the browser's own rules send it away before any request).
+# SITES=N puts N more sites on the block list and starts focus first, so that the browser holds
+# that many more rules; then also the time the extension took to put them in force is printed.
+# The browser's CPU time over the 20 attempts (all its processes) is printed either way.
 #   scripts/measure-browser-redirect.sh [APP]   (default build/release/src/app/quorel)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,10 +28,46 @@ if [ "${1:-}" != --inside ]; then
 fi
 browser=$2
 app=$3
+sites=${SITES:-0}
+if [ "$sites" -gt 0 ]; then
+    source "$here/a11y-session.sh"
+    BLOCKED_SITES=example.org$(seq -f ',site%g.example' "$sites" | tr -d '\n')
+    export BLOCKED_SITES
+fi
 source "$here/throwaway-home.sh"
 source "$here/../tests/e2e/browser_session.sh"
 browserSession "$browser" "$app"
 blocked="${ownPage}pornhub.com"
+if [ "$sites" -gt 0 ]; then
+    python3 "$here/../tests/e2e/quorel_atspi.py" "Start Focus" || fail "could not start focus"
+    withSites() { grep -q "^browser-link: [0-9]* rules sites=$((sites + 1)) " "$work/app.log"; }
+    waitUntil 10 withSites || fail "the app did not send the $sites sites"
+    sent=$(grep "^browser-link: [0-9]* rules sites=$((sites + 1)) " "$work/app.log" | tail -n1 | cut -d' ' -f2)
+    applied() { grep "^browser-link: [0-9]* $browser applied rules=" "$work/app.log" | tail -n1 | cut -d' ' -f2; }
+    inForce() { [ "$(applied)" -ge "$sent" ] 2>/dev/null; }
+    waitUntil 20 inForce || fail "the extension did not put the rules in force"
+    echo "$browser: $sites more sites, $(grep "applied rules=" "$work/app.log" | tail -n1 | sed 's/.*rules=//') rules in force $(($(applied) - sent)) ms after the app sent them"
+fi
+
+# The CPU time, in clock ticks, of the browser's process (the host's parent) and everything
+# below it.
+browserTicks() {
+    local root
+    root=$(grep -o "browser link from $browser (pid [0-9]*)" "$work/app.log" | tail -n1 | tr -dc 0-9)
+    ps -e -o pid=,ppid= | awk -v root="$root" '
+        { parent[$1] = $2 }
+        END {
+            print root
+            for (p in parent) {
+                q = p
+                while (q in parent && q != root && q > 1) q = parent[q]
+                if (q == root && p != root) print p
+            }
+        }' | while read -r pid; do
+        awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || true
+    done | awk '{ s += $1 } END { print s }'
+}
+ticksBefore=$(browserTicks)
 
 # The first report after epoch-ms T of the blocked page, loaded: its time in ms.
 shownAfter() {
@@ -58,6 +97,7 @@ for i in $(seq 20); do
     first=$(reportedAfter "$begin" "https://www.pornhub.com/video-$i")
     heard+=($((${first:-$reached} - begin)))
 done
+cpu=$((($(browserTicks) - ticksBefore) * 1000 / $(getconf CLK_TCK)))
 fetches=$(grep -c "fetched https://www.pornhub.com/video-" "$work/test-server.log" || true)
 summary() {
     printf '%s\n' "$@" | sort -n |
@@ -65,4 +105,4 @@ summary() {
 }
 echo "$browser in ${LANG:-C}: Return to blocked page shown, ms: ${delays[*]}"
 echo "$browser in ${LANG:-C}: Return to the app hearing the address, ms: ${heard[*]}"
-echo "$browser in ${LANG:-C}: blocked page shown: $(summary "${delays[@]}"); hearing the address: $(summary "${heard[@]}"); blocked address fetched $fetches of 20 times"
+echo "$browser in ${LANG:-C}: blocked page shown: $(summary "${delays[@]}"); hearing the address: $(summary "${heard[@]}"); blocked address fetched $fetches of 20 times; browser CPU over the 20: $cpu ms (sites on the list: $((sites + 1)))"

@@ -32,10 +32,11 @@ makeCertificates() {
         -days 2 -out "$dir/site.pem" -extfile "$dir/site.ext" 2>/dev/null
 }
 
-# writeDocument FOCUS_SECONDS: example.org on the block list, Shorts and adult sites guarded.
+# writeDocument FOCUS_SECONDS: example.org (or BLOCKED_SITES, commas between) on the block list,
+# Shorts and adult sites guarded.
 writeDocument() {
     python3 "$repo/scripts/saved-document.py" --focus-seconds "$1" --adult-sites \
-        --blocked-sites example.org
+        --blocked-sites "${BLOCKED_SITES:-example.org}"
 }
 
 hostManifest() {
