@@ -11,6 +11,7 @@ PATH: default $XDG_CONFIG_HOME/quorel/Quorel.PersistedState.v1.json (its folder 
                            allowance), comma-separated
   --blocked-sites LIST     domains, comma-separated
   --adult-sites            adult sites blocked at any time
+  --running                the countdown was running when the app was left, so it goes on
   --tracked LIST           today's screen time so far, NAME=SECONDS, comma-separated
   --ambient NAME [--volume V]   "Soft Rain", "Lo-Fi Chords"...
   --schedule-open HOURS    a schedule that opened a minute ago and stays open this long, so a
@@ -27,6 +28,7 @@ parser.add_argument("--strict", action="store_true")
 parser.add_argument("--blocked-apps", default="")
 parser.add_argument("--blocked-sites", default="")
 parser.add_argument("--adult-sites", action="store_true")
+parser.add_argument("--running", action="store_true")
 parser.add_argument("--tracked", default="")
 parser.add_argument("--ambient")
 parser.add_argument("--volume", type=float, default=0.5)
@@ -64,6 +66,11 @@ document = {
 }
 if args.adult_sites:
     document["blockAdultSites"] = True
+if args.running:
+    document["runningSession"] = {
+        "preset": "Study", "totalSeconds": args.focus_seconds,
+        "remainingSeconds": args.focus_seconds, "strictMode": args.strict,
+        "endsAt": int(now.timestamp()) + args.focus_seconds}
 if args.ambient:
     document["ambientSound"] = args.ambient
     document["ambientVolume"] = args.volume

@@ -33,10 +33,10 @@ makeCertificates() {
 }
 
 # writeDocument FOCUS_SECONDS: example.org (or BLOCKED_SITES, commas between) on the block list,
-# Shorts and adult sites guarded.
+# Shorts and adult sites guarded; FOCUS_RUNNING=1: focus runs from the start.
 writeDocument() {
     python3 "$repo/scripts/saved-document.py" --focus-seconds "$1" --adult-sites \
-        --blocked-sites "${BLOCKED_SITES:-example.org}"
+        --blocked-sites "${BLOCKED_SITES:-example.org}" ${FOCUS_RUNNING:+--running}
 }
 
 hostManifest() {

@@ -271,6 +271,9 @@ private:
             // An extension that comes (back) finds the rules it may have missed.
             if (connection.version == browserLinkVersion && m_state->rules) {
                 send(id, *m_state->rules);
+                if (logReports()) {
+                    qInfo("browser-link: %lld rules resent", QDateTime::currentMSecsSinceEpoch());
+                }
             }
         } else if (type == QLatin1String("hello")) {
             connection.family =
