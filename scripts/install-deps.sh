@@ -33,6 +33,8 @@ packages=(
   rsibreak
   # speaking HTTP to the bridge
   curl
+  # another reading of web addresses (Node's URL) for the address parser's test
+  nodejs
   # the screen-reader view of the app: a session bus, AT-SPI and its Python client
   dbus at-spi2-core python3-pyatspi
   # a screen saver played by the test of time away, on that bus

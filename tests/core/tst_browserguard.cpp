@@ -112,6 +112,40 @@ private slots:
             << page + QStringLiteral("b%C3%BCcher.de");
         QTest::newRow("the blocked page stays")
             << snapshot(true, {QStringLiteral("127.0.0.1")}) << blocked << QString();
+        QTest::newRow("the same path on another port does not")
+            << snapshot(true, {QStringLiteral("127.0.0.1")}) << u"http://127.0.0.1:8080/blocked"_s
+            << page + QStringLiteral("127.0.0.1");
+
+        // Addresses that browsers load as they stand, where a strict reading finds no host.
+        for (const QString& odd :
+             {u"https://example.org/?q={x}"_s, u"https://example.org/a%zz"_s,
+              u"https://example.org/?q=a^b"_s, u"https://example.org/?q=a|b"_s,
+              u"https://example.org/\"a`b"_s, u" https://exam\tple.org/\n"_s,
+              u"https:\\\\example.org\\a"_s, u"https:example.org"_s, u"https://EXAMPLE.ORG/"_s,
+              u"https://ex%61mple.org/"_s, u"https://ＥＸＡＭＰＬＥ.org/"_s,
+              u"https://example。org/"_s, u"https://exa\u00admple.org/"_s,
+              u"view-source:https://example.org/"_s}) {
+            QTest::newRow(qPrintable(odd)) << focus << odd << blocked;
+        }
+        for (const QString& odd :
+             {u"https://www.youtube.com//shorts/abc"_s, u"https://youtube.com\\shorts\\x"_s,
+              u"https://youtube.com/%73horts/x"_s, u"https://youtube.com/x/../shorts/x"_s,
+              u"https://www.youtube.com/shorts/a?q={x}"_s}) {
+            QTest::newRow(qPrintable(odd)) << idle << odd << youTube;
+        }
+        QTest::newRow("repeated slashes before a reel")
+            << idle << u"https://www.instagram.com//reel//x"_s << instagram;
+        const GuardSnapshot ipv4 = snapshot(true, {QStringLiteral("10.0.0.1")});
+        for (const QString& odd : {u"http://10.1/"_s, u"http://0xa000001/"_s,
+                                   u"http://167772161/"_s, u"http://012.0.0.1./"_s}) {
+            QTest::newRow(qPrintable(odd)) << ipv4 << odd << page + QStringLiteral("10.0.0.1");
+        }
+        QTest::newRow("a punycode entry, a unicode address")
+            << snapshot(true, {QStringLiteral("xn--bcher-kva.de")}) << u"https://bücher.de/"_s
+            << page + QStringLiteral("xn--bcher-kva.de");
+        QTest::newRow("a unicode entry, a punycode host that browsers keep so")
+            << snapshot(true, {QStringLiteral("münchen.xyz")})
+            << u"https://www.xn--mnchen-3ya.xyz/"_s << page + QStringLiteral("m%C3%BCnchen.xyz");
 
         GuardSnapshot noBridge = focus;
         noBridge.bridgePort = 0;
