@@ -86,6 +86,7 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
     setupAppWatcher();
     startUsageTracker();
     startFastAppGuard();
+    setupUnguardedBrowsers();
     // A browser that tells of a new address is checked at once, not at the next heartbeat.
     m_platform.browser.setFrontTabChangedHandler([this] {
         QMetaObject::invokeMethod(

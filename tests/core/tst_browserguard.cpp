@@ -29,7 +29,13 @@ GuardSnapshot snapshot(bool focus, QStringList sites = {QStringLiteral("example.
 // class and executable.
 RunningApplication browserApp(const QString& name, const QString& identity,
                               const QString& windowClass = {}, const QString& executable = {}) {
-    return RunningApplication{name, identity, name, true, false, windowClass, executable, {}};
+    RunningApplication application;
+    application.name = application.key = name;
+    application.identity = identity;
+    application.isRegular = true;
+    application.windowClass = windowClass;
+    application.executable = executable;
+    return application;
 }
 
 const RunningApplication chromiumDe =
@@ -381,6 +387,91 @@ private slots:
         m->tick();
         QTRY_COMPARE(d.browser.verdicts().last(), u"not judging"_s);
         QCOMPARE(d.browser.verdicts().size(), 4);
+    }
+
+    // A browser in front that no link answers, or one that takes no extension, is told after
+    // three seconds in front during focus with websites blocked; hidden in strict focus, or
+    // when the user asks for it; forgotten once its link answers again or focus ends.
+    void unguardedBrowsers_data() {
+        QTest::addColumn<RunningApplication>("browser");
+        QTest::addColumn<bool>("strict");
+        QTest::addColumn<bool>("hideSetting");
+        QTest::addColumn<QString>("notice");
+        RunningApplication firefox = browserApp(u"Firefox ESR"_s, u"firefox-esr.desktop"_s);
+        RunningApplication web = browserApp(u"Web"_s, u"org.gnome.Epiphany.desktop"_s);
+        RunningApplication filed = browserApp(u"Surfboard"_s, u"surfboard.desktop"_s);
+        filed.isWebBrowser = true;  // by its desktop entry's categories
+        const QString firefoxNotice =
+            u"Quorel can't guard websites in Firefox: turn its extension back on in about:addons"_s;
+        const QString takesNone =
+            u"Quorel can't guard websites in %1: it takes no browser extension. Use Firefox or "
+            "Chromium while you focus."_s;
+        QTest::newRow("extension off, told") << firefox << false << false << firefoxNotice;
+        QTest::newRow("extension off, strict") << firefox << true << false << firefoxNotice;
+        QTest::newRow("extension off, hidden as asked")
+            << firefox << false << true << firefoxNotice;
+        QTest::newRow("GNOME Web, strict") << web << true << false << takesNone.arg(u"Web"_s);
+        QTest::newRow("a browser by its entry")
+            << filed << false << false << takesNone.arg(u"Surfboard"_s);
+    }
+    void unguardedBrowsers() {
+        QFETCH(RunningApplication, browser);
+        QFETCH(bool, strict);
+        QFETCH(bool, hideSetting);
+        QFETCH(QString, notice);
+        FakeDesktop d;
+        auto m = d.makeManager();
+        m->setHideUnguardedBrowsers(hideSetting);
+        d.workspace.running = {browser, app(u"XTerm"_s)};
+        d.workspace.frontmost = browser.name;
+        d.browser.setAnswer(BrowserAnswer::Status::Refused);
+        const auto checkAfter = [&](qint64 seconds) {
+            d.clock.advance(seconds);
+            m->checkFrontBrowserTab();
+            QTRY_VERIFY(!m->isCheckingBrowser());
+        };
+        const bool hides = strict || hideSetting;
+
+        checkAfter(0);
+        QVERIFY(m->browserNotice().isEmpty());  // not while nothing is blocked
+        startFocus(*m, strict);
+        checkAfter(0);
+        checkAfter(2);
+        QVERIFY(m->browserNotice().isEmpty());
+        d.workspace.frontmost = u"XTerm"_s;  // away and back: the wait starts again
+        checkAfter(1);
+        d.workspace.frontmost = browser.name;
+        checkAfter(1);
+        checkAfter(2);
+        QVERIFY(m->browserNotice().isEmpty());
+        checkAfter(1);
+        QCOMPARE(m->browserNotice(), notice);
+        QCOMPARE(d.shield.shown, QStringList{browser.name});
+        QCOMPARE(m->unguardedBrowserNotice(browser.name), notice);
+        QCOMPARE(d.workspace.hidden.contains(browser.name), hides);
+        d.workspace.hidden.clear();
+        d.workspace.activate(browser);
+        QCOMPARE(d.workspace.hidden.contains(browser.name), hides);
+
+        if (browserFamilyOf(browser) != BrowserFamily::Unknown) {
+            // Its extension back on: the next look at it (hidden, through its link) finds it.
+            d.browser.setAnswer(BrowserAnswer::Status::Ok, u"https://kde.org/"_s);
+            if (hides) {
+                QTRY_VERIFY(m->browserNotice().isEmpty());
+            } else {
+                checkAfter(1);
+            }
+            QVERIFY(m->browserNotice().isEmpty());
+            d.workspace.hidden.clear();
+            d.workspace.activate(browser);
+            QVERIFY(d.workspace.hidden.isEmpty());
+        } else {
+            m->setBlockedSites({});  // no website is blocked any more
+            QVERIFY(m->browserNotice().isEmpty());
+            d.workspace.hidden.clear();
+            d.workspace.activate(browser);
+            QVERIFY(d.workspace.hidden.isEmpty());
+        }
     }
 
     void refusalAndProbe() {
