@@ -41,6 +41,8 @@ packages=(
   python3-dbus
   # a real browser for the DevTools link's end-to-end test
   chromium
+  # a browser that takes no extension, which strict focus hides
+  epiphany-browser
   # the extension's end-to-end tests: Firefox ESR, a test CA for it, the extension as an .xpi
   firefox-esr libnss3-tools openssl zip
   # a headless sway session, a native Wayland client in it, and Qt's Wayland platform
