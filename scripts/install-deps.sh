@@ -33,16 +33,19 @@ packages=(
   rsibreak
   # speaking HTTP to the bridge
   curl
+  # another reading of web addresses (Node's URL) for the address parser's test, and the
+  # extension's rules tested on their own
+  nodejs
   # the screen-reader view of the app: a session bus, AT-SPI and its Python client
   dbus at-spi2-core python3-pyatspi
   # a screen saver played by the test of time away, on that bus
   python3-dbus
   # a real browser for the DevTools link's end-to-end test
   chromium
+  # a browser that takes no extension, which strict focus hides
+  epiphany-browser
   # the extension's end-to-end tests: Firefox ESR, a test CA for it, the extension as an .xpi
   firefox-esr libnss3-tools openssl zip
-  # the extension's rules tested on their own
-  nodejs
   # a headless sway session, a native Wayland client in it, and Qt's Wayland platform
   sway foot qt6-wayland
   # a StatusNotifierItem tray that starts after the app: waybar's, in that sway session

@@ -14,6 +14,8 @@ void BlockShieldPresenter::follow(FocusManager* manager) {
             &BlockShieldPresenter::textsChanged);
     connect(manager, &FocusManager::countdownChanged, this,
             &BlockShieldPresenter::remainingChanged);
+    connect(manager, &FocusManager::browserNoticeChanged, this,
+            &BlockShieldPresenter::textsChanged);
 }
 
 void BlockShieldPresenter::managerReplaced() {
@@ -30,7 +32,12 @@ void BlockShieldPresenter::setTargetName(const QString& name) {
     emit textsChanged();
 }
 
+// A browser Quorel cannot guard is named with what fixes it; hidden, it reads as blocked.
 QString BlockShieldPresenter::title() const {
+    if (m_manager != nullptr && !m_manager->hidingUnguardedBrowsers() &&
+        !m_manager->unguardedBrowserNotice(m_targetName).isEmpty()) {
+        return unguardedShieldTitle(m_targetName);
+    }
     return shieldTitle(m_targetName);
 }
 
@@ -38,7 +45,9 @@ QString BlockShieldPresenter::message() const {
     if (m_manager == nullptr) {
         return {};
     }
-    return shieldMessage(m_targetName, m_manager->selectedPreset());
+    const QString unguarded = m_manager->unguardedBrowserNotice(m_targetName);
+    return unguarded.isEmpty() ? shieldMessage(m_targetName, m_manager->selectedPreset())
+                               : unguarded;
 }
 
 QString BlockShieldPresenter::remaining() const {

@@ -59,6 +59,42 @@ constexpr std::array programs{
     Program{u"com.opera.opera", BrowserFamily::Opera},
 };
 
+// Browsers that take no extension of ours, known by program even where no desktop entry files
+// them under web browsers.
+constexpr std::array unguardablePrograms{u"epiphany",
+                                         u"epiphany-browser",
+                                         u"org.gnome.epiphany",
+                                         u"falkon",
+                                         u"org.kde.falkon",
+                                         u"qutebrowser",
+                                         u"org.qutebrowser.qutebrowser",
+                                         u"konqueror",
+                                         u"org.kde.konqueror",
+                                         u"midori",
+                                         u"luakit",
+                                         u"nyxt",
+                                         u"netsurf",
+                                         u"netsurf-gtk",
+                                         u"netsurf-gtk3",
+                                         u"dillo",
+                                         u"badwolf",
+                                         u"vimb",
+                                         u"angelfish",
+                                         u"org.kde.angelfish"};
+
+// A desktop id, class or executable path down to the program's bare name.
+QStringView programStem(QStringView name) {
+    name = name.mid(name.lastIndexOf(u'/') + 1);
+    // An executable replaced by an upgrade while it runs.
+    if (name.endsWith(u" (deleted)")) {
+        name.chop(10);
+    }
+    if (name.endsWith(u".desktop", Qt::CaseInsensitive)) {
+        name.chop(8);
+    }
+    return name;
+}
+
 struct Names {
     BrowserFamily family;
     const char16_t* key;   // on the wire
@@ -80,14 +116,7 @@ constexpr std::array families{
 }  // namespace
 
 BrowserFamily browserFamilyOfProgram(QStringView name) {
-    name = name.mid(name.lastIndexOf(u'/') + 1);
-    // An executable replaced by an upgrade while it runs.
-    if (name.endsWith(u" (deleted)")) {
-        name.chop(10);
-    }
-    if (name.endsWith(u".desktop", Qt::CaseInsensitive)) {
-        name.chop(8);
-    }
+    name = programStem(name);
     for (const Program& program : programs) {
         if (name.compare(QStringView(program.name), Qt::CaseInsensitive) == 0) {
             return program.family;
@@ -105,6 +134,25 @@ BrowserFamily browserFamilyOf(const RunningApplication& application) {
         }
     }
     return BrowserFamily::Unknown;
+}
+
+bool isWebBrowser(const RunningApplication& application) {
+    if (application.isThisProgram) {
+        return false;
+    }
+    if (application.isWebBrowser || browserFamilyOf(application) != BrowserFamily::Unknown) {
+        return true;
+    }
+    for (const QString* name :
+         {&application.identity, &application.windowClass, &application.executable}) {
+        const QStringView stem = programStem(*name);
+        for (const char16_t* program : unguardablePrograms) {
+            if (stem.compare(QStringView(program), Qt::CaseInsensitive) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool isGeckoFamily(BrowserFamily family) {

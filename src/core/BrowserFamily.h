@@ -32,6 +32,11 @@ BrowserFamily browserFamilyOfProgram(QStringView name);
 // The first family that the application's desktop id, window class or executable gives.
 BrowserFamily browserFamilyOf(const RunningApplication& application);
 
+// Whether the application is a web browser: one of the families above, one that its desktop entry
+// files under web browsers, or one of the browsers known to take no extension of ours (GNOME Web,
+// Falkon, qutebrowser, Konqueror...). Never this program.
+bool isWebBrowser(const RunningApplication& application);
+
 // Firefox and its forks take the same extension; the rest are of the Chromium family.
 bool isGeckoFamily(BrowserFamily family);
 

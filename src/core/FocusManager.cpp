@@ -86,6 +86,7 @@ FocusManager::FocusManager(Platform platform, QObject* parent)
     setupAppWatcher();
     startUsageTracker();
     startFastAppGuard();
+    setupUnguardedBrowsers();
     for (const auto changed :
          {&FocusManager::blockedSitesChanged, &FocusManager::blockYouTubeShortsChanged,
           &FocusManager::blockInstagramReelsChanged, &FocusManager::blockAdultSitesChanged,

@@ -116,6 +116,10 @@ class FocusManager : public QObject {
     // What the browser link cannot reach (private windows, an extension of another release),
     // a line for each browser; empty when it reaches everything it knows.
     Q_PROPERTY(QString browserNotice READ browserNotice NOTIFY browserNoticeChanged)
+    // Browsers Quorel cannot guard are hidden during focus with websites blocked, not only in
+    // strict focus. Saved.
+    Q_PROPERTY(bool hideUnguardedBrowsers READ hideUnguardedBrowsers WRITE setHideUnguardedBrowsers
+                   NOTIFY hideUnguardedBrowsersChanged)
     // Why the bridge does not listen, and where blocked pages come from instead; empty while
     // it listens.
     Q_PROPERTY(QString bridgeProblem READ bridgeProblem NOTIFY bridgeProblemChanged)
@@ -128,6 +132,9 @@ public:
     // Beats of the 0.3 s guard between two hides of an application the window manager keeps
     // in front.
     static constexpr int refusedHideRetryBeats = 10;
+    // How long a browser stays in front unguarded before it is told (or hidden): its link may
+    // only be reconnecting.
+    static constexpr qint64 unguardedGraceMs = 3000;
 
     explicit FocusManager(Platform platform, QObject* parent = nullptr);
     ~FocusManager() override;
@@ -224,6 +231,15 @@ public:
     quint16 bridgePort() const { return m_bridgePort; }
     void setBridgePort(quint16 port) { m_bridgePort = port; }
     const QString& browserNotice() const { return m_browserNotice; }
+    bool hideUnguardedBrowsers() const { return m_hideUnguardedBrowsers; }
+    void setHideUnguardedBrowsers(bool hide);
+    // What the shield says of the browser of that name that Quorel cannot guard; empty when it
+    // is not one.
+    QString unguardedBrowserNotice(const QString& name) const;
+    // Whether browsers found unguarded are hidden now (strict focus, or as the user asked, with
+    // websites blocked), and whether that application is one of them.
+    bool hidingUnguardedBrowsers() const;
+    bool hidesUnguardedBrowser(const RunningApplication& application) const;
     const QString& bridgeProblem() const { return m_bridgeProblem; }
     void setBridgeProblem(const QString& problem);
 
@@ -365,6 +381,7 @@ signals:
     void workspaceLimitationChanged();
     void browserAccessDeniedChanged();
     void browserNoticeChanged();
+    void hideUnguardedBrowsersChanged();
     void bridgeProblemChanged();
     void screenTimeModeChanged();
     void dailyGoalHoursChanged();
@@ -384,6 +401,13 @@ signals:
 
 private:
     void noteBrowserLink(BrowserFamily browser, const QString& notice);
+    void refreshBrowserNotice();
+    void setupUnguardedBrowsers();
+    bool guardsAgainstUnguardedBrowsers() const;
+    // The application in front, as each browser check sees it, and what the check found.
+    void noteFrontApplication(const std::optional<RunningApplication>& front);
+    void noteFrontBrowserGuarded(const RunningApplication& browser, bool guarded);
+    void recheckUnguardedBrowser(const RunningApplication& browser);
     void browserCheckDone();
     GuardSnapshot guardSnapshot() const;
     // When the running focus ends by the wall clock, ms since the epoch; 0 outside focus.
@@ -474,6 +498,17 @@ private:
     quint16 m_bridgePort = 49152;
     QString m_workspaceLimitation;
     QMap<BrowserFamily, QString> m_browserNotices;
+    struct UnguardedFront {
+        QString key;
+        QDateTime since;
+    };
+    struct UnguardedBrowser {
+        QString name;
+        QString notice;
+    };
+    std::optional<UnguardedFront> m_unguardedFront;  // a browser in front that no link answers
+    QHash<QString, UnguardedBrowser> m_unguardedBrowsers;  // told this session, by key
+    bool m_hideUnguardedBrowsers = false;
     QString m_browserNotice;
     QString m_bridgeProblem;
     // Declared last, so it is destroyed first: its thread ends before anything it posts to goes.

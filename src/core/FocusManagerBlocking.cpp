@@ -85,7 +85,8 @@ bool FocusManager::shouldBlockApp(const QString& name) const {
 // By any name it is known by: a menu entry the user renamed must not unblock it.
 bool FocusManager::shouldBlockApp(const RunningApplication& application) const {
     return !application.isThisProgram && !application.name.isEmpty() &&
-           shouldBlockAnyOf(application.name, application.otherNames);
+           (shouldBlockAnyOf(application.name, application.otherNames) ||
+            hidesUnguardedBrowser(application));
 }
 
 // The display name matches as it always has, by any part; the other names (a class, a program
@@ -125,6 +126,9 @@ void FocusManager::handleActivatedApp(const RunningApplication& application) {
         return;
     }
     qCDebug(lcBlocking) << "hidden as it came to the front:" << application.key;
+    if (hidesUnguardedBrowser(application)) {
+        recheckUnguardedBrowser(application);
+    }
     m_platform.workspace.hide(application);
     // Some applications raise themselves once more right after activation.
     QTimer::singleShot(secondHideDelayMs, this,

@@ -125,6 +125,7 @@ void FocusManager::checkFrontBrowserTab() {
     if (m_isCheckingBrowser) {
         return;
     }
+    noteFrontApplication(front);
     if (browser == BrowserFamily::Unknown) {
         // What a browser in the back told of is not judged: it must not wait for it.
         if (std::exchange(m_browserReported, false)) {
@@ -141,34 +142,37 @@ void FocusManager::checkFrontBrowserTab() {
 
     // Posted results are dropped with the manager; its destructor ends the worker first.
     BrowserScripting& scripting = m_platform.browser;
-    m_browserWorker->submit([this, &scripting, browser, snapshot = std::move(snapshot)] {
-        std::optional<bool> denied;
-        const BrowserAnswer answer = scripting.readFrontTab(browser);
-        if (answer.status == BrowserAnswer::Status::Refused) {
-            denied = true;
-        } else if (answer.status == BrowserAnswer::Status::Ok && !answer.address.isEmpty()) {
-            if (const std::optional<BrowserRedirect> target =
-                    redirectTarget(snapshot, answer.address)) {
-                scripting.redirectFrontTab(browser, *target);
-                denied = false;
+    m_browserWorker->submit(
+        [this, &scripting, browser, front = *front, snapshot = std::move(snapshot)] {
+            std::optional<bool> denied;
+            const BrowserAnswer answer = scripting.readFrontTab(browser);
+            if (answer.status == BrowserAnswer::Status::Refused) {
+                denied = true;
+            } else if (answer.status == BrowserAnswer::Status::Ok && !answer.address.isEmpty()) {
+                if (const std::optional<BrowserRedirect> target =
+                        redirectTarget(snapshot, answer.address)) {
+                    scripting.redirectFrontTab(browser, *target);
+                    denied = false;
+                } else {
+                    scripting.letFrontTabLoad(browser);
+                }
             } else {
                 scripting.letFrontTabLoad(browser);
             }
-        } else {
-            scripting.letFrontTabLoad(browser);
-        }
-        const QString notice = browserLinkNotice(browser, answer);
-        QMetaObject::invokeMethod(
-            this,
-            [this, denied, browser, notice] {
-                if (denied) {
-                    setBrowserAccessDenied(*denied);
-                }
-                noteBrowserLink(browser, notice);
-                browserCheckDone();
-            },
-            Qt::QueuedConnection);
-    });
+            const QString notice = browserLinkNotice(browser, answer);
+            QMetaObject::invokeMethod(
+                this,
+                [this, denied, browser, notice, front,
+                 guarded = answer.status != BrowserAnswer::Status::Refused] {
+                    if (denied) {
+                        setBrowserAccessDenied(*denied);
+                    }
+                    noteBrowserLink(browser, notice);
+                    noteFrontBrowserGuarded(front, guarded);
+                    browserCheckDone();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void FocusManager::requestBrowserAccess() {
@@ -217,7 +221,16 @@ void FocusManager::noteBrowserLink(BrowserFamily browser, const QString& notice)
     } else {
         m_browserNotices.insert(browser, notice);
     }
-    const QStringList lines = m_browserNotices.values();
+    refreshBrowserNotice();
+}
+
+void FocusManager::refreshBrowserNotice() {
+    QStringList lines = m_browserNotices.values();
+    for (const UnguardedBrowser& browser : std::as_const(m_unguardedBrowsers)) {
+        if (!lines.contains(browser.notice)) {
+            lines.append(browser.notice);
+        }
+    }
     setBrowserNotice(lines.join(QLatin1Char('\n')));
 }
 

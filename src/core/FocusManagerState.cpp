@@ -36,6 +36,7 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.awayAfterMinutes = m_awayAfterMinutes;
     s.dayLeft = m_dayLeft;
     s.loginStartOffered = m_loginStartOffered;
+    s.hideUnguardedBrowsers = m_hideUnguardedBrowsers;
     // Written afresh by every save, so the end follows the countdown, which counts heartbeats:
     // after a suspend the countdown has not moved, and neither, by the next save, has the end.
     if (m_isRunning && !m_isBreak && m_remainingSeconds >= 1) {
@@ -205,6 +206,7 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     setGlassTransparency(d.glassTransparency.value_or(0.35));
     setColorTheme(d.colorTheme.value_or(AppColorTheme::Ocean));
     m_loginStartOffered = d.loginStartOffered.value_or(true);
+    setHideUnguardedBrowsers(d.hideUnguardedBrowsers.value_or(false));
     setAwayAfterMinutes(d.awayAfterMinutes.value_or(defaultAwayAfterMinutes));
 
     // The saved day's counters, moved to today as a running Quorel would have moved them: a

@@ -285,6 +285,9 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
     if (s.loginStartOffered) {
         field("loginStartOffered", *s.loginStartOffered);
     }
+    if (s.hideUnguardedBrowsers) {
+        field("hideUnguardedBrowsers", *s.hideUnguardedBrowsers);
+    }
     out.endObject();
     if (out.failed()) {
         return std::nullopt;
@@ -407,6 +410,7 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes, QStr
     // Like the keys above, our own: a malformed value costs the user nothing but the offer.
     s.loginStartOffered = boolValue(o.value(QLatin1String("loginStartOffered")));
     s.awayAfterMinutes = jsonInteger(o.value(QLatin1String("awayAfterMinutes")));
+    s.hideUnguardedBrowsers = boolValue(o.value(QLatin1String("hideUnguardedBrowsers")));
     return s;
 }
 

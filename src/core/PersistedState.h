@@ -98,6 +98,9 @@ struct PersistedState {
     // Minutes without input after which the user counts as away. Older documents lack it; a
     // malformed value counts as absent, since a setting this small is not worth the rest.
     std::optional<qint64> awayAfterMinutes;
+    // Hide browsers Quorel cannot guard outside strict focus too. Older documents lack it; a
+    // malformed value counts as absent (off).
+    std::optional<bool> hideUnguardedBrowsers;
 };
 
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.

@@ -3,6 +3,9 @@
 
 #include "UrlRules.h"
 
+#include "WebAddress.h"
+
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace Quorel {
@@ -18,42 +21,50 @@ QStringList builtInAdultDomains() {
     };
 }
 
-QString hostOfAddress(const QString& address) {
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || url.isRelative()) {
-        return {};
+namespace {
+
+// The address a tab shows; the page whose source a tab shows is the one it loads.
+std::optional<WebAddress> loadedAddress(const QString& address) {
+    std::optional<WebAddress> parsed = parseWebAddress(address);
+    if (parsed && parsed->scheme == u"view-source") {
+        parsed = parseWebAddress(QStringView(address).mid(address.indexOf(QLatin1Char(':')) + 1));
     }
-    QString host = url.host().toLower();
-    // "example.org." is the same site written as a fully qualified name.
+    return parsed;
+}
+
+// "example.org." is the same site written as a fully qualified name.
+QString withoutClosingDot(QString host) {
     if (host.endsWith(QLatin1Char('.'))) {
         host.chop(1);
     }
     return host;
 }
 
-namespace {
 bool sameOrBelow(QStringView host, QStringView domain) {
     return host == domain || (host.size() > domain.size() && host.endsWith(domain) &&
                               host[host.size() - domain.size() - 1] == QLatin1Char('.'));
 }
 
-// The page we send tabs to must not be sent there again, whatever the user has listed.
+// The page we send tabs to must not be sent there again, whatever the user has listed; the same
+// path on another port is anyone's.
 bool isBridgePage(const QString& address, quint16 port) {
-    const QUrl url(address);
-    return port != 0 && url.scheme() == QLatin1String("http") &&
-           url.host() == QLatin1String("127.0.0.1") && url.port() == port &&
-           url.path().startsWith(QLatin1String("/blocked"));
+    const std::optional<WebAddress> url = parseWebAddress(address);
+    return port != 0 && url && url->scheme == u"http" && url->host == u"127.0.0.1" &&
+           url->port == port && url->path.startsWith(u"/blocked");
 }
 
-// Whether the address's host lies on domain and its path (any letter case) is one of sections
-// or lies below one.
+// Whether the address's host lies on domain and its path (any letter case, percent escapes read,
+// repeated slashes taken as one, as the service's own server takes them) is one of sections or
+// lies below one.
 bool isSectionOf(const QString& address, QLatin1StringView domain,
                  std::initializer_list<QLatin1StringView> sections) {
-    const QUrl url(address, QUrl::StrictMode);
-    if (!hostMatches(hostOfAddress(address), QString(domain))) {
+    const std::optional<WebAddress> url = loadedAddress(address);
+    if (!url || !hostMatches(url->host, QString(domain))) {
         return false;
     }
-    const QString path = url.path(QUrl::FullyDecoded).toLower();
+    QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(url->path.toUtf8())).toLower();
+    static const QRegularExpression repeatedSlashes(QStringLiteral("/{2,}"));
+    path.replace(repeatedSlashes, QStringLiteral("/"));
     for (const QLatin1StringView section : sections) {
         if (path.startsWith(section) &&
             (path.size() == section.size() || path.at(section.size()) == QLatin1Char('/'))) {
@@ -64,18 +75,17 @@ bool isSectionOf(const QString& address, QLatin1StringView domain,
 }
 }  // namespace
 
+QString hostOfAddress(const QString& address) {
+    const std::optional<WebAddress> url = loadedAddress(address);
+    return url ? withoutClosingDot(url->host) : QString();
+}
+
 bool hostMatches(const QString& host, const QString& domain) {
-    if (host.isEmpty() || domain.isEmpty()) {
-        return false;
-    }
-    if (sameOrBelow(host, domain)) {
-        return true;
-    }
-    // An address carries an international name in either spelling; so may the list.
-    const QByteArray aceHost = QUrl::toAce(host);
-    const QByteArray aceDomain = QUrl::toAce(domain);
-    return !aceHost.isEmpty() && !aceDomain.isEmpty() &&
-           sameOrBelow(QString::fromLatin1(aceHost), QString::fromLatin1(aceDomain));
+    // Both sides written the one way browsers write hosts: "Bücher.de" is "xn--bcher-kva.de",
+    // "127.1" is "127.0.0.1".
+    const QString site = withoutClosingDot(canonicalHost(host));
+    const QString listed = withoutClosingDot(canonicalHost(domain));
+    return !site.isEmpty() && !listed.isEmpty() && sameOrBelow(site, listed);
 }
 
 QString bridgePageAddress(const QString& domain, quint16 port) {

@@ -30,12 +30,14 @@ QStringList builtInAdultDomains();
 inline constexpr QLatin1StringView youTubeHome{"https://www.youtube.com/"};
 inline constexpr QLatin1StringView instagramHome{"https://www.instagram.com/"};
 
-// An address's host as the domain rules see it: lower case, without a closing dot; empty when the
-// text is not an absolute address with a host.
+// An address's host as the domain rules see it: read as browsers read it (WebAddress.h), without
+// a closing dot; a page's source is judged as the page. Empty only where no browser reads a host.
 QString hostOfAddress(const QString& address);
 
 // Whether host is domain itself or lies below it ("m.example.org" for "example.org"), never by
-// letters alone ("badexample.org"). Empty text on either side never matches.
+// letters alone ("badexample.org"); both are compared as browsers write hosts, so an
+// international name matches in either spelling and "10.1" is "10.0.0.1". Text that is not a
+// host on either side never matches.
 bool hostMatches(const QString& host, const QString& domain);
 
 // The bridge's blocked page for a domain: http://127.0.0.1:<port>/blocked?site=<domain, encoded>.

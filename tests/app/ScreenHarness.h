@@ -113,8 +113,16 @@ public:
         swapped.wait(1000);
     }
 
-    // A real mouse click on the item's centre, so a disabled control swallows it as it would.
+    // A real mouse click on the item's centre, so a disabled control swallows it as it would;
+    // a control below the fold is scrolled in first, as a user would.
     void click(QQuickItem* target) const {
+        for (QQuickItem* page = target->parentItem(); page != nullptr; page = page->parentItem()) {
+            if (page->metaObject()->indexOfMethod("reveal(QVariant)") >= 0) {
+                QMetaObject::invokeMethod(page, "reveal",
+                                          Q_ARG(QVariant, QVariant::fromValue(target)));
+                break;
+            }
+        }
         settle();
         const QPointF centre =
             target->mapToScene(QPointF(target->width() / 2, target->height() / 2));

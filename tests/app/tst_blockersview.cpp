@@ -248,14 +248,9 @@ private slots:
         m->manager->setBrowserAccessDenied(true);
         QVERIFY(hint->isVisible());
 
-        m->desktop.workspace.running = {RunningApplication{QStringLiteral("Chromium-Webbrowser"),
-                                                           QStringLiteral("chromium.desktop"),
-                                                           QStringLiteral("c"),
-                                                           true,
-                                                           false,
-                                                           {},
-                                                           {},
-                                                           {}}};
+        RunningApplication chromium = app(QStringLiteral("Chromium-Webbrowser"));
+        chromium.identity = QStringLiteral("chromium.desktop");
+        m->desktop.workspace.running = {chromium};
         m->desktop.browser.hold();
         m->click(m->item(QStringLiteral("Test Browser Access")));
         QVERIFY(!hint->isVisible());

@@ -26,7 +26,8 @@ private slots:
         qreal above = -1;
         for (const QString& title :
              {QStringLiteral("Appearance & Glass"), QStringLiteral("Screen Time Tracking"),
-              QStringLiteral("Timer & Tray"), QStringLiteral("Daily Screen Time Goal")}) {
+              QStringLiteral("Timer & Tray"), QStringLiteral("Websites"),
+              QStringLiteral("Daily Screen Time Goal")}) {
             QQuickItem* header = m->item(title, QAccessible::Heading);
             QVERIFY2(header != nullptr, qPrintable(title));
             const qreal y = header->mapToScene(QPointF()).y();
@@ -117,6 +118,8 @@ private slots:
             << "Auto-start 5m break after focus" << QByteArray("autoStartBreak");
         QTest::newRow("tray countdown")
             << "Show live countdown in the system tray" << QByteArray("countdownInTray");
+        QTest::newRow("unguarded browsers")
+            << "Hide browsers Quorel can't guard" << QByteArray("hideUnguardedBrowsers");
     }
 
     void switchesWriteTheirSettings() {

@@ -30,7 +30,13 @@ GuardSnapshot snapshot(bool focus, QStringList sites = {QStringLiteral("example.
 // class and executable.
 RunningApplication browserApp(const QString& name, const QString& identity,
                               const QString& windowClass = {}, const QString& executable = {}) {
-    return RunningApplication{name, identity, name, true, false, windowClass, executable, {}};
+    RunningApplication application;
+    application.name = application.key = name;
+    application.identity = identity;
+    application.isRegular = true;
+    application.windowClass = windowClass;
+    application.executable = executable;
+    return application;
 }
 
 const RunningApplication chromiumDe =
@@ -113,6 +119,40 @@ private slots:
             << page + QStringLiteral("b%C3%BCcher.de");
         QTest::newRow("the blocked page stays")
             << snapshot(true, {QStringLiteral("127.0.0.1")}) << blocked << QString();
+        QTest::newRow("the same path on another port does not")
+            << snapshot(true, {QStringLiteral("127.0.0.1")}) << u"http://127.0.0.1:8080/blocked"_s
+            << page + QStringLiteral("127.0.0.1");
+
+        // Addresses that browsers load as they stand, where a strict reading finds no host.
+        for (const QString& odd :
+             {u"https://example.org/?q={x}"_s, u"https://example.org/a%zz"_s,
+              u"https://example.org/?q=a^b"_s, u"https://example.org/?q=a|b"_s,
+              u"https://example.org/\"a`b"_s, u" https://exam\tple.org/\n"_s,
+              u"https:\\\\example.org\\a"_s, u"https:example.org"_s, u"https://EXAMPLE.ORG/"_s,
+              u"https://ex%61mple.org/"_s, u"https://ＥＸＡＭＰＬＥ.org/"_s,
+              u"https://example。org/"_s, u"https://exa\u00admple.org/"_s,
+              u"view-source:https://example.org/"_s}) {
+            QTest::newRow(qPrintable(odd)) << focus << odd << blocked;
+        }
+        for (const QString& odd :
+             {u"https://www.youtube.com//shorts/abc"_s, u"https://youtube.com\\shorts\\x"_s,
+              u"https://youtube.com/%73horts/x"_s, u"https://youtube.com/x/../shorts/x"_s,
+              u"https://www.youtube.com/shorts/a?q={x}"_s}) {
+            QTest::newRow(qPrintable(odd)) << idle << odd << youTube;
+        }
+        QTest::newRow("repeated slashes before a reel")
+            << idle << u"https://www.instagram.com//reel//x"_s << instagram;
+        const GuardSnapshot ipv4 = snapshot(true, {QStringLiteral("10.0.0.1")});
+        for (const QString& odd : {u"http://10.1/"_s, u"http://0xa000001/"_s,
+                                   u"http://167772161/"_s, u"http://012.0.0.1./"_s}) {
+            QTest::newRow(qPrintable(odd)) << ipv4 << odd << page + QStringLiteral("10.0.0.1");
+        }
+        QTest::newRow("a punycode entry, a unicode address")
+            << snapshot(true, {QStringLiteral("xn--bcher-kva.de")}) << u"https://bücher.de/"_s
+            << page + QStringLiteral("xn--bcher-kva.de");
+        QTest::newRow("a unicode entry, a punycode host that browsers keep so")
+            << snapshot(true, {QStringLiteral("münchen.xyz")})
+            << u"https://www.xn--mnchen-3ya.xyz/"_s << page + QStringLiteral("m%C3%BCnchen.xyz");
 
         GuardSnapshot noBridge = focus;
         noBridge.bridgePort = 0;
@@ -348,6 +388,91 @@ private slots:
         m->tick();
         QTRY_COMPARE(d.browser.verdicts().last(), u"not judging"_s);
         QCOMPARE(d.browser.verdicts().size(), 4);
+    }
+
+    // A browser in front that no link answers, or one that takes no extension, is told after
+    // three seconds in front during focus with websites blocked; hidden in strict focus, or
+    // when the user asks for it; forgotten once its link answers again or focus ends.
+    void unguardedBrowsers_data() {
+        QTest::addColumn<RunningApplication>("browser");
+        QTest::addColumn<bool>("strict");
+        QTest::addColumn<bool>("hideSetting");
+        QTest::addColumn<QString>("notice");
+        RunningApplication firefox = browserApp(u"Firefox ESR"_s, u"firefox-esr.desktop"_s);
+        RunningApplication web = browserApp(u"Web"_s, u"org.gnome.Epiphany.desktop"_s);
+        RunningApplication filed = browserApp(u"Surfboard"_s, u"surfboard.desktop"_s);
+        filed.isWebBrowser = true;  // by its desktop entry's categories
+        const QString firefoxNotice =
+            u"Quorel can't guard websites in Firefox: turn its extension back on in about:addons"_s;
+        const QString takesNone =
+            u"Quorel can't guard websites in %1: it takes no browser extension. Use Firefox or "
+            "Chromium while you focus."_s;
+        QTest::newRow("extension off, told") << firefox << false << false << firefoxNotice;
+        QTest::newRow("extension off, strict") << firefox << true << false << firefoxNotice;
+        QTest::newRow("extension off, hidden as asked")
+            << firefox << false << true << firefoxNotice;
+        QTest::newRow("GNOME Web, strict") << web << true << false << takesNone.arg(u"Web"_s);
+        QTest::newRow("a browser by its entry")
+            << filed << false << false << takesNone.arg(u"Surfboard"_s);
+    }
+    void unguardedBrowsers() {
+        QFETCH(RunningApplication, browser);
+        QFETCH(bool, strict);
+        QFETCH(bool, hideSetting);
+        QFETCH(QString, notice);
+        FakeDesktop d;
+        auto m = d.makeManager();
+        m->setHideUnguardedBrowsers(hideSetting);
+        d.workspace.running = {browser, app(u"XTerm"_s)};
+        d.workspace.frontmost = browser.name;
+        d.browser.setAnswer(BrowserAnswer::Status::Refused);
+        const auto checkAfter = [&](qint64 seconds) {
+            d.clock.advance(seconds);
+            m->checkFrontBrowserTab();
+            QTRY_VERIFY(!m->isCheckingBrowser());
+        };
+        const bool hides = strict || hideSetting;
+
+        checkAfter(0);
+        QVERIFY(m->browserNotice().isEmpty());  // not while nothing is blocked
+        startFocus(*m, strict);
+        checkAfter(0);
+        checkAfter(2);
+        QVERIFY(m->browserNotice().isEmpty());
+        d.workspace.frontmost = u"XTerm"_s;  // away and back: the wait starts again
+        checkAfter(1);
+        d.workspace.frontmost = browser.name;
+        checkAfter(1);
+        checkAfter(2);
+        QVERIFY(m->browserNotice().isEmpty());
+        checkAfter(1);
+        QCOMPARE(m->browserNotice(), notice);
+        QCOMPARE(d.shield.shown, QStringList{browser.name});
+        QCOMPARE(m->unguardedBrowserNotice(browser.name), notice);
+        QCOMPARE(d.workspace.hidden.contains(browser.name), hides);
+        d.workspace.hidden.clear();
+        d.workspace.activate(browser);
+        QCOMPARE(d.workspace.hidden.contains(browser.name), hides);
+
+        if (browserFamilyOf(browser) != BrowserFamily::Unknown) {
+            // Its extension back on: the next look at it (hidden, through its link) finds it.
+            d.browser.setAnswer(BrowserAnswer::Status::Ok, u"https://kde.org/"_s);
+            if (hides) {
+                QTRY_VERIFY(m->browserNotice().isEmpty());
+            } else {
+                checkAfter(1);
+            }
+            QVERIFY(m->browserNotice().isEmpty());
+            d.workspace.hidden.clear();
+            d.workspace.activate(browser);
+            QVERIFY(d.workspace.hidden.isEmpty());
+        } else {
+            m->setBlockedSites({});  // no website is blocked any more
+            QVERIFY(m->browserNotice().isEmpty());
+            d.workspace.hidden.clear();
+            d.workspace.activate(browser);
+            QVERIFY(d.workspace.hidden.isEmpty());
+        }
     }
 
     void refusalAndProbe() {

@@ -122,6 +122,7 @@ private slots:
         QStringList expected = allKeys;
         expected.append(QStringLiteral("loginStartOffered"));
         expected.append(QStringLiteral("awayAfterMinutes"));
+        expected.append(QStringLiteral("hideUnguardedBrowsers"));
         keys.sort();
         expected.sort();
         QCOMPARE(keys, expected);
@@ -607,8 +608,10 @@ private slots:
         m->tick();
         QCOMPARE(desktop.preferences.writes, 1);
         const QJsonObject saved = QJsonDocument::fromJson(desktop.savedDocument()).object();
-        // The 25 keys, that starting at login is still to be offered, and the away threshold.
-        QCOMPARE(saved.size(), 27);
+        // The 25 keys, that starting at login is still to be offered, the away threshold and
+        // whether browsers Quorel cannot guard are hidden outside strict focus.
+        QCOMPARE(saved.size(), 28);
+        QCOMPARE(saved.value(QStringLiteral("hideUnguardedBrowsers")), QJsonValue(false));
         QCOMPARE(saved.value(QStringLiteral("loginStartOffered")), QJsonValue(false));
         QCOMPARE(saved.value(QStringLiteral("awayAfterMinutes")), QJsonValue(5));
         QCOMPARE(saved.value(QStringLiteral("lastSavedDay")).toString(),
@@ -651,9 +654,17 @@ private slots:
         FakeDesktop desktop;
         auto m = desktop.makeManager();
         m->setDailyGoalHours(5.5);
+        m->setHideUnguardedBrowsers(true);
         const auto d = decodePersistedState(desktop.savedDocument());
         QVERIFY(d);
         QCOMPARE(d->dailyGoalHours, 5.5);
+        QCOMPARE(d->hideUnguardedBrowsers, true);
+        QVERIFY(desktop.makeManager()->hideUnguardedBrowsers());
+        // Our own key, not worth the rest of the document when malformed: off.
+        QJsonObject odd = QJsonDocument::fromJson(desktop.savedDocument()).object();
+        odd.insert(QStringLiteral("hideUnguardedBrowsers"), QStringLiteral("yes"));
+        desktop.setSavedDocument(QJsonDocument(odd).toJson());
+        QVERIFY(!desktop.makeManager()->hideUnguardedBrowsers());
     }
 
     void dateStampHasNoLeadingZeros_data() {

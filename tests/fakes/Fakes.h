@@ -53,7 +53,10 @@ public:
                 return app;
             }
         }
-        return RunningApplication{*frontmost, *frontmost, *frontmost, true, false, {}, {}, {}};
+        RunningApplication front;
+        front.name = front.identity = front.key = *frontmost;
+        front.isRegular = true;
+        return front;
     }
     QList<RunningApplication> runningApplications() override { return running; }
     void hide(const RunningApplication& application) override { hidden.append(application.name); }
@@ -85,8 +88,11 @@ public:
 
 // An ordinary application of that name, for the fake desktop's lists.
 inline RunningApplication app(const QString& name) {
-    return RunningApplication{
-        name, name.toLower() + QStringLiteral(".desktop"), name, true, false, {}, {}, {}};
+    RunningApplication application;
+    application.name = application.key = name;
+    application.identity = name.toLower() + QStringLiteral(".desktop");
+    application.isRegular = true;
+    return application;
 }
 
 class FakeBlockShield : public BlockShield {

@@ -74,6 +74,10 @@ QString shieldMessage(const QString& targetName, FocusPreset preset) {
            rawValue(preset) + QStringLiteral(" session.");
 }
 
+QString unguardedShieldTitle(const QString& browserName) {
+    return QStringLiteral("Websites Aren't Guarded in ") + browserName;
+}
+
 QString shieldRemaining(const QString& formattedRemaining) {
     return formattedRemaining + QStringLiteral(" remaining");
 }

@@ -47,6 +47,8 @@ QString screenIconName(FocusTab tab);
 // The block shield's lines for a blocked application.
 QString shieldTitle(const QString& targetName);
 QString shieldMessage(const QString& targetName, FocusPreset preset);
+// The shield over a browser Quorel cannot guard, told but left on screen.
+QString unguardedShieldTitle(const QString& browserName);
 QString shieldRemaining(const QString& formattedRemaining);
 
 }  // namespace Quorel

@@ -206,6 +206,27 @@ Item {
             }
         }
 
+        FormSection {
+            Layout.fillWidth: true
+            title: "Websites"
+
+            LabeledSwitch {
+                Layout.fillWidth: true
+                text: "Hide browsers Quorel can't guard"
+                checked: FocusManager.hideUnguardedBrowsers
+                onToggled: FocusManager.hideUnguardedBrowsers = checked
+            }
+
+            Text {
+                Layout.fillWidth: true
+                text: "During focus, a browser without Quorel's extension is hidden like a blocked app. Strict focus always hides it."
+                textFormat: Text.PlainText
+                color: Theme.secondaryText
+                font.pixelSize: Theme.captionSize
+                wrapMode: Text.WordWrap
+            }
+        }
+
         // Starting at login: what the desktop's autostart entry says, read again whenever Quorel
         // comes to the front; a change that fails snaps back and says why.
         FormSection {

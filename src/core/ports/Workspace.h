@@ -23,6 +23,8 @@ struct RunningApplication {
     QString executable;          // the program's path (/proc/PID/exe); "" when unreadable
     QStringList otherNames;      // every other name it is known by: its desktop entry's in other
                                  // locales and under the user's override, its class, its program
+    qint64 pid = 0;              // its process; 0 when unknown or not on this machine
+    bool isWebBrowser = false;   // its desktop entry files it under web browsers
 
     friend bool operator==(const RunningApplication&, const RunningApplication&) = default;
 };

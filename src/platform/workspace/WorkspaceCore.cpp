@@ -108,6 +108,8 @@ std::optional<RunningApplication> WorkspaceCore::applicationOf(const WindowFacts
     application.isThisProgram = isThisProgram(window);
     application.windowClass = windowClass;
     application.executable = resolved ? resolved->executable : QString();
+    application.pid = window.pid;
+    application.isWebBrowser = resolved && resolved->webBrowser;
     // Our own windows: the desktop entry's name when one matches, whatever Qt set as class.
     if (application.isThisProgram && !hasEntry) {
         application.name = QStringLiteral("Quorel");

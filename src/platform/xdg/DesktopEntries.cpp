@@ -245,6 +245,9 @@ std::optional<DesktopEntry> parseDesktopEntry(QStringView contents, const QStrin
     entry.tryExec = unescape(values.value(QStringLiteral("TryExec")));
     entry.noDisplay = isTrue(values.value(QStringLiteral("NoDisplay")));
     entry.terminal = isTrue(values.value(QStringLiteral("Terminal")));
+    entry.webBrowser = values.value(QStringLiteral("Categories"))
+                           .split(QLatin1Char(';'))
+                           .contains(QStringLiteral("WebBrowser"));
     entry.autostartEnabled = values.value(QStringLiteral("X-GNOME-Autostart-enabled")) != u"false";
     return entry;
 }
@@ -377,8 +380,8 @@ bool isShownInMenus(const DesktopEntry& entry) {
 std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>& entries,
                                                       const WindowIdentity& window) {
     const auto found = [&window](const DesktopEntry* entry) {
-        return std::optional<ResolvedApplication>{
-            ResolvedApplication{entry->name, entry->id, window.executable, entry->otherNames}};
+        return std::optional<ResolvedApplication>{ResolvedApplication{
+            entry->name, entry->id, window.executable, entry->otherNames, entry->webBrowser}};
     };
 
     if (!window.wmClass.isEmpty()) {
@@ -417,7 +420,7 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
     if (window.wmClass.isEmpty()) {
         return std::nullopt;
     }
-    return ResolvedApplication{window.wmClass, QString(), window.executable, {}};
+    return ResolvedApplication{window.wmClass, QString(), window.executable, {}, false};
 }
 
 DesktopEntries::DesktopEntries()

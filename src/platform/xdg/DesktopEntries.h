@@ -40,6 +40,7 @@ struct DesktopEntry {
     bool noDisplay = false;
     bool hidden = false;
     bool terminal = false;
+    bool webBrowser = false;  // Categories names WebBrowser
     bool autostartEnabled = true;  // X-GNOME-Autostart-enabled, which GNOME's settings write
 };
 
@@ -55,6 +56,7 @@ struct ResolvedApplication {
     QString desktopId;       // empty when no entry matched and the name is the bare class
     QString executable;      // the window's, as given; the browser guard tells programs by it
     QStringList otherNames;  // the entry's names in other locales and under other folders
+    bool webBrowser = false;
 };
 
 // Parses one desktop file. nullopt when it is not a valid entry. A file that only says

@@ -142,7 +142,7 @@ private slots:
             {
                 {u"a-gamma-handler.desktop"_s,
                  entry(u"Gamma URL Handler"_s, u"Exec=gamma-viewer %u\nNoDisplay=true"_s)},
-                {u"browser.desktop"_s, entry(u"Browser"_s)},
+                {u"browser.desktop"_s, entry(u"Browser"_s, u"Categories=Network;WebBrowser;"_s)},
                 {u"gamma.desktop"_s, entry(u"Gamma Viewer"_s, u"Exec=gamma-viewer %F"_s)},
                 {u"helper.desktop"_s,
                  entry(u"Settings Helper"_s, u"NoDisplay=true\nStartupWMClass=SettingsHelper"_s)},
@@ -160,6 +160,8 @@ private slots:
             entries.resolve(WindowIdentity{wmClass, wmInstance, executable});
         QCOMPARE(resolved ? resolved->name : QString(), name);
         QCOMPARE(resolved ? resolved->desktopId : QString(), desktopId);
+        // Filed under web browsers by its entry: guarded websites depend on it.
+        QCOMPARE(resolved && resolved->webBrowser, name == u"Browser");
     }
 
     void earlierFoldersWinAndSubfoldersJoinTheId_data() {
