@@ -21,4 +21,8 @@ void BrowserWorker::submit(std::function<void()> task) {
     QMetaObject::invokeMethod(m_context, std::move(task), Qt::QueuedConnection);
 }
 
+void BrowserWorker::submitAndWait(std::function<void()> task) {
+    QMetaObject::invokeMethod(m_context, std::move(task), Qt::BlockingQueuedConnection);
+}
+
 }  // namespace Quorel

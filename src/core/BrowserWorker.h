@@ -22,6 +22,8 @@ public:
 
     // Runs task on the worker thread, after the tasks before it.
     void submit(std::function<void()> task);
+    // The same, and returns once it has run: for the last word before the app goes.
+    void submitAndWait(std::function<void()> task);
 
 private:
     QThread m_thread;

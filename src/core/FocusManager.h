@@ -414,7 +414,7 @@ private:
     qint64 focusEndsAt() const;
     // The rules the browsers enforce by themselves follow the lists, the switches and the
     // countdown: sent when they change, the changes of one turn of the event loop at once.
-    void updateBrowserRules();
+    void updateBrowserRules(bool beforeQuit = false);
     void scheduleBrowserRules();
     void setBrowserNotice(const QString& notice);
     template <typename T>

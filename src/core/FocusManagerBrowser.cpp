@@ -85,7 +85,7 @@ qint64 FocusManager::focusEndsAt() const {
     return m_platform.clock.now().toMSecsSinceEpoch() + (m_remainingSeconds + 1) * 1000;
 }
 
-void FocusManager::updateBrowserRules() {
+void FocusManager::updateBrowserRules(bool beforeQuit) {
     if (m_isApplyingLoadedState) {
         scheduleBrowserRules();
         return;
@@ -96,7 +96,12 @@ void FocusManager::updateBrowserRules() {
     }
     m_browserRules = rules;
     BrowserScripting& scripting = m_platform.browser;
-    m_browserWorker->submit([&scripting, rules = std::move(rules)] { scripting.setRules(rules); });
+    auto task = [&scripting, rules = std::move(rules)] { scripting.setRules(rules); };
+    if (beforeQuit) {
+        m_browserWorker->submitAndWait(std::move(task));
+    } else {
+        m_browserWorker->submit(std::move(task));
+    }
 }
 
 void FocusManager::checkFrontBrowserTab() {

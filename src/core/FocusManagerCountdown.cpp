@@ -55,6 +55,8 @@ void FocusManager::endSessionForQuit() {
     }
     setIsRunning(false);
     saveState();
+    // The browsers would keep the session's sites until its end: they are told before we go.
+    updateBrowserRules(true);
 }
 
 void FocusManager::resumeSession(const RunningSession& session) {

@@ -717,6 +717,20 @@ private slots:
         QTRY_COMPARE(told(), 7);
         QCOMPARE(d.browser.rules().last(), BrowserRules());
     }
+
+    // A quit ends the session, and the browsers hear of it before the quit returns: no event
+    // loop turns after it.
+    void aQuitLiftsTheSitesAtOnce() {
+        FakeDesktop d;
+        auto m = d.makeManager();
+        m->setBlockedSites({BlockedSite{QUuid::createUuid(), u"example.org"_s, true}});
+        startFocus(*m);
+        QTRY_COMPARE(d.browser.rules().size(), 1);
+        QCOMPARE(d.browser.rules().last().sites, QStringList{u"example.org"_s});
+        m->endSessionForQuit();
+        QCOMPARE(d.browser.rules().size(), 2);
+        QCOMPARE(d.browser.rules().last().sites, QStringList());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBrowserGuard)

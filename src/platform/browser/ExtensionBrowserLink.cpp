@@ -186,6 +186,12 @@ public:
         }
     }
 
+    void flushAll() {
+        for (auto& entry : m_peers) {
+            entry.second.socket->flush();
+        }
+    }
+
 private:
     static bool answers(const QString& path) {
         QLocalSocket probe;
@@ -445,11 +451,18 @@ std::unique_ptr<ExtensionBrowserLink> ExtensionBrowserLink::create(const QString
 }
 
 ExtensionBrowserLink::~ExtensionBrowserLink() {
+    LinkServer* server = nullptr;
     {
         std::unique_lock lock(m_state->mutex);
         m_state->closing = true;
         m_state->answered.notify_all();
         m_state->answered.wait(lock, [this] { return m_state->waiting == 0; });
+        server = m_state->server;
+    }
+    // What was posted last (the rules as the app quits) leaves before the sockets close.
+    if (server != nullptr) {
+        QMetaObject::invokeMethod(
+            server, [server] { server->flushAll(); }, Qt::BlockingQueuedConnection);
     }
     if (m_thread) {
         m_thread->quit();

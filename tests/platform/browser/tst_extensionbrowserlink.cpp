@@ -279,6 +279,12 @@ private slots:
                  QJsonArray());
         QTest::qWait(20);
         QCOMPARE(old.receivedOfType("rules").size(), 0);
+
+        // The last rules, told as the app quits, leave before the link closes.
+        rules.blockYouTubeShorts = false;
+        m_link->setRules(rules);
+        m_link.reset();
+        QTRY_COMPARE(late.receivedOfType("rules").size(), 2);
     }
 
     // An extension of another release (or of the first, which names none) is not read, and
