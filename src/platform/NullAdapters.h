@@ -60,6 +60,7 @@ public:
         return {BrowserAnswer::Status::Refused, {}};
     }
     bool reachesAnyBrowser() override { return false; }
+    bool guardsBrowser(BrowserFamily, qint64) override { return false; }
     void setFrontTabChangedHandler(std::function<void()>) override {}
     void setJudging(bool) override {}
     void letFrontTabLoad(BrowserFamily) override {}

@@ -19,6 +19,7 @@ public:
     BrowserAnswer readFrontTab(BrowserFamily browser) override;
     BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
     bool reachesAnyBrowser() override;
+    bool guardsBrowser(BrowserFamily browser, qint64 pid) override;
     void setFrontTabChangedHandler(std::function<void()> handler) override;
     void setJudging(bool judging) override;
     void letFrontTabLoad(BrowserFamily browser) override;

@@ -40,6 +40,8 @@ public:
 
     // Whether a browser of the Chromium family listens on a debugging port.
     bool reachesAnyBrowser() override;
+    // Whether that process (any of the family for 0) answers on a debugging port.
+    bool guardsBrowser(BrowserFamily browser, qint64 pid) override;
     // The DevTools backend asks; it is never told.
     void setFrontTabChangedHandler(std::function<void()>) override {}
     // Nothing holds a navigation for it.
