@@ -14,8 +14,12 @@ void BlockShieldPresenter::follow(FocusManager* manager) {
             &BlockShieldPresenter::textsChanged);
     connect(manager, &FocusManager::countdownChanged, this,
             &BlockShieldPresenter::remainingChanged);
-    connect(manager, &FocusManager::browserNoticeChanged, this,
-            &BlockShieldPresenter::textsChanged);
+    // Whether an unguarded browser is hidden or only told follows these.
+    for (auto changed :
+         {&FocusManager::browserNoticeChanged, &FocusManager::lockChanged,
+          &FocusManager::isBreakChanged, &FocusManager::hideUnguardedBrowsersChanged}) {
+        connect(manager, changed, this, &BlockShieldPresenter::textsChanged);
+    }
 }
 
 void BlockShieldPresenter::managerReplaced() {

@@ -168,7 +168,7 @@ void FocusManager::checkFrontBrowserTab() {
             QMetaObject::invokeMethod(
                 this,
                 [this, denied, browser, notice, front,
-                 guarded = answer.status != BrowserAnswer::Status::Refused] {
+                 guarded = scripting.guardsBrowser(browser, front.pid)] {
                     if (denied) {
                         setBrowserAccessDenied(*denied);
                     }

@@ -112,9 +112,7 @@ void FocusManager::recheckUnguardedBrowser(const RunningApplication& browser) {
     // Hidden on sight, it never comes to the front to be checked: ask its link directly.
     BrowserScripting& scripting = m_platform.browser;
     m_browserWorker->submit([this, &scripting, family, browser] {
-        const bool guarded =
-            scripting.readFrontTab(family).status != BrowserAnswer::Status::Refused;
-        if (guarded) {
+        if (scripting.guardsBrowser(family, browser.pid)) {
             QMetaObject::invokeMethod(
                 this, [this, browser] { noteFrontBrowserGuarded(browser, true); },
                 Qt::QueuedConnection);

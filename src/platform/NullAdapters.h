@@ -61,6 +61,7 @@ public:
     }
     bool reachesAnyBrowser() override { return false; }
     void setRules(const BrowserRules&) override {}
+    bool guardsBrowser(BrowserFamily, qint64) override { return false; }
     void setFrontTabChangedHandler(std::function<void()>) override {}
     void setJudging(bool) override {}
     void letFrontTabLoad(BrowserFamily) override {}

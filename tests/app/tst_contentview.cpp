@@ -195,6 +195,33 @@ private slots:
         m_ui->screenshot(QStringLiteral("contentview-shield"));
     }
 
+    // A browser Quorel cannot guard: left on screen, the shield says so and what fixes it;
+    // hidden in strict focus, it reads as blocked, with the same step.
+    void anUnguardedBrowserIsNamedWithWhatFixesIt() {
+        FocusManager& m = *m_ui->manager;
+        RunningApplication firefox = app(QStringLiteral("Firefox ESR"));
+        firefox.identity = QStringLiteral("firefox-esr.desktop");
+        m_ui->desktop.workspace.running = {firefox};
+        m_ui->desktop.workspace.frontmost = firefox.name;
+        m.setStrictMode(false);
+        m.toggleStartPause();
+        for (int second = 0; second <= 3; ++second) {
+            m.checkFrontBrowserTab();
+            QTRY_VERIFY(!m.isCheckingBrowser());
+            m_ui->desktop.clock.advance(1);
+        }
+        const QString fix = QStringLiteral(
+            "Quorel can't guard websites in Firefox: turn its extension back on in about:addons");
+        QCOMPARE(m.browserNotice(), fix);
+        m.setInterceptedTargetName(firefox.name);
+        QTRY_VERIFY(m_ui->shows(QStringLiteral("Websites Aren't Guarded in Firefox ESR")));
+        QVERIFY(m_ui->shows(fix));
+
+        m.setHideUnguardedBrowsers(true);
+        QTRY_VERIFY(m_ui->shows(QStringLiteral("Firefox ESR is Blocked")));
+        QVERIFY(m_ui->shows(fix));
+    }
+
     void aNameFromOutsideIsShownAsPlainText() {
         const QString hostile = QStringLiteral("<img src=\"http://127.0.0.1:9/x.png\">Slack");
         m_ui->manager->setInterceptedTargetName(hostile);

@@ -399,6 +399,9 @@ private slots:
         QTest::addColumn<bool>("hideSetting");
         QTest::addColumn<QString>("notice");
         RunningApplication firefox = browserApp(u"Firefox ESR"_s, u"firefox-esr.desktop"_s);
+        // A second Chromium, of a profile without the extension, beside one that has it.
+        RunningApplication profile = chromiumDe;
+        profile.pid = 4242;
         RunningApplication web = browserApp(u"Web"_s, u"org.gnome.Epiphany.desktop"_s);
         RunningApplication filed = browserApp(u"Surfboard"_s, u"surfboard.desktop"_s);
         filed.isWebBrowser = true;  // by its desktop entry's categories
@@ -409,6 +412,10 @@ private slots:
             "Chromium while you focus."_s;
         QTest::newRow("extension off, told") << firefox << false << false << firefoxNotice;
         QTest::newRow("extension off, strict") << firefox << true << false << firefoxNotice;
+        QTest::newRow("a profile without it, strict")
+            << profile << true << false
+            << u"Quorel can't guard websites in Chromium: turn its extension back on in "
+               "chrome://extensions"_s;
         QTest::newRow("extension off, hidden as asked")
             << firefox << false << true << firefoxNotice;
         QTest::newRow("GNOME Web, strict") << web << true << false << takesNone.arg(u"Web"_s);
@@ -425,7 +432,9 @@ private slots:
         m->setHideUnguardedBrowsers(hideSetting);
         d.workspace.running = {browser, app(u"XTerm"_s)};
         d.workspace.frontmost = browser.name;
-        d.browser.setAnswer(BrowserAnswer::Status::Refused);
+        // Another browser of the family may be linked: only this process is not.
+        d.browser.setAnswer(BrowserAnswer::Status::Ok, u"https://kde.org/"_s);
+        d.browser.setGuarded(browser.pid, false);
         const auto checkAfter = [&](qint64 seconds) {
             d.clock.advance(seconds);
             m->checkFrontBrowserTab();
@@ -456,7 +465,7 @@ private slots:
 
         if (browserFamilyOf(browser) != BrowserFamily::Unknown) {
             // Its extension back on: the next look at it (hidden, through its link) finds it.
-            d.browser.setAnswer(BrowserAnswer::Status::Ok, u"https://kde.org/"_s);
+            d.browser.setGuarded(browser.pid, true);
             if (hides) {
                 QTRY_VERIFY(m->browserNotice().isEmpty());
             } else {

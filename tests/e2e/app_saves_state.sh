@@ -41,7 +41,7 @@ keys = {"totalSeconds", "strictMode", "autoStartBreak", "showInMenuBar", "blockY
         "trackedBlockedAppSeconds", "dailySecondsByDate", "dailyBlockedSecondsByDate",
         "screenTimeMode", "blockAdultSites", "schedules", "ambientSound", "ambientVolume",
         "liquidGlassEnabled", "glassTransparency", "colorTheme", "lastSavedDay",
-        "loginStartOffered", "awayAfterMinutes"}
+        "loginStartOffered", "awayAfterMinutes", "hideUnguardedBrowsers"}
 problems = []
 if set(doc) != keys:
     problems.append(f"keys differ: missing {keys - set(doc)}, extra {set(doc) - keys}")

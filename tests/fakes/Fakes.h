@@ -220,6 +220,18 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_rules;
     }
+    // Any browser the answer reaches, but the processes set apart (a profile without the link).
+    bool guardsBrowser(BrowserFamily, qint64 pid) override {
+        QMutexLocker lock(&m_mutex);
+        return m_answer.status != BrowserAnswer::Status::Refused && !m_unguardedPids.contains(pid);
+    }
+    void setGuarded(qint64 pid, bool guarded) {
+        QMutexLocker lock(&m_mutex);
+        m_unguardedPids.removeAll(pid);
+        if (!guarded) {
+            m_unguardedPids.append(pid);
+        }
+    }
     void setFrontTabChangedHandler(std::function<void()> handler) override {
         m_frontChanged = std::move(handler);
     }
@@ -286,6 +298,7 @@ private:
     bool m_holding = false;
     BrowserAnswer m_answer{BrowserAnswer::Status::Refused, {}};
     bool m_reachesAny = false;
+    QList<qint64> m_unguardedPids;
     std::function<void()> m_frontChanged;
     QStringList m_reads;
     QList<std::pair<QString, QString>> m_redirects;

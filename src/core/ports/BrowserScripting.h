@@ -65,6 +65,10 @@ public:
     // Whether any browser at all can be reached now, whatever its family.
     virtual bool reachesAnyBrowser() = 0;
 
+    // Whether a link answers for that browser process now: the extension in it (its host is the
+    // process's child) or its DevTools endpoint. pid 0: any process of the family.
+    virtual bool guardsBrowser(BrowserFamily browser, qint64 pid) = 0;
+
     // Whether addresses are judged now. A browser may hold a navigation of its front tab until
     // it is judged; while nothing is, such a navigation goes on at once.
     virtual void setJudging(bool judging) = 0;

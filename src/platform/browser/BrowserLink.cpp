@@ -62,6 +62,11 @@ void BrowserLink::letFrontTabLoad(BrowserFamily browser) {
     }
 }
 
+bool BrowserLink::guardsBrowser(BrowserFamily browser, qint64 pid) {
+    return (m_extension && m_extension->guardsBrowser(browser, pid)) ||
+           (m_devtools && m_devtools->guardsBrowser(browser, pid));
+}
+
 bool BrowserLink::reachesAnyBrowser() {
     return (m_extension && m_extension->reachesAnyBrowser()) ||
            (m_devtools && m_devtools->reachesAnyBrowser());

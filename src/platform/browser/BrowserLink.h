@@ -20,6 +20,7 @@ public:
     BrowserAnswer redirectFrontTab(BrowserFamily browser, const BrowserRedirect& target) override;
     bool reachesAnyBrowser() override;
     void setRules(const BrowserRules& rules) override;
+    bool guardsBrowser(BrowserFamily browser, qint64 pid) override;
     void setFrontTabChangedHandler(std::function<void()> handler) override;
     void setJudging(bool judging) override;
     void letFrontTabLoad(BrowserFamily browser) override;

@@ -69,6 +69,15 @@ BrowserAnswer CdpBrowserScripting::redirectFrontTab(BrowserFamily browser,
     });
 }
 
+bool CdpBrowserScripting::guardsBrowser(BrowserFamily browser, qint64 pid) {
+    for (const quint16 port : m_endpoints.ports(browser, pid)) {
+        if (m_client.pages(port).status == CdpStatus::Ok) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CdpBrowserScripting::reachesAnyBrowser() {
     for (const BrowserFamily family :
          {BrowserFamily::Chromium, BrowserFamily::Chrome, BrowserFamily::Brave, BrowserFamily::Edge,

@@ -42,6 +42,8 @@ public:
     bool reachesAnyBrowser() override;
     // The page is only steered from outside, by the front-tab check.
     void setRules(const BrowserRules&) override {}
+    // Whether that process (any of the family for 0) answers on a debugging port.
+    bool guardsBrowser(BrowserFamily browser, qint64 pid) override;
     // The DevTools backend asks; it is never told.
     void setFrontTabChangedHandler(std::function<void()>) override {}
     // Nothing holds a navigation for it.

@@ -97,7 +97,7 @@ CdpEndpoints::CdpEndpoints(QString procRoot, QString configHome)
     }
 }
 
-QList<quint16> CdpEndpoints::ports(BrowserFamily family) {
+QList<quint16> CdpEndpoints::ports(BrowserFamily family, qint64 onlyPid) {
     if (family == BrowserFamily::Unknown || isGeckoFamily(family)) {
         return {};
     }
@@ -106,7 +106,7 @@ QList<quint16> CdpEndpoints::ports(BrowserFamily family) {
     // one started last is the better guess. Process ids wrap, so they do not tell.
     QList<std::pair<int, const Process*>> browsers;
     for (auto it = m_processes.cbegin(); it != m_processes.cend(); ++it) {
-        if (it->family == family) {
+        if (it->family == family && (onlyPid == 0 || it.key() == onlyPid)) {
             browsers.append({it.key(), &it.value()});
         }
     }

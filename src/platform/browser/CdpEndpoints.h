@@ -31,8 +31,8 @@ public:
 
     // Loopback ports of this family's debugging endpoints, each once, of the browser started last
     // first: the port its command line names, then the one in its profile's port file. Firefox is
-    // never reached this way.
-    QList<quint16> ports(BrowserFamily family);
+    // never reached this way. With a pid, only that process's.
+    QList<quint16> ports(BrowserFamily family, qint64 pid = 0);
 
 private:
     struct Process {

@@ -44,7 +44,8 @@ struct FrontTab {
 
 struct Connection {
     BrowserFamily family = BrowserFamily::Unknown;
-    int version = 0;  // of the extension's messages; 0 until it names one (the first release)
+    qint64 browserPid = 0;  // the host's parent, as the host names it; 0 when it does not
+    int version = 0;        // of the extension's messages; 0 until it names one (the first release)
     std::optional<FrontTab> front;
     // Stamps from one counter: when this browser last reported a focused window, and last
     // reported at all. The highest focus stamp of a family is the window in front.
@@ -284,6 +285,7 @@ private:
         } else if (type == QLatin1String("hello")) {
             connection.family =
                 browserFamilyFromKey(message.value(QLatin1String("family")).toString());
+            connection.browserPid = message.value(QLatin1String("browserPid")).toInteger();
             qInfo("Quorel: browser link from %s (pid %lld)",
                   qUtf8Printable(browserFamilyKey(connection.family)),
                   message.value(QLatin1String("browserPid")).toInteger());
@@ -592,6 +594,25 @@ void ExtensionBrowserLink::letFrontTabLoad(BrowserFamily browser) {
         m_state->post(front->first, letGoMessage(connection.held));
         connection.held = -1;
     }
+}
+
+namespace {
+// Whether pid is a process of this machine that runs a browser of the family.
+bool runsHere(qint64 pid, BrowserFamily family) {
+    return pid > 0 && browserFamilyOfProgram(
+                          QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid))) == family;
+}
+}  // namespace
+
+bool ExtensionBrowserLink::guardsBrowser(BrowserFamily browser, qint64 pid) {
+    const std::lock_guard lock(m_state->mutex);
+    return std::any_of(
+        m_state->connections.cbegin(), m_state->connections.cend(), [&](const auto& entry) {
+            const Connection& link = entry.second;
+            return link.family == browser && browser != BrowserFamily::Unknown &&
+                   link.version == browserLinkVersion &&
+                   (pid == 0 || link.browserPid == pid || !runsHere(link.browserPid, browser));
+        });
 }
 
 bool ExtensionBrowserLink::reachesAnyBrowser() {

@@ -40,6 +40,10 @@ public:
     bool reachesAnyBrowser() override;
     // Sent to every extension of this release now, and to each one that greets us later.
     void setRules(const BrowserRules& rules) override;
+    // Whether an extension of this release is connected from that process (the host's parent).
+    // A host that names a process this machine does not show as a browser of the family (a
+    // sandbox's own numbering) counts for every process of the family.
+    bool guardsBrowser(BrowserFamily browser, qint64 pid) override;
     // Called from the link's thread on every report of another address or focus.
     void setFrontTabChangedHandler(std::function<void()> handler) override;
     // While not judging, a navigation the extension holds is let go as soon as it is told.

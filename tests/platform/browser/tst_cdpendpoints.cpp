@@ -144,6 +144,9 @@ private slots:
         // The id comes round again, for a browser started after the other one.
         machine.addProcess(100, {u"chromium"_s, u"--remote-debugging-port=9555"_s}, {}, 9000);
         QCOMPARE(endpoints.ports(BrowserFamily::Chromium), (QList<quint16>{9555, 9300, 9222}));
+        // One browser's alone, for whether that one is guarded.
+        QCOMPARE(endpoints.ports(BrowserFamily::Chromium, 200), QList<quint16>{9222});
+        QCOMPARE(endpoints.ports(BrowserFamily::Chromium, 100), (QList<quint16>{9555, 9300}));
 
         machine.removeProcess(200);
         machine.removeProcess(100);

@@ -146,6 +146,11 @@ private slots:
         QCOMPARE(read(BrowserFamily::Chrome).status, Status::Refused);
         QCOMPARE(read(BrowserFamily::Unknown).status, Status::Refused);
         QVERIFY(m_link->reachesAnyBrowser());
+        // The hosts name a parent that runs no browser here (as in a sandbox): they stand for
+        // every process of their family.
+        QVERIFY(m_link->guardsBrowser(chromium, 0));
+        QVERIFY(m_link->guardsBrowser(chromium, 999));
+        QVERIFY(!m_link->guardsBrowser(BrowserFamily::Chrome, 0));
 
         // The other profile's window takes the focus; the first one's later unfocused
         // heartbeat does not take it back.
