@@ -40,7 +40,7 @@ struct DesktopEntry {
     bool noDisplay = false;
     bool hidden = false;
     bool terminal = false;
-    bool webBrowser = false;  // Categories names WebBrowser
+    bool webBrowser = false;       // Categories names WebBrowser
     bool autostartEnabled = true;  // X-GNOME-Autostart-enabled, which GNOME's settings write
 };
 
