@@ -3,8 +3,9 @@
 
 #include "BrowserRules.h"
 
+#include "WebAddress.h"
+
 #include <QSet>
-#include <QUrl>
 
 #include <cstdlib>
 
@@ -51,22 +52,15 @@ void appendHosts(QStringList& out, const QStringList& domains, QSet<QString>& se
 }  // namespace
 
 std::optional<QString> ruleHost(const QString& domain) {
-    QString name = domain.trimmed().toLower();
-    if (name.endsWith(u'.')) {
-        name.chop(1);
+    // Read as the front-tab check reads a listed entry, so both guard the same hosts.
+    QString host = canonicalHost(domain);
+    if (host.endsWith(u'.')) {
+        host.chop(1);
     }
-    // toAce takes a name with a port or a path for a name; a rule must not.
-    for (const QChar c : name) {
-        if (c.isSpace() || c == u'/' || c == u':' || c == u'@' || c == u'?' || c == u'#' ||
-            c == u'%' || c == u'\\' || c == u'[' || c == u']') {
-            return std::nullopt;
-        }
-    }
-    const QString ace = QString::fromLatin1(QUrl::toAce(name)).toLower();
-    if (!isRuleHost(ace)) {
+    if (!isRuleHost(host)) {
         return std::nullopt;
     }
-    return ace;
+    return host;
 }
 
 BrowserRules browserRulesFor(const GuardSnapshot& snapshot, qint64 focusEndsAt) {

@@ -599,7 +599,9 @@ private slots:
         QTest::newRow("an address") << u"https://example.org"_s << QString();
         QTest::newRow("IPv6") << u"[::1]"_s << QString();
         QTest::newRow("user") << u"me@example.org"_s << QString();
-        QTest::newRow("percent") << u"ex%61mple.org"_s << QString();
+        QTest::newRow("percent escapes read") << u"ex%61mple.org"_s << u"example.org"_s;
+        QTest::newRow("IPv4 written short") << u"127.1"_s << u"127.0.0.1"_s;
+        QTest::newRow("a bad escape") << u"ex%zzmple.org"_s << QString();
         QTest::newRow("blank inside") << u"exa mple.org"_s << QString();
         QTest::newRow("tab inside") << u"exa\tmple.org"_s << QString();
         QTest::newRow("empty label") << u"example..org"_s << QString();
