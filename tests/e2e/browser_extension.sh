@@ -102,6 +102,15 @@ if [ "${language%%.*}" = C ]; then
         fail "//SHORTS did not go to YouTube's home page (front: $(frontUrl))"
     ! fetched www.youtube.com//SHORTS || fail "a Shorts page was fetched"
 
+    # One character that browsers keep as typed, where a strict reading finds no host.
+    for odd in 'odd?q={x}' 'odd/a%zz' 'odd?q=a^b' 'odd?q=a|b'; do
+        since=$(now)
+        openAddress "https://example.org/$odd"
+        waitUntil 10 reachedSince "$since" "${blocked}example.org" ||
+            fail "example.org/$odd was not blocked (front: $(frontUrl))"
+    done
+    ! fetched example.org/odd || fail "an address with an odd character was fetched"
+
     # A frame of an allowed page.
     openAddress "https://example.net/frame?https://example.org/in-frame"
     waitUntil 10 frontIs "https://example.net/frame" complete || fail "the framing page did not load"
@@ -139,7 +148,7 @@ if [ "${language%%.*}" = C ]; then
     sleep 0.5
     ! fetched example.org/while-stopped || fail "example.org was fetched while Quorel was stopped"
     ! fetched example.org/host-killed || fail "example.org was fetched with the host killed"
-    echo "$browser: never fetched: typed, //SHORTS, in a frame, in a background tab, Quorel stopped, host killed"
+    echo "$browser: never fetched: typed, //SHORTS, odd characters, in a frame, in a background tab, Quorel stopped, host killed"
 fi
 
 # A popup window is guarded like an ordinary one.
