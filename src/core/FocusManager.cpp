@@ -232,6 +232,11 @@ void FocusManager::setBlockAdultSites(bool block) {
     saveState();
 }
 
+void FocusManager::setHideUnguardedBrowsers(bool hide) {
+    assign(m_hideUnguardedBrowsers, hide, &FocusManager::hideUnguardedBrowsersChanged);
+    saveState();
+}
+
 void FocusManager::setBlockedApps(const QList<BlockedApp>& apps) {
     assign(m_blockedApps, apps, &FocusManager::blockedAppsChanged);
     saveState();

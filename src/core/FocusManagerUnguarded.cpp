@@ -61,11 +61,6 @@ QString FocusManager::unguardedBrowserNotice(const QString& name) const {
     return {};
 }
 
-void FocusManager::setHideUnguardedBrowsers(bool hide) {
-    assign(m_hideUnguardedBrowsers, hide, &FocusManager::hideUnguardedBrowsersChanged);
-    saveState();
-}
-
 void FocusManager::noteFrontApplication(const std::optional<RunningApplication>& front) {
     if (!front || !isWebBrowser(*front)) {
         m_unguardedFront.reset();
