@@ -108,6 +108,9 @@ if [ "${language%%.*}" = C ]; then
         openAddress "https://example.org/$odd"
         waitUntil 10 reachedSince "$since" "${blocked}example.org" ||
             fail "example.org/$odd was not blocked (front: $(frontUrl))"
+        # Typed into a page still loading, the next address could be lost.
+        waitUntil 10 frontIs "${blocked}example.org" complete ||
+            fail "the blocked page did not finish loading (front: $(frontUrl))"
     done
     ! fetched example.org/odd || fail "an address with an odd character was fetched"
 
