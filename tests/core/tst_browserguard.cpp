@@ -4,6 +4,7 @@
 #include "BrowserRules.h"
 #include "Fakes.h"
 #include "UrlRules.h"
+#include "WebAddress.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -584,36 +585,48 @@ private slots:
         QCOMPARE(m->blockedSites().size(), 1);
     }
 
-    // A listed domain as a browser rule names it: one spelling, the one DNS uses, or none when it
-    // is no host name (a browser refuses a whole set of rules for one bad name).
-    void ruleHosts_data() {
+    // A listed domain as the front-tab check reads it (written as browsers write hosts), and as a
+    // browser rule names it: the same, without a closing dot, or none when it is no DNS name (a
+    // browser refuses a whole set of rules for one bad name).
+    void listedHosts_data() {
         QTest::addColumn<QString>("listed");
-        QTest::addColumn<QString>("host");  // empty: left out
-        QTest::newRow("plain") << u"example.org"_s << u"example.org"_s;
-        QTest::newRow("case, blanks, closing dot") << u" Example.ORG. "_s << u"example.org"_s;
-        QTest::newRow("international") << u"Bücher.de"_s << u"xn--bcher-kva.de"_s;
-        QTest::newRow("punycode stays") << u"xn--bcher-kva.de"_s << u"xn--bcher-kva.de"_s;
-        QTest::newRow("IPv4") << u"127.0.0.1"_s << u"127.0.0.1"_s;
-        QTest::newRow("a path") << u"example.org/news"_s << QString();
-        QTest::newRow("a port") << u"example.org:8080"_s << QString();
-        QTest::newRow("an address") << u"https://example.org"_s << QString();
-        QTest::newRow("IPv6") << u"[::1]"_s << QString();
-        QTest::newRow("user") << u"me@example.org"_s << QString();
-        QTest::newRow("percent escapes read") << u"ex%61mple.org"_s << u"example.org"_s;
-        QTest::newRow("IPv4 written short") << u"127.1"_s << u"127.0.0.1"_s;
-        QTest::newRow("a bad escape") << u"ex%zzmple.org"_s << QString();
-        QTest::newRow("blank inside") << u"exa mple.org"_s << QString();
-        QTest::newRow("tab inside") << u"exa\tmple.org"_s << QString();
-        QTest::newRow("empty label") << u"example..org"_s << QString();
-        QTest::newRow("a dot alone") << u"."_s << QString();
-        QTest::newRow("label over 63") << QString(64, u'a') + u".org"_s << QString();
-        QTest::newRow("name over 253")
-            << QString(QString(60, u'a') + u'.').repeated(5) + u"org"_s << QString();
+        QTest::addColumn<QString>("host");  // empty: not a host
+        QTest::addColumn<QString>("rule");  // empty: left out
+        const auto row = [](const char* name, const QString& listed, const QString& host,
+                            const QString& rule) { QTest::newRow(name) << listed << host << rule; };
+        const QString none;
+        row("plain", u"example.org"_s, u"example.org"_s, u"example.org"_s);
+        row("case, blanks, closing dot", u" Example.ORG. "_s, u"example.org."_s, u"example.org"_s);
+        row("international", u"Bücher.de"_s, u"xn--bcher-kva.de"_s, u"xn--bcher-kva.de"_s);
+        row("punycode stays", u"xn--bcher-kva.de"_s, u"xn--bcher-kva.de"_s, u"xn--bcher-kva.de"_s);
+        row("punycode of a tld shown so", u"xn--mnchen-3ya.xyz"_s, u"xn--mnchen-3ya.xyz"_s,
+            u"xn--mnchen-3ya.xyz"_s);
+        row("IPv4", u"127.0.0.1"_s, u"127.0.0.1"_s, u"127.0.0.1"_s);
+        row("IPv4 written short", u"127.1"_s, u"127.0.0.1"_s, u"127.0.0.1"_s);
+        row("IPv4 in hex", u"0x7f000001"_s, u"127.0.0.1"_s, u"127.0.0.1"_s);
+        row("IPv4 out of range", u"1.2.3.256"_s, none, none);
+        row("IPv6", u"[0:0::1]"_s, u"[::1]"_s, none);
+        row("percent escapes read", u"ex%61mple.org"_s, u"example.org"_s, u"example.org"_s);
+        row("a bad escape", u"ex%zzmple.org"_s, none, none);
+        row("a path", u"example.org/news"_s, none, none);
+        row("a port", u"example.org:8080"_s, none, none);
+        row("an address", u"https://example.org"_s, none, none);
+        row("user", u"me@example.org"_s, none, none);
+        row("blank inside", u"exa mple.org"_s, none, none);
+        row("tab inside", u"exa\tmple.org"_s, none, none);
+        row("nothing", u"  "_s, none, none);
+        row("empty label", u"example..org"_s, u"example..org"_s, none);
+        row("a dot alone", u"."_s, u"."_s, none);
+        row("label over 63", QString(64, u'a') + u".org"_s, QString(64, u'a') + u".org"_s, none);
+        const QString long253 = QString(QString(60, u'a') + u'.').repeated(5) + u"org"_s;
+        row("name over 253", long253, long253, none);
     }
-    void ruleHosts() {
+    void listedHosts() {
         QFETCH(QString, listed);
         QFETCH(QString, host);
-        QCOMPARE(ruleHost(listed).value_or(QString()), host);
+        QFETCH(QString, rule);
+        QCOMPARE(canonicalHost(listed), host);
+        QCOMPARE(ruleHost(listed).value_or(QString()), rule);
     }
 
     // What the browsers enforce by themselves, as the countdown and the switches stand: the

@@ -186,27 +186,6 @@ private slots:
               static_cast<long long>(addresses.size()), browsersRefuse);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
-
-    void hostsTypedOnTheirOwn_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("host");  // empty: not a host
-        QTest::newRow("upper case, blanks") << u" Example.ORG "_s << u"example.org"_s;
-        QTest::newRow("unicode") << u"Bücher.de"_s << u"xn--bcher-kva.de"_s;
-        QTest::newRow("punycode stays") << u"xn--mnchen-3ya.xyz"_s << u"xn--mnchen-3ya.xyz"_s;
-        QTest::newRow("short ipv4") << u"127.1"_s << u"127.0.0.1"_s;
-        QTest::newRow("hex ipv4") << u"0x7f000001"_s << u"127.0.0.1"_s;
-        QTest::newRow("ipv6") << u"[0:0::1]"_s << u"[::1]"_s;
-        QTest::newRow("with a path") << u"example.org/news"_s << QString();
-        QTest::newRow("with a port") << u"example.org:80"_s << QString();
-        QTest::newRow("an address") << u"https://example.org"_s << QString();
-        QTest::newRow("ipv4 out of range") << u"1.2.3.256"_s << QString();
-        QTest::newRow("nothing") << u"  "_s << QString();
-    }
-    void hostsTypedOnTheirOwn() {
-        QFETCH(QString, typed);
-        QFETCH(QString, host);
-        QCOMPARE(canonicalHost(typed), host);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestWebAddress)
