@@ -45,10 +45,15 @@ bool sameOrBelow(QStringView host, QStringView domain) {
                               host[host.size() - domain.size() - 1] == QLatin1Char('.'));
 }
 
+// Whether a site, a host already written as browsers write it, lies on a listed domain.
+bool siteOn(const QString& site, const QString& domain) {
+    const QString listed = withoutClosingDot(canonicalHost(domain));
+    return !site.isEmpty() && !listed.isEmpty() && sameOrBelow(site, listed);
+}
+
 // The page we send tabs to must not be sent there again, whatever the user has listed; the same
 // path on another port is anyone's.
-bool isBridgePage(const QString& address, quint16 port) {
-    const std::optional<WebAddress> url = parseWebAddress(address);
+bool isBridgePage(const std::optional<WebAddress>& url, quint16 port) {
     return port != 0 && url && url->scheme == u"http" && url->host == u"127.0.0.1" &&
            url->port == port && url->path.startsWith(u"/blocked");
 }
@@ -56,10 +61,9 @@ bool isBridgePage(const QString& address, quint16 port) {
 // Whether the address's host lies on domain and its path (any letter case, percent escapes read,
 // repeated slashes taken as one, as the service's own server takes them) is one of sections or
 // lies below one.
-bool isSectionOf(const QString& address, QLatin1StringView domain,
+bool isSectionOf(const std::optional<WebAddress>& url, QLatin1StringView domain,
                  std::initializer_list<QLatin1StringView> sections) {
-    const std::optional<WebAddress> url = loadedAddress(address);
-    if (!url || !hostMatches(url->host, QString(domain))) {
+    if (!url || !siteOn(withoutClosingDot(url->host), QString(domain))) {
         return false;
     }
     QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(url->path.toUtf8())).toLower();
@@ -83,9 +87,7 @@ QString hostOfAddress(const QString& address) {
 bool hostMatches(const QString& host, const QString& domain) {
     // Both sides written the one way browsers write hosts: "Bücher.de" is "xn--bcher-kva.de",
     // "127.1" is "127.0.0.1".
-    const QString site = withoutClosingDot(canonicalHost(host));
-    const QString listed = withoutClosingDot(canonicalHost(domain));
-    return !site.isEmpty() && !listed.isEmpty() && sameOrBelow(site, listed);
+    return siteOn(withoutClosingDot(canonicalHost(host)), domain);
 }
 
 QString bridgePageAddress(const QString& domain, quint16 port) {
@@ -94,18 +96,30 @@ QString bridgePageAddress(const QString& domain, quint16 port) {
            QStringLiteral("/blocked?site=") + QString::fromLatin1(QUrl::toPercentEncoding(domain));
 }
 
+namespace {
+bool isShorts(const std::optional<WebAddress>& url) {
+    return isSectionOf(url, QLatin1StringView("youtube.com"), {QLatin1StringView("/shorts")});
+}
+
+bool isReels(const std::optional<WebAddress>& url) {
+    return isSectionOf(url, QLatin1StringView("instagram.com"),
+                       {QLatin1StringView("/reel"), QLatin1StringView("/reels")});
+}
+}  // namespace
+
 bool isYouTubeShorts(const QString& address) {
-    return isSectionOf(address, QLatin1StringView("youtube.com"), {QLatin1StringView("/shorts")});
+    return isShorts(loadedAddress(address));
 }
 
 bool isInstagramReels(const QString& address) {
-    return isSectionOf(address, QLatin1StringView("instagram.com"),
-                       {QLatin1StringView("/reel"), QLatin1StringView("/reels")});
+    return isReels(loadedAddress(address));
 }
 
 std::optional<BrowserRedirect> redirectTarget(const GuardSnapshot& snapshot,
                                               const QString& address) {
-    if (isBridgePage(address, snapshot.bridgePort)) {
+    // Read once: the host is already written as the listed domains are compared.
+    const std::optional<WebAddress> url = loadedAddress(address);
+    if (isBridgePage(url, snapshot.bridgePort)) {
         return std::nullopt;
     }
     const auto blockedPage = [&snapshot](const QString& domain) {
@@ -114,25 +128,25 @@ std::optional<BrowserRedirect> redirectTarget(const GuardSnapshot& snapshot,
                    ? BrowserRedirect{QString(), domain}
                    : BrowserRedirect{bridgePageAddress(domain, snapshot.bridgePort), domain};
     };
-    const QString host = hostOfAddress(address);
+    const QString site = url ? withoutClosingDot(url->host) : QString();
     if (snapshot.blockAdultSites) {
         for (const QString& domain : snapshot.adultDomains) {
-            if (hostMatches(host, domain)) {
+            if (siteOn(site, domain)) {
                 return blockedPage(domain);
             }
         }
     }
     if (snapshot.focusActive) {
         for (const QString& domain : snapshot.enabledSites) {
-            if (hostMatches(host, domain)) {
+            if (siteOn(site, domain)) {
                 return blockedPage(domain);
             }
         }
     }
-    if (snapshot.blockYouTubeShorts && isYouTubeShorts(address)) {
+    if (snapshot.blockYouTubeShorts && isShorts(url)) {
         return BrowserRedirect{QString(youTubeHome), QString()};
     }
-    if (snapshot.blockInstagramReels && isInstagramReels(address)) {
+    if (snapshot.blockInstagramReels && isReels(url)) {
         return BrowserRedirect{QString(instagramHome), QString()};
     }
     return std::nullopt;

@@ -19,6 +19,10 @@ namespace {
 using CodePoints = QList<char32_t>;
 constexpr char32_t endOfInput = 0xFFFFFFFF;
 
+char32_t codePointAt(const QList<char32_t>& in, qsizetype i) {
+    return i < in.size() ? in[i] : endOfInput;
+}
+
 bool isAsciiAlpha(char32_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -195,7 +199,7 @@ std::optional<QString> parseIPv6(const CodePoints& in) {
     int pieceIndex = 0;
     int compress = -1;
     qsizetype p = 0;
-    const auto at = [&in](qsizetype i) { return i < in.size() ? in[i] : endOfInput; };
+    const auto at = [&in](qsizetype i) { return codePointAt(in, i); };
     if (at(p) == ':') {
         if (at(p + 1) != ':') {
             return std::nullopt;
@@ -400,7 +404,7 @@ bool isDoubleDot(const QString& segment) {
 // From the path's first code point to the query or fragment. A special address's path always
 // starts with a slash, which the first separator gives.
 QString parsePath(const CodePoints& in, qsizetype p, bool special) {
-    const auto at = [&in](qsizetype i) { return i < in.size() ? in[i] : endOfInput; };
+    const auto at = [&in](qsizetype i) { return codePointAt(in, i); };
     const auto isSlash = [special](char32_t c) { return c == '/' || (special && c == '\\'); };
     QStringList segments;
     QString buffer;
@@ -456,7 +460,7 @@ std::optional<WebAddress> parseWebAddress(QStringView text) {
         --end;
     }
     in = in.mid(begin, end - begin);
-    const auto at = [&in](qsizetype i) { return i < in.size() ? in[i] : endOfInput; };
+    const auto at = [&in](qsizetype i) { return codePointAt(in, i); };
 
     qsizetype p = 0;
     if (!isAsciiAlpha(at(p))) {
