@@ -57,6 +57,25 @@ void startFocus(FocusManager& m, bool strict = false) {
     m.toggleStartPause();
 }
 
+// The three always-on guards as listed in guards ("shorts reels adult").
+void switchGuards(FocusManager& m, const QString& guards) {
+    m.setBlockYouTubeShorts(guards.contains(u"shorts"));
+    m.setBlockInstagramReels(guards.contains(u"reels"));
+    m.setBlockAdultSites(guards.contains(u"adult"));
+}
+
+// The countdown running, in its break, paused, or idle.
+void putIn(FocusManager& m, const QString& state) {
+    if (state != u"idle") {
+        startFocus(m);
+    }
+    if (state == u"break") {
+        m.setIsBreak(true);
+    } else if (state == u"paused") {
+        m.toggleStartPause();
+    }
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(GuardSnapshot)
@@ -255,18 +274,9 @@ private slots:
         FakeDesktop d;
         auto m = d.makeManager();
         m->setBridgeActive(true);
-        m->setBlockYouTubeShorts(guards.contains(u"shorts"));
-        m->setBlockInstagramReels(guards.contains(u"reels"));
-        m->setBlockAdultSites(guards.contains(u"adult"));
+        switchGuards(*m, guards);
         m->setBlockedSites({BlockedSite{QUuid::createUuid(), u"example.org"_s, siteEnabled}});
-        if (state != u"idle") {
-            startFocus(*m);
-        }
-        if (state == u"break") {
-            m->setIsBreak(true);
-        } else if (state == u"paused") {
-            m->toggleStartPause();
-        }
+        putIn(*m, state);
         d.workspace.running = {chromiumDe};
         d.workspace.frontmost = chromiumDe.name;
         d.browser.showAddress(address);
@@ -659,22 +669,13 @@ private slots:
         QFETCH(qint64, untilSeconds);
         FakeDesktop d;
         auto m = d.makeManager();
-        m->setBlockYouTubeShorts(guards.contains(u"shorts"));
-        m->setBlockInstagramReels(guards.contains(u"reels"));
-        m->setBlockAdultSites(guards.contains(u"adult"));
+        switchGuards(*m, guards);
         m->setBlockedSites({BlockedSite{QUuid::createUuid(), u"example.org"_s, true},
                             BlockedSite{QUuid::createUuid(), u"switched-off.org"_s, false},
                             BlockedSite{QUuid::createUuid(), u"bücher.de"_s, true},
                             BlockedSite{QUuid::createUuid(), u"example.org/path"_s, true}});
         m->chooseDuration(600);
-        if (state != u"idle") {
-            startFocus(*m);
-        }
-        if (state == u"break") {
-            m->setIsBreak(true);
-        } else if (state == u"paused") {
-            m->toggleStartPause();
-        }
+        putIn(*m, state);
         QTRY_COMPARE(d.browser.rules().size(), 1);
         const BrowserRules rules = d.browser.rules().first();
         QCOMPARE(rules.sites, sites);
