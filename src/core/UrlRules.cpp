@@ -23,11 +23,18 @@ QStringList builtInAdultDomains() {
 
 namespace {
 
-// The address a tab shows; the page whose source a tab shows is the one it loads.
+// The address a tab shows, where it reaches a site; the page whose source a tab shows is the one
+// it loads. Other schemes' "hosts" ("hs://x.example.org") name no site a browser reaches.
 std::optional<WebAddress> loadedAddress(const QString& address) {
     std::optional<WebAddress> parsed = parseWebAddress(address);
     if (parsed && parsed->scheme == u"view-source") {
         parsed = parseWebAddress(QStringView(address).mid(address.indexOf(QLatin1Char(':')) + 1));
+    }
+    static const QStringList reachesASite{QStringLiteral("http"), QStringLiteral("https"),
+                                          QStringLiteral("ws"), QStringLiteral("wss"),
+                                          QStringLiteral("ftp")};
+    if (parsed && !reachesASite.contains(parsed->scheme)) {
+        return std::nullopt;
     }
     return parsed;
 }

@@ -160,6 +160,8 @@ private slots:
               u"https://www.youtube.com/shorts/a?q={x}"_s}) {
             QTest::newRow(qPrintable(odd)) << idle << odd << youTube;
         }
+        QTest::newRow("a scheme that reaches no site")
+            << idle << u"hs://www.youtube.com/shorts/abc"_s << QString();
         QTest::newRow("repeated slashes before a reel")
             << idle << u"https://www.instagram.com//reel//x"_s << instagram;
         const GuardSnapshot ipv4 = snapshot(true, {QStringLiteral("10.0.0.1")});

@@ -194,7 +194,11 @@ wait "$appPid" 2>/dev/null || true
 startApp "$app"
 hellos() { [ "$(grep -c "browser link from $browser (" "$work/app.log")" -gt "$hellosBefore" ]; }
 waitUntil 20 hellos || fail "the $browser host did not reach the restarted app"
-# The restarted app's window may come up while the address is typed and take the keys: once more.
+# The restarted app's window comes up and takes the keys: the address is typed once it is there
+# (and once more, should the window manager hand it the keys late).
+appWindow() { xdotool search --onlyvisible --name '^Quorel$' >/dev/null 2>&1; }
+waitUntil 30 appWindow || fail "the restarted app shows no window"
+sleep 1
 afterRestart() {
     openAddress "https://example.net/after-restart"
     waitUntil 10 frontIs "https://example.net/after-restart" complete
