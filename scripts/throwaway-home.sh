@@ -7,8 +7,18 @@
 # stop when the script ends, and a wait that polls instead of sleeping a fixed time.
 work=$(mktemp -d)
 pids=()
+# ours NAME: the processes called NAME that run with this home, started by the script or not.
+ours() {
+    local pid
+    for pid in $(pgrep -x "$1"); do
+        grep -qzx "XDG_CONFIG_HOME=$XDG_CONFIG_HOME" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+    done
+    return 0
+}
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    # A strict focus watcher first, or it starts the app again; then any app it started.
+    for pid in $(ours quorel-watch); do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}" $(ours quorel); do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     # A browser's helpers may still be writing into its profile for a moment after it is gone.
     for _ in 1 2 3 4 5; do

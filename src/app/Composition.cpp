@@ -46,6 +46,20 @@
 
 namespace Quorel {
 
+// A helper beside this binary (the build tree), else in lib/quorel of the prefix this binary is
+// installed in (bin/../lib/quorel): helpers no one runs by hand stay off PATH. Empty if neither.
+QString helperProgramPath(const QString& name) {
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QStringList candidates{
+        folder + u'/' + name, QDir::cleanPath(folder + QStringLiteral("/../lib/quorel/") + name)};
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isExecutable()) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
 Adapters::Adapters() = default;
 Adapters::Adapters(Adapters&&) noexcept = default;
 Adapters::~Adapters() = default;
@@ -126,26 +140,11 @@ public:
     void setBlurBehind(QWindow&, bool) override {}
 };
 
-// The host beside this binary (the build tree), else in lib/quorel of the prefix this binary is
-// installed in (bin/../lib/quorel): helpers no one runs by hand stay off PATH. Empty if neither.
-QString browserHostPath() {
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QStringList candidates{
-        folder + QStringLiteral("/quorel-browser-host"),
-        QDir::cleanPath(folder + QStringLiteral("/../lib/quorel/quorel-browser-host"))};
-    for (const QString& candidate : candidates) {
-        if (QFileInfo(candidate).isExecutable()) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
 // The extension first (any browser with it installed), then the DevTools protocol (Chromium-family
 // browsers started with a debugging port). The host manifests are rewritten at every start, so
 // the browsers always start the host that came with this binary.
 std::unique_ptr<BrowserScripting> makeBrowserLink() {
-    const QString host = browserHostPath();
+    const QString host = helperProgramPath(QStringLiteral("quorel-browser-host"));
     if (!host.isEmpty()) {
         HostManifests::install(host, HostManifests::systemEnvironment());
     } else {

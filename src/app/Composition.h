@@ -52,4 +52,8 @@ struct Adapters {
 // the application object: the window compositor depends on its platform.
 Adapters makeAdapters();
 
+// The path of a helper program of ours (the browser host, the strict focus watcher); empty when
+// it is not installed.
+QString helperProgramPath(const QString& name);
+
 }  // namespace Quorel

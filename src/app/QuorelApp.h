@@ -52,6 +52,7 @@ public slots:
 
 public:
     QWindow* mainWindow() const;
+    const FocusManager& manager() const { return *m_manager; }
     // Whether the views' QML engine exists now.
     bool hasViews() const { return m_engine != nullptr; }
 

@@ -8,6 +8,7 @@
 #include "LoginStartModel.h"
 #include "QuorelApp.h"
 #include "SingleInstance.h"
+#include "StrictWatch.h"
 #include "TerminationSignals.h"
 #include "WindowGlass.h"
 #include "wayland/SessionDetection.h"
@@ -93,9 +94,28 @@ int main(int argc, char* argv[]) {
                     static_cast<std::uint32_t>(quorel.mainWindow()->winId()), startupId.toLatin1());
             }
         });
-    // The system ends us whatever the quit guard says; we only make sure to save first.
+    // While strict focus runs, a watcher starts us again after a kill and wakes us from a stop,
+    // as at login (in the tray), and we keep it running likewise.
+    Quorel::StrictWatch strictWatch(
+        Quorel::helperProgramPath(QStringLiteral("quorel-watch")),
+        {QCoreApplication::applicationFilePath(), QString(Quorel::loginStartArgument)});
+    const Quorel::FocusManager& manager = quorel.manager();
+    const auto holdWhileStrict = [&strictWatch, &manager] {
+        strictWatch.setHeld(manager.isLocked());
+    };
+    QObject::connect(&manager, &Quorel::FocusManager::isRunningChanged, &strictWatch,
+                     holdWhileStrict);
+    QObject::connect(&manager, &Quorel::FocusManager::strictModeChanged, &strictWatch,
+                     holdWhileStrict);
+    QObject::connect(&manager, &Quorel::FocusManager::remainingSecondsChanged, &strictWatch,
+                     &Quorel::StrictWatch::wakeWatcherIfStopped);
+    holdWhileStrict();
+    // The system ends us whatever the quit guard says; we only make sure to save first. In
+    // strict focus the watcher starts us again, unless the desktop itself went away.
     Quorel::TerminationSignals terminations;
     QObject::connect(&terminations, &Quorel::TerminationSignals::received, &app,
                      &QCoreApplication::quit);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Strict focus was not over: a failure to a service manager, which starts us again.
+    return strictWatch.isHeld() ? 1 : status;
 }

@@ -148,15 +148,18 @@ void FocusManager::setTotalSeconds(qint64 seconds) {
 }
 
 void FocusManager::setRemainingSeconds(qint64 seconds) {
+    m_countdownAnchor.reset();
     assign(m_remainingSeconds, seconds, &FocusManager::remainingSecondsChanged);
 }
 
 void FocusManager::setIsRunning(bool running) {
+    m_countdownAnchor.reset();
     assign(m_isRunning, running, &FocusManager::isRunningChanged);
     syncAmbientAudio();
 }
 
 void FocusManager::setIsBreak(bool onBreak) {
+    m_countdownAnchor.reset();
     assign(m_isBreak, onBreak, &FocusManager::isBreakChanged);
     syncAmbientAudio();
 }

@@ -477,6 +477,12 @@ private:
     SecondsMap m_dailyBlockedSecondsByDate;
     const QStringList m_adultDomains;
     QTimer m_heartbeat;
+    // Where the countdown stood at a moment of the monotonic clock, since it last (re)started.
+    struct CountdownAnchor {
+        qint64 remaining = 0;
+        qint64 atMs = 0;
+    };
+    std::optional<CountdownAnchor> m_countdownAnchor;
     QTimer m_saveThrottle;
     bool m_savePending = false;
     QTimer m_guardTimer;

@@ -8,6 +8,8 @@
 
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
 namespace Quorel {
 
 double FocusManager::progress() const {
@@ -99,7 +101,17 @@ void FocusManager::nextBreakPrompt() {
 
 void FocusManager::tickFocusTimer() {
     if (m_remainingSeconds >= 1) {
-        setRemainingSeconds(m_remainingSeconds - 1);
+        // At least a second a beat, and as many as have passed since the countdown last started:
+        // a process stopped for a while (kill -STOP) or a loop that missed beats loses no focus
+        // time. Passed time, not the wall clock, which a user may set forward.
+        const qint64 nowMs = m_platform.clock.monotonicMilliseconds();
+        const std::optional<CountdownAnchor> anchor = m_countdownAnchor;
+        qint64 next = m_remainingSeconds - 1;
+        if (anchor && nowMs >= anchor->atMs) {
+            next = std::min(next, anchor->remaining - (nowMs - anchor->atMs) / 1000);
+        }
+        setRemainingSeconds(std::max<qint64>(next, 0));
+        m_countdownAnchor = anchor ? *anchor : CountdownAnchor{m_remainingSeconds, nowMs};
         return;
     }
     m_platform.sound.playFocusComplete();

@@ -3,12 +3,17 @@
 
 #include "SystemClock.h"
 
+#include <QDeadlineTimer>
 #include <QLocale>
 
 namespace Quorel {
 
 QDateTime SystemClock::now() const {
     return QDateTime::currentDateTime();
+}
+
+qint64 SystemClock::monotonicMilliseconds() const {
+    return QDeadlineTimer::current().deadline();
 }
 
 QString SystemClock::shortWeekdayName(QDate date) const {

@@ -11,6 +11,7 @@ namespace Quorel {
 class SystemClock : public Clock {
 public:
     QDateTime now() const override;
+    qint64 monotonicMilliseconds() const override;
     QString shortWeekdayName(QDate date) const override;
 };
 

@@ -149,6 +149,31 @@ private slots:
         QCOMPARE(m->remainingSeconds(), 2700);
     }
 
+    // Time passed counts, not beats nor the wall clock: a process stopped (kill -STOP) loses no
+    // focus time, a wall clock set forward ends nothing, a pause is not counted.
+    void countdownFollowsTimePassed() {
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setStrictMode(false);
+        m->toggleStartPause();
+        runHeartbeats(desktop, *m, 2);
+        desktop.clock.advance(100);
+        m->tick();
+        QCOMPARE(m->remainingSeconds(), 2598);
+        desktop.clock.set(desktop.clock.now().addSecs(3600));
+        m->tick();
+        QCOMPARE(m->remainingSeconds(), 2597);
+        m->toggleStartPause();
+        desktop.clock.advance(500);
+        m->toggleStartPause();
+        runHeartbeats(desktop, *m, 1);
+        QCOMPARE(m->remainingSeconds(), 2596);
+        desktop.clock.advance(5000);
+        m->tick();
+        m->tick();
+        QCOMPARE(m->sessionsToday(), 1);
+    }
+
     void pausedBreakStaysABreakUntilReset() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();

@@ -27,17 +27,27 @@ public:
         : m_now(std::move(start)) {}
 
     QDateTime now() const override { return m_now; }
+    qint64 monotonicMilliseconds() const override { return m_monotonicMs; }
     QString shortWeekdayName(QDate date) const override {
         return QLocale::c().dayName(date.dayOfWeek(), QLocale::ShortFormat);
     }
 
+    // The wall clock set by hand: time itself does not move.
     void set(const QDateTime& now) { m_now = now; }
     void setTime(QTime time) { m_now.setTime(time); }
-    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
-    void advanceDays(qint64 days) { m_now = m_now.addDays(days); }
+    // Time passing.
+    void advance(qint64 seconds) {
+        m_now = m_now.addSecs(seconds);
+        m_monotonicMs += seconds * 1000;
+    }
+    void advanceDays(qint64 days) {
+        m_now = m_now.addDays(days);
+        m_monotonicMs += days * 86'400'000;
+    }
 
 private:
     QDateTime m_now;
+    qint64 m_monotonicMs = 1'000'000;
 };
 
 // A desktop whose applications the test lists by hand; frontmost names the one in front.

@@ -56,7 +56,8 @@ manifests=(
     /etc/opt/edge/native-messaging-hosts/app.quorel.browser_host.json
     /etc/brave/native-messaging-hosts/app.quorel.browser_host.json
 )
-for path in /usr/bin/quorel /usr/lib/quorel/quorel-browser-host \
+for path in /usr/bin/quorel /usr/lib/quorel/quorel-browser-host /usr/lib/quorel/quorel-watch \
+    /usr/lib/systemd/user/quorel.service \
     /usr/share/applications/quorel.desktop /usr/share/icons/hicolor/scalable/apps/quorel.svg \
     /usr/share/quorel/quorel.xpi /usr/share/doc/quorel/copyright "${manifests[@]}"; do
     grep -qxF "$path" "$work/files" || fail "the package does not list $path"

@@ -17,6 +17,10 @@ public:
     // Now, as a local date-time in the user's time zone.
     virtual QDateTime now() const = 0;
 
+    // Milliseconds on a clock that only moves forward, at the same pace whatever the wall clock
+    // is set to, and also while the process is stopped.
+    virtual qint64 monotonicMilliseconds() const = 0;
+
     // The abbreviated weekday name of date in the user's locale ("Mon").
     virtual QString shortWeekdayName(QDate date) const = 0;
 };
