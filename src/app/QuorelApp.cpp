@@ -218,7 +218,9 @@ void QuorelApp::showQuitRefusal() {
     QPushButton* back = box.addButton(QStringLiteral("Back to Focus"), QMessageBox::AcceptRole);
     box.setDefaultButton(back);
     box.setEscapeButton(back);
-    // Kept above the main window by the window manager, like any dialog of it.
+    // Kept above the main window by the window manager, like any dialog of it, and above the
+    // shield, which stays on top of everything else.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (m_mainWindow != nullptr && m_mainWindow->isVisible()) {
         box.winId();
         box.windowHandle()->setTransientParent(m_mainWindow);
@@ -261,15 +263,25 @@ QWindow* QuorelApp::mainWindow() const {
 }
 
 bool QuorelApp::eventFilter(QObject* watched, QEvent* event) {
-    // Without a tray the main window is the only way in, so closing it means quitting. Asked
-    // now, not at start: trays come and go while the app runs.
-    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_tray->isAvailable()) {
-        // The window stays until the guard lets the whole app go.
-        event->ignore();
-        requestQuit();
-        return true;
+    // Closing the window never ends focus: without a tray (asked now, trays come and go) the
+    // user is told once how the window comes back.
+    if (watched == m_mainWindow && event->type() == QEvent::Close && !m_tray->isAvailable() &&
+        !m_toldHowToComeBack) {
+        m_toldHowToComeBack = true;
+        QTimer::singleShot(0, this, &QuorelApp::tellHowToComeBack);
     }
     return QObject::eventFilter(watched, event);
+}
+
+void QuorelApp::tellHowToComeBack() {
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Quorel Keeps Running"),
+                                QStringLiteral("Quorel Keeps Running"), QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setInformativeText(
+        QStringLiteral("Focus, blocking and screen time go on with the window closed. To open "
+                       "it again, start Quorel from your applications menu."));
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    box->open();
 }
 
 }  // namespace Quorel

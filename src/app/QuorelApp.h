@@ -70,6 +70,7 @@ private:
     void waitForTrayAtLogin();
     void releaseViewsIfHidden();
     void showQuitRefusal();
+    void tellHowToComeBack();
     void onCommitDataRequest(QSessionManager& session);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -86,6 +87,7 @@ private:
     QElapsedTimer m_sinceAsked;  // since the main window was asked for while it was not built
     bool m_shellWired = false;
     bool m_showingRefusal = false;
+    bool m_toldHowToComeBack = false;
 };
 
 }  // namespace Quorel

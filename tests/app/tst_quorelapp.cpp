@@ -72,7 +72,6 @@ class TestQuorelApp : public QObject {
 private slots:
     void initTestCase() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
 
-    // Offscreen there is no tray, so closing the main window is a way to quit as well.
     void everyWayOfQuittingPassesTheGuard_data() {
         QTest::addColumn<Way>("way");
         QTest::addColumn<bool>("strictRun");
@@ -91,16 +90,10 @@ private slots:
             QQuickView* control = openControlWindow(app);
             return control != nullptr && clickButton(*control, QStringLiteral("Quit"));
         };
-        const Way closeWindow = [](QuorelApp&) {
-            QQuickWindow* window = mainWindow();
-            return window != nullptr && !window->close();
-        };
         QTest::newRow("shortcut, idle") << shortcut << false;
         QTest::newRow("shortcut, strict run") << shortcut << true;
         // The control window's Quit is disabled during a strict run.
         QTest::newRow("tray, idle") << trayQuit << false;
-        QTest::newRow("closing without a tray, idle") << closeWindow << false;
-        QTest::newRow("closing without a tray, strict run") << closeWindow << true;
     }
 
     void everyWayOfQuittingPassesTheGuard() {
@@ -148,6 +141,34 @@ private slots:
         QCOMPARE(mainWindow()->isVisible(), true);
         // A refused quit leaves the strict run saved, to go on should Quorel be killed.
         QCOMPARE(hasSavedSession(desktop), strictRun);
+    }
+
+    // Offscreen there is no tray: closing the window leaves Quorel and its focus running, and
+    // says once how the window comes back.
+    void closingWithoutATrayIsNotQuitting() {
+        FakeDesktop desktop;
+        QuorelApp app(desktop.platform());
+        QVERIFY(app.start());
+        FocusManager::shared()->setStrictMode(false);
+        FocusManager::shared()->toggleStartPause();
+        int told = 0;
+        for (int round = 0; round < 2; ++round) {
+            QVERIFY(mainWindow()->close());
+            QTest::qWait(50);
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (box != nullptr && box->isVisible()) {
+                    QCOMPARE(box->text(), QStringLiteral("Quorel Keeps Running"));
+                    ++told;
+                    box->accept();
+                }
+            }
+            QVERIFY(!mainWindow()->isVisible());
+            app.showMainWindow();
+        }
+        QCOMPARE(told, 1);
+        QVERIFY(FocusManager::shared()->isRunning());
+        QVERIFY(hasSavedSession(desktop));
     }
 
     // An allowed quit ends a relaxed run, as it always has: the next start is idle.

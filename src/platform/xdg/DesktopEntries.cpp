@@ -379,48 +379,58 @@ bool isShownInMenus(const DesktopEntry& entry) {
 
 std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>& entries,
                                                       const WindowIdentity& window) {
-    const auto found = [&window](const DesktopEntry* entry) {
-        return std::optional<ResolvedApplication>{ResolvedApplication{
-            entry->name, entry->id, window.executable, entry->otherNames, entry->webBrowser}};
+    const auto byClass = [&window](const DesktopEntry& e) {
+        return !window.wmClass.isEmpty() &&
+               e.startupWmClass.compare(window.wmClass, Qt::CaseInsensitive) == 0;
     };
-
-    if (!window.wmClass.isEmpty()) {
-        if (const DesktopEntry* entry = pick(entries, [&](const DesktopEntry& e) {
-                return e.startupWmClass.compare(window.wmClass, Qt::CaseInsensitive) == 0;
-            })) {
-            return found(entry);
-        }
-    }
-    for (const QString& key : {window.wmClass, window.wmInstance}) {
-        if (key.isEmpty()) {
-            continue;
-        }
-        if (const DesktopEntry* entry = pick(entries, [&](const DesktopEntry& e) {
-                return idStem(e.id).compare(key, Qt::CaseInsensitive) == 0;
-            })) {
-            return found(entry);
-        }
-    }
+    const auto byId = [&window](const DesktopEntry& e, const QString& key) {
+        return !key.isEmpty() && idStem(e.id).compare(key, Qt::CaseInsensitive) == 0;
+    };
     // By basename: Exec often names a symlink (/usr/bin/x) to the binary that runs (/usr/lib/x/x).
     QString executable = baseName(window.executable);
     if (executable.endsWith(u" (deleted)")) {  // the binary was replaced by an upgrade
         executable.chop(10);
     }
-    if (!executable.isEmpty() && !isInterpreter(executable)) {
+    const bool byProgramAtAll = !executable.isEmpty() && !isInterpreter(executable);
+    const auto byProgram = [&](const DesktopEntry& e) {
         const auto runs = [&](const QString& program) {
             return !program.isEmpty() && baseName(program) == executable;
         };
         // A terminal program's window is the terminal's, never its own.
-        if (const DesktopEntry* entry = pick(entries, [&](const DesktopEntry& e) {
-                return !e.terminal && (runs(e.program) || runs(e.tryExec));
-            })) {
-            return found(entry);
+        return byProgramAtAll && !e.terminal && (runs(e.program) || runs(e.tryExec));
+    };
+
+    const DesktopEntry* entry = pick(entries, byClass);
+    for (const QString& key : {window.wmClass, window.wmInstance}) {
+        if (!entry) {
+            entry = pick(entries, [&](const DesktopEntry& e) { return byId(e, key); });
         }
     }
-    if (window.wmClass.isEmpty()) {
-        return std::nullopt;
+    if (!entry) {
+        entry = pick(entries, byProgram);
     }
-    return ResolvedApplication{window.wmClass, QString(), window.executable, {}, false};
+    if (!entry) {
+        if (window.wmClass.isEmpty()) {
+            return std::nullopt;
+        }
+        return ResolvedApplication{window.wmClass, QString(), window.executable, {}, false};
+    }
+    // Named by the best entry, known by every entry that describes it: a new menu entry of the
+    // user's own ("Notes", the same class) does not take away the name a block list holds.
+    ResolvedApplication resolved{entry->name, entry->id, window.executable, entry->otherNames,
+                                 entry->webBrowser};
+    for (const DesktopEntry& other : entries) {
+        if (&other == entry || !(byClass(other) || byId(other, window.wmClass) ||
+                                 byId(other, window.wmInstance) || byProgram(other))) {
+            continue;
+        }
+        for (const QString& name : QStringList{other.name} + other.otherNames) {
+            if (name != resolved.name && !resolved.otherNames.contains(name)) {
+                resolved.otherNames.append(name);
+            }
+        }
+    }
+    return resolved;
 }
 
 DesktopEntries::DesktopEntries()

@@ -223,6 +223,26 @@ private slots:
         QCOMPARE(entries.entries().size(), 1);
     }
 
+    // A new entry of the user's own with the same class names the window, and every other entry
+    // that describes it (by class, id or program) still knows it; an unrelated one does not.
+    void everyEntryOfTheApplicationKnowsIt() {
+        QTemporaryDir dir;
+        writeFiles(dir.filePath(u"home"_s),
+                   {{u"aaa-notes.desktop"_s, entry(u"Notes"_s, u"StartupWMClass=XCalc\n"_s)}});
+        writeFiles(dir.filePath(u"system"_s),
+                   {{u"x11/xcalc.desktop"_s, entry(u"Calculator"_s, u"Exec=xcalc\n"_s)},
+                    {u"sums.desktop"_s, entry(u"Sums"_s, u"Exec=/usr/bin/xcalc -rpn\n"_s)},
+                    {u"term.desktop"_s, entry(u"Term"_s, u"StartupWMClass=XTerm\n"_s)}});
+        DesktopEntries entries({dir.filePath(u"home"_s), dir.filePath(u"system"_s)}, {});
+        const std::optional<ResolvedApplication> xcalc =
+            entries.resolve({u"XCalc"_s, u"xcalc"_s, u"/usr/bin/xcalc"_s});
+        QVERIFY(xcalc);
+        QCOMPARE(xcalc->name, u"Notes"_s);
+        QStringList others = xcalc->otherNames;
+        others.sort();
+        QCOMPARE(others, (QStringList{u"Calculator"_s, u"Sums"_s}));
+    }
+
     void onlyWellFormedEntriesAreRead_data() {
         QTest::addColumn<QString>("contents");
         QTest::addColumn<QString>("name");  // "" when the file is rejected
