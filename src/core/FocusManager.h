@@ -524,6 +524,7 @@ private:
     // only moves forward with the clock, so a clock set back never wipes the day.
     QDate m_currentDay;
     std::optional<DayLeft> m_dayLeft;
+    QDate m_countersOwnDay;  // see DayBook
     mutable QDate m_stampDate;
     mutable QString m_stamp;
     // Days before today that count towards the streak; recomputed when they may have changed.

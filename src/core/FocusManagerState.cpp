@@ -37,8 +37,8 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.dayLeft = m_dayLeft;
     s.loginStartOffered = m_loginStartOffered;
     s.hideUnguardedBrowsers = m_hideUnguardedBrowsers;
-    // Written afresh by every save, so the end follows the countdown, which counts heartbeats:
-    // after a suspend the countdown has not moved, and neither, by the next save, has the end.
+    // Written afresh by every save, so the end follows the countdown, which counts the time the
+    // machine ran: after a suspend the countdown has not moved, nor, by the next save, the end.
     if (m_isRunning && !m_isBreak && m_remainingSeconds >= 1) {
         s.runningSession = RunningSession{
             .preset = m_selectedPreset,
@@ -215,7 +215,8 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     DayBook book{.current = {today, {}, {}, 0, 0},
                  .left = std::nullopt,
                  .daily = m_dailySecondsByDate,
-                 .dailyBlocked = m_dailyBlockedSecondsByDate};
+                 .dailyBlocked = m_dailyBlockedSecondsByDate,
+                 .countersOwnDay = {}};
     if (savedDay.isValid()) {
         book.current = {savedDay, d.trackedAppSeconds,
                         d.trackedBlockedAppSeconds.value_or(SecondsMap{}), d.sessionsToday,

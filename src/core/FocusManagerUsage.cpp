@@ -41,21 +41,23 @@ void FocusManager::tick() {
 }
 
 void FocusManager::rollOverDayIfNeeded(QDate today) {
-    if (!movesDay(m_currentDay, m_dayLeft, today)) {
-        return;  // the same day, or a clock set back that a correction will bring forward
+    if (!today.isValid() || today == m_currentDay) {
+        return;
     }
     applyDayBook(
         moveToDay(DayBook{.current = {m_currentDay, m_trackedAppSeconds, m_trackedBlockedAppSeconds,
                                       m_sessionsToday, m_focusMinutesToday},
                           .left = m_dayLeft,
                           .daily = m_dailySecondsByDate,
-                          .dailyBlocked = m_dailyBlockedSecondsByDate},
+                          .dailyBlocked = m_dailyBlockedSecondsByDate,
+                          .countersOwnDay = m_countersOwnDay},
                   today));
 }
 
 void FocusManager::applyDayBook(DayBook book) {
     m_currentDay = book.current.day;
     m_dayLeft = std::move(book.left);
+    m_countersOwnDay = book.countersOwnDay;
     m_streakRunStale = true;
     setTrackedAppSeconds(book.current.apps);
     setTrackedBlockedAppSeconds(book.current.blockedApps);

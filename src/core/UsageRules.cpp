@@ -130,17 +130,34 @@ void moveGained(SecondsMap& daily, const QString& from, qint64 before, const QSt
 
 }  // namespace
 
-bool movesDay(QDate current, const std::optional<DayLeft>& left, QDate today) {
-    if (!today.isValid() || today == current) {
-        return false;
-    }
-    return today > current || (left && left->counters.day <= today);
+namespace {
+// The counters, and their day's daily totals, put on another day.
+void carryTo(DayBook& book, QDate day) {
+    const QString from = dateStamp(book.current.day);
+    const QString to = dateStamp(day);
+    moveGained(book.daily, from, 0, to);
+    moveGained(book.dailyBlocked, from, 0, to);
+    book.current.day = day;
 }
+}  // namespace
 
 DayBook moveToDay(DayBook book, QDate today) {
-    if (!movesDay(book.current.day, book.left, today)) {
+    if (!today.isValid() || today == book.current.day) {
         return book;
     }
+    if (book.countersOwnDay.isValid() && today >= book.countersOwnDay) {
+        carryTo(book, std::exchange(book.countersOwnDay, QDate()));
+        if (today == book.current.day) {
+            return book;
+        }
+    }
+    if (today < book.current.day && !(book.left && book.left->counters.day <= today)) {
+        const QDate own = book.countersOwnDay.isValid() ? book.countersOwnDay : book.current.day;
+        carryTo(book, today);
+        book.countersOwnDay = own;
+        return book;
+    }
+    book.countersOwnDay = QDate();
     const QString stamp = dateStamp(today);
     if (today > book.current.day) {
         book.left = DayLeft{std::move(book.current), book.daily.value(stamp),

@@ -60,16 +60,16 @@ struct DayBook {
     std::optional<DayLeft> left;
     SecondsMap daily;
     SecondsMap dailyBlocked;
+    // The day the counters belong to when a clock set back took them along; invalid otherwise.
+    QDate countersOwnDay;
 };
-
-// Whether the calendar saying today moves the counters off current.
-bool movesDay(QDate current, const std::optional<DayLeft>& left, QDate today);
 
 // Where the counters are once the calendar says today. A later day starts afresh and keeps the
 // day left. A clock back on the day left, or past it, was ahead (set wrong, or a zone further
 // west just after midnight): the counters return there with what was counted meanwhile, its
-// daily seconds too. Any other step back leaves them where they are, so a clock set back and
-// corrected, or a start while it is wrong, never wipes or strands today's counters.
+// daily seconds too. Any other step back takes the counters along to today, so the day rolls
+// over at the next midnight and never waits for a date a wrong clock once showed; should the
+// clock come back to their own day (a clock set back, then corrected), they return there.
 DayBook moveToDay(DayBook book, QDate today);
 
 }  // namespace Quorel

@@ -206,7 +206,7 @@ private slots:
     }
 
     // Steps of whole days, each followed by a heartbeat; "quit" saves and ends Quorel, which
-    // starts again at the next step's time. Two sessions and a second of XTerm are on the 6th
+    // starts again at the next step's time; "done" finishes a focus session. Two sessions and a second of XTerm are on the 6th
     // before the first step.
     void clockCorrectionsKeepTodaysCounters_data() {
         QTest::addColumn<QStringList>("steps");
@@ -219,7 +219,9 @@ private slots:
             return QTest::newRow(name) << QString::fromLatin1(steps).split(u' ');
         };
         row("a new day", "+1") << 0LL << 1LL << SecondsMap{{today, 1}, {seventh, 1}};
-        row("set back a day", "-1") << 2LL << 2LL << SecondsMap{{today, 2}};
+        const QString fifth = QStringLiteral("2026-12-5");
+        // Counters go with a clock set back, so the next midnight is a new day.
+        row("set back a day", "-1") << 2LL << 2LL << SecondsMap{{fifth, 2}};
         row("set back a week, corrected", "-7 +7") << 2LL << 3LL << sixth;
         row("a day ahead, corrected", "+1 -1") << 2LL << 3LL << sixth;
         row("a week ahead, corrected", "+7 -7") << 2LL << 3LL << sixth;
@@ -227,12 +229,16 @@ private slots:
             << 0LL << 2LL << SecondsMap{{today, 1}, {seventh, 2}};
         row("a week back, then ahead, corrected", "-7 +8 -1")
             << 2LL << 4LL << SecondsMap{{today, 4}};
-        row("set back a week, restarted, corrected", "-7 quit -7 +7")
-            << 2LL << 4LL << SecondsMap{{today, 4}};
+        row("set back a week, restarted, set back, corrected", "-7 quit -7 +7")
+            << 2LL << 4LL << SecondsMap{{QStringLiteral("2026-11-29"), 4}};
         row("a day ahead, restarted, corrected", "+1 quit +0 -1")
             << 2LL << 4LL << SecondsMap{{today, 4}};
         row("a week ahead while closed, corrected", "quit +7 -7") << 2LL << 3LL << sixth;
         row("a week back while closed, corrected", "quit -7 +7") << 2LL << 3LL << sixth;
+        // Saved on a day a wrong clock showed: today's now, and midnight comes as ever.
+        row("saved a week ahead, a day before, then midnight", "+7 quit -8 +1")
+            << 0LL << 1LL << SecondsMap{{fifth, 2}, {today, 2}};
+        row("a session done a day ahead, corrected", "+1 done -1") << 3LL << 3LL << sixth;
     }
     void clockCorrectionsKeepTodaysCounters() {
         QFETCH(QStringList, steps);
@@ -245,6 +251,10 @@ private slots:
             if (step == u"quit") {
                 m->saveState();
                 m.reset();
+                continue;
+            }
+            if (step == u"done") {
+                m->setSessionsToday(m->sessionsToday() + 1);
                 continue;
             }
             desktop.clock.advanceDays(step.toLongLong());
