@@ -201,6 +201,18 @@ void WorkspaceCore::takeFront(const std::optional<WindowFacts>& window,
     }
 }
 
+void WorkspaceCore::takeShown(const WindowFacts& window) {
+    const QString key = keyOf(window);
+    if (key.isEmpty() ||
+        std::any_of(m_shown.cbegin(), m_shown.cend(),
+                    [&key](const RunningApplication& a) { return a.key == key; })) {
+        return;
+    }
+    if (std::optional<RunningApplication> application = applicationOf(window)) {
+        m_shown.append(std::move(*application));
+    }
+}
+
 void WorkspaceCore::hidden(const QString& key) {
     if (!key.isEmpty() && key == m_frontKey) {
         m_frontKey.clear();
@@ -211,6 +223,7 @@ void WorkspaceCore::forgetFront() {
     m_frontmost.reset();
     m_frontKey.clear();
     m_activations.clear();
+    m_shown.clear();
 }
 
 void WorkspaceCore::setActivationHandler(std::function<void(const RunningApplication&)> handler) {
@@ -225,13 +238,22 @@ void WorkspaceCore::channelRestored() {
 
 void WorkspaceCore::deliverActivations() {
     const QList<RunningApplication> activations = std::exchange(m_activations, {});
-    // A copy: the handler may replace itself.
-    const auto handler = m_activationHandler;
-    if (!handler) {
-        return;
+    QList<RunningApplication> shown = std::exchange(m_shown, {});
+    // Copies: a handler may replace itself.
+    if (const auto handler = m_activationHandler) {
+        for (const RunningApplication& application : activations) {
+            handler(application);
+        }
     }
-    for (const RunningApplication& application : activations) {
-        handler(application);
+    shown.removeIf([&activations](const RunningApplication& application) {
+        return std::any_of(
+            activations.cbegin(), activations.cend(),
+            [&application](const RunningApplication& a) { return a.key == application.key; });
+    });
+    if (const auto handler = m_shownHandler) {
+        for (const RunningApplication& application : shown) {
+            handler(application);
+        }
     }
 }
 

@@ -669,4 +669,8 @@ void X11Workspace::setChannelRestoredHandler(std::function<void()> handler) {
     m_core.setRestoredHandler(std::move(handler));
 }
 
+void X11Workspace::setShownHandler(std::function<void(const RunningApplication&)> handler) {
+    m_core.setShownHandler(std::move(handler));
+}
+
 }  // namespace Quorel

@@ -58,6 +58,7 @@ public:
 
     // The handler may call back into this adapter.
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    void setShownHandler(std::function<void(const RunningApplication&)> handler) override;
     void setChannelRestoredHandler(std::function<void()> handler) override;
 
     QStringList installedApplicationNames() override;

@@ -131,7 +131,7 @@ private slots:
         QVERIFY(c.installedApplicationNames().contains(u"Notes"_s));
     }
 
-    void everyApplicationThatCameToTheFrontIsTold() {
+    void everyApplicationThatCameToTheFrontOrShowedIsTold() {
         WorkspaceCore c = core();
         QStringList told;
         c.setActivationHandler([&](const RunningApplication& a) {
@@ -167,6 +167,24 @@ private slots:
         QVERIFY(!c.frontmost());
         c.takeFront(window(u"desk"_s, u"d"_s, 3, WindowType::DesktopShell));
         QVERIFY(!c.frontmost());
+
+        // Shown: each application once, after the activations, unless it was just told in
+        // front; the desktop shell never.
+        told.clear();
+        QStringList shown;
+        c.setShownHandler([&](const RunningApplication& a) {
+            QVERIFY(!told.isEmpty());
+            shown << a.key;
+        });
+        for (const QString& id : {u"e1"_s, u"e2"_s}) {
+            c.takeShown(window(id, u"e"_s, 4));
+        }
+        c.takeShown(window(u"f"_s, u"f"_s, 4));
+        c.takeShown(window(u"desk"_s, u"d"_s, 3, WindowType::DesktopShell));
+        c.takeFront(window(u"f"_s, u"f"_s, 4));
+        c.deliverActivations();
+        QCOMPARE(told, QStringList{u"pid:4:f"_s});
+        QCOMPARE(shown, QStringList{u"pid:4:e"_s});
     }
 };
 

@@ -428,4 +428,8 @@ void SwayWorkspace::setChannelRestoredHandler(std::function<void()> handler) {
     m_core.setRestoredHandler(std::move(handler));
 }
 
+void SwayWorkspace::setShownHandler(std::function<void(const RunningApplication&)> handler) {
+    m_core.setShownHandler(std::move(handler));
+}
+
 }  // namespace Quorel
