@@ -63,7 +63,8 @@ QString WorkspaceCore::keyOf(const WindowFacts& window) {
     const QString& application =
         !window.windowClass.isEmpty() ? window.windowClass : window.desktopId;
     if (application.isEmpty()) {
-        return {};
+        // A window can shed its class, not its process: then the process is the application.
+        return window.pid > 0 ? u"pid:" % QString::number(window.pid) : QString();
     }
     if (window.pid > 0) {
         return u"pid:" % QString::number(window.pid) % u':' % application;
@@ -102,7 +103,8 @@ std::optional<RunningApplication> WorkspaceCore::applicationOf(const WindowFacts
     application.name = resolved ? resolved->name : QString();
     application.identity = hasEntry                      ? resolved->desktopId
                            : !window.desktopId.isEmpty() ? window.desktopId
-                                                         : windowClass;
+                           : !windowClass.isEmpty()      ? windowClass
+                                                         : application.name;
     application.key = key;
     application.isRegular = isRegular(window);
     application.isThisProgram = isThisProgram(window);

@@ -9,8 +9,9 @@
 // activations the engine hears of. So a rule about applications is written, and mended, once.
 //
 // An application is the windows of one process that share a class (or Wayland app id), or,
-// without a process id, the windows of one class. The class is part of the key because
-// sandboxed clients report the process id of their own namespace, so two sandboxed apps may
+// without a process id, the windows of one class; the windows of a process that give no class
+// are one more application of that process, named after its program. The class is part of the key
+// because sandboxed clients report the process id of their own namespace, so two sandboxed apps may
 // both say pid 2.
 
 #include "ports/Workspace.h"

@@ -21,6 +21,7 @@
 #include "ports/Workspace.h"
 #include "workspace/WorkspaceCore.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 
@@ -75,10 +76,15 @@ private:
                  bool waylandSession);
 
     void handleEvents();
+    void readEvents();
     void scheduleQueuedEvents();
+    void scheduleFlush();
     void refresh();
     void watch(std::uint32_t window);
+    void listClients();
+    void rememberFrame(std::uint32_t frame, std::uint32_t client);
     QList<WindowFacts> clientFacts();
+    void checkShown();
     void checkIconified();
 
     static constexpr qsizetype maxRefusalsLogged = 256;
@@ -91,8 +97,16 @@ private:
     std::vector<std::uint32_t> m_iconifyRequested;  // asked once, not yet seen iconic
     std::vector<std::uint32_t> m_hiddenRequested;   // asked the other way too
     QSet<std::uint32_t> m_refusalLogged;
-    std::uint32_t m_watchedWindow = 0;  // the active window, whose WM_CLASS changes we hear
+    std::uint32_t m_watchedWindow = 0;     // the active window, whose WM_CLASS changes we hear
+    std::vector<std::uint32_t> m_clients;  // _NET_CLIENT_LIST as last read
+    QSet<std::uint32_t> m_clientSet;
+    bool m_clientsStale = true;
+    QHash<std::uint32_t, WindowFacts> m_facts;            // of clients, until an identity changes
+    QHash<std::uint32_t, std::uint32_t> m_clientOfFrame;  // frames the window manager made
+    QSet<std::uint32_t> m_maybeShown;  // clients mapped or changed since the last look
+    bool m_frontChanged = false;
     bool m_drainScheduled = false;
+    bool m_flushScheduled = false;
 };
 
 }  // namespace Quorel

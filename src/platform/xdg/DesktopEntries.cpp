@@ -417,10 +417,14 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
             return found(entry);
         }
     }
-    if (window.wmClass.isEmpty()) {
-        return std::nullopt;
+    if (!window.wmClass.isEmpty()) {
+        return ResolvedApplication{window.wmClass, QString(), window.executable, {}, false};
     }
-    return ResolvedApplication{window.wmClass, QString(), window.executable, {}, false};
+    // A window without a class still runs a program, whose name the block list can take.
+    if (!executable.isEmpty()) {
+        return ResolvedApplication{executable, QString(), window.executable, {}, false};
+    }
+    return std::nullopt;
 }
 
 DesktopEntries::DesktopEntries()
