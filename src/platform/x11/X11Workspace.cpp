@@ -460,6 +460,23 @@ struct X11Workspace::Connection {
                        reinterpret_cast<const char*>(&event));
     }
 
+    // The desktop after the current one, when there is more than one.
+    void requestOtherDesktop(xcb_window_t window) {
+        const auto countCookie = xcb_ewmh_get_number_of_desktops(&ewmh, screen);
+        const auto currentCookie = xcb_ewmh_get_current_desktop(&ewmh, screen);
+        std::uint32_t count = 0;
+        std::uint32_t current = 0;
+        ErrorSink countError;
+        ErrorSink currentError;
+        const bool counted =
+            xcb_ewmh_get_number_of_desktops_reply(&ewmh, countCookie, &count, countError) != 0;
+        if (xcb_ewmh_get_current_desktop_reply(&ewmh, currentCookie, &current, currentError) &&
+            counted && count > 1) {
+            xcb_ewmh_request_change_wm_desktop(&ewmh, screen, window, (current + 1) % count,
+                                               XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        }
+    }
+
     void requestHidden(xcb_window_t window) {
         xcb_ewmh_request_change_wm_state(&ewmh, screen, window, XCB_EWMH_WM_STATE_ADD,
                                          ewmh._NET_WM_STATE_HIDDEN, XCB_ATOM_NONE,
@@ -560,6 +577,7 @@ X11Workspace::X11Workspace(std::unique_ptr<Connection> connection, DesktopEntrie
     : m_x(std::move(connection)), m_core(entries), m_waylandSession(waylandSession) {
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_x->c), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::handleEvents);
+    m_clock.start();
     m_iconifyCheck = new QTimer(this);
     m_iconifyCheck->setSingleShot(true);
     m_iconifyCheck->setInterval(iconifyGrace);
@@ -716,6 +734,9 @@ void X11Workspace::hide(const RunningApplication& application) {
     m_core.hidden(application.key);
     for (const WindowFacts& target : m_core.windowsToHide(application.key, clientFacts())) {
         const auto window = static_cast<xcb_window_t>(target.id.toUInt());
+        if (cameBackAgain(window)) {
+            m_x->requestOtherDesktop(window);
+        }
         m_x->requestIconic(window);
         if (std::find(m_iconifyRequested.cbegin(), m_iconifyRequested.cend(), window) ==
             m_iconifyRequested.cend()) {
@@ -727,6 +748,22 @@ void X11Workspace::hide(const RunningApplication& application) {
         m_iconifyCheck->start();
     }
     scheduleQueuedEvents();
+}
+
+// Why: a window that maps itself again each time it is iconified would be fought a thousand
+// times a second, and be on screen most of that time. Put on a desktop not shown as well, its
+// next map leaves it out of sight, and the fight ends. Only such a window: a desktop of its own
+// is a surprise for an ordinary one.
+bool X11Workspace::cameBackAgain(xcb_window_t window) {
+    if (m_returns.size() >= maxRefusalsLogged && !m_returns.contains(window)) {
+        m_returns.clear();
+    }
+    const qint64 now = m_clock.elapsed();
+    Returns& returns = m_returns[window];
+    if (returns.count == 0 || now - returns.since > returnWindowMs) {
+        returns = {now, 0};
+    }
+    return ++returns.count == fightingReturns;
 }
 
 // Windows asked both ways and still shown were refused: said once per window, since the guard
@@ -848,6 +885,7 @@ void X11Workspace::readEvents() {
                 m_facts.remove(notify->window);  // its id is free for reuse
                 m_clientOfFrame.remove(notify->window);
                 m_maybeShown.remove(notify->window);
+                m_returns.remove(notify->window);
                 if (notify->window == m_watchedWindow) {
                     m_watchedWindow = XCB_WINDOW_NONE;
                     m_frontChanged = true;

@@ -17,10 +17,17 @@
 // in a cache that the activation events (PropertyNotify of _NET_ACTIVE_WINDOW, and of WM_CLASS
 // on the active window) refresh on the main thread. Asking then costs no round trip and cannot
 // block on the X server.
+//
+// A window can also come into sight without the front: mapped, un-iconified, or on a desktop
+// switched to. Every client is listened to for its maps and state changes, and the root for
+// its frames' maps; those the user can see then are told to the shown handler, one batch per
+// turn of the event loop. The facts of the clients are kept until one of them changes its
+// identity, so that hiding two hundred applications in a row reads them once.
 
 #include "ports/Workspace.h"
 #include "workspace/WorkspaceCore.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QSet>
@@ -86,6 +93,14 @@ private:
     QList<WindowFacts> clientFacts();
     void checkShown();
     void checkIconified();
+    bool cameBackAgain(std::uint32_t window);
+
+    struct Returns {
+        qint64 since = 0;  // ms on m_clock
+        int count = 0;
+    };
+    static constexpr qint64 returnWindowMs = 1000;
+    static constexpr int fightingReturns = 20;  // hidden this often within a second
 
     static constexpr qsizetype maxRefusalsLogged = 256;
 
@@ -103,7 +118,9 @@ private:
     bool m_clientsStale = true;
     QHash<std::uint32_t, WindowFacts> m_facts;            // of clients, until an identity changes
     QHash<std::uint32_t, std::uint32_t> m_clientOfFrame;  // frames the window manager made
-    QSet<std::uint32_t> m_maybeShown;  // clients mapped or changed since the last look
+    QSet<std::uint32_t> m_maybeShown;         // clients mapped or changed since the last look
+    QHash<std::uint32_t, Returns> m_returns;  // how often each window was hidden lately
+    QElapsedTimer m_clock;
     bool m_frontChanged = false;
     bool m_drainScheduled = false;
     bool m_flushScheduled = false;
