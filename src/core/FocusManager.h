@@ -281,6 +281,8 @@ public:
     bool shouldBlockApp(const RunningApplication& application) const;
     // The activation watcher's reaction: hide now and again 0.15 s later, and raise the shield.
     void handleActivatedApp(const RunningApplication& application);
+    // The shown-window watcher's: during focus, hide once; the shield is for the front.
+    void handleShownApp(const RunningApplication& application);
     // The list operations; each does nothing under the edit lock.
     Q_INVOKABLE void addApp(const QString& name);
     void removeApp(const QUuid& id);

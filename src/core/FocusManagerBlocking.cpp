@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Quorel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Application blocking: the decision, its three enforcement paths (the activation watcher, the
-// 0.3 s guard, the start-of-focus sweep), and the block list's operations.
+// Application blocking: the decision, its four enforcement paths (the activation watcher, the
+// shown-window watcher, the 0.3 s guard, the start-of-focus sweep), and the block list's
+// operations.
 #include "FocusManager.h"
 #include "UsageRules.h"
 
@@ -42,6 +43,8 @@ QStringList sortedUnique(QStringList names, Qt::CaseSensitivity sensitivity) {
 void FocusManager::setupAppWatcher() {
     m_platform.workspace.setActivationHandler(
         [this](const RunningApplication& application) { handleActivatedApp(application); });
+    m_platform.workspace.setShownHandler(
+        [this](const RunningApplication& application) { handleShownApp(application); });
     // Back after a loss (the compositor restarted, the extension was turned off and on): what
     // came up meanwhile is still on screen.
     m_platform.workspace.setChannelRestoredHandler([this] {
@@ -138,6 +141,18 @@ void FocusManager::handleActivatedApp(const RunningApplication& application) {
     if (m_isRunning && !m_isBreak) {
         m_guardTimer.start();
     }
+}
+
+// A window brought back without the front (un-iconified by a script, put on another screen) is
+// as much on screen as one in front. Hidden at once and once: a window that maps itself again
+// each time is answered per showing, not by timers. Outside focus an allowance counts time in
+// front only, which the activation watcher and the heartbeat see to.
+void FocusManager::handleShownApp(const RunningApplication& application) {
+    if (!m_isRunning || m_isBreak || !shouldBlockApp(application)) {
+        return;
+    }
+    qCDebug(lcBlocking) << "hidden as it showed:" << application.key;
+    m_platform.workspace.hide(application);
 }
 
 void FocusManager::guardTick() {

@@ -21,6 +21,7 @@ public:
     QList<RunningApplication> runningApplications() override { return {}; }
     void hide(const RunningApplication&) override {}
     void setActivationHandler(std::function<void(const RunningApplication&)>) override {}
+    void setShownHandler(std::function<void(const RunningApplication&)>) override {}
     void setChannelRestoredHandler(std::function<void()>) override {}
     QStringList installedApplicationNames() override { return {}; }
     QString limitation() const override {

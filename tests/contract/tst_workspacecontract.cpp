@@ -71,6 +71,9 @@ public:
     virtual std::unique_ptr<Workspace> connect(DesktopEntries& entries) = 0;
     virtual QList<DesktopWindow> windowsOf(qint64 pid) = 0;
     virtual void raise(const DesktopWindow& window) = 0;
+    // Brings the window into sight while another keeps the front, as a user's own tools can;
+    // false where the test knows no way.
+    virtual bool showUnfocused(const DesktopWindow&) { return false; }
     virtual QByteArray qtPlatform() const { return "wayland"_ba; }
 };
 
@@ -100,6 +103,14 @@ public:
         run(u"wmctrl"_s, {u"-i"_s, u"-a"_s, window.id});
     }
 
+    // Iconified, then un-iconified as a pager would, which does not activate it.
+    bool showUnfocused(const DesktopWindow& window) override {
+        run(u"xdotool"_s, {u"windowminimize"_s, u"--sync"_s, window.id});
+        QTest::qWait(200);
+        run(u"wmctrl"_s, {u"-i"_s, u"-r"_s, window.id, u"-b"_s, u"remove,hidden"_s});
+        return true;
+    }
+
     QByteArray qtPlatform() const override { return "xcb"_ba; }
 };
 
@@ -122,7 +133,20 @@ public:
         run(u"swaymsg"_s, {u"[con_id=%1] focus"_s.arg(window.id)});
     }
 
+    // Onto the workspace of a second output, which sway shows there without the focus.
+    bool showUnfocused(const DesktopWindow& window) override {
+        if (!m_secondOutput) {
+            run(u"swaymsg"_s, {u"create_output"_s});
+            m_secondOutput = true;
+        }
+        QTest::qWait(200);
+        run(u"swaymsg"_s, {u"[con_id=%1] move to workspace 2"_s.arg(window.id)});
+        return true;
+    }
+
 private:
+    bool m_secondOutput = false;
+
     static void collect(const QJsonObject& node, qint64 pid, bool inScratchpad,
                         QList<DesktopWindow>& windows) {
         inScratchpad = inScratchpad || node[u"name"].toString() == u"__i3_scratch";
@@ -496,6 +520,28 @@ private slots:
         m_workspace->hide(runningNamed(appName).first());
         QTRY_COMPARE_WITH_TIMEOUT(shownWindows(app->processId()), 0, upMs);
         QCOMPARE(shownWindows(QCoreApplication::applicationPid()), 1);
+    }
+
+    // In sight while this program keeps the front: told all the same.
+    void windowShownWithoutTheFrontIsReported() {
+        QVERIFY(showOwnWindow());
+        const QProcess* app = startApp(appId);
+        QVERIFY(app);
+        const std::optional<DesktopWindow> main = titled(app->processId(), u"main"_s);
+        const std::optional<DesktopWindow> own =
+            titled(QCoreApplication::applicationPid(), QString());
+        QVERIFY(main && own);
+        m_desktop->raise(*own);
+        QTRY_COMPARE_WITH_TIMEOUT(front(), u"(this program)"_s, upMs);
+        QStringList shown;
+        m_workspace->setShownHandler(
+            [&shown](const RunningApplication& application) { shown << application.name; });
+
+        if (!m_desktop->showUnfocused(*main)) {
+            QSKIP("the test knows no way to show a window without the front on this desktop");
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(shown.contains(appName), upMs);
+        QCOMPARE(front(), u"(this program)"_s);
     }
 
     // A block list entry names the application as it was installed.

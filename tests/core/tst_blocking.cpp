@@ -148,6 +148,43 @@ private slots:
         QCOMPARE(desktop.workspace.hidden.size(), 1);
     }
 
+    // Shown without coming to the front: hidden once during focus, without the shield or the
+    // second hide; outside focus, not even when its allowance is used up.
+    void aShownWindowIsHiddenOnlyDuringFocus_data() {
+        QTest::addColumn<Focus>("focus");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("thisProgram");
+        QTest::addColumn<bool>("hidden");
+
+        const QString studio = QStringLiteral("Pro Code Studio");
+        QTest::newRow("focus, blocked") << Focus::Running << studio << false << true;
+        QTest::newRow("focus, not listed")
+            << Focus::Running << QStringLiteral("Terminal") << false << false;
+        QTest::newRow("focus, this program") << Focus::Running << studio << true << false;
+        QTest::newRow("break") << Focus::Break << studio << false << false;
+        QTest::newRow("paused") << Focus::Paused << studio << false << false;
+        QTest::newRow("idle, allowance used up")
+            << Focus::Idle << QStringLiteral("Slack") << false << false;
+    }
+    void aShownWindowIsHiddenOnlyDuringFocus() {
+        QFETCH(Focus, focus);
+        QFETCH(QString, name);
+        QFETCH(bool, thisProgram);
+        QFETCH(bool, hidden);
+        FakeDesktop desktop;
+        auto m = desktop.makeManager();
+        m->setBlockedApps({entry(QStringLiteral("Code")), entry(QStringLiteral("Slack"), 0)});
+        enter(*m, focus);
+        desktop.workspace.hidden.clear();
+
+        RunningApplication shown = app(name);
+        shown.isThisProgram = thisProgram;
+        desktop.workspace.onShown(shown);
+        QTest::qWait(2 * FocusManager::secondHideDelayMs);
+        QCOMPARE(desktop.workspace.hidden, hidden ? QStringList{name} : QStringList{});
+        QVERIFY(desktop.shield.shown.isEmpty());
+    }
+
     void guardHidesWhatStaysInFront() {
         FakeDesktop desktop;
         auto m = desktop.makeManager();

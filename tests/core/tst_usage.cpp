@@ -206,8 +206,8 @@ private slots:
     }
 
     // Steps of whole days, each followed by a heartbeat; "quit" saves and ends Quorel, which
-    // starts again at the next step's time; "done" finishes a focus session. Two sessions and a second of XTerm are on the 6th
-    // before the first step.
+    // starts again at the next step's time; "done" finishes a focus session. Two sessions and a
+    // second of XTerm are on the 6th before the first step.
     void clockCorrectionsKeepTodaysCounters_data() {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<qint64>("sessions");

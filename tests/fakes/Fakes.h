@@ -73,6 +73,9 @@ public:
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override {
         onActivated = std::move(handler);
     }
+    void setShownHandler(std::function<void(const RunningApplication&)> handler) override {
+        onShown = std::move(handler);
+    }
     void setChannelRestoredHandler(std::function<void()> handler) override {
         onRestored = std::move(handler);
     }
@@ -93,6 +96,7 @@ public:
     QString limitationText;
     QStringList hidden;
     std::function<void(const RunningApplication&)> onActivated;
+    std::function<void(const RunningApplication&)> onShown;
     std::function<void()> onRestored;
 };
 

@@ -52,6 +52,10 @@ public:
     // repeats of the same window and "nothing in front" are not reported.
     virtual void setActivationHandler(std::function<void(const RunningApplication&)> handler) = 0;
 
+    // handler runs on the main thread when a window of an application becomes viewable (mapped,
+    // shown again, moved into sight), whether or not it comes to the front.
+    virtual void setShownHandler(std::function<void(const RunningApplication&)> handler) = 0;
+
     // handler runs on the main thread when the channel to the desktop is back after a loss
     // (limitation() said so meanwhile): whatever came up in between went unseen.
     virtual void setChannelRestoredHandler(std::function<void()> handler) = 0;

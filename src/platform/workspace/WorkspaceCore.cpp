@@ -63,7 +63,8 @@ QString WorkspaceCore::keyOf(const WindowFacts& window) {
     const QString& application =
         !window.windowClass.isEmpty() ? window.windowClass : window.desktopId;
     if (application.isEmpty()) {
-        return {};
+        // A window can shed its class, not its process: then the process is the application.
+        return window.pid > 0 ? u"pid:" % QString::number(window.pid) : QString();
     }
     if (window.pid > 0) {
         return u"pid:" % QString::number(window.pid) % u':' % application;
@@ -102,7 +103,8 @@ std::optional<RunningApplication> WorkspaceCore::applicationOf(const WindowFacts
     application.name = resolved ? resolved->name : QString();
     application.identity = hasEntry                      ? resolved->desktopId
                            : !window.desktopId.isEmpty() ? window.desktopId
-                                                         : windowClass;
+                           : !windowClass.isEmpty()      ? windowClass
+                                                         : application.name;
     application.key = key;
     application.isRegular = isRegular(window);
     application.isThisProgram = isThisProgram(window);
@@ -201,6 +203,18 @@ void WorkspaceCore::takeFront(const std::optional<WindowFacts>& window,
     }
 }
 
+void WorkspaceCore::takeShown(const WindowFacts& window) {
+    const QString key = keyOf(window);
+    if (key.isEmpty() ||
+        std::any_of(m_shown.cbegin(), m_shown.cend(),
+                    [&key](const RunningApplication& a) { return a.key == key; })) {
+        return;
+    }
+    if (std::optional<RunningApplication> application = applicationOf(window)) {
+        m_shown.append(std::move(*application));
+    }
+}
+
 void WorkspaceCore::hidden(const QString& key) {
     if (!key.isEmpty() && key == m_frontKey) {
         m_frontKey.clear();
@@ -211,6 +225,7 @@ void WorkspaceCore::forgetFront() {
     m_frontmost.reset();
     m_frontKey.clear();
     m_activations.clear();
+    m_shown.clear();
 }
 
 void WorkspaceCore::setActivationHandler(std::function<void(const RunningApplication&)> handler) {
@@ -225,13 +240,22 @@ void WorkspaceCore::channelRestored() {
 
 void WorkspaceCore::deliverActivations() {
     const QList<RunningApplication> activations = std::exchange(m_activations, {});
-    // A copy: the handler may replace itself.
-    const auto handler = m_activationHandler;
-    if (!handler) {
-        return;
+    QList<RunningApplication> shown = std::exchange(m_shown, {});
+    // Copies: a handler may replace itself.
+    if (const auto handler = m_activationHandler) {
+        for (const RunningApplication& application : activations) {
+            handler(application);
+        }
     }
-    for (const RunningApplication& application : activations) {
-        handler(application);
+    shown.removeIf([&activations](const RunningApplication& application) {
+        return std::any_of(
+            activations.cbegin(), activations.cend(),
+            [&application](const RunningApplication& a) { return a.key == application.key; });
+    });
+    if (const auto handler = m_shownHandler) {
+        for (const RunningApplication& application : shown) {
+            handler(application);
+        }
     }
 }
 

@@ -9,8 +9,9 @@
 // activations the engine hears of. So a rule about applications is written, and mended, once.
 //
 // An application is the windows of one process that share a class (or Wayland app id), or,
-// without a process id, the windows of one class. The class is part of the key because
-// sandboxed clients report the process id of their own namespace, so two sandboxed apps may
+// without a process id, the windows of one class; the windows of a process that give no class
+// are one more application of that process, named after its program. The class is part of the key
+// because sandboxed clients report the process id of their own namespace, so two sandboxed apps may
 // both say pid 2.
 
 #include "ports/Workspace.h"
@@ -90,6 +91,10 @@ public:
     void takeFront(const std::optional<WindowFacts>& window,
                    const std::function<QList<WindowFacts>()>& others = {});
 
+    // A window came into sight, in front or not: queued for the shown handler, each application
+    // once until delivered. Nothing for the desktop shell or a window without a key.
+    void takeShown(const WindowFacts& window);
+
     // The application went out of sight: brought back, it is news even if nothing came between.
     void hidden(const QString& key);
 
@@ -97,6 +102,9 @@ public:
     void forgetFront();
 
     void setActivationHandler(std::function<void(const RunningApplication&)> handler);
+    void setShownHandler(std::function<void(const RunningApplication&)> handler) {
+        m_shownHandler = std::move(handler);
+    }
     void setRestoredHandler(std::function<void()> handler) {
         m_restoredHandler = std::move(handler);
     }
@@ -106,8 +114,9 @@ public:
 
     // Tells the handler of every application that came to the front since the last call, in
     // order, each once: a batch of events that brings a blocked window up and another one after
-    // it must not leave the first on screen. Called last by the adapter, with its cache up to
-    // date: the handler may call back into it.
+    // it must not leave the first on screen. Then the shown handler, of those shown that were not
+    // just reported in front. Called last by the adapter, with its cache up to date: the
+    // handlers may call back into it.
     void deliverActivations();
 
 private:
@@ -118,7 +127,9 @@ private:
     std::optional<RunningApplication> m_frontmost;
     QString m_frontKey;  // of the application last reported; "" once it was hidden
     QList<RunningApplication> m_activations;
+    QList<RunningApplication> m_shown;
     std::function<void(const RunningApplication&)> m_activationHandler;
+    std::function<void(const RunningApplication&)> m_shownHandler;
     std::function<void()> m_restoredHandler;
 };
 

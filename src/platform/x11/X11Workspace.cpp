@@ -36,6 +36,12 @@ constexpr std::uint32_t maxClientMachineLength = 64;  // a host name has at most
 constexpr std::uint32_t maxWindowTypes = 32;
 constexpr std::uint32_t maxWindowStates = 32;
 constexpr std::uint32_t maxClients = 4096;  // any client may write the list; read no more
+constexpr std::uint32_t allDesktops = 0xFFFFFFFF;
+// What each client is listened to for: identity and state changes, maps, its end.
+constexpr std::uint32_t clientEvents =
+    XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+// Frames seen taking a client in; forgotten when destroyed, so this bounds only a leak.
+constexpr qsizetype maxFrames = 8192;
 
 // Long enough for a window manager to iconify, short enough that the user sees no delay.
 constexpr std::chrono::milliseconds iconifyGrace{50};
@@ -141,6 +147,7 @@ struct X11Workspace::Connection {
     xcb_atom_t wmClientLeader = XCB_ATOM_NONE;
     xcb_atom_t wmChangeState = XCB_ATOM_NONE;
     xcb_atom_t wmState = XCB_ATOM_NONE;
+    xcb_atom_t wmTakeFocus = XCB_ATOM_NONE;
 
     Connection() = default;
     Connection(const Connection&) = delete;
@@ -186,11 +193,14 @@ struct X11Workspace::Connection {
         QByteArray machine;
         xcb_window_t owner = XCB_WINDOW_NONE;  // WM_TRANSIENT_FOR, else WM_CLIENT_LEADER
         WindowType type = WindowType::Normal;
+        bool dock = false;        // typed as a panel
+        bool takesInput = false;  // WM_HINTS input, or WM_TAKE_FOCUS
         bool skipTaskbar = false;
     };
 
     struct Cookies {
-        xcb_get_property_cookie_t wmClass, pid, machine, transient, leader, type, state;
+        xcb_get_property_cookie_t wmClass, pid, machine, transient, leader, type, state, hints,
+            protocols;
     };
 
     Cookies request(xcb_window_t window) {
@@ -204,6 +214,8 @@ struct X11Workspace::Connection {
             xcb_get_property(c, 0, window, ewmh._NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 0,
                              maxWindowTypes),
             xcb_get_property(c, 0, window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 0, maxWindowStates),
+            xcb_icccm_get_wm_hints(c, window),
+            xcb_icccm_get_wm_protocols(c, window, ewmh.WM_PROTOCOLS),
         };
     }
 
@@ -268,8 +280,8 @@ struct X11Workspace::Connection {
             ewmh._NET_WM_WINDOW_TYPE_COMBO,         ewmh._NET_WM_WINDOW_TYPE_DND};
         const auto firstKnown = std::find_first_of(typeList.begin(), typeList.end(),
                                                    knownTypes.cbegin(), knownTypes.cend());
-        if (contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DESKTOP) ||
-            contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DOCK)) {
+        p.dock = contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DOCK);
+        if (p.dock || contains(typeList, ewmh._NET_WM_WINDOW_TYPE_DESKTOP)) {
             p.type = WindowType::DesktopShell;
         } else if (firstKnown == typeList.end() || *firstKnown == ewmh._NET_WM_WINDOW_TYPE_NORMAL) {
             p.type = WindowType::Normal;
@@ -284,6 +296,18 @@ struct X11Workspace::Connection {
             xcb_get_property_reply(c, cookies.state, stateError));
         p.skipTaskbar = contains(itemsOf<xcb_atom_t>(states.get(), XCB_ATOM_ATOM),
                                  ewmh._NET_WM_STATE_SKIP_TASKBAR);
+
+        xcb_icccm_wm_hints_t hints{};
+        ErrorSink hintsError;
+        p.takesInput = xcb_icccm_get_wm_hints_reply(c, cookies.hints, &hints, hintsError) &&
+                       (hints.flags & XCB_ICCCM_WM_HINT_INPUT) != 0 && hints.input != 0;
+        xcb_icccm_get_wm_protocols_reply_t protocols{};
+        ErrorSink protocolsError;
+        if (xcb_icccm_get_wm_protocols_reply(c, cookies.protocols, &protocols, protocolsError)) {
+            p.takesInput =
+                p.takesInput || contains({protocols.atoms, protocols.atoms_len}, wmTakeFocus);
+            xcb_icccm_get_wm_protocols_reply_wipe(&protocols);
+        }
         return p;
     }
 
@@ -291,11 +315,12 @@ struct X11Workspace::Connection {
 
     // The application of a window, from its own properties (p). Dialogs and helper windows
     // often lack WM_CLASS; then their owner names them, and the first process id on the way
-    // counts.
-    WindowFacts factsOf(xcb_window_t window, Properties p) {
+    // counts. A panel the keyboard reaches (it takes input, or has the focus) is no panel but
+    // part of its application: typing a window as a dock must not take it out of reach.
+    WindowFacts factsOf(xcb_window_t window, Properties p, bool focused = false) {
         WindowFacts facts;
         facts.id = QString::number(window);
-        facts.type = p.type;
+        facts.type = p.dock && (p.takesInput || focused) ? WindowType::Auxiliary : p.type;
         facts.skipTaskbar = p.skipTaskbar;
         bool pidSeen = false;
         for (int hop = 1;; ++hop) {
@@ -318,7 +343,99 @@ struct X11Workspace::Connection {
         return facts;
     }
 
-    WindowFacts factsOf(xcb_window_t window) { return factsOf(window, read(window)); }
+    WindowFacts factsOf(xcb_window_t window, bool focused = false) {
+        return factsOf(window, read(window), focused);
+    }
+
+    // The facts of each window, asked in one batch.
+    std::vector<WindowFacts> factsOf(const std::vector<xcb_window_t>& windows) {
+        std::vector<Cookies> cookies;
+        cookies.reserve(windows.size());
+        for (const xcb_window_t window : windows) {
+            cookies.push_back(request(window));
+        }
+        std::vector<WindowFacts> facts;
+        facts.reserve(windows.size());
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            facts.push_back(factsOf(windows[i], collect(cookies[i])));
+        }
+        return facts;
+    }
+
+    // The frame each window sits in (its parent), asked in one batch; the root for a window
+    // the window manager did not reparent, none for one that is gone.
+    std::vector<xcb_window_t> parentsOf(const std::vector<xcb_window_t>& windows) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        cookies.reserve(windows.size());
+        for (const xcb_window_t window : windows) {
+            cookies.push_back(xcb_query_tree(c, window));
+        }
+        std::vector<xcb_window_t> parents;
+        parents.reserve(windows.size());
+        for (const auto cookie : cookies) {
+            ErrorSink error;
+            XcbReply<xcb_query_tree_reply_t> reply(xcb_query_tree_reply(c, cookie, error));
+            parents.push_back(reply ? reply->parent : xcb_window_t{XCB_WINDOW_NONE});
+        }
+        return parents;
+    }
+
+    // Those of the windows the user can see: viewable (mapped, in a mapped frame), neither
+    // iconic nor hidden, and on the current desktop or on all of them. Asked in one batch.
+    std::vector<xcb_window_t> inSight(const std::vector<xcb_window_t>& windows) {
+        const auto desktopCookie = xcb_ewmh_get_current_desktop(&ewmh, screen);
+        struct Asked {
+            xcb_get_window_attributes_cookie_t attributes;
+            xcb_get_property_cookie_t state, netState, desktop;
+        };
+        std::vector<Asked> cookies;
+        cookies.reserve(windows.size());
+        for (const xcb_window_t window : windows) {
+            cookies.push_back({xcb_get_window_attributes(c, window),
+                               xcb_get_property(c, 0, window, wmState, wmState, 0, 1),
+                               xcb_get_property(c, 0, window, ewmh._NET_WM_STATE, XCB_ATOM_ATOM, 0,
+                                                maxWindowStates),
+                               xcb_ewmh_get_wm_desktop(&ewmh, window)});
+        }
+        std::uint32_t current = 0;
+        ErrorSink desktopError;
+        const bool knowsDesktop =
+            xcb_ewmh_get_current_desktop_reply(&ewmh, desktopCookie, &current, desktopError) != 0;
+        std::vector<xcb_window_t> out;
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            ErrorSink attributesError;
+            XcbReply<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(c, cookies[i].attributes, attributesError));
+            ErrorSink stateError;
+            XcbReply<xcb_get_property_reply_t> state(
+                xcb_get_property_reply(c, cookies[i].state, stateError));
+            ErrorSink netStateError;
+            XcbReply<xcb_get_property_reply_t> netState(
+                xcb_get_property_reply(c, cookies[i].netState, netStateError));
+            std::uint32_t desktop = 0;
+            ErrorSink windowDesktopError;
+            const bool onOne = xcb_ewmh_get_wm_desktop_reply(&ewmh, cookies[i].desktop, &desktop,
+                                                             windowDesktopError) != 0;
+            const auto wm = itemsOf<std::uint32_t>(state.get(), wmState);
+            const bool viewable =
+                attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                (wm.empty() || wm.front() != XCB_ICCCM_WM_STATE_ICONIC) &&
+                !contains(itemsOf<xcb_atom_t>(netState.get(), XCB_ATOM_ATOM),
+                          ewmh._NET_WM_STATE_HIDDEN) &&
+                (!knowsDesktop || !onOne || desktop == current || desktop == allDesktops);
+            if (viewable) {
+                out.push_back(windows[i]);
+            }
+        }
+        return out;
+    }
+
+    // Every event the server sent before now is in xcb's queue afterwards.
+    void sync() {
+        ErrorSink error;
+        XcbReply<xcb_get_input_focus_reply_t>(
+            xcb_get_input_focus_reply(c, xcb_get_input_focus(c), error));
+    }
 
     // The managed windows, in the window manager's order.
     std::vector<xcb_window_t> clientList() {
@@ -328,30 +445,6 @@ struct X11Workspace::Connection {
         XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, error));
         const auto windows = itemsOf<xcb_window_t>(reply.get(), XCB_ATOM_WINDOW);
         return {windows.begin(), windows.end()};
-    }
-
-    struct Client {
-        xcb_window_t window;
-        WindowFacts facts;
-    };
-
-    // Every managed window with its facts; windows gone meanwhile are left out.
-    std::vector<Client> clients() {
-        const std::vector<xcb_window_t> windows = clientList();
-        std::vector<Cookies> cookies;
-        cookies.reserve(windows.size());
-        for (const xcb_window_t window : windows) {
-            cookies.push_back(request(window));
-        }
-        std::vector<Client> out;
-        out.reserve(windows.size());
-        for (std::size_t i = 0; i < windows.size(); ++i) {
-            WindowFacts facts = factsOf(windows[i], collect(cookies[i]));
-            if (!WorkspaceCore::keyOf(facts).isEmpty()) {
-                out.push_back({windows[i], std::move(facts)});
-            }
-        }
-        return out;
     }
 
     // ICCCM 4.1.4: how a client asks to be iconified, sent here on the client's behalf.
@@ -365,6 +458,23 @@ struct X11Workspace::Connection {
         xcb_send_event(c, 0, root,
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&event));
+    }
+
+    // The desktop after the current one, when there is more than one.
+    void requestOtherDesktop(xcb_window_t window) {
+        const auto countCookie = xcb_ewmh_get_number_of_desktops(&ewmh, screen);
+        const auto currentCookie = xcb_ewmh_get_current_desktop(&ewmh, screen);
+        std::uint32_t count = 0;
+        std::uint32_t current = 0;
+        ErrorSink countError;
+        ErrorSink currentError;
+        const bool counted =
+            xcb_ewmh_get_number_of_desktops_reply(&ewmh, countCookie, &count, countError) != 0;
+        if (xcb_ewmh_get_current_desktop_reply(&ewmh, currentCookie, &current, currentError) &&
+            counted && count > 1) {
+            xcb_ewmh_request_change_wm_desktop(&ewmh, screen, window, (current + 1) % count,
+                                               XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        }
     }
 
     void requestHidden(xcb_window_t window) {
@@ -427,7 +537,7 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
         return xcb_intern_atom(x->c, 0, static_cast<std::uint16_t>(atom.size()), atom.data());
     };
     const std::array atomCookies{intern("WM_CLIENT_LEADER"), intern("WM_CHANGE_STATE"),
-                                 intern("WM_STATE")};
+                                 intern("WM_STATE"), intern("WM_TAKE_FOCUS")};
     x->ewmhReady = xcb_ewmh_init_atoms_replies(&x->ewmh, ewmhCookies, nullptr) != 0;
     std::array<xcb_atom_t, atomCookies.size()> atoms{};
     for (std::size_t i = 0; i < atoms.size(); ++i) {
@@ -441,9 +551,11 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
     x->wmClientLeader = atoms[0];
     x->wmChangeState = atoms[1];
     x->wmState = atoms[2];
+    x->wmTakeFocus = atoms[3];
 
-    // Listen before reading, so that no activation falls between the two.
-    x->selectEvents(x->root, XCB_EVENT_MASK_PROPERTY_CHANGE);
+    // Listen before reading, so that no activation falls between the two. Substructure: frames
+    // mapped (a desktop switched to, a window shown again) and clients reparented into them.
+    x->selectEvents(x->root, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
     if (!x->activeWindow()) {
         return nullptr;
     }
@@ -452,6 +564,8 @@ std::unique_ptr<X11Workspace> X11Workspace::create(DesktopEntries& entries,
     const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland" ||
                          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     std::unique_ptr<X11Workspace> workspace(new X11Workspace(std::move(x), entries, wayland));
+    workspace->listClients();
+    workspace->m_maybeShown.clear();  // on screen already: no news either
     workspace->refresh();
     workspace->m_core.deliverActivations();  // nobody listens yet: the first front is no news
     workspace->scheduleQueuedEvents();
@@ -463,6 +577,7 @@ X11Workspace::X11Workspace(std::unique_ptr<Connection> connection, DesktopEntrie
     : m_x(std::move(connection)), m_core(entries), m_waylandSession(waylandSession) {
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_x->c), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &X11Workspace::handleEvents);
+    m_clock.start();
     m_iconifyCheck = new QTimer(this);
     m_iconifyCheck->setSingleShot(true);
     m_iconifyCheck->setInterval(iconifyGrace);
@@ -498,18 +613,115 @@ std::optional<QString> X11Workspace::queryFrontmostApplicationName() {
     return application->name;
 }
 
+// As the server has it now: whatever changed before this call is in the answer.
 QList<RunningApplication> X11Workspace::runningApplications() {
+    m_x->sync();
+    readEvents();
     const QList<WindowFacts> windows = clientFacts();
     scheduleQueuedEvents();
     return m_core.applicationsOf(windows);
 }
 
+// From the cache; only clients new to it, or all after a change of identity, are read (one
+// batch). Hiding many applications in a row so reads the clients once, not once for each.
 QList<WindowFacts> X11Workspace::clientFacts() {
+    listClients();
+    std::vector<xcb_window_t> unknown;
+    for (const xcb_window_t window : m_clients) {
+        if (!m_facts.contains(window)) {
+            unknown.push_back(window);
+        }
+    }
+    if (!unknown.empty()) {
+        std::vector<WindowFacts> read = m_x->factsOf(unknown);
+        for (std::size_t i = 0; i < unknown.size(); ++i) {
+            m_facts.insert(unknown[i], std::move(read[i]));
+        }
+    }
     QList<WindowFacts> windows;
-    for (Connection::Client& client : m_x->clients()) {
-        windows.append(std::move(client.facts));
+    windows.reserve(static_cast<qsizetype>(m_clients.size()));
+    for (const xcb_window_t window : m_clients) {
+        const WindowFacts& facts = m_facts[window];
+        if (!WorkspaceCore::keyOf(facts).isEmpty()) {
+            windows.append(facts);
+        }
     }
     return windows;
+}
+
+// _NET_CLIENT_LIST read again after it changed. New clients are listened to (identity and state
+// changes, maps) before their properties are read, and may have come into sight.
+void X11Workspace::listClients() {
+    if (!m_clientsStale) {
+        return;
+    }
+    m_clientsStale = false;
+    std::vector<xcb_window_t> clients = m_x->clientList();
+    QSet<std::uint32_t> listed;
+    listed.reserve(static_cast<qsizetype>(clients.size()));
+    std::vector<xcb_window_t> added;
+    for (const xcb_window_t window : clients) {
+        listed.insert(window);
+        if (!m_clientSet.contains(window)) {
+            added.push_back(window);
+            m_x->selectEvents(window, clientEvents);
+            m_maybeShown.insert(window);
+        }
+    }
+    for (const std::uint32_t window : std::as_const(m_clientSet)) {
+        if (!listed.contains(window)) {
+            m_facts.remove(window);
+        }
+    }
+    // Clients taken in before we listened: their frames, so that a frame mapped says whose.
+    const std::vector<xcb_window_t> parents = m_x->parentsOf(added);
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        rememberFrame(parents[i], added[i]);
+    }
+    m_clients = std::move(clients);
+    m_clientSet = std::move(listed);
+}
+
+void X11Workspace::rememberFrame(xcb_window_t frame, xcb_window_t client) {
+    if (frame == XCB_WINDOW_NONE || frame == m_x->root) {
+        return;
+    }
+    if (m_clientOfFrame.size() >= maxFrames) {
+        m_clientOfFrame.clear();
+    }
+    m_clientOfFrame.insert(frame, client);
+}
+
+// Of the clients that may have come into sight, those the user sees now go to the shown
+// handler: one batch for all of them, so a burst of maps costs one round trip.
+void X11Workspace::checkShown() {
+    listClients();
+    std::vector<xcb_window_t> candidates;
+    for (const std::uint32_t window : std::as_const(m_maybeShown)) {
+        if (m_clientSet.contains(window)) {
+            candidates.push_back(window);
+        }
+    }
+    m_maybeShown.clear();
+    if (candidates.empty()) {
+        return;
+    }
+    std::vector<xcb_window_t> shown = m_x->inSight(candidates);
+    std::vector<xcb_window_t> unknown;
+    for (const xcb_window_t window : shown) {
+        if (!m_facts.contains(window)) {
+            unknown.push_back(window);
+        }
+    }
+    if (!unknown.empty()) {
+        std::vector<WindowFacts> read = m_x->factsOf(unknown);
+        for (std::size_t i = 0; i < unknown.size(); ++i) {
+            m_facts.insert(unknown[i], std::move(read[i]));
+        }
+    }
+    for (const xcb_window_t window : shown) {
+        m_core.takeShown(m_facts[window]);
+    }
 }
 
 // Why the fallback: iconifying is the window manager's to do. ICCCM's WM_CHANGE_STATE is the
@@ -522,17 +734,36 @@ void X11Workspace::hide(const RunningApplication& application) {
     m_core.hidden(application.key);
     for (const WindowFacts& target : m_core.windowsToHide(application.key, clientFacts())) {
         const auto window = static_cast<xcb_window_t>(target.id.toUInt());
+        if (cameBackAgain(window)) {
+            m_x->requestOtherDesktop(window);
+        }
         m_x->requestIconic(window);
         if (std::find(m_iconifyRequested.cbegin(), m_iconifyRequested.cend(), window) ==
             m_iconifyRequested.cend()) {
             m_iconifyRequested.push_back(window);
         }
     }
-    xcb_flush(m_x->c);
+    scheduleFlush();
     if (!m_iconifyRequested.empty() && !m_iconifyCheck->isActive()) {
         m_iconifyCheck->start();
     }
     scheduleQueuedEvents();
+}
+
+// Why: a window that maps itself again each time it is iconified would be fought a thousand
+// times a second, and be on screen most of that time. Put on a desktop not shown as well, its
+// next map leaves it out of sight, and the fight ends. Only such a window: a desktop of its own
+// is a surprise for an ordinary one.
+bool X11Workspace::cameBackAgain(xcb_window_t window) {
+    if (m_returns.size() >= maxRefusalsLogged && !m_returns.contains(window)) {
+        m_returns.clear();
+    }
+    const qint64 now = m_clock.elapsed();
+    Returns& returns = m_returns[window];
+    if (returns.count == 0 || now - returns.since > returnWindowMs) {
+        returns = {now, 0};
+    }
+    return ++returns.count == fightingReturns;
 }
 
 // Windows asked both ways and still shown were refused: said once per window, since the guard
@@ -590,35 +821,88 @@ void X11Workspace::scheduleQueuedEvents() {
     QMetaObject::invokeMethod(this, &X11Workspace::handleEvents, Qt::QueuedConnection);
 }
 
-void X11Workspace::handleEvents() {
-    m_drainScheduled = false;
-    const xcb_atom_t activeAtom = m_x->ewmh._NET_ACTIVE_WINDOW;
-    const xcb_atom_t pidAtom = m_x->ewmh._NET_WM_PID;
-    for (;;) {
-        bool changed = false;
-        // Several activations in a row are answered with one refresh, for the last of them.
-        while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(m_x->c)}) {
-            switch (event->response_type & 0x7f) {
-                case XCB_PROPERTY_NOTIFY: {
-                    const auto* notify =
-                        reinterpret_cast<xcb_property_notify_event_t*>(event.get());
-                    changed |= (notify->window == m_x->root && notify->atom == activeAtom) ||
-                               (notify->window == m_watchedWindow &&
-                                (notify->atom == XCB_ATOM_WM_CLASS || notify->atom == pidAtom));
-                    break;
-                }
-                case XCB_DESTROY_NOTIFY: {
-                    const auto* notify = reinterpret_cast<xcb_destroy_notify_event_t*>(event.get());
-                    if (notify->window == m_watchedWindow) {
-                        m_watchedWindow = XCB_WINDOW_NONE;  // its id is free for reuse
-                        changed = true;
+// Requests of several hides in a row go out together, once this turn of the event loop is over.
+void X11Workspace::scheduleFlush() {
+    if (m_flushScheduled) {
+        return;
+    }
+    m_flushScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_flushScheduled = false;
+            xcb_flush(m_x->c);
+        },
+        Qt::QueuedConnection);
+}
+
+// Takes in what the queued events say, without acting on it: the front changed, which clients
+// may have come into sight, whose identity is stale. Safe to call from anywhere.
+void X11Workspace::readEvents() {
+    const xcb_ewmh_connection_t& ewmh = m_x->ewmh;
+    while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(m_x->c)}) {
+        switch (event->response_type & 0x7f) {
+            case XCB_PROPERTY_NOTIFY: {
+                const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
+                const xcb_atom_t atom = notify->atom;
+                if (notify->window == m_x->root) {
+                    m_frontChanged |= atom == ewmh._NET_ACTIVE_WINDOW;
+                    m_clientsStale |= atom == ewmh._NET_CLIENT_LIST;
+                    if (atom == ewmh._NET_CURRENT_DESKTOP) {
+                        m_maybeShown.unite(m_clientSet);
                     }
                     break;
                 }
-                default:
-                    break;  // errors of unchecked requests: windows that went away meanwhile
+                const bool identity =
+                    atom == XCB_ATOM_WM_CLASS || atom == ewmh._NET_WM_PID ||
+                    atom == ewmh._NET_WM_WINDOW_TYPE || atom == XCB_ATOM_WM_HINTS ||
+                    atom == ewmh.WM_PROTOCOLS || atom == XCB_ATOM_WM_TRANSIENT_FOR ||
+                    atom == m_x->wmClientLeader || atom == XCB_ATOM_WM_CLIENT_MACHINE;
+                if (identity) {
+                    // Other windows may be named through this one (as their owner).
+                    m_facts.clear();
+                    m_frontChanged |= notify->window == m_watchedWindow;
+                }
+                if (identity || atom == m_x->wmState || atom == ewmh._NET_WM_STATE ||
+                    atom == ewmh._NET_WM_DESKTOP) {
+                    m_maybeShown.insert(notify->window);
+                }
+                break;
             }
+            case XCB_MAP_NOTIFY: {
+                // The client's own map, or its frame's, told through the root.
+                const auto* notify = reinterpret_cast<xcb_map_notify_event_t*>(event.get());
+                m_maybeShown.insert(m_clientOfFrame.value(notify->window, notify->window));
+                break;
+            }
+            case XCB_REPARENT_NOTIFY: {
+                const auto* notify = reinterpret_cast<xcb_reparent_notify_event_t*>(event.get());
+                rememberFrame(notify->parent, notify->window);
+                break;
+            }
+            case XCB_DESTROY_NOTIFY: {
+                const auto* notify = reinterpret_cast<xcb_destroy_notify_event_t*>(event.get());
+                m_facts.remove(notify->window);  // its id is free for reuse
+                m_clientOfFrame.remove(notify->window);
+                m_maybeShown.remove(notify->window);
+                m_returns.remove(notify->window);
+                if (notify->window == m_watchedWindow) {
+                    m_watchedWindow = XCB_WINDOW_NONE;
+                    m_frontChanged = true;
+                }
+                break;
+            }
+            default:
+                break;  // errors of unchecked requests: windows that went away meanwhile
         }
+    }
+}
+
+void X11Workspace::handleEvents() {
+    m_drainScheduled = false;
+    for (;;) {
+        // Several activations in a row are answered with one refresh, for the last of them.
+        readEvents();
         if (m_x->broken()) {
             // The server is gone; the fd would stay readable for ever. Without a display there is
             // no session left to reconnect to.
@@ -628,10 +912,14 @@ void X11Workspace::handleEvents() {
             m_watchedWindow = XCB_WINDOW_NONE;
             return;
         }
-        if (!changed) {
+        if (!std::exchange(m_frontChanged, false)) {
             break;
         }
         refresh();  // its replies may queue more events: go round again
+    }
+    if (!m_maybeShown.isEmpty() || m_clientsStale) {
+        checkShown();
+        scheduleQueuedEvents();  // events that came with its replies
     }
     m_core.deliverActivations();
 }
@@ -651,22 +939,24 @@ void X11Workspace::refresh() {
         m_core.takeFront(std::nullopt);
         return;
     }
-    m_core.takeFront(m_x->factsOf(active), [this] { return clientFacts(); });
+    m_core.takeFront(m_x->factsOf(active, true), [this] { return clientFacts(); });
 }
 
+// Listened to as every client is, and left so: the previous one is most often a client still.
 void X11Workspace::watch(xcb_window_t window) {
-    if (window != m_watchedWindow && m_watchedWindow != XCB_WINDOW_NONE) {
-        m_x->selectEvents(m_watchedWindow, XCB_EVENT_MASK_NO_EVENT);
-    }
     // Selected again even when it is the same id, which may belong to a new window by now.
     if (window != XCB_WINDOW_NONE) {
-        m_x->selectEvents(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        m_x->selectEvents(window, clientEvents);
     }
     m_watchedWindow = window;
 }
 
 void X11Workspace::setChannelRestoredHandler(std::function<void()> handler) {
     m_core.setRestoredHandler(std::move(handler));
+}
+
+void X11Workspace::setShownHandler(std::function<void(const RunningApplication&)> handler) {
+    m_core.setShownHandler(std::move(handler));
 }
 
 }  // namespace Quorel

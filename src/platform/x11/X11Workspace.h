@@ -17,10 +17,18 @@
 // in a cache that the activation events (PropertyNotify of _NET_ACTIVE_WINDOW, and of WM_CLASS
 // on the active window) refresh on the main thread. Asking then costs no round trip and cannot
 // block on the X server.
+//
+// A window can also come into sight without the front: mapped, un-iconified, or on a desktop
+// switched to. Every client is listened to for its maps and state changes, and the root for
+// its frames' maps; those the user can see then are told to the shown handler, one batch per
+// turn of the event loop. The facts of the clients are kept until one of them changes its
+// identity, so that hiding two hundred applications in a row reads them once.
 
 #include "ports/Workspace.h"
 #include "workspace/WorkspaceCore.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 
@@ -58,6 +66,7 @@ public:
 
     // The handler may call back into this adapter.
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    void setShownHandler(std::function<void(const RunningApplication&)> handler) override;
     void setChannelRestoredHandler(std::function<void()> handler) override;
 
     QStringList installedApplicationNames() override;
@@ -74,11 +83,24 @@ private:
                  bool waylandSession);
 
     void handleEvents();
+    void readEvents();
     void scheduleQueuedEvents();
+    void scheduleFlush();
     void refresh();
     void watch(std::uint32_t window);
+    void listClients();
+    void rememberFrame(std::uint32_t frame, std::uint32_t client);
     QList<WindowFacts> clientFacts();
+    void checkShown();
     void checkIconified();
+    bool cameBackAgain(std::uint32_t window);
+
+    struct Returns {
+        qint64 since = 0;  // ms on m_clock
+        int count = 0;
+    };
+    static constexpr qint64 returnWindowMs = 1000;
+    static constexpr int fightingReturns = 20;  // hidden this often within a second
 
     static constexpr qsizetype maxRefusalsLogged = 256;
 
@@ -90,8 +112,18 @@ private:
     std::vector<std::uint32_t> m_iconifyRequested;  // asked once, not yet seen iconic
     std::vector<std::uint32_t> m_hiddenRequested;   // asked the other way too
     QSet<std::uint32_t> m_refusalLogged;
-    std::uint32_t m_watchedWindow = 0;  // the active window, whose WM_CLASS changes we hear
+    std::uint32_t m_watchedWindow = 0;     // the active window, whose WM_CLASS changes we hear
+    std::vector<std::uint32_t> m_clients;  // _NET_CLIENT_LIST as last read
+    QSet<std::uint32_t> m_clientSet;
+    bool m_clientsStale = true;
+    QHash<std::uint32_t, WindowFacts> m_facts;            // of clients, until an identity changes
+    QHash<std::uint32_t, std::uint32_t> m_clientOfFrame;  // frames the window manager made
+    QSet<std::uint32_t> m_maybeShown;         // clients mapped or changed since the last look
+    QHash<std::uint32_t, Returns> m_returns;  // how often each window was hidden lately
+    QElapsedTimer m_clock;
+    bool m_frontChanged = false;
     bool m_drainScheduled = false;
+    bool m_flushScheduled = false;
 };
 
 }  // namespace Quorel

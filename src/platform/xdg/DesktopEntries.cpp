@@ -410,10 +410,14 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
         entry = pick(entries, byProgram);
     }
     if (!entry) {
-        if (window.wmClass.isEmpty()) {
-            return std::nullopt;
+        if (!window.wmClass.isEmpty()) {
+            return ResolvedApplication{window.wmClass, QString(), window.executable, {}, false};
         }
-        return ResolvedApplication{window.wmClass, QString(), window.executable, {}, false};
+        // A window without a class still runs a program, whose name the block list can take.
+        if (!executable.isEmpty()) {
+            return ResolvedApplication{executable, QString(), window.executable, {}, false};
+        }
+        return std::nullopt;
     }
     // Named by the best entry, known by every entry that describes it: a new menu entry of the
     // user's own ("Notes", the same class) does not take away the name a block list holds.

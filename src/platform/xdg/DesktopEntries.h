@@ -85,7 +85,9 @@ bool isShownInMenus(const DesktopEntry& entry);
 
 // Matches a window against entries: StartupWMClass = class (any case); else the id without
 // ".desktop" = the class or the instance (any case); else the running executable = Exec's or
-// TryExec's program; else the bare class. nullopt when the window gives nothing to go on.
+// TryExec's program; else the bare class; else the program's file name. nullopt when the
+// window gives nothing to go on. The first match names it; every other entry that matches by
+// any rule adds its names to otherNames.
 std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>& entries,
                                                       const WindowIdentity& window);
 

@@ -4,6 +4,7 @@
 #include "workspace/WorkspaceCore.h"
 #include "xdg/DesktopEntries.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -73,11 +74,16 @@ private slots:
         const QList<RunningApplication> apps = c.applicationsOf(
             {window(u"1"_s, u"alpha"_s, 10, WindowType::Auxiliary), window(u"2"_s, u"alpha"_s, 10),
              window(u"3"_s, u"alpha"_s, 11), window(u"4"_s, u"org.a"_s, 2), sandboxed, noPid,
-             window(u"7"_s, u"panel"_s, 12, WindowType::DesktopShell), window(u"8"_s, {}, 0)});
+             window(u"7"_s, u"panel"_s, 12, WindowType::DesktopShell), window(u"8"_s, {}, 0),
+             window(u"10"_s, {}, QCoreApplication::applicationPid())});
+        const QString classless = u"pid:"_s + QString::number(QCoreApplication::applicationPid());
         QCOMPARE(keysOf(apps), (QStringList{u"pid:10:alpha"_s, u"pid:11:alpha"_s, u"pid:2:org.a"_s,
-                                            u"pid:2:org.b"_s, u"class:gamma"_s}));
+                                            u"pid:2:org.b"_s, u"class:gamma"_s, classless}));
         QVERIFY(apps[0].isRegular);  // through its normal window, though a utility came first
         QVERIFY(!apps[4].isRegular);
+        // Without a class, by its program: a class can be removed from a window.
+        QCOMPARE(apps[5].name, u"tst_workspacecore"_s);
+        QCOMPARE(apps[5].identity, u"tst_workspacecore"_s);
         // A desktop's own match to an entry names an application without a class.
         WindowFacts matched = window(u"9"_s, {}, 0);
         matched.desktopId = u"org.c.desktop"_s;
@@ -131,7 +137,7 @@ private slots:
         QVERIFY(c.installedApplicationNames().contains(u"Notes"_s));
     }
 
-    void everyApplicationThatCameToTheFrontIsTold() {
+    void everyApplicationThatCameToTheFrontOrShowedIsTold() {
         WorkspaceCore c = core();
         QStringList told;
         c.setActivationHandler([&](const RunningApplication& a) {
@@ -167,6 +173,24 @@ private slots:
         QVERIFY(!c.frontmost());
         c.takeFront(window(u"desk"_s, u"d"_s, 3, WindowType::DesktopShell));
         QVERIFY(!c.frontmost());
+
+        // Shown: each application once, after the activations, unless it was just told in
+        // front; the desktop shell never.
+        told.clear();
+        QStringList shown;
+        c.setShownHandler([&](const RunningApplication& a) {
+            QVERIFY(!told.isEmpty());
+            shown << a.key;
+        });
+        for (const QString& id : {u"e1"_s, u"e2"_s}) {
+            c.takeShown(window(id, u"e"_s, 4));
+        }
+        c.takeShown(window(u"f"_s, u"f"_s, 4));
+        c.takeShown(window(u"desk"_s, u"d"_s, 3, WindowType::DesktopShell));
+        c.takeFront(window(u"f"_s, u"f"_s, 4));
+        c.deliverActivations();
+        QCOMPARE(told, QStringList{u"pid:4:f"_s});
+        QCOMPARE(shown, QStringList{u"pid:4:e"_s});
     }
 };
 

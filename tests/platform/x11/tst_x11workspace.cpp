@@ -52,6 +52,7 @@ struct WindowSpec {
     xcb_window_t leader = noWindow;
     QList<xcb_atom_t> types = {};
     bool skipTaskbar = false;
+    bool input = true;  // WM_HINTS: the keyboard may reach it
     bool mapped = true;
 };
 
@@ -95,7 +96,7 @@ public:
             setClass(w, spec.instance, spec.wmClass);
         }
         xcb_icccm_wm_hints_t hints{};
-        xcb_icccm_wm_hints_set_input(&hints, 1);
+        xcb_icccm_wm_hints_set_input(&hints, spec.input ? 1 : 0);
         xcb_icccm_set_wm_hints(m_c, w, &hints);
         if (spec.pid > 0) {
             xcb_ewmh_set_wm_pid(&m_ewmh, w, static_cast<std::uint32_t>(spec.pid));
@@ -717,7 +718,7 @@ private slots:
     }
 
     // Each window is "TYPE[,TYPE...]" (EWMH type names without _NET_WM_WINDOW_TYPE_, or ""
-    // for none), then " skip" for skip-taskbar.
+    // for none), then " skip" for skip-taskbar, " passive" for a window that takes no input.
     void applicationIsRegularWithAnOrdinaryTaskbarWindow_data() {
         QTest::addColumn<QByteArrayList>("windows");
         QTest::addColumn<bool>("listed");
@@ -730,12 +731,14 @@ private slots:
             << QByteArrayList{"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE,DIALOG"} << true << true;
         QTest::newRow("utility") << QByteArrayList{"UTILITY,NORMAL"} << true << false;
         QTest::newRow("skip-taskbar") << QByteArrayList{"NORMAL skip"} << true << false;
-        // The desktop and its panels are nobody's application.
-        QTest::newRow("dock") << QByteArrayList{"DOCK"} << false << false;
+        // The desktop and its panels are nobody's application; a "panel" the keyboard reaches
+        // is part of its application.
+        QTest::newRow("dock") << QByteArrayList{"DOCK passive"} << false << false;
+        QTest::newRow("dock taking input") << QByteArrayList{"DOCK"} << true << false;
         QTest::newRow("desktop, even if normal too")
             << QByteArrayList{"DESKTOP,NORMAL"} << false << false;
         QTest::newRow("one ordinary window among others")
-            << QByteArrayList{"DOCK", "NORMAL skip", "NORMAL"} << true << true;
+            << QByteArrayList{"DOCK passive", "NORMAL skip", "NORMAL"} << true << true;
     }
 
     void applicationIsRegularWithAnOrdinaryTaskbarWindow() {
@@ -754,7 +757,8 @@ private slots:
                     .wmClass = "QuorelAlpha",
                     .pid = alphaPid,
                     .types = types,
-                    .skipTaskbar = parts.size() > 1});
+                    .skipTaskbar = parts.contains("skip"),
+                    .input = !parts.contains("passive")});
         }
         // Judged on every window: wait until the window manager lists the last one too (a dock
         // may never be listed).
@@ -791,8 +795,15 @@ private slots:
             << WindowSpec{.instance = "alpha",
                           .wmClass = "QuorelAlpha",
                           .pid = alphaPid,
-                          .types = {ewmh._NET_WM_WINDOW_TYPE_DOCK}}
+                          .types = {ewmh._NET_WM_WINDOW_TYPE_DOCK},
+                          .input = false}
             << u"untouched"_s;
+        // Asked to go, though openbox iconifies no panel.
+        QTest::newRow("dock taking input") << WindowSpec{.instance = "alpha",
+                                                         .wmClass = "QuorelAlpha",
+                                                         .pid = alphaPid,
+                                                         .types = {ewmh._NET_WM_WINDOW_TYPE_DOCK}}
+                                           << u"asked to hide"_s;
         QTest::newRow("other process")
             << WindowSpec{"beta", "QuorelAlpha", betaPid} << u"untouched"_s;
     }
@@ -870,6 +881,52 @@ private slots:
         // The window manager then puts another window in front, which may be reported too.
         QCOMPARE(reported.mid(0, 4),
                  (QStringList{alphaName, u"QuorelBeta"_s, alphaName, u"QuorelGamma"_s}));
+    }
+
+    // An xterm brought into sight by the user's own tools, without coming to the front, is
+    // reported; one stripped of its class and typed as a panel is still the xterm program.
+    void windowComingIntoSightIsReported_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("un-iconified by a pager") << u"un-iconified"_s;
+        QTest::newRow("its desktop switched to") << u"desktop"_s;
+        QTest::newRow("stripped, typed as a dock, mapped again") << u"stripped"_s;
+    }
+    void windowComingIntoSightIsReported() {
+        QFETCH(QString, how);
+        QProcess* xterm = startXterm({});
+        const xcb_window_t w = windowOf(xterm);
+        QVERIFY(w != XCB_WINDOW_NONE);
+        QVERIFY(activate(w));
+        const QString id = u"0x"_s + QString::number(w, 16);
+        const auto run = [](const QString& tool, const QStringList& arguments) {
+            return QProcess::execute(tool, arguments) == 0;
+        };
+        QStringList shown;
+        m_workspace->setShownHandler([&](const RunningApplication& a) { shown << a.name; });
+
+        if (how == u"un-iconified") {
+            QVERIFY(run(u"xdotool"_s, {u"windowminimize"_s, u"--sync"_s, id}));
+            QTRY_COMPARE(m_x.wmState(w), std::uint32_t{XCB_ICCCM_WM_STATE_ICONIC});
+            QTest::qWait(100);
+            shown.clear();
+            QVERIFY(run(u"wmctrl"_s, {u"-i"_s, u"-r"_s, id, u"-b"_s, u"remove,hidden"_s}));
+        } else if (how == u"desktop") {
+            QVERIFY(run(u"wmctrl"_s, {u"-i"_s, u"-r"_s, id, u"-t"_s, u"1"_s}));
+            QTest::qWait(100);
+            shown.clear();
+            QVERIFY(run(u"wmctrl"_s, {u"-s"_s, u"1"_s}));
+        } else {
+            QVERIFY(run(u"xprop"_s, {u"-id"_s, id, u"-remove"_s, u"WM_CLASS"_s}));
+            QVERIFY(run(u"xprop"_s,
+                        {u"-id"_s, id, u"-f"_s, u"_NET_WM_WINDOW_TYPE"_s, u"32a"_s, u"-set"_s,
+                         u"_NET_WM_WINDOW_TYPE"_s, u"_NET_WM_WINDOW_TYPE_DOCK"_s}));
+            QVERIFY(run(u"xdotool"_s, {u"windowunmap"_s, u"--sync"_s, id}));
+            QTest::qWait(100);
+            shown.clear();
+            QVERIFY(run(u"xdotool"_s, {u"windowmap"_s, u"--sync"_s, id}));
+        }
+        QTRY_VERIFY2(shown.contains(u"XTerm"_s), qPrintable(shown.join(u", ")));
+        QVERIFY(run(u"wmctrl"_s, {u"-s"_s, u"0"_s}));
     }
 
     void limitationIsSaidInAWaylandSession_data() {

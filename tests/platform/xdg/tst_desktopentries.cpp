@@ -122,6 +122,11 @@ private slots:
                                                     << "/usr/bin/unknown"
                                                     << "Unknown"
                                                     << "";
+        QTest::newRow("no class: the program") << ""
+                                               << ""
+                                               << "/usr/bin/unknown (deleted)"
+                                               << "unknown"
+                                               << "";
         QTest::newRow("nothing to go on") << ""
                                           << ""
                                           << ""

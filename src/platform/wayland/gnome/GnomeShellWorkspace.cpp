@@ -346,4 +346,8 @@ void GnomeShellWorkspace::setChannelRestoredHandler(std::function<void()> handle
     m_core.setRestoredHandler(std::move(handler));
 }
 
+void GnomeShellWorkspace::setShownHandler(std::function<void(const RunningApplication&)> handler) {
+    m_core.setShownHandler(std::move(handler));
+}
+
 }  // namespace Quorel

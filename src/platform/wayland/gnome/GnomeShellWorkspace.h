@@ -66,6 +66,7 @@ public:
     QList<RunningApplication> runningApplications() override;
     void hide(const RunningApplication& application) override;
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    void setShownHandler(std::function<void(const RunningApplication&)> handler) override;
     void setChannelRestoredHandler(std::function<void()> handler) override;
     QStringList installedApplicationNames() override;
     QString limitation() const override;

@@ -395,4 +395,8 @@ void KWinWorkspace::setChannelRestoredHandler(std::function<void()> handler) {
     m_core.setRestoredHandler(std::move(handler));
 }
 
+void KWinWorkspace::setShownHandler(std::function<void(const RunningApplication&)> handler) {
+    m_core.setShownHandler(std::move(handler));
+}
+
 }  // namespace Quorel

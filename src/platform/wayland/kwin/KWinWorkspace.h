@@ -56,6 +56,7 @@ public:
     // Minimises every window of the application that KWin lets minimise.
     void hide(const RunningApplication& application) override;
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    void setShownHandler(std::function<void(const RunningApplication&)> handler) override;
     void setChannelRestoredHandler(std::function<void()> handler) override;
     QStringList installedApplicationNames() override;
     QString limitation() const override;

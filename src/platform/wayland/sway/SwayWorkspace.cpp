@@ -399,10 +399,17 @@ void SwayWorkspace::takeFront(const std::optional<QJsonObject>& view) {
     m_frontWindow = m_core.frontmost() ? view->value(QLatin1String("id")).toInteger(-1) : -1;
 }
 
+// A window in sight on any output, focused or not: mapped, moved onto a shown workspace (or out
+// of the scratchpad), made floating or fullscreen.
 void SwayWorkspace::windowEvent(const QJsonObject& event) {
     const QString change = event.value(QLatin1String("change")).toString();
     const QJsonObject container = event.value(QLatin1String("container")).toObject();
     const qint64 id = container.value(QLatin1String("id")).toInteger(-1);
+    if (isView(container) && container.value(QLatin1String("visible")).toBool() &&
+        (change == u"new" || change == u"move" || change == u"floating" ||
+         change == u"fullscreen_mode" || change == u"focus" || change == u"urgent")) {
+        m_core.takeShown(factsOf(container));
+    }
     if (change == u"focus" || (change == u"title" && id == m_frontWindow)) {
         takeFront(container);
     } else if (id == m_frontWindow &&
@@ -413,12 +420,18 @@ void SwayWorkspace::windowEvent(const QJsonObject& event) {
     }
 }
 
-// A workspace that takes the focus itself has no window: nothing is in front.
+// A workspace shown brings its windows into sight.
 void SwayWorkspace::workspaceEvent(const QJsonObject& event) {
     if (event.value(QLatin1String("change")).toString() != u"focus") {
         return;
     }
     const QJsonObject current = event.value(QLatin1String("current")).toObject();
+    forEachView(current, [this](const QJsonObject& view) {
+        if (view.value(QLatin1String("visible")).toBool()) {
+            m_core.takeShown(factsOf(view));
+        }
+    });
+    // A workspace that takes the focus itself has no window: nothing is in front.
     if (current.value(QLatin1String("focused")).toBool()) {
         takeFront(std::nullopt);
     }
@@ -426,6 +439,10 @@ void SwayWorkspace::workspaceEvent(const QJsonObject& event) {
 
 void SwayWorkspace::setChannelRestoredHandler(std::function<void()> handler) {
     m_core.setRestoredHandler(std::move(handler));
+}
+
+void SwayWorkspace::setShownHandler(std::function<void(const RunningApplication&)> handler) {
+    m_core.setShownHandler(std::move(handler));
 }
 
 }  // namespace Quorel

@@ -55,6 +55,7 @@ public:
 
     void hide(const RunningApplication& application) override;
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
+    void setShownHandler(std::function<void(const RunningApplication&)> handler) override;
     void setChannelRestoredHandler(std::function<void()> handler) override;
     QStringList installedApplicationNames() override;
     QString limitation() const override;
