@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QStandardPaths>
+#include <QThread>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -17,10 +20,9 @@ namespace Quorel {
 namespace {
 
 const QByteArray activateWord = QByteArrayLiteral("activate");
-constexpr int connectTimeoutMs = 1000;
-// Below the 108 bytes of a socket address, with room to spare.
-constexpr qsizetype longestSocketPath = 100;
+const QByteArray answerWord = QByteArrayLiteral("ok\n");
 constexpr qsizetype longestToken = 512;
+constexpr qsizetype longestRequest = 2048;
 
 QString canonicalFolder(const QString& folder) {
     QDir().mkpath(folder);
@@ -28,17 +30,12 @@ QString canonicalFolder(const QString& folder) {
     return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
 }
 
-// Beside the lock; a folder too deep for a socket address has it in the runtime folder, named
-// after the document's folder.
-QString socketPathFor(const QString& folder) {
-    const QString beside = folder + QStringLiteral("/quorel.socket");
-    if (QFile::encodeName(beside).size() <= longestSocketPath) {
-        return beside;
-    }
+// The user and a hash of the folder: short enough for any folder, and another user's launches
+// with the same folder path (a shared /home on another machine) never meet ours.
+QString serverNameFor(const QString& folder) {
     const QByteArray hash =
-        QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/quorel-") + QString::fromLatin1(hash) + QStringLiteral(".socket");
+        QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return QStringLiteral("quorel-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
 }
 
 // A token is printable ASCII without spaces; anything else is dropped, not passed on.
@@ -49,16 +46,20 @@ QByteArray cleanToken(const QByteArray& token) {
     return clean ? token : QByteArray();
 }
 
+// Whether the other end of a connected local socket runs as this user.
+bool isOurUser(qintptr descriptor) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) ==
+               0 &&
+           peer.uid == ::getuid();
+}
+
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& documentFolder, QObject* parent)
-    : QObject(parent),
-      m_folder(canonicalFolder(documentFolder)),
-      m_socketPath(socketPathFor(m_folder)),
-      m_lock(m_folder + QStringLiteral("/quorel.lock")) {
-    // A lock is stale only when its process is gone, however long a Quorel runs.
-    m_lock.setStaleLockTime(0);
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    : QObject(parent), m_name(serverNameFor(canonicalFolder(documentFolder))) {
+    m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
 }
 
@@ -74,42 +75,49 @@ SingleInstance::Role SingleInstance::claim(std::chrono::milliseconds patience,
                                            const LaunchTokens& tokens) {
     const QDeadlineTimer deadline(patience);
     while (true) {
-        if (askPrimaryToActivate(tokens)) {
-            return Role::Secondary;
+        if (m_server.listen(m_name)) {
+            return Role::Primary;
         }
-        // The wait doubles as the poll interval while a racing launch gets to listen.
-        if (m_lock.tryLock(50)) {
-            // Holding the lock, no other instance lives: a socket file there is a crash's.
-            if (askPrimaryToActivate(tokens)) {
-                m_lock.unlock();
+        if (m_server.serverError() != QAbstractSocket::AddressInUseError) {
+            qWarning(
+                "Quorel: cannot listen on the name %s (%s); a second launch will run a "
+                "second instance.",
+                qUtf8Printable(m_name), qUtf8Printable(m_server.errorString()));
+            return Role::Primary;
+        }
+        const auto left = std::chrono::milliseconds(std::max<qint64>(deadline.remainingTime(), 0));
+        switch (askPrimaryToActivate(tokens, left)) {
+            case Answer::Activated:
                 return Role::Secondary;
-            }
-            QLocalServer::removeServer(m_socketPath);
-            if (!m_server.listen(m_socketPath)) {
+            case Answer::Foreign:
+                // Someone else took our name first; we run, without the check.
                 qWarning(
-                    "Quorel: cannot listen on %s (%s); a second launch will run a second "
-                    "instance.",
-                    qUtf8Printable(m_socketPath), qUtf8Printable(m_server.errorString()));
-            }
-            return Role::Primary;
-        }
-        if (m_lock.error() == QLockFile::PermissionError ||
-            m_lock.error() == QLockFile::UnknownError) {
-            qWarning("Quorel: cannot take the lock %s; running without the single-instance check.",
-                     qUtf8Printable(m_lock.fileName()));
-            return Role::Primary;
+                    "Quorel: another user holds the name %s; running without the "
+                    "single-instance check.",
+                    qUtf8Printable(m_name));
+                return Role::Primary;
+            case Answer::Silent:
+                return Role::Unreachable;
+            case Answer::Nobody:
+                break;  // the holder was just ending: the name is free again in a moment
         }
         if (deadline.hasExpired()) {
             return Role::Unreachable;
         }
+        QThread::msleep(20);
     }
 }
 
-bool SingleInstance::askPrimaryToActivate(const LaunchTokens& tokens) {
+SingleInstance::Answer SingleInstance::askPrimaryToActivate(const LaunchTokens& tokens,
+                                                            std::chrono::milliseconds wait) {
     QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (!socket.waitForConnected(connectTimeoutMs)) {
-        return false;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(std::max(100, int(wait.count())))) {
+        return Answer::Nobody;
+    }
+    if (!isOurUser(socket.socketDescriptor())) {
+        return Answer::Foreign;
     }
     // "activate startup-id=ID activation-token=TOKEN", the parts after the word optional.
     QByteArray message = activateWord;
@@ -120,13 +128,24 @@ bool SingleInstance::askPrimaryToActivate(const LaunchTokens& tokens) {
         }
     }
     socket.write(message + '\n');
-    const bool sent = socket.waitForBytesWritten(connectTimeoutMs);
+    // The running one answers from its event loop, which may still be starting.
+    const QDeadlineTimer deadline(wait);
+    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
+           socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 0)))) {
+    }
+    const bool answered = socket.canReadLine() && socket.readLine() == answerWord;
     socket.disconnectFromServer();
-    return sent;
+    return answered ? Answer::Activated : Answer::Silent;
 }
 
 void SingleInstance::onNewConnection() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        // Anyone on the machine may connect to an abstract name: only our user is heard.
+        if (!isOurUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         const auto readRequests = [this, socket] {
             while (socket->canReadLine()) {
                 const QList<QByteArray> words = socket->readLine().trimmed().split(' ');
@@ -145,11 +164,16 @@ void SingleInstance::onNewConnection() {
                         activationToken = value;
                     }
                 }
+                socket->write(answerWord);
                 emit activationRequested(startupId, activationToken);
+            }
+            // A line without an end, longer than any request, is no launch of ours.
+            if (socket->bytesAvailable() > longestRequest) {
+                socket->abort();
             }
         };
         connect(socket, &QLocalSocket::readyRead, this, readRequests);
-        // A launch writes and hangs up at once; what it wrote may come with the hang-up.
+        // A launch may write and hang up at once; what it wrote may come with the hang-up.
         connect(socket, &QLocalSocket::disconnected, this, [socket, readRequests] {
             readRequests();
             socket->deleteLater();

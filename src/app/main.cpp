@@ -68,7 +68,10 @@ int main(int argc, char* argv[]) {
         case Quorel::SingleInstance::Role::Secondary:
             return 0;
         case Quorel::SingleInstance::Role::Unreachable:
-            std::fprintf(stderr, "Quorel is already running but does not answer.\n");
+            std::fprintf(stderr,
+                         "Quorel is already running but does not answer. Wait a moment and "
+                         "start it again; should it still not answer, end it with "
+                         "\"pkill -x quorel\" and start it again.\n");
             return 1;
     }
 
