@@ -148,10 +148,11 @@ std::optional<uid_t> scanProcNet(const Ends& ends) {
     }
     const QByteArray peer = procNetEnd(ends.peer);
     const QByteArray ours = procNetEnd(ends.ours);
-    table.readLine();  // the column names
-    while (!table.atEnd()) {
+    // In one go: the kernel walks its socket tables again for every read.
+    const QList<QByteArray> lines = table.readAll().split('\n');
+    for (const QByteArray& line : lines) {
         // sl local_address rem_address st tx:rx tr:when retrnsmt uid ...
-        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
+        const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() > 7 && fields[1] == peer && fields[2] == ours) {
             bool ok = false;
             const uint uid = fields[7].toUInt(&ok);
