@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             payload.blockedSites);
 
     // Under a Host that is not this machine's loopback, the status is never told; no origin is
-    // let read it but an extension's, and an echoed origin never breaks the head.
+    // let read it but our extension's, and an echoed origin never breaks the head.
     const QByteArray answer =
         bridgeResponse(request, 49152, [&payload] { return encodeBridgeStatus(payload); });
     const std::optional<QByteArray> host = bridgeRequestHeader(request, "Host");

@@ -127,22 +127,7 @@ bool isLoopbackHost(QByteArrayView host, quint16 port) {
 }
 
 QByteArray extensionOrigin(QByteArrayView origin) {
-    for (const QByteArrayView scheme :
-         {QByteArrayView("chrome-extension://"), QByteArrayView("moz-extension://")}) {
-        if (!origin.startsWith(scheme)) {
-            continue;
-        }
-        // An extension's id (Chromium's 32 letters, Firefox's UUID) and nothing after it, so
-        // that the echo can never carry another header.
-        const QByteArrayView id = origin.sliced(scheme.size());
-        const bool plain =
-            !id.isEmpty() && id.size() <= 64 && std::all_of(id.begin(), id.end(), [](char c) {
-                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '-';
-            });
-        return plain ? origin.toByteArray() : QByteArray();
-    }
-    return {};
+    return origin == quorelChromiumOrigin ? origin.toByteArray() : QByteArray();
 }
 
 QByteArray bridgeResponse(QByteArrayView firstRead, quint16 port,
@@ -202,6 +187,10 @@ QByteArray bridgeForbiddenResponse() {
     return withHeaders(
         "HTTP/1.1 403 Forbidden\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: ",
         QByteArrayLiteral("This bridge answers only to this computer's own addresses."));
+}
+
+QByteArray bridgeForeignUserResponse() {
+    return withHeaders("HTTP/1.1 403 Forbidden\r\nContent-Length: ", {});
 }
 
 QByteArrayView blockedPageTemplate() {

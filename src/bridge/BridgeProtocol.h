@@ -52,8 +52,15 @@ std::optional<QByteArray> bridgeRequestHeader(QByteArrayView firstRead, QByteArr
 // rebinding), which must not read the status.
 bool isLoopbackHost(QByteArrayView host, quint16 port);
 
-// The Origin the status may be shared with: a browser extension's (chrome-extension://ID or
-// moz-extension://ID), never a web page's. Empty when origin is none of them.
+// Quorel's extension in Chromium-family browsers: its id follows from the public key in
+// extension/manifest.json (chromiumExtensionId of the browser link).
+inline constexpr QByteArrayView quorelChromiumOrigin{
+    "chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij"};
+
+// The Origin the status may be shared with: Quorel's own extension in Chromium, never another
+// extension or a web page. Firefox names an extension's pages by a random UUID per profile
+// (moz-extension://UUID), which does not tell ours from another; an extension with host
+// permissions, as ours has, reads the bridge there without a grant. Empty for any other origin.
 QByteArray extensionOrigin(QByteArrayView origin);
 
 // The whole answer to one request's first read, the status (encodeBridgeStatus's JSON) taken
@@ -65,12 +72,14 @@ QByteArray bridgeResponse(QByteArrayView firstRead, quint16 port,
 QByteArray encodeBridgeStatus(const BridgeStatusPayload& payload);
 
 // The whole status response: headers and the JSON body; the cross-origin header echoes origin
-// when it is an extension's (see extensionOrigin), and is left out otherwise.
+// when it is our extension's (see extensionOrigin), and is left out otherwise.
 QByteArray bridgeStatusResponse(const BridgeStatusPayload& payload, QByteArrayView origin = {});
 QByteArray bridgeStatusResponse(const QByteArray& statusJson, QByteArrayView origin);
 
 // The answer to a status request under a foreign Host: 403, without the status.
 QByteArray bridgeForbiddenResponse();
+// The answer to any request from another user account: 403 with an empty body.
+QByteArray bridgeForeignUserResponse();
 
 // The page embedded in the program, or empty if the resource is missing.
 QByteArrayView blockedPageTemplate();

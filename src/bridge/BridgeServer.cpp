@@ -3,6 +3,8 @@
 
 #include "BridgeServer.h"
 
+#include "LoopbackPeer.h"
+
 #include <QBasicTimer>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
@@ -63,10 +65,11 @@ private:
 // several system calls and event-loop rounds that a browser would wait for.
 class BridgeConnection : public QObject {
 public:
-    BridgeConnection(BridgeServer& server, int fd)
+    BridgeConnection(BridgeServer& server, int fd, bool ownUser)
         : QObject(&server),
           m_server(server),
           m_fd(fd),
+          m_ownUser(ownUser),
           m_readable(fd, QSocketNotifier::Read, this) {
         connect(&m_readable, &QSocketNotifier::activated, this, [this] { read(); });
         // Until the answer is due: the silence timeout counted from the connection's start.
@@ -85,7 +88,7 @@ public:
     }
 
     // Answers without waiting any longer for the request.
-    void answerNow() { send(m_server.respond({})); }
+    void answerNow() { send(m_server.respond({}, m_ownUser)); }
 
 protected:
     void timerEvent(QTimerEvent* event) override {
@@ -112,7 +115,7 @@ private:
             return;
         }
         // Zero bytes: the peer closed its side without a word, and gets the status all the same.
-        send(m_server.respond(QByteArrayView(request, received)));
+        send(m_server.respond(QByteArrayView(request, received), m_ownUser));
     }
 
     void flush() {
@@ -166,6 +169,7 @@ private:
 
     BridgeServer& m_server;
     int m_fd;
+    bool m_ownUser;
     QSocketNotifier m_readable;
     QSocketNotifier* m_writable = nullptr;  // made when the kernel first takes less than all
     QBasicTimer m_timer;
@@ -174,7 +178,9 @@ private:
 };
 
 BridgeServer::BridgeServer(StatusSource status, QObject* parent)
-    : QObject(parent), m_status(std::move(status)) {}
+    : QObject(parent),
+      m_status(std::move(status)),
+      m_peerOwner([](int fd) { return loopbackPeerOwner(fd); }) {}
 
 BridgeServer::~BridgeServer() = default;
 
@@ -231,12 +237,13 @@ QList<QHostAddress> BridgeServer::addresses() const {
 
 void BridgeServer::accept(qintptr descriptor) {
     const int fd = static_cast<int>(descriptor);
-    const std::optional<QByteArray> rest = answerAtOnce(fd);
+    const bool ownUser = isOwnUsers(fd);
+    const std::optional<QByteArray> rest = answerAtOnce(fd, ownUser);
     if (rest && rest->isEmpty()) {
         ::close(fd);
         return;
     }
-    auto* connection = new BridgeConnection(*this, fd);
+    auto* connection = new BridgeConnection(*this, fd, ownUser);
     ++m_open;
     if (rest) {
         connection->send(*rest);
@@ -257,7 +264,7 @@ void BridgeServer::accept(qintptr descriptor) {
 // Fast path: on loopback most requests are in by the time their connection is accepted. Such a
 // request is answered right here with plain system calls, without the socket object, its
 // notifiers and its timer, which take most of the time of a connection otherwise.
-std::optional<QByteArray> BridgeServer::answerAtOnce(int fd) const {
+std::optional<QByteArray> BridgeServer::answerAtOnce(int fd, bool ownUser) const {
     char request[bridgeRequestLimit];
     const ssize_t received = ::recv(fd, request, sizeof request, MSG_DONTWAIT);
     if (received < 0) {
@@ -267,7 +274,7 @@ std::optional<QByteArray> BridgeServer::answerAtOnce(int fd) const {
         return QByteArray();  // gone already: nothing to answer
     }
     // Zero bytes: the peer closed its side without a word, and gets the status all the same.
-    const QByteArray response = respond(QByteArrayView(request, received));
+    const QByteArray response = respond(QByteArrayView(request, received), ownUser);
     const ssize_t sent = ::send(fd, response.constData(), static_cast<size_t>(response.size()),
                                 MSG_DONTWAIT | MSG_NOSIGNAL);
     if (sent < 0 || sent == response.size()) {
@@ -276,8 +283,27 @@ std::optional<QByteArray> BridgeServer::answerAtOnce(int fd) const {
     return response.sliced(sent);
 }
 
-QByteArray BridgeServer::respond(QByteArrayView request) const {
-    return bridgeResponse(request, port(), m_status);
+QByteArray BridgeServer::respond(QByteArrayView request, bool ownUser) const {
+    return ownUser ? bridgeResponse(request, port(), m_status) : bridgeForeignUserResponse();
+}
+
+// Other accounts on this machine reach the loopback too; what this user focuses on and blocks
+// is none of their business. A peer the kernel no longer knows has gone and is refused too.
+bool BridgeServer::isOwnUsers(int fd) {
+    const std::optional<uid_t> owner = m_peerOwner ? m_peerOwner(fd) : std::nullopt;
+    const uid_t self = ::geteuid();
+    if (owner == self) {
+        return true;
+    }
+    // Once: another account could otherwise fill the log.
+    if (owner && !m_reportedForeignPeer) {
+        m_reportedForeignPeer = true;
+        qCWarning(lcBridge,
+                  "The browser bridge refuses connections from user %u (only %u's are "
+                  "answered); further ones are not logged",
+                  unsigned{*owner}, unsigned{self});
+    }
+    return false;
 }
 
 void BridgeServer::connectionClosed() {

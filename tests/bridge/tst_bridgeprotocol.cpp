@@ -180,7 +180,7 @@ private slots:
     }
 
     // A web page reaching the bridge under its own name (DNS rebinding) never reads the status;
-    // only an extension's origin is let read it across origins.
+    // only our own extension's origin is let read it across origins.
     void statusOnlyForLoopbackHostsAndExtensions_data() {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("statusLine");
@@ -205,8 +205,15 @@ private slots:
             "Host: 127.0.0.1:49152\r\nOrigin: "
             "chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij\r\n",
             ok, "chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij");
+        row("another Chromium extension",
+            "Origin: chrome-extension://aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\n", ok, "");
+        row("ours with a path", "Origin: chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij/\r\n",
+            ok, "");
+        row("ours in capitals", "Origin: chrome-extension://MIMHJEDHKEDBFHJOAABCKDMDNCPAAIIJ\r\n",
+            ok, "");
+        // A per-profile UUID that could be any extension's.
         row("Firefox extension", "Origin: moz-extension://0c1f2a3b-4d5e-6f70-8192-a3b4c5d6e7f8\r\n",
-            ok, "moz-extension://0c1f2a3b-4d5e-6f70-8192-a3b4c5d6e7f8");
+            ok, "");
         row("web page", "Host: 127.0.0.1:49152\r\nOrigin: https://evil.example\r\n", ok, "");
         row("extension look-alike", "Origin: chrome-extension://x/../evil\r\n", ok, "");
         row("null origin", "Origin: null\r\n", ok, "");

@@ -3,6 +3,7 @@
 
 #include "BridgeServer.h"
 #include "BridgeThread.h"
+#include "LoopbackPeer.h"
 
 #include <QNetworkInterface>
 #include <QSignalSpy>
@@ -11,7 +12,12 @@
 #include <QTest>
 #include <QThread>
 
+#include <netinet/in.h>
+#include <sys/fsuid.h>
 #include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <memory>
 #include <vector>
@@ -22,13 +28,56 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int patienceMs = 10000;
+constexpr uid_t nobody = 65534;
+const QByteArray foreignUserAnswer =
+    "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
 
-// Sends request (nothing if empty) and returns all the server wrote before it closed. The
-// server runs on this thread, so every wait spins the event loop.
-QByteArray exchange(const QHostAddress& address, quint16 port, const QByteArray& request) {
+// Whether this thread may make sockets in another account's name (root may).
+bool canActAs(uid_t account) {
+    const uid_t self = ::geteuid();
+    ::setfsuid(account);
+    return static_cast<uid_t>(::setfsuid(self)) == account;
+}
+
+// A socket connected to address and port, owned by account: the kernel gives a new socket the
+// file-system uid of the thread that makes it.
+int connectedSocket(const QHostAddress& address, quint16 port, uid_t account) {
+    const uid_t self = ::geteuid();
+    const bool ipv6 = address.protocol() == QAbstractSocket::IPv6Protocol;
+    ::setfsuid(account);
+    const int fd = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::setfsuid(self);
+    sockaddr_storage to{};
+    if (ipv6) {
+        auto& in6 = reinterpret_cast<sockaddr_in6&>(to);
+        in6.sin6_family = AF_INET6;
+        in6.sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&in6.sin6_addr, bytes.c, sizeof bytes.c);
+    } else {
+        auto& in = reinterpret_cast<sockaddr_in&>(to);
+        in.sin_family = AF_INET;
+        in.sin_port = htons(port);
+        in.sin_addr.s_addr = htonl(address.toIPv4Address());
+    }
+    // On loopback the kernel completes the handshake before the server accepts.
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Sends request (nothing if empty) from a socket of account and returns all the server wrote
+// before it closed. The server runs on this thread, so every wait spins the event loop.
+QByteArray exchange(const QHostAddress& address, quint16 port, const QByteArray& request,
+                    uid_t account = ::geteuid()) {
     QTcpSocket socket;
     QSignalSpy closed(&socket, &QAbstractSocket::disconnected);
-    socket.connectToHost(address, port);
+    const int fd = connectedSocket(address, port, account);
+    if (fd < 0 || !socket.setSocketDescriptor(fd)) {
+        return "(no connection)";
+    }
     if (!request.isEmpty()) {
         socket.write(request);
     }
@@ -91,6 +140,83 @@ private slots:
         const QByteArray response = exchange(address, m_server->port(), request);
         QVERIFY2(page ? isPage(response) : isStatus(response), response.constData());
         QTRY_COMPARE(m_server->openConnections(), 0);
+    }
+
+    // The kernel's record of the peer's socket names its account, on either family and through
+    // either table.
+    void peerOwnerIsReadFromTheKernel_data() {
+        QTest::addColumn<SocketTable>("table");
+        QTest::addColumn<bool>("ipv6");
+        QTest::addColumn<bool>("foreign");
+        for (const SocketTable table : {SocketTable::SockDiag, SocketTable::ProcNet}) {
+            for (const bool ipv6 : {false, true}) {
+                for (const bool foreign : {false, true}) {
+                    QTest::addRow("%s %s %s", table == SocketTable::SockDiag ? "sock_diag" : "proc",
+                                  ipv6 ? "::1" : "127.0.0.1", foreign ? "nobody" : "own")
+                        << table << ipv6 << foreign;
+                }
+            }
+        }
+    }
+    void peerOwnerIsReadFromTheKernel() {
+        QFETCH(SocketTable, table);
+        QFETCH(bool, ipv6);
+        QFETCH(bool, foreign);
+        const uid_t account = foreign ? nobody : ::geteuid();
+        if (foreign && !canActAs(account)) {
+            QSKIP("only root makes sockets in another account's name");
+        }
+        QTcpServer listener;
+        if (!listener.listen(ipv6 ? QHostAddress::LocalHostIPv6 : QHostAddress::LocalHost)) {
+            QSKIP("no such loopback on this machine");
+        }
+        const int client =
+            connectedSocket(listener.serverAddress(), listener.serverPort(), account);
+        QVERIFY(client >= 0);
+        QVERIFY(listener.waitForNewConnection(patienceMs));
+        std::unique_ptr<QTcpSocket> accepted(listener.nextPendingConnection());
+        const auto fd = static_cast<int>(accepted->socketDescriptor());
+        QCOMPARE(loopbackPeerOwner(fd, table), std::optional<uid_t>(account));
+        QCOMPARE(loopbackPeerOwner(fd), std::optional<uid_t>(account));
+        // Gone: the kernel knows no such peer, and no one is named.
+        ::close(client);
+        QTRY_COMPARE(loopbackPeerOwner(fd, table), std::nullopt);
+    }
+
+    // Another account gets a 403 and nothing else, whatever it asks; the refusal is logged once.
+    void anotherAccountGetsABare403_data() {
+        QTest::addColumn<bool>("realAccount");
+        QTest::addColumn<QByteArray>("request");
+        for (const bool real : {false, true}) {
+            const char* who = real ? "nobody's socket" : "owner said to be nobody";
+            QTest::addRow("%s, status", who) << real << QByteArray("GET / HTTP/1.1\r\n\r\n");
+            QTest::addRow("%s, page", who)
+                << real << QByteArray("GET /blocked?site=a.com HTTP/1.1\r\n\r\n");
+            QTest::addRow("%s, silent", who) << real << QByteArray();
+        }
+    }
+    void anotherAccountGetsABare403() {
+        QFETCH(bool, realAccount);
+        QFETCH(QByteArray, request);
+        if (realAccount && !canActAs(nobody)) {
+            QSKIP("only root makes sockets in another account's name");
+        }
+        if (!realAccount) {
+            m_server->setPeerOwner([](int) { return std::optional<uid_t>(nobody); });
+        }
+        m_server->setSilenceTimeout(1000ms);
+        const QRegularExpression refusal(QStringLiteral("refuses connections from user 65534"));
+        QTest::ignoreMessage(QtWarningMsg, refusal);
+        QTest::failOnWarning(refusal);
+        const uid_t account = realAccount ? nobody : ::geteuid();
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(exchange(QHostAddress::LocalHost, m_server->port(), request, account),
+                     foreignUserAnswer);
+        }
+        QTRY_COMPARE(m_server->openConnections(), 0);
+        if (realAccount) {
+            QVERIFY(isStatus(exchange(QHostAddress::LocalHost, m_server->port(), "GET /\r\n")));
+        }
     }
 
     void statusIsBuiltPerRequest() {

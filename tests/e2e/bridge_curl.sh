@@ -3,9 +3,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real app's bridge (run inside scripts/with-desktop.sh), spoken to with curl and raw
 # sockets: the exact status line and headers, Content-Length equal to the body's bytes, OPTIONS
-# and POST answered like GET, an extension's origin echoed and a web page's not, a foreign Host
-# refused, a one-word request line, the page for /blockedanything, a silent connection answered
-# after about 5 s, ::1 where the machine has it, and nothing on any other address of the machine.
+# and POST answered like GET, our extension's origin echoed and another extension's or a web
+# page's not, a foreign Host refused, another user account refused (as root: curl run as nobody),
+# a one-word request line, the page for /blockedanything, a silent connection answered after
+# about 5 s, ::1 where the machine has it, and nothing on any other address of the machine.
 set -euo pipefail
 app=$1
 readonly patience=60  # seconds, for the app to come up
@@ -63,22 +64,49 @@ body() { python3 -c 'import sys; print(open(sys.argv[1], "rb").read().partition(
 
 curl -si --http1.1 "$base/" -o "$work/get" || fail "GET / failed"
 check "$work/get" status || fail "GET /"
-curl -si --http1.1 -X OPTIONS -H 'Origin: chrome-extension://abc' "$base/" -o "$work/options" ||
-    fail "OPTIONS failed"
-check "$work/options" status chrome-extension://abc || fail "OPTIONS /"
+# Our extension's id in Chromium follows from the key in its manifest.
+ours=chrome-extension://$(python3 - "$(dirname "$0")/../../extension/manifest.json" <<'PY'
+import base64, hashlib, json, sys
+key = base64.b64decode(json.load(open(sys.argv[1]))["key"])
+print("".join(chr(ord("a") + int(c, 16)) for c in hashlib.sha256(key).hexdigest()[:32]))
+PY
+)
+curl -si --http1.1 -X OPTIONS -H "Origin: $ours" "$base/" -o "$work/options" || fail "OPTIONS failed"
+check "$work/options" status "$ours" || fail "OPTIONS / from our extension"
 curl -si --http1.1 -d 'a=1' "$base/" -o "$work/post" || fail "POST failed"
 check "$work/post" status || fail "POST /"
 { [ "$(body "$work/get")" = "$(body "$work/options")" ] && [ "$(body "$work/get")" = "$(body "$work/post")" ]; } ||
     fail "OPTIONS or POST answered differently from GET"
 echo "status: $(body "$work/get")"
 
-# A web page never reads the status: not across origins, not under a name rebound to us.
-curl -si --http1.1 -H 'Origin: https://evil.example' "$base/" -o "$work/web" || fail "web origin failed"
-check "$work/web" status || fail "a web page's origin was let read the status"
+# A web page or another extension never reads the status: not across origins, not under a name
+# rebound to us.
+for origin in https://evil.example chrome-extension://aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa \
+    moz-extension://0c1f2a3b-4d5e-6f70-8192-a3b4c5d6e7f8; do
+    curl -si --http1.1 -H "Origin: $origin" "$base/" -o "$work/web" || fail "origin $origin failed"
+    check "$work/web" status || fail "$origin was let read the status"
+done
 curl -si --http1.1 -H "Host: evil.example:$port" "$base/" -o "$work/rebound" || fail "foreign Host failed"
 { head -n1 "$work/rebound" | grep -q '^HTTP/1.1 403 Forbidden' && ! grep -q isRunning "$work/rebound"; } ||
     fail "a foreign Host was answered with the status: $(head -c 300 "$work/rebound")"
 echo "web origins and foreign Hosts: refused"
+
+# Another account on this machine: a bare 403 for every path, one line in the log however many.
+if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null; then
+    for path in / "/blocked?site=a.com" /; do
+        runuser -u nobody -- env HOME=/ curl -si --http1.1 "$base$path" >"$work/foreign" ||
+            fail "another account's request failed"
+        printf 'HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n' |
+            cmp -s - "$work/foreign" || fail "another account got: $(head -c 300 "$work/foreign")"
+    done
+    refusals=$(grep -c 'refuses connections from user' "$work/app.log" || true)
+    [ "$refusals" -eq 1 ] || fail "the refusals took $refusals lines of the log, not one"
+    curl -si --http1.1 "$base/" -o "$work/own" || fail "GET / failed after another account's"
+    check "$work/own" status || fail "this user is not answered after another was refused"
+    echo "another account: refused"
+else
+    echo "another account: skipped, not root"
+fi
 
 raw 'HELLO\r\n\r\n' >"$work/oneword" || fail "one-word request: no answer"
 check "$work/oneword" status || fail "one-word request line"

@@ -127,6 +127,12 @@ void registerDBusTrayTypes() {
         qDBusRegisterMetaType<DBusMenuEvent>();
         qDBusRegisterMetaType<DBusMenuEventList>();
         qDBusRegisterMetaType<QList<int>>();
+        // Adaptors name these lists by their alias; QtDBus looks a signature's types up by
+        // name, and skips a method whose type it does not know.
+        qRegisterMetaType<TrayPixmaps>("Quorel::TrayPixmaps");
+        qRegisterMetaType<DBusMenuItemPropertiesList>("Quorel::DBusMenuItemPropertiesList");
+        qRegisterMetaType<DBusMenuItemKeysList>("Quorel::DBusMenuItemKeysList");
+        qRegisterMetaType<DBusMenuEventList>("Quorel::DBusMenuEventList");
         return true;
     }();
     Q_UNUSED(registered);

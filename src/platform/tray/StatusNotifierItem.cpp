@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -78,8 +79,32 @@ private:
     StatusNotifierItem* m_item;
 };
 
+// The node with id in the menu, the root being 0; nullptr when there is none.
+const DBusMenuLayout* menuNode(const DBusMenuLayout& root, int id) {
+    if (id == root.id) {
+        return &root;
+    }
+    const auto child = std::find_if(root.children.cbegin(), root.children.cend(),
+                                    [id](const DBusMenuLayout& node) { return node.id == id; });
+    return child != root.children.cend() ? &*child : nullptr;
+}
+
+// A host that asks for some properties gets only those; an empty list asks for all.
+QVariantMap onlyNamed(const QVariantMap& properties, const QStringList& names) {
+    if (names.isEmpty()) {
+        return properties;
+    }
+    QVariantMap out;
+    for (const QString& name : names) {
+        if (const auto found = properties.constFind(name); found != properties.cend()) {
+            out.insert(name, *found);
+        }
+    }
+    return out;
+}
+
 // com.canonical.dbusmenu: the item's menu, one level deep.
-class MenuAdaptor : public QDBusAbstractAdaptor {
+class MenuAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
     Q_PROPERTY(uint Version READ version)
@@ -92,6 +117,10 @@ public:
         : QDBusAbstractAdaptor(parent), m_item(item) {
         connect(item, &StatusNotifierItem::menuChanged, this,
                 [this](uint revision) { emit LayoutUpdated(revision, 0); });
+        connect(item, &StatusNotifierItem::menuItemsChanged, this,
+                [this](const DBusMenuItemPropertiesList& updated) {
+                    emit ItemsPropertiesUpdated(updated, {});
+                });
     }
 
     uint version() const { return 3; }
@@ -100,53 +129,85 @@ public:
     QStringList iconThemePath() const { return {}; }
 
 public slots:
-    uint GetLayout(int parentId, int, const QStringList&, Quorel::DBusMenuLayout& layout) {
+    uint GetLayout(int parentId, int depth, const QStringList& names,
+                   Quorel::DBusMenuLayout& layout) {
         const DBusMenuLayout root = m_item->menuLayout();
-        layout = root;
-        for (const DBusMenuLayout& child : root.children) {
-            if (child.id == parentId) {
-                layout = child;
+        if (const DBusMenuLayout* node = known(root, parentId)) {
+            layout = *node;
+            layout.properties = onlyNamed(layout.properties, names);
+            if (depth == 0) {
+                layout.children.clear();
+            }
+            for (DBusMenuLayout& child : layout.children) {
+                child.properties = onlyNamed(child.properties, names);
             }
         }
         return m_item->menuRevision();
     }
 
     Quorel::DBusMenuItemPropertiesList GetGroupProperties(const QList<int>& ids,
-                                                          const QStringList&) {
+                                                          const QStringList& names) {
         DBusMenuItemPropertiesList found;
         const DBusMenuLayout root = m_item->menuLayout();
-        for (const DBusMenuLayout& child : root.children) {
-            if (ids.isEmpty() || ids.contains(child.id)) {
-                found.append({child.id, child.properties});
+        if (ids.isEmpty()) {
+            for (const DBusMenuLayout& child : root.children) {
+                found.append({child.id, onlyNamed(child.properties, names)});
+            }
+        }
+        // Ids that are gone (the menu changed meanwhile) are left out, as hosts expect.
+        for (const int id : ids) {
+            if (const DBusMenuLayout* node = menuNode(root, id)) {
+                found.append({id, onlyNamed(node->properties, names)});
             }
         }
         return found;
     }
 
     QDBusVariant GetProperty(int id, const QString& name) {
-        for (const DBusMenuLayout& child : m_item->menuLayout().children) {
-            if (child.id == id) {
-                return QDBusVariant(child.properties.value(name));
-            }
+        const DBusMenuLayout root = m_item->menuLayout();
+        const DBusMenuLayout* node = known(root, id);
+        if (node != nullptr && !node->properties.contains(name)) {
+            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No property %1").arg(name));
         }
-        return QDBusVariant(QVariant());
+        return QDBusVariant(node != nullptr ? node->properties.value(name) : QVariant());
     }
 
     void Event(int id, const QString& eventId, const QDBusVariant&, uint) {
-        m_item->menuEvent(id, eventId);
+        if (known(m_item->menuLayout(), id) != nullptr) {
+            m_item->menuEvent(id, eventId);
+        }
     }
 
     QList<int> EventGroup(const Quorel::DBusMenuEventList& events) {
+        const DBusMenuLayout root = m_item->menuLayout();
+        QList<int> unknown;
         for (const DBusMenuEvent& event : events) {
-            m_item->menuEvent(event.id, event.eventId);
+            if (menuNode(root, event.id) != nullptr) {
+                m_item->menuEvent(event.id, event.eventId);
+            } else {
+                unknown.append(event.id);
+            }
         }
-        return {};
+        if (!events.isEmpty() && unknown.size() == events.size()) {
+            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No such menu items"));
+        }
+        return unknown;
     }
 
-    bool AboutToShow(int) { return false; }
+    // The menu is always up to date: nothing to fetch before it opens.
+    bool AboutToShow(int id) {
+        known(m_item->menuLayout(), id);
+        return false;
+    }
 
-    QList<int> AboutToShowGroup(const QList<int>&, QList<int>& idErrors) {
+    QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
+        const DBusMenuLayout root = m_item->menuLayout();
         idErrors.clear();
+        for (const int id : ids) {
+            if (menuNode(root, id) == nullptr) {
+                idErrors.append(id);
+            }
+        }
         return {};
     }
 
@@ -157,8 +218,28 @@ signals:
     void ItemActivationRequested(int id, uint timestamp);
 
 private:
+    // The node, or nullptr after an error reply to the host that named an id that is not there.
+    const DBusMenuLayout* known(const DBusMenuLayout& root, int id) {
+        const DBusMenuLayout* node = menuNode(root, id);
+        if (node == nullptr) {
+            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No menu item %1").arg(id));
+        }
+        return node;
+    }
+
     StatusNotifierItem* m_item;
 };
+
+QVariantMap entryProperties(const TrayMenuEntry& entry) {
+    QVariantMap properties{{QStringLiteral("visible"), true}};
+    if (entry.separator) {
+        properties.insert(QStringLiteral("type"), QStringLiteral("separator"));
+    } else {
+        properties.insert(QStringLiteral("label"), entry.label);
+        properties.insert(QStringLiteral("enabled"), entry.enabled);
+    }
+    return properties;
+}
 
 }  // namespace
 
@@ -280,10 +361,28 @@ void StatusNotifierItem::setIcon(const TrayPixmaps& pixmaps) {
 }
 
 void StatusNotifierItem::setMenu(const QList<TrayMenuEntry>& entries) {
-    if (entries != m_menu) {
+    if (entries == m_menu) {
+        return;
+    }
+    const bool sameShape =
+        std::equal(entries.cbegin(), entries.cend(), m_menu.cbegin(), m_menu.cend(),
+                   [](const TrayMenuEntry& a, const TrayMenuEntry& b) {
+                       return a.id == b.id && a.separator == b.separator;
+                   });
+    if (!sameShape) {
         m_menu = entries;
         emit menuChanged(++m_menuRevision);
+        return;
     }
+    // Hosts redraw changed entries from ItemsPropertiesUpdated, without reading the layout again.
+    DBusMenuItemPropertiesList changed;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (entries[i] != m_menu[i]) {
+            changed.append({entries[i].id, entryProperties(entries[i])});
+        }
+    }
+    m_menu = entries;
+    emit menuItemsChanged(changed);
 }
 
 TrayToolTip StatusNotifierItem::toolTip() const {
@@ -294,16 +393,7 @@ DBusMenuLayout StatusNotifierItem::menuLayout() const {
     DBusMenuLayout root;
     root.properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
     for (const TrayMenuEntry& entry : m_menu) {
-        DBusMenuLayout node;
-        node.id = entry.id;
-        if (entry.separator) {
-            node.properties.insert(QStringLiteral("type"), QStringLiteral("separator"));
-        } else {
-            node.properties.insert(QStringLiteral("label"), entry.label);
-            node.properties.insert(QStringLiteral("enabled"), entry.enabled);
-        }
-        node.properties.insert(QStringLiteral("visible"), true);
-        root.children.append(node);
+        root.children.append({entry.id, entryProperties(entry), {}});
     }
     return root;
 }

@@ -75,7 +75,10 @@ signals:
     void iconChanged();
     void titleChanged();
     void toolTipChanged();
+    // The entries changed in number, order or kind.
     void menuChanged(uint revision);
+    // Only labels or enabled states changed: the new properties of each changed entry.
+    void menuItemsChanged(const Quorel::DBusMenuItemPropertiesList& updated);
 
 private slots:
     void askWhetherHosted();
