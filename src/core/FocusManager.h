@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -536,6 +537,8 @@ private:
     bool m_documentNeedsSetAside = false;
     QString m_saveProblem;
     QString m_documentNotice;
+    QStringList m_resetSettings;  // as shown, for the notice of a document read in part
+    QJsonObject m_otherKeys;      // a later release's, saved back as they came
     bool m_loginStartOffered = false;
 
     static QPointer<FocusManager> s_shared;

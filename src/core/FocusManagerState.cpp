@@ -37,6 +37,7 @@ PersistedState FocusManager::snapshot(QDate today) const {
     s.dayLeft = m_dayLeft;
     s.loginStartOffered = m_loginStartOffered;
     s.hideUnguardedBrowsers = m_hideUnguardedBrowsers;
+    s.otherKeys = m_otherKeys;
     // Written afresh by every save, so the end follows the countdown, which counts the time the
     // machine ran: after a suspend the countdown has not moved, nor, by the next save, the end.
     if (m_isRunning && !m_isBreak && m_remainingSeconds >= 1) {
@@ -109,6 +110,40 @@ void FocusManager::reportSave(bool saved) {
     emit saveProblemChanged();
 }
 
+namespace {
+// The settings by the names their controls show, each in quotes; counters and dates by what
+// they hold.
+QStringList settingNames(const QStringList& keys) {
+    static const QHash<QString, QString> shown{
+        {QStringLiteral("totalSeconds"), QStringLiteral("the focus length")},
+        {QStringLiteral("strictMode"), QStringLiteral("\"Strict Mode\"")},
+        {QStringLiteral("autoStartBreak"), QStringLiteral("\"Auto-start 5m break after focus\"")},
+        {QStringLiteral("showInMenuBar"),
+         QStringLiteral("\"Show live countdown in the system tray\"")},
+        {QStringLiteral("blockYouTubeShorts"), QStringLiteral("\"Block YouTube Shorts\"")},
+        {QStringLiteral("blockInstagramReels"), QStringLiteral("\"Block Instagram Reels\"")},
+        {QStringLiteral("blockAdultSites"), QStringLiteral("\"Block 18+ Websites (24/7)\"")},
+        {QStringLiteral("dailyGoalHours"), QStringLiteral("\"Daily Screen Time Goal\"")},
+        {QStringLiteral("screenTimeMode"), QStringLiteral("\"Usage Mode\"")},
+        {QStringLiteral("ambientSound"), QStringLiteral("\"Sound\"")},
+        {QStringLiteral("ambientVolume"), QStringLiteral("\"Volume\"")},
+        {QStringLiteral("liquidGlassEnabled"), QStringLiteral("\"Glass Theme\"")},
+        {QStringLiteral("glassTransparency"), QStringLiteral("the glass transparency")},
+        {QStringLiteral("colorTheme"), QStringLiteral("\"Color Theme\"")},
+        {QStringLiteral("awayAfterMinutes"), QStringLiteral("\"Count as away after\"")},
+        {QStringLiteral("hideUnguardedBrowsers"),
+         QStringLiteral("\"Hide browsers Quorel can't guard\"")},
+        {QStringLiteral("lastSavedDay"), QStringLiteral("the day of today's figures")},
+    };
+    QStringList names;
+    for (const QString& key : keys) {
+        names.append(shown.value(key, QStringLiteral("today's figures")));
+    }
+    names.removeDuplicates();
+    return names;
+}
+}  // namespace
+
 bool FocusManager::setUnreadableDocumentAside() {
     const std::optional<QString> aside = m_platform.preferences.setAside(m_storageKey);
     if (!aside) {
@@ -116,11 +151,20 @@ bool FocusManager::setUnreadableDocumentAside() {
     }
     m_documentNeedsSetAside = false;
     if (!aside->isEmpty()) {
-        qWarning("Quorel: the unreadable document was kept as %s", qUtf8Printable(*aside));
-        m_documentNotice = QStringLiteral(
-                               "Quorel couldn't read its saved settings and history, so it "
-                               "started afresh. The old file is kept as %1.")
-                               .arg(*aside);
+        qWarning("Quorel: the document as it was read is kept as %s", qUtf8Printable(*aside));
+        m_documentNotice = m_resetSettings.isEmpty()
+                               ? QStringLiteral(
+                                     "Quorel couldn't read its saved settings and history, so it "
+                                     "started afresh. The old file is kept as %1.")
+                                     .arg(*aside)
+                               : QStringLiteral(
+                                     "Quorel couldn't read %1 in its saved settings, so %2 back "
+                                     "to the default. Everything else is as you left it; the old "
+                                     "file is kept as %3.")
+                                     .arg(m_resetSettings.join(QStringLiteral(", ")),
+                                          m_resetSettings.size() == 1 ? QStringLiteral("it is")
+                                                                      : QStringLiteral("they are"),
+                                          *aside);
         emit documentNoticeChanged();
     }
     return true;
@@ -151,6 +195,9 @@ void FocusManager::loadState() {
     m_loginStartOffered = true;
     QString why;
     const std::optional<PersistedState> document = decodePersistedState(*bytes, &why);
+    if (bytes->isEmpty() && !m_platform.preferences.readError().isEmpty()) {
+        why = m_platform.preferences.readError();
+    }
     if (!document) {
         qWarning("Quorel: the saved document cannot be read (%s); Quorel starts afresh",
                  qUtf8Printable(why));
@@ -167,11 +214,21 @@ void FocusManager::loadState() {
             ? resumableSession(*document->runningSession, now.toSecsSinceEpoch())
             : std::nullopt;
     m_isApplyingLoadedState = true;
-    applyDocument(withSaneCounters(*document), now.date());
+    applyDocument(withSaneValues(*document), now.date());
     if (session) {
         resumeSession(*session);
     }
     m_isApplyingLoadedState = false;
+    if (!document->resetKeys.isEmpty()) {
+        // A setting a later release wrote, or a damaged one: it alone takes its default. The
+        // file as it was is kept once, and the rest is saved at once without it.
+        qWarning("Quorel: saved settings reset to their defaults: %s",
+                 qUtf8Printable(document->resetKeys.join(QStringLiteral(", "))));
+        m_resetSettings = settingNames(document->resetKeys);
+        m_documentNeedsSetAside = true;
+        setUnreadableDocumentAside();
+        saveState();
+    }
     if (session) {
         // As when focus starts: what is already open goes, not only what comes to the front.
         hideAnyCurrentlyOpenBlockedApps();
@@ -208,21 +265,18 @@ void FocusManager::applyDocument(const PersistedState& d, QDate today) {
     m_loginStartOffered = d.loginStartOffered.value_or(true);
     setHideUnguardedBrowsers(d.hideUnguardedBrowsers.value_or(false));
     setAwayAfterMinutes(d.awayAfterMinutes.value_or(defaultAwayAfterMinutes));
+    m_otherKeys = d.otherKeys;
 
     // The saved day's counters, moved to today as a running Quorel would have moved them: a
-    // later day keeps them as the day left, a clock now behind leaves them where they were.
+    // later day keeps them as the day left, a day that cannot be read takes them as today's.
     const QDate savedDay = dateFromStamp(d.lastSavedDay);
-    DayBook book{.current = {today, {}, {}, 0, 0},
-                 .left = std::nullopt,
+    DayBook book{.current = {savedDay.isValid() ? savedDay : today, d.trackedAppSeconds,
+                             d.trackedBlockedAppSeconds.value_or(SecondsMap{}), d.sessionsToday,
+                             d.focusMinutesToday},
+                 .left = savedDay.isValid() ? d.dayLeft : std::nullopt,
                  .daily = m_dailySecondsByDate,
                  .dailyBlocked = m_dailyBlockedSecondsByDate,
                  .countersOwnDay = {}};
-    if (savedDay.isValid()) {
-        book.current = {savedDay, d.trackedAppSeconds,
-                        d.trackedBlockedAppSeconds.value_or(SecondsMap{}), d.sessionsToday,
-                        d.focusMinutesToday};
-        book.left = d.dayLeft;
-    }
     applyDayBook(moveToDay(std::move(book), today));
     refreshStreak();
 }

@@ -65,6 +65,12 @@ public:
         appendString(v);
     }
 
+    // A value already written as JSON, kept as it came (keys a later release wrote).
+    void rawValue(const QByteArray& json) {
+        separate();
+        m_out.append(json);
+    }
+
     bool failed() const { return m_failed; }
     QByteArray take() { return std::move(m_out); }
 

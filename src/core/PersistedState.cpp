@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QSet>
 
 #include <algorithm>
 
@@ -92,13 +93,38 @@ std::optional<E> enumFromJson(const QJsonValue& v) {
 }
 
 // Reads one key into out. Required keys must be present and well-typed; optional keys may be
-// missing or null and stay absent then.
+// missing or null and stay absent then. A setting is one value: missing or malformed, it keeps
+// its default and is noted, and the rest of the document still counts.
 class Reader {
 public:
     explicit Reader(const QJsonObject& o) : m_object(o) {}
     bool ok() const { return m_ok; }
     // The first key that was missing or malformed.
     const char* firstBad() const { return m_firstBad; }
+    // The settings that kept their defaults.
+    const QStringList& reset() const { return m_reset; }
+
+    template <typename T, typename Parse>
+    void setting(const char* key, T& out, Parse parse) {
+        if (auto value = parse(m_object.value(QLatin1String(key)))) {
+            out = std::move(*value);
+        } else {
+            m_reset.append(QLatin1String(key));
+        }
+    }
+
+    template <typename T, typename Parse>
+    void setting(const char* key, std::optional<T>& out, Parse parse) {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (isAbsent(v)) {
+            return;
+        }
+        if (auto value = parse(v)) {
+            out = std::move(*value);
+        } else {
+            m_reset.append(QLatin1String(key));
+        }
+    }
 
     template <typename T, typename Parse>
     void required(const char* key, T& out, Parse parse) {
@@ -135,6 +161,7 @@ private:
     const QJsonObject& m_object;
     bool m_ok = true;
     const char* m_firstBad = "";
+    QStringList m_reset;
 };
 
 std::optional<bool> boolValue(const QJsonValue& v) {
@@ -171,6 +198,28 @@ void writeDayLeft(JsonWriter& out, const DayLeft& d) {
     out.field(QLatin1String("nextDaySecondsBefore"), d.nextDaySecondsBefore);
     out.field(QLatin1String("nextDayBlockedSecondsBefore"), d.nextDayBlockedSecondsBefore);
     out.endObject();
+}
+
+// Every key this release writes.
+const QSet<QString>& knownKeys() {
+    static const QSet<QString> keys{
+        QStringLiteral("totalSeconds"),       QStringLiteral("strictMode"),
+        QStringLiteral("autoStartBreak"),     QStringLiteral("showInMenuBar"),
+        QStringLiteral("blockYouTubeShorts"), QStringLiteral("blockInstagramReels"),
+        QStringLiteral("blockedApps"),        QStringLiteral("blockedSites"),
+        QStringLiteral("dailyGoalHours"),     QStringLiteral("focusMinutesToday"),
+        QStringLiteral("sessionsToday"),      QStringLiteral("streakDays"),
+        QStringLiteral("trackedAppSeconds"),  QStringLiteral("trackedBlockedAppSeconds"),
+        QStringLiteral("dailySecondsByDate"), QStringLiteral("dailyBlockedSecondsByDate"),
+        QStringLiteral("screenTimeMode"),     QStringLiteral("blockAdultSites"),
+        QStringLiteral("schedules"),          QStringLiteral("ambientSound"),
+        QStringLiteral("ambientVolume"),      QStringLiteral("liquidGlassEnabled"),
+        QStringLiteral("glassTransparency"),  QStringLiteral("colorTheme"),
+        QStringLiteral("lastSavedDay"),       QStringLiteral("awayAfterMinutes"),
+        QStringLiteral("runningSession"),     QStringLiteral("dayLeft"),
+        QStringLiteral("loginStartOffered"),  QStringLiteral("hideUnguardedBrowsers"),
+    };
+    return keys;
 }
 
 std::optional<DayLeft> dayLeftFromJson(const QJsonValue& v) {
@@ -288,6 +337,16 @@ std::optional<QByteArray> encodePersistedState(const PersistedState& s) {
     if (s.hideUnguardedBrowsers) {
         field("hideUnguardedBrowsers", *s.hideUnguardedBrowsers);
     }
+    // A later release's keys, so that going back a release and forth again loses nothing.
+    for (auto it = s.otherKeys.constBegin(); it != s.otherKeys.constEnd(); ++it) {
+        if (!knownKeys().contains(it.key())) {
+            out.key(it.key());
+            out.rawValue(QJsonDocument(QJsonArray{it.value()})
+                             .toJson(QJsonDocument::Compact)
+                             .chopped(1)
+                             .mid(1));
+        }
+    }
     out.endObject();
     if (out.failed()) {
         return std::nullopt;
@@ -327,7 +386,20 @@ void makeSane(SecondsMap& map) {
 }
 }  // namespace
 
-PersistedState withSaneCounters(PersistedState s) {
+PersistedState withSaneValues(PersistedState s) {
+    s.totalSeconds = std::clamp<qint64>(s.totalSeconds, 1, longestSessionSeconds);
+    s.dailyGoalHours = std::clamp(s.dailyGoalHours, fewestGoalHours, mostGoalHours);
+    const auto hold = [](std::optional<double>& value, double lowest, double highest) {
+        if (value) {
+            value = std::clamp(*value, lowest, highest);
+        }
+    };
+    hold(s.ambientVolume, quietestAmbientVolume, loudestAmbientVolume);
+    hold(s.glassTransparency, leastGlassTransparency, mostGlassTransparency);
+    if (s.awayAfterMinutes) {
+        s.awayAfterMinutes =
+            std::clamp(*s.awayAfterMinutes, fewestAwayAfterMinutes, mostAwayAfterMinutes);
+    }
     s.focusMinutesToday = sane(s.focusMinutesToday);
     s.sessionsToday = sane(s.sessionsToday);
     s.streakDays = sane(s.streakDays);
@@ -371,46 +443,54 @@ std::optional<PersistedState> decodePersistedState(const QByteArray& bytes, QStr
     const QJsonObject o = doc.object();
     Reader r(o);
     PersistedState s;
-    r.required("totalSeconds", s.totalSeconds, jsonInteger);
-    r.required("strictMode", s.strictMode, boolValue);
-    r.required("autoStartBreak", s.autoStartBreak, boolValue);
-    r.required("showInMenuBar", s.showInMenuBar, boolValue);
-    r.required("blockYouTubeShorts", s.blockYouTubeShorts, boolValue);
-    r.required("blockInstagramReels", s.blockInstagramReels, boolValue);
+    r.setting("totalSeconds", s.totalSeconds, jsonInteger);
+    r.setting("strictMode", s.strictMode, boolValue);
+    r.setting("autoStartBreak", s.autoStartBreak, boolValue);
+    r.setting("showInMenuBar", s.showInMenuBar, boolValue);
+    r.setting("blockYouTubeShorts", s.blockYouTubeShorts, boolValue);
+    r.setting("blockInstagramReels", s.blockInstagramReels, boolValue);
+    // The user's lists and counters are the document: one that is not what it says is damage.
     r.required("blockedApps", s.blockedApps,
                [](const QJsonValue& v) { return listFromJson<BlockedApp>(v, blockedAppFromJson); });
     r.required("blockedSites", s.blockedSites, [](const QJsonValue& v) {
         return listFromJson<BlockedSite>(v, blockedSiteFromJson);
     });
-    r.required("dailyGoalHours", s.dailyGoalHours, doubleValue);
-    r.required("focusMinutesToday", s.focusMinutesToday, jsonInteger);
-    r.required("sessionsToday", s.sessionsToday, jsonInteger);
-    r.required("streakDays", s.streakDays, jsonInteger);
+    r.setting("dailyGoalHours", s.dailyGoalHours, doubleValue);
+    r.setting("focusMinutesToday", s.focusMinutesToday, jsonInteger);
+    r.setting("sessionsToday", s.sessionsToday, jsonInteger);
+    r.setting("streakDays", s.streakDays, jsonInteger);
     r.required("trackedAppSeconds", s.trackedAppSeconds, mapFromJson);
     r.optional("trackedBlockedAppSeconds", s.trackedBlockedAppSeconds, mapFromJson);
     r.optional("dailySecondsByDate", s.dailySecondsByDate, mapFromJson);
     r.optional("dailyBlockedSecondsByDate", s.dailyBlockedSecondsByDate, mapFromJson);
-    r.optional("screenTimeMode", s.screenTimeMode, enumFromJson<ScreenTimeTrackingMode>);
-    r.optional("blockAdultSites", s.blockAdultSites, boolValue);
+    r.setting("screenTimeMode", s.screenTimeMode, enumFromJson<ScreenTimeTrackingMode>);
+    r.setting("blockAdultSites", s.blockAdultSites, boolValue);
     r.optional("schedules", s.schedules, [](const QJsonValue& v) {
         return listFromJson<FocusSchedule>(v, focusScheduleFromJson);
     });
-    r.optional("ambientSound", s.ambientSound, enumFromJson<AmbientSoundType>);
-    r.optional("ambientVolume", s.ambientVolume, doubleValue);
-    r.optional("liquidGlassEnabled", s.liquidGlassEnabled, boolValue);
-    r.optional("glassTransparency", s.glassTransparency, doubleValue);
-    r.optional("colorTheme", s.colorTheme, enumFromJson<AppColorTheme>);
-    r.required("lastSavedDay", s.lastSavedDay, stringValue);
+    r.setting("ambientSound", s.ambientSound, enumFromJson<AmbientSoundType>);
+    r.setting("ambientVolume", s.ambientVolume, doubleValue);
+    r.setting("liquidGlassEnabled", s.liquidGlassEnabled, boolValue);
+    r.setting("glassTransparency", s.glassTransparency, doubleValue);
+    r.setting("colorTheme", s.colorTheme, enumFromJson<AppColorTheme>);
+    r.setting("awayAfterMinutes", s.awayAfterMinutes, jsonInteger);
+    r.setting("hideUnguardedBrowsers", s.hideUnguardedBrowsers, boolValue);
+    // Unreadable, the counters are taken as today's.
+    r.setting("lastSavedDay", s.lastSavedDay, stringValue);
     if (!r.ok()) {
         return fail(
             QStringLiteral("\"%1\" is missing or malformed").arg(QLatin1String(r.firstBad())));
     }
+    s.resetKeys = r.reset();
     s.runningSession = sessionFromJson(o.value(QLatin1String("runningSession")));
     s.dayLeft = dayLeftFromJson(o.value(QLatin1String("dayLeft")));
     // Like the keys above, our own: a malformed value costs the user nothing but the offer.
     s.loginStartOffered = boolValue(o.value(QLatin1String("loginStartOffered")));
-    s.awayAfterMinutes = jsonInteger(o.value(QLatin1String("awayAfterMinutes")));
-    s.hideUnguardedBrowsers = boolValue(o.value(QLatin1String("hideUnguardedBrowsers")));
+    for (auto it = o.constBegin(); it != o.constEnd(); ++it) {
+        if (!knownKeys().contains(it.key())) {
+            s.otherKeys.insert(it.key(), it.value());
+        }
+    }
     return s;
 }
 

@@ -8,8 +8,10 @@
 #include <QByteArray>
 #include <QDate>
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -22,6 +24,13 @@ using SecondsMap = QHash<QString, qint64>;
 inline constexpr qint64 defaultAwayAfterMinutes = 5;
 inline constexpr qint64 fewestAwayAfterMinutes = 1;
 inline constexpr qint64 mostAwayAfterMinutes = 60;
+// What the other numeric settings' controls allow; a saved value outside is held to it on load.
+inline constexpr double fewestGoalHours = 1.0;
+inline constexpr double mostGoalHours = 6.0;
+inline constexpr double quietestAmbientVolume = 0.05;
+inline constexpr double loudestAmbientVolume = 0.7;
+inline constexpr double leastGlassTransparency = 0.05;
+inline constexpr double mostGlassTransparency = 0.85;
 
 // A focus countdown that was running when the document was saved, kept so that a start after a
 // kill, a crash or a power cut picks it up again instead of leaving strict mode behind.
@@ -101,6 +110,12 @@ struct PersistedState {
     // Hide browsers Quorel cannot guard outside strict focus too. Older documents lack it; a
     // malformed value counts as absent (off).
     std::optional<bool> hideUnguardedBrowsers;
+
+    // Read, not saved as such: the settings whose saved value could not be read and that took
+    // their defaults instead, by key.
+    QStringList resetKeys;
+    // Keys this release does not know (a later one wrote them), written back as they came.
+    QJsonObject otherKeys;
 };
 
 // Year, month and day without leading zeros, joined by "-": 2026-1-5.
@@ -109,10 +124,10 @@ QString dateStamp(QDate date);
 // The day a stamp names; invalid for anything dateStamp would not write.
 QDate dateFromStamp(QStringView stamp);
 
-// The document with every counter held to a range its sums cannot overflow: negative counts
-// become 0, absurdly large ones the largest sane value. A hand-edited or damaged file cannot
-// turn the figures negative.
-PersistedState withSaneCounters(PersistedState state);
+// The document with every counter held to a range its sums cannot overflow (negative counts
+// become 0, absurdly large ones the largest sane value) and every numeric setting to what its
+// control allows. A hand-edited or damaged file cannot turn the figures negative.
+PersistedState withSaneValues(PersistedState state);
 
 // What is left of a saved session at now (seconds since 1970 UTC); nullopt once its end has
 // passed. Never more than it had left when saved, so a clock set back does not lengthen it, and

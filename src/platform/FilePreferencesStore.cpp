@@ -72,28 +72,35 @@ std::optional<QByteArray> FilePreferencesStore::data(const QString& key) const {
     const QString path = pathFor(key);
     removeInterruptedSaves(path);
     // Non-blocking, so a FIFO in the document's place cannot stall the start.
+    m_readError.clear();
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT && !QFileInfo(path).isSymLink()) {
             return std::nullopt;
         }
+        m_readError = QStringLiteral("it cannot be opened: %1").arg(systemError(errno));
         return QByteArray();
     }
     // Only a regular file of sane size is a document; a device, a pipe or a link to /dev/zero
     // counts as unreadable and is set aside before the first save.
+    const QString tooLarge =
+        QStringLiteral("it is larger than %1 MiB").arg(maxDocumentBytes / (1024 * 1024));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxDocumentBytes) {
+        m_readError = S_ISREG(st.st_mode) ? tooLarge : QStringLiteral("it is not a plain file");
         ::close(fd);
         return QByteArray();
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
+        m_readError = file.errorString();
         return QByteArray();
     }
     // The file may still grow after the check.
     QByteArray bytes = file.read(maxDocumentBytes + 1);
     if (bytes.size() > maxDocumentBytes || file.error() != QFileDevice::NoError) {
+        m_readError = bytes.size() > maxDocumentBytes ? tooLarge : file.errorString();
         return QByteArray();
     }
     return bytes;

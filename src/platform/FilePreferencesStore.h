@@ -26,6 +26,7 @@ public:
     bool setData(const QString& key, const QByteArray& bytes) override;
     std::optional<QString> setAside(const QString& key) override;
     QString lastError() const override;
+    QString readError() const override { return m_readError; }
 
 private:
     bool fail(const QString& why);
@@ -33,6 +34,7 @@ private:
 
     QString m_folder;
     QString m_lastError;
+    mutable QString m_readError;
 };
 
 }  // namespace Quorel

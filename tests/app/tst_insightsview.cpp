@@ -46,7 +46,7 @@ private slots:
 
     void freshInstallShowsZeroFiguresAndStubBars() {
         for (const char* text :
-             {"All Apps Usage Time", "0.0h", "Goal: 3.0h", "0m", "0 sessions today", "1 days",
+             {"All Apps Usage Time", "0.0h", "Goal: 3.0h", "0m", "0 sessions today", "1 day",
               "Under daily limit", "No usage recorded yet for this mode today."}) {
             QVERIFY2(m->shows(QString::fromUtf8(text)), text);
         }

@@ -168,6 +168,7 @@ public:
         return key + QStringLiteral(".unreadable-") + QString::number(setAsideValues.size());
     }
 
+    QString readError() const override { return {}; }
     QString lastError() const override {
         return refuseWrites ? QStringLiteral("No space left on device") : QString();
     }

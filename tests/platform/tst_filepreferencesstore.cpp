@@ -153,12 +153,16 @@ private slots:
     // Only a regular file of sane size is read; anything else is unreadable at once.
     void onlyRegularFilesAreRead_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("fifo") << QStringLiteral("fifo");
-        QTest::newRow("link to /dev/zero") << QStringLiteral("zero");
-        QTest::newRow("too large") << QStringLiteral("large");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("fifo") << QStringLiteral("fifo") << QStringLiteral("it is not a plain file");
+        QTest::newRow("link to /dev/zero")
+            << QStringLiteral("zero") << QStringLiteral("it is not a plain file");
+        QTest::newRow("too large")
+            << QStringLiteral("large") << QStringLiteral("it is larger than 64 MiB");
     }
     void onlyRegularFilesAreRead() {
         QFETCH(QString, kind);
+        QFETCH(QString, why);
         QTemporaryDir dir;
         FilePreferencesStore store(dir.path());
         const QByteArray path = QFile::encodeName(store.pathFor(key));
@@ -172,8 +176,10 @@ private slots:
             QVERIFY(big.resize(qint64(1) << 30));  // sparse: costs no disk
         }
         QCOMPARE(store.data(key), std::optional<QByteArray>(QByteArray()));
+        QCOMPARE(store.readError(), why);
         QVERIFY(store.setAside(key));
         QCOMPARE(store.data(key), std::nullopt);
+        QVERIFY(store.readError().isEmpty());
     }
 
     // Only the saver's own leftovers go; the user's files beside the document stay.

@@ -25,11 +25,12 @@ QString focusMinutesText(qint64 minutes) {
 }
 
 QString sessionsTodayText(qint64 sessions) {
-    return QString::number(sessions) + QStringLiteral(" sessions today");
+    return QString::number(sessions) +
+           (sessions == 1 ? QStringLiteral(" session today") : QStringLiteral(" sessions today"));
 }
 
 QString streakDaysText(qint64 days) {
-    return QString::number(days) + QStringLiteral(" days");
+    return QString::number(days) + (days == 1 ? QStringLiteral(" day") : QStringLiteral(" days"));
 }
 
 QString weeklyBarLabel(double hours) {

@@ -27,7 +27,7 @@ QString hoursText(double hours);
 // The daily goal as the cards and the chart caption show it, "Goal: 4.0h".
 QString goalText(double goalHours);
 
-// Figure cards: "50m", "1 sessions today", "1 days" (no singular forms).
+// Figure cards: "50m", "1 session today", "2 days".
 QString focusMinutesText(qint64 minutes);
 QString sessionsTodayText(qint64 sessions);
 QString streakDaysText(qint64 days);

@@ -28,6 +28,10 @@ public:
 
     // Why the last setData or setAside failed, in words for the log; empty after a success.
     virtual QString lastError() const = 0;
+
+    // Why the last data() came back as empty bytes ("it is larger than 64 MiB"); empty when
+    // it read or there was no value.
+    virtual QString readError() const = 0;
 };
 
 }  // namespace Quorel

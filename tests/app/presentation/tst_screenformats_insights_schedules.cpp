@@ -89,8 +89,10 @@ private slots:
         QCOMPARE(goalText(3.5), QStringLiteral("Goal: 3.5h"));
         QCOMPARE(focusMinutesText(0), QStringLiteral("0m"));
         QCOMPARE(focusMinutesText(50), QStringLiteral("50m"));
-        QCOMPARE(sessionsTodayText(1), QStringLiteral("1 sessions today"));
-        QCOMPARE(streakDaysText(1), QStringLiteral("1 days"));
+        QCOMPARE(sessionsTodayText(1), QStringLiteral("1 session today"));
+        QCOMPARE(sessionsTodayText(0), QStringLiteral("0 sessions today"));
+        QCOMPARE(streakDaysText(1), QStringLiteral("1 day"));
+        QCOMPARE(streakDaysText(2), QStringLiteral("2 days"));
         QCOMPARE(streakDaysText(0), QStringLiteral("0 days"));
     }
 
