@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Quorel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Tells Quorel which window is in front, lists the windows and minimises the ones Quorel asks
-// for, over D-Bus. GNOME Shell lets no other program see or hide native Wayland windows.
+// Tells Quorel which window is in front and which come into sight, lists the windows and
+// minimises the ones Quorel asks for, over D-Bus. GNOME Shell lets no other program see or hide native Wayland windows.
 //
-// Only Quorel is answered: every other peer on the session bus gets AccessDenied, and the window
-// in front is signalled to Quorel alone, not to the whole bus. A caller is Quorel when the file
+// Only Quorel is answered: every other peer on the session bus gets AccessDenied, and the windows
+// in front or in sight are signalled to Quorel alone, not to the whole bus. A caller is Quorel when the file
 // its process runs is named quorel; the verdict is kept until its connection leaves the bus.
 'use strict';
 
@@ -49,6 +49,75 @@ function allWindows() {
     return global.get_window_actors()
         .map(actor => actor.get_meta_window())
         .filter(window => window && !window.is_override_redirect());
+}
+
+// Neither minimised nor hidden with its parent, on the workspace shown (a window on another
+// monitor than the primary one is on every workspace).
+function inSight(window) {
+    return window.showing_on_its_workspace() && !SHELL_TYPES.includes(window.get_window_type()) &&
+        window.located_on_workspace(global.workspace_manager.get_active_workspace());
+}
+
+// Windows that may have come into sight (mapped, un-minimised, moved onto the workspace shown or
+// onto a monitor, their workspace shown), told in one go once the events of this turn are done,
+// as a workspace switch shows many at once; only those still in sight then.
+class Sightings {
+    constructor(onShown) {
+        this._onShown = onShown;
+        this._maybe = new Set();
+        this._idle = 0;
+        this._watched = new Map();  // window -> its handler ids
+        this._handlers = [
+            [global.display, global.display.connect('window-created',
+                (_d, window) => this._watch(window))],
+            [global.display, global.display.connect('window-entered-monitor',
+                (_d, _monitor, window) => this._mayHaveShown(window))],
+            [global.window_manager, global.window_manager.connect('map',
+                (_wm, actor) => this._mayHaveShown(actor.get_meta_window()))],
+            [global.workspace_manager, global.workspace_manager.connect('active-workspace-changed',
+                () => allWindows().forEach(window => this._mayHaveShown(window)))],
+        ];
+        allWindows().forEach(window => this._watch(window));
+    }
+
+    destroy() {
+        if (this._idle)
+            GLib.source_remove(this._idle);
+        for (const window of [...this._watched.keys()])
+            this._unwatch(window);
+        this._handlers.forEach(([object, id]) => object.disconnect(id));
+    }
+
+    _watch(window) {
+        if (this._watched.has(window) || window.is_override_redirect())
+            return;
+        const ids = ['notify::minimized', 'notify::on-all-workspaces', 'workspace-changed']
+            .map(signal => window.connect(signal, () => this._mayHaveShown(window)));
+        ids.push(window.connect('unmanaged', () => this._unwatch(window)));
+        this._watched.set(window, ids);
+    }
+
+    _unwatch(window) {
+        this._watched.get(window).forEach(id => window.disconnect(id));
+        this._watched.delete(window);
+        this._maybe.delete(window);
+    }
+
+    _mayHaveShown(window) {
+        if (!window || !this._watched.has(window))
+            return;
+        this._maybe.add(window);
+        if (!this._idle) {
+            this._idle = GLib.idle_add(GLib.PRIORITY_DEFAULT, () => {
+                this._idle = 0;
+                const shown = [...this._maybe].filter(inSight);
+                this._maybe.clear();
+                if (shown.length > 0)
+                    this._onShown(shown);
+                return GLib.SOURCE_REMOVE;
+            });
+        }
+    }
 }
 
 // The file name a process runs, "" when it cannot be read (gone, or not ours to inspect).
@@ -161,14 +230,23 @@ class WindowsService {
     }
 
     focusChanged() {
-        if (this._subscribers.size === 0)
-            return;
-        const params = new GLib.Variant('(a{sv})', [describe(global.display.get_focus_window())]);
+        if (this._subscribers.size > 0) {
+            this._tell('FocusChanged',
+                new GLib.Variant('(a{sv})', [describe(global.display.get_focus_window())]));
+        }
+    }
+
+    windowsShown(windows) {
+        if (this._subscribers.size > 0)
+            this._tell('WindowsShown', new GLib.Variant('(aa{sv})', [windows.map(describe)]));
+    }
+
+    _tell(signal, params) {
         for (const name of this._subscribers) {
             try {
-                this._bus.emit_signal(name, this._path, this._interface, 'FocusChanged', params);
+                this._bus.emit_signal(name, this._path, this._interface, signal, params);
             } catch (e) {
-                logError(e, 'Quorel: telling the window in front');
+                logError(e, `Quorel: telling ${signal}`);
             }
         }
     }
@@ -206,9 +284,12 @@ class Extension {
             Gio.BusNameOwnerFlags.NONE, null, null);
         this._focusId = global.display.connect('notify::focus-window',
             () => this._service.focusChanged());
+        this._sightings = new Sightings(windows => this._service.windowsShown(windows));
     }
 
     disable() {
+        this._sightings.destroy();
+        this._sightings = null;
         global.display.disconnect(this._focusId);
         Gio.bus_unown_name(this._nameId);
         this._object.unexport();

@@ -84,11 +84,12 @@ bool isOlderExtension(const QDBusMessage& reply) {
            reply.errorName() == u"org.freedesktop.DBus.Error.UnknownMethod";
 }
 
-// The windows of a Windows() reply; none when it has another shape.
+// The windows of a Windows() reply or a WindowsShown signal; none when it has another shape.
 QList<WindowFacts> windowsOf(const QDBusMessage& reply) {
     QList<WindowFacts> windows;
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1 ||
-        reply.signature() != u"aa{sv}") {
+    if ((reply.type() != QDBusMessage::ReplyMessage &&
+         reply.type() != QDBusMessage::SignalMessage) ||
+        reply.arguments().size() != 1 || reply.signature() != u"aa{sv}") {
         return windows;
     }
     const auto argument = reply.arguments().constFirst().value<QDBusArgument>();
@@ -162,6 +163,8 @@ GnomeShellWorkspace::GnomeShellWorkspace(DesktopEntries& entries, const QDBusCon
             &GnomeShellWorkspace::extensionVanished);
     m_bus->connect(extensionService, extensionPath, extensionInterface,
                    QStringLiteral("FocusChanged"), this, SLOT(onFocusChanged(QVariantMap)));
+    m_bus->connect(extensionService, extensionPath, extensionInterface,
+                   QStringLiteral("WindowsShown"), this, SLOT(onWindowsShown(QDBusMessage)));
 }
 
 GnomeShellWorkspace::~GnomeShellWorkspace() = default;
@@ -242,6 +245,16 @@ void GnomeShellWorkspace::onFocusChanged(const QVariantMap& window) {
         qInfo("Quorel's GNOME Shell extension answers again");
         m_core.channelRestored();
     }
+}
+
+void GnomeShellWorkspace::onWindowsShown(const QDBusMessage& message) {
+    if (!m_extensionAnswers) {
+        return;  // from an extension that has left since: it speaks for nothing now
+    }
+    for (const WindowFacts& window : windowsOf(message)) {
+        m_core.takeShown(window);
+    }
+    m_core.deliverActivations();
 }
 
 // Nothing in front (the overview, a click on the desktop) clears the cache but is no news.

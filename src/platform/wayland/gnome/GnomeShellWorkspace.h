@@ -8,8 +8,9 @@
 // Why an extension: GNOME Shell offers no other program a view of native Wayland windows, nor a
 // way to minimise them. The extension (gnome-shell-extension/ in the source tree, shipped here
 // as resources) runs inside the shell and answers over D-Bus, to Quorel only: the focused window,
-// pushed on every change as a signal addressed to the subscribed adapter alone, the window list,
-// and minimising windows by id. Window titles it keeps to itself. This adapter writes it into
+// pushed on every change as a signal addressed to the subscribed adapter alone, likewise the
+// windows that came into sight (once per turn of the shell's main loop), the window list, and
+// minimising windows by id. Window titles it keeps to itself. This adapter writes it into
 // the user's extension folder; the user enables it once. Until then the adapter is usable but
 // blind, and limitation() says how to enable it. It notices when the extension comes and goes,
 // since the user may enable it while Quorel runs, and subscribes anew each time.
@@ -26,6 +27,7 @@
 #include <memory>
 
 class QDBusConnection;
+class QDBusMessage;
 class QDBusServiceWatcher;
 
 namespace Quorel {
@@ -88,6 +90,7 @@ private:
 
 private slots:
     void onFocusChanged(const QVariantMap& window);
+    void onWindowsShown(const QDBusMessage& message);
 
 private:
     WorkspaceCore m_core;

@@ -245,11 +245,25 @@ QString KWinWorkspace::Activated(const QString& window) {
     }
     m_activeWindow = parseKWinWindow(window.toUtf8());
     m_core.takeFront(m_activeWindow, [this] { return m_windows; });
-    // Hides asked for meanwhile ride back in the answer.
-    m_inActivation = true;
+    return deliverAndAnswer();
+}
+
+QString KWinWorkspace::Shown(const QString& windows) {
+    if (!fromKWin()) {
+        return QStringLiteral("[]");
+    }
+    for (const WindowFacts& window : parseKWinWindowList(windows.toUtf8())) {
+        m_core.takeShown(window);
+    }
+    return deliverAndAnswer();
+}
+
+// Hides asked for meanwhile ride back in the answer.
+QString KWinWorkspace::deliverAndAnswer() {
+    m_answering = true;
     m_answerIds.clear();
     m_core.deliverActivations();
-    m_inActivation = false;
+    m_answering = false;
     return QString::fromUtf8(kwinHideTargets(std::exchange(m_answerIds, {})));
 }
 
@@ -300,13 +314,13 @@ void KWinWorkspace::hide(const RunningApplication& application) {
     if (m_activeWindow) {
         windows.append(*m_activeWindow);
     }
-    QStringList& ids = m_inActivation ? m_answerIds : m_pendingHides;
+    QStringList& ids = m_answering ? m_answerIds : m_pendingHides;
     for (const WindowFacts& window : m_core.windowsToHide(application.key, windows)) {
         if (!ids.contains(window.id)) {
             ids.append(window.id);
         }
     }
-    if (!m_inActivation) {
+    if (!m_answering) {
         startHideScript();
     }
 }

@@ -8,12 +8,14 @@
 // Why a script: KWin tells no outside program which window is active or lets one minimise
 // another's windows; its scripts can. Quorel writes workspace.js to the runtime folder, loads
 // it over KWin's scripting interface and unloads it on exit. The script calls this object over
-// the session bus on every activation and whenever windows come, go or are minimised, so the
+// the session bus on every activation, whenever windows come, go or are minimised, and when
+// windows come into sight (once per turn of KWin's event loop, however many came), so the
 // engine's frequent questions are answered from a cache without a round trip.
 //
 // A script cannot receive calls, so Quorel's hide requests travel two ways. Made while an
-// activation is being handled (the engine hides a blocked application the moment it comes to
-// the front), they ride back in the answer to that activation's call, at no extra cost.
+// activation or a window shown is being handled (the engine hides a blocked application the
+// moment it comes to the front or into sight), they ride back in the answer to that call, at no
+// extra cost.
 // Otherwise Quorel loads a one-off script (hide.js) that minimises the windows, reports back
 // and is unloaded; one at a time, with later requests merged into the next. This avoids a
 // script that polls for requests while nothing happens.
@@ -62,8 +64,9 @@ public:
     QString limitation() const override;
 
 public Q_SLOTS:
-    // Called by the script in KWin; the answer is the JSON list of applications to minimise.
+    // Called by the script in KWin; the answers are the JSON list of windows to minimise.
     Q_SCRIPTABLE QString Activated(const QString& window);
+    Q_SCRIPTABLE QString Shown(const QString& windows);
     Q_SCRIPTABLE void Windows(const QString& windows);
     Q_SCRIPTABLE void HideDone(const QString& token);
 
@@ -78,6 +81,7 @@ private:
     void kwinOwnerChanged(const QString& newOwner);
     void checkScript();
     bool fromKWin() const;
+    QString deliverAndAnswer();
     void startHideScript();
     void finishHideScript();
 
@@ -95,8 +99,8 @@ private:
     QList<WindowFacts> m_windows;
     std::optional<WindowFacts> m_activeWindow;
 
-    bool m_inActivation = false;
-    QStringList m_answerIds;     // windows to hide, asked for while an activation is handled
+    bool m_answering = false;    // a report of the script is being handled
+    QStringList m_answerIds;     // windows to hide, asked for meanwhile
     QStringList m_pendingHides;  // windows waiting for the next one-off script
     QString m_hideToken;         // of the one-off script in flight; "" when none
     QString m_hideFile;

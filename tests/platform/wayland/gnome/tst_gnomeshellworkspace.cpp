@@ -197,12 +197,14 @@ private slots:
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QStringList promised =
             dbusMembers(QString::fromUtf8(gnomeShellInterfaceXml), gnomeShellInterface);
-        QCOMPARE(promised.size(), 9);
-        // The stand-in sends its signal by hand to each subscriber (sendFocus), under the name and
-        // with the argument the file gives; its methods are introspected.
+        QCOMPARE(promised.size(), 11);
+        // The stand-in sends its signals by hand to each subscriber (send), under the names and
+        // with the arguments the file gives; its methods are introspected.
         QCOMPARE(promised.filter(QStringLiteral("signal ")),
                  (QStringList{QStringLiteral("signal FocusChanged"),
-                              QStringLiteral("signal FocusChanged out 0 a{sv}")}));
+                              QStringLiteral("signal FocusChanged out 0 a{sv}"),
+                              QStringLiteral("signal WindowsShown"),
+                              QStringLiteral("signal WindowsShown out 0 aa{sv}")}));
         promised.removeIf([](const QString& member) { return member.startsWith(u"signal "); });
         QCOMPARE(dbusMembers(reply.arguments().value(0).toString(), gnomeShellInterface), promised);
     }
@@ -239,6 +241,18 @@ private slots:
 
         sendFocus({});
         QTRY_VERIFY(!workspace->frontmostApplication());
+
+        // Windows in sight, not in front: each application once, the shell's panel never.
+        QStringList shown;
+        workspace->setShownHandler([&shown](const RunningApplication& a) { shown << a.key; });
+        send(QStringLiteral("WindowsShown"),
+             QVariant::fromValue(QList<QVariantMap>{window(5, QStringLiteral("gedit"), 50), panel,
+                                                    window(6, QStringLiteral("gedit"), 50),
+                                                    window(7, QStringLiteral("foot"), 42)}));
+        QTRY_COMPARE(shown,
+                     (QStringList{QStringLiteral("pid:50:gedit"), QStringLiteral("pid:42:foot")}));
+        QVERIFY(!workspace->frontmostApplication());
+        QCOMPARE(reported.size(), 2);
     }
 
     void groupsWindowsAndHidesOnlyTheApplicationsOwnWindows() {
@@ -386,16 +400,17 @@ private:
     }
 
     // To each subscriber alone, as the extension does.
-    void sendFocus(const QVariantMap& w) {
+    void send(const QString& name, const QVariant& argument) {
         const QStringList subscribers = m_fake->subscribers();
         QVERIFY(!subscribers.isEmpty());
         for (const QString& subscriber : subscribers) {
-            QDBusMessage signal = QDBusMessage::createTargetedSignal(
-                subscriber, extensionPath, extensionService, QStringLiteral("FocusChanged"));
-            signal << w;
+            QDBusMessage signal = QDBusMessage::createTargetedSignal(subscriber, extensionPath,
+                                                                     extensionService, name);
+            signal << argument;
             QVERIFY(m_fakeBus->send(signal));
         }
     }
+    void sendFocus(const QVariantMap& w) { send(QStringLiteral("FocusChanged"), w); }
 
     QProcess m_daemon;
     QString m_address;

@@ -121,7 +121,7 @@ private slots:
             QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect")));
         const QStringList promised =
             dbusMembers(QString::fromUtf8(kwinWorkspaceInterfaceXml), kwinWorkspaceInterface);
-        QCOMPARE(promised.size(), 7);
+        QCOMPARE(promised.size(), 10);
         QCOMPARE(dbusMembers(reply.arguments().value(0).toString(), kwinWorkspaceInterface),
                  promised);
 
@@ -139,7 +139,7 @@ private slots:
                 ++calls;
             }
         }
-        QCOMPARE(calls, 3);
+        QCOMPARE(calls, 4);
     }
 
     void engineCreditsTheFrontAndHidesItWhenBlockedInFocus() {

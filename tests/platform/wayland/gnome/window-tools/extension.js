@@ -3,7 +3,8 @@
 
 // For tests only, never shipped: what a test needs to drive a GNOME Shell session and that
 // Quorel's own extension keeps to itself. Lists the windows with their titles and processes,
-// raises a window, and tells the whole bus which window is in front. Answers every peer.
+// raises, minimises and moves windows, shows workspaces, and tells the whole bus which window is
+// in front. Answers every peer.
 'use strict';
 
 const { Gio, GLib } = imports.gi;
@@ -18,6 +19,20 @@ const INTERFACE_XML = `
       <arg type="aa{sv}" direction="out" name="windows"/>
     </method>
     <method name="ActivateWindow">
+      <arg type="t" direction="in" name="id"/>
+      <arg type="b" direction="out" name="found"/>
+    </method>
+    <method name="SetMinimized">
+      <arg type="t" direction="in" name="id"/>
+      <arg type="b" direction="in" name="minimized"/>
+      <arg type="b" direction="out" name="found"/>
+    </method>
+    <method name="SendToWorkspace">
+      <arg type="t" direction="in" name="id"/>
+      <arg type="i" direction="in" name="index"/>
+      <arg type="b" direction="out" name="found"/>
+    </method>
+    <method name="ShowWorkspaceOf">
       <arg type="t" direction="in" name="id"/>
       <arg type="b" direction="out" name="found"/>
     </method>
@@ -58,6 +73,38 @@ class WindowTools {
             window.unminimize();
             Main.activateWindow(window);
         }
+        return Boolean(window);
+    }
+
+    // Neither way activates the window.
+    SetMinimized(id, minimized) {
+        const window = allWindows().find(w => w.get_id() === Number(id));
+        if (window && minimized)
+            window.minimize();
+        else if (window)
+            window.unminimize();
+        return Boolean(window);
+    }
+
+    // Onto the workspace of the index, added when there is none; -1 puts it on every one.
+    SendToWorkspace(id, index) {
+        const window = allWindows().find(w => w.get_id() === Number(id));
+        if (window && index < 0)
+            window.stick();
+        else if (window)
+            window.change_workspace_by_index(index, true);
+        return Boolean(window);
+    }
+
+    // The window in front stays in front if it is on that workspace too.
+    ShowWorkspaceOf(id) {
+        const window = allWindows().find(w => w.get_id() === Number(id));
+        const focus = global.display.get_focus_window();
+        const workspace = window ? window.get_workspace() : null;
+        if (workspace && focus)
+            workspace.activate_with_focus(focus, global.get_current_time());
+        else if (workspace)
+            workspace.activate(global.get_current_time());
         return Boolean(window);
     }
 }
