@@ -321,8 +321,9 @@ QStringList applicationFolders(const QProcessEnvironment& env) {
     return folders;
 }
 
-QString programOfExec(QStringView exec) {
-    // Words split on spaces; a quoted word keeps its spaces and escapes " ` $ \ with a backslash.
+namespace {
+// Words split on spaces; a quoted word keeps its spaces and escapes " ` $ \ with a backslash.
+QStringList execWords(QStringView exec) {
     QStringList words;
     QString word;
     bool inWord = false;
@@ -353,7 +354,29 @@ QString programOfExec(QStringView exec) {
     if (inWord) {
         words << word;
     }
+    return words;
+}
+}  // namespace
 
+QString classOfExec(QStringView exec) {
+    static const QStringList flags{QStringLiteral("--app-id"), QStringLiteral("--class"),
+                                   QStringLiteral("--wm-class"), QStringLiteral("--name")};
+    const QStringList words = execWords(exec);
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        for (const QString& flag : flags) {
+            if (words[i] == flag && i + 1 < words.size()) {
+                return words[i + 1];
+            }
+            if (words[i].startsWith(flag + u'=')) {
+                return words[i].mid(flag.size() + 1);
+            }
+        }
+    }
+    return {};
+}
+
+QString programOfExec(QStringView exec) {
+    const QStringList words = execWords(exec);
     qsizetype first = 0;
     if (!words.isEmpty() && baseName(words[0]) == u"env") {
         // env [VAR=value...] program
@@ -396,8 +419,12 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
         const auto runs = [&](const QString& program) {
             return !program.isEmpty() && baseName(program) == executable;
         };
-        // A terminal program's window is the terminal's, never its own.
-        return byProgramAtAll && !e.terminal && (runs(e.program) || runs(e.tryExec));
+        // A terminal program's window is the terminal's, never its own; an entry that starts
+        // its program under another class ("foot --app-id=notes") describes another window.
+        const QString claimed = classOfExec(e.exec);
+        return byProgramAtAll && !e.terminal && (runs(e.program) || runs(e.tryExec)) &&
+               (claimed.isEmpty() || claimed.compare(window.wmClass, Qt::CaseInsensitive) == 0 ||
+                claimed.compare(window.wmInstance, Qt::CaseInsensitive) == 0);
     };
 
     const DesktopEntry* entry = pick(entries, byClass);

@@ -73,6 +73,10 @@ QString messagesLocale(const QProcessEnvironment& env);
 // $XDG_DATA_HOME/applications, then each $XDG_DATA_DIRS/applications: earlier folders win.
 QStringList applicationFolders(const QProcessEnvironment& env);
 
+// The class or app id an Exec line gives its window ("foot --app-id=notes", "--class X");
+// empty when it gives none.
+QString classOfExec(QStringView exec);
+
 // The program an Exec line starts: "env A=1 /usr/bin/foo --x %U" -> "/usr/bin/foo".
 QString programOfExec(QStringView exec);
 

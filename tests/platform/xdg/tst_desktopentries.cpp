@@ -237,7 +237,8 @@ private slots:
         writeFiles(dir.filePath(u"system"_s),
                    {{u"x11/xcalc.desktop"_s, entry(u"Calculator"_s, u"Exec=xcalc\n"_s)},
                     {u"sums.desktop"_s, entry(u"Sums"_s, u"Exec=/usr/bin/xcalc -rpn\n"_s)},
-                    {u"term.desktop"_s, entry(u"Term"_s, u"StartupWMClass=XTerm\n"_s)}});
+                    {u"term.desktop"_s, entry(u"Term"_s, u"StartupWMClass=XTerm\n"_s)},
+                    {u"other.desktop"_s, entry(u"Other"_s, u"Exec=xcalc --class=Other\n"_s)}});
         DesktopEntries entries({dir.filePath(u"home"_s), dir.filePath(u"system"_s)}, {});
         const std::optional<ResolvedApplication> xcalc =
             entries.resolve({u"XCalc"_s, u"xcalc"_s, u"/usr/bin/xcalc"_s});
