@@ -58,6 +58,7 @@ stays() {
 }
 
 # watcherHides KEY_END: how many hides the app's log ($work/app.log, the app run with
-# QT_LOGGING_RULES=quorel.blocking.debug=true) puts down to the activation watcher, not to the
-# 0.3 s guard, for an application whose key ends in KEY_END.
-watcherHides() { grep -c "hidden as it came to the front: \"[^\"]*$1\"" "$work/app.log" || true; }
+# QT_LOGGING_RULES=quorel.blocking.debug=true) puts down to the desktop's events (a window
+# coming to the front or into sight), not to the 0.3 s guard, for an application whose key
+# ends in KEY_END.
+watcherHides() { grep -cE "hidden as it (came to the front|showed): \"[^\"]*$1\"" "$work/app.log" || true; }

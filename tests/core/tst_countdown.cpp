@@ -449,6 +449,13 @@ private slots:
             m.setRemainingSeconds(0);
             m.tickFocusTimer();
         });
+        // A kill during the break must not come back as focus.
+        QTest::newRow("a save during the break") << Ending([](FakeDesktop&, FocusManager& m) {
+            m.setRemainingSeconds(0);
+            m.tickFocusTimer();
+            m.tickFocusTimer();
+            m.saveState();
+        });
         QTest::newRow("paused") << Ending([](FakeDesktop&, FocusManager& m) {
             m.setStrictMode(false);
             m.toggleStartPause();

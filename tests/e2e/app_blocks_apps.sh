@@ -100,7 +100,7 @@ for run in $(seq 20); do
     activate "$xterm"
     waitUntil 5 hiddenSince "$begin" || { cat "$work/xterm-state.txt"; echo "begin $begin; active $(xprop -root _NET_ACTIVE_WINDOW)"; fail "an activated xterm was not hidden during focus"; }
     hidden=$(hiddenAfter "$begin")
-    [ "$(watcherHides XTerm)" -gt "$watched" ] || fail "run $run: the xterm was hidden, but not as it came to the front"
+    [ "$(watcherHides XTerm)" -gt "$watched" ] || fail "run $run: the xterm was hidden, but by the guard, not as it showed or came to the front"
     delays+=($(( (hidden - begin) / 1000000 )))
 done
 median=$(printf '%s\n' "${delays[@]}" | sort -n | sed -n 10p)

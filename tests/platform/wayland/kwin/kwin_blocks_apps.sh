@@ -61,7 +61,7 @@ if (c) print('$name minimized=' + c.minimized + ' active=' + (workspace.activeCl
         grep "$name " "$work/kwin.log" | head -n1 | sed "s/.*$name //"
     }
     is() { [ "$(state "$1")" = "$2" ]; }
-    watcherHides() { grep -c "hidden as it came to the front: \"[^\"]*$1\"" "$work/app.log" || true; }
+    watcherHides() { grep -cE "hidden as it (came to the front|showed): \"[^\"]*$1\"" "$work/app.log" || true; }
     isMinimized() { state "$1" | grep -q 'minimized=true'; }
 
     for id in note-test blocked-test; do
