@@ -901,8 +901,11 @@ private slots:
         const auto run = [](const QString& tool, const QStringList& arguments) {
             return QProcess::execute(tool, arguments) == 0;
         };
+        // Brought to the front in the same turn (the window manager focuses the one window of
+        // a desktop switched to), it is told as an activation instead: either is in sight.
         QStringList shown;
         m_workspace->setShownHandler([&](const RunningApplication& a) { shown << a.name; });
+        m_workspace->setActivationHandler([&](const RunningApplication& a) { shown << a.name; });
 
         if (how == u"un-iconified") {
             QVERIFY(run(u"xdotool"_s, {u"windowminimize"_s, u"--sync"_s, id}));
