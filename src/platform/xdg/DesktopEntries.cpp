@@ -406,7 +406,7 @@ std::optional<ResolvedApplication> resolveApplication(const QList<DesktopEntry>&
         return !window.wmClass.isEmpty() &&
                e.startupWmClass.compare(window.wmClass, Qt::CaseInsensitive) == 0;
     };
-    const auto byId = [&window](const DesktopEntry& e, const QString& key) {
+    const auto byId = [](const DesktopEntry& e, const QString& key) {
         return !key.isEmpty() && idStem(e.id).compare(key, Qt::CaseInsensitive) == 0;
     };
     // By basename: Exec often names a symlink (/usr/bin/x) to the binary that runs (/usr/lib/x/x).
