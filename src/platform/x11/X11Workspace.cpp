@@ -622,12 +622,10 @@ QList<RunningApplication> X11Workspace::runningApplications() {
     return m_core.applicationsOf(windows);
 }
 
-// From the cache; only clients new to it, or all after a change of identity, are read (one
-// batch). Hiding many applications in a row so reads the clients once, not once for each.
-QList<WindowFacts> X11Workspace::clientFacts() {
-    listClients();
+// Reads the facts of those of the windows the cache lacks, in one batch.
+void X11Workspace::learnFactsOf(const std::vector<std::uint32_t>& windows) {
     std::vector<xcb_window_t> unknown;
-    for (const xcb_window_t window : m_clients) {
+    for (const xcb_window_t window : windows) {
         if (!m_facts.contains(window)) {
             unknown.push_back(window);
         }
@@ -638,6 +636,13 @@ QList<WindowFacts> X11Workspace::clientFacts() {
             m_facts.insert(unknown[i], std::move(read[i]));
         }
     }
+}
+
+// From the cache; only clients new to it, or all after a change of identity, are read (one
+// batch). Hiding many applications in a row so reads the clients once, not once for each.
+QList<WindowFacts> X11Workspace::clientFacts() {
+    listClients();
+    learnFactsOf(m_clients);
     QList<WindowFacts> windows;
     windows.reserve(static_cast<qsizetype>(m_clients.size()));
     for (const xcb_window_t window : m_clients) {
@@ -707,18 +712,7 @@ void X11Workspace::checkShown() {
         return;
     }
     std::vector<xcb_window_t> shown = m_x->inSight(candidates);
-    std::vector<xcb_window_t> unknown;
-    for (const xcb_window_t window : shown) {
-        if (!m_facts.contains(window)) {
-            unknown.push_back(window);
-        }
-    }
-    if (!unknown.empty()) {
-        std::vector<WindowFacts> read = m_x->factsOf(unknown);
-        for (std::size_t i = 0; i < unknown.size(); ++i) {
-            m_facts.insert(unknown[i], std::move(read[i]));
-        }
-    }
+    learnFactsOf(shown);
     for (const xcb_window_t window : shown) {
         m_core.takeShown(m_facts[window]);
     }

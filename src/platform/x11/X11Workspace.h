@@ -91,6 +91,7 @@ private:
     void listClients();
     void rememberFrame(std::uint32_t frame, std::uint32_t client);
     QList<WindowFacts> clientFacts();
+    void learnFactsOf(const std::vector<std::uint32_t>& windows);
     void checkShown();
     void checkIconified();
     bool cameBackAgain(std::uint32_t window);
