@@ -484,6 +484,12 @@ if (holding) {
                                              { urls: ["<all_urls>"], types: ["main_frame"] },
                                              ["blocking"]);
 }
+// Our blocked page tells when it first showed.
+api.runtime.onMessage.addListener((message, sender) => {
+  if (sender.id === api.runtime.id && message?.type === "shown" && Number.isFinite(message.at)) {
+    post({ type: "shown", at: message.at });
+  }
+});
 api.alarms.onAlarm.addListener((alarm) => {
   if (alarm.name === LIFT_ALARM) {
     void liftIfEnded();

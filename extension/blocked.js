@@ -31,3 +31,15 @@ if (name) {
   site.textContent = name;
   document.getElementById("line").replaceChildren(site, " is blocked while you focus.");
 }
+
+// Tells the extension when the page first showed, so that the time from a blocked address to this
+// page is read on the page itself.
+new PerformanceObserver((entries, observer) => {
+  const painted = entries.getEntriesByName("first-contentful-paint")[0];
+  if (painted) {
+    observer.disconnect();
+    const api = globalThis.browser ?? globalThis.chrome;
+    const at = Math.round(performance.timeOrigin + painted.startTime);
+    api.runtime.sendMessage({ type: "shown", at }).catch(() => {});
+  }
+}).observe({ type: "paint", buffered: true });

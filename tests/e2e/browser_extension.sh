@@ -15,6 +15,9 @@
 # blocked site is never fetched, typed, in a frame of an allowed page, in a background tab, nor
 # while the app is stopped and its host killed; read from the test server's log.
 # PRIVATE_ACCESS=1: the extension may see private windows, and a private tab is guarded.
+# LIFECYCLE=1 (with FOCUS_RUNNING=1, MARIONETTE=1): with the app killed, the browser restarted
+# still blocks, and its rules lift at the session's end; then the extension switched off in a
+# new focus is noticed within 3 s and told on the shield.
 # BRIDGE_PORT_HELD=1: another server holds the bridge's port; it never hears from us, the
 # Blockers screen says why the bridge is off, and tabs go to the extension's own blocked page.
 set -euo pipefail
@@ -31,7 +34,7 @@ if [ "${LANG:-C}" != C ]; then
     echo "$browser in $LANG: the menus call it" \
         "$(LC_ALL=$LANG python3 "$here/desktop_name.py" "$browser")"
 fi
-browserSession "$browser" "$app"
+browserSession "$browser" "$app" ${LIFECYCLE:+60}
 blocked=$ownPage
 now() { date +%s%3N; }
 atspi() { /usr/bin/python3 "$here/quorel_atspi.py" "$@"; }
@@ -58,6 +61,63 @@ if [ -n "${PRIVATE_ACCESS:-}" ]; then
         fail "the private window's adult site was not blocked (front: $(frontUrl))"
     ! fetched www.pornhub.com/private || fail "the private window's adult site was fetched"
     echo "$browser: a private window's tab is guarded once the extension may see it"
+    exit 0
+fi
+
+if [ -n "${LIFECYCLE:-}" ]; then
+    titled() { case "$(windowTitle)" in "$1"*) ;; *) return 1 ;; esac; }
+    sitesInForce() { local rules; rules=$(rulesApplied); [ "${rules:-0}" -gt 14 ]; }
+    waitUntil 10 sitesInForce || fail "the browser's rules never took example.org"
+    # When the app said the session's sites lift, in epoch ms.
+    ends=$(grep -o "^browser-link: [0-9]* rules sites=1 .* until=[0-9]*" "$work/app.log" | tail -n1 |
+        sed 's/.*until=//')
+    # Quorel gone for good, and the browser restarted: its own rules still hold.
+    kill -KILL "$appPid"
+    restartBrowser
+    openAddress "https://example.org/browser-restarted"
+    waitUntil 15 titled "Blocked by Quorel" ||
+        fail "after a restart without Quorel, example.org was not blocked (title: $(windowTitle))"
+    ! fetched example.org/browser-restarted || fail "after a restart without Quorel, example.org was fetched"
+    # At the session's end they lift by themselves.
+    [ "$(now)" -lt "$ends" ] || fail "the session ended before its rules were tried"
+    while [ "$(now)" -le $((ends + 500)) ]; do sleep 0.1; done
+    openAddress "https://example.org/session-over"
+    waitUntil 10 titled "Test page example.org/session-over" ||
+        fail "half a second after the session's end, its rules were still in force (title: $(windowTitle))"
+    echo "$browser: without Quorel the rules held through a browser restart and lifted at the session's end"
+
+    # A new focus: the extension switched off mid-way is noticed at once, and told once the
+    # browser has stayed in front unguarded for the grace of 3 s.
+    hellos=$(grep -c "browser link from $browser (" "$work/app.log" || true)
+    applied=$(grep -c "^browser-link: [0-9]* $browser applied rules=15" "$work/app.log" || true)
+    startApp "$app"
+    linked() { [ "$(grep -c "browser link from $browser (" "$work/app.log")" -gt "$hellos" ]; }
+    waitUntil 20 linked || fail "the restarted app heard no link"
+    atspi "Start Focus" || fail "could not start focus"
+    sitesTaken() { [ "$(grep -c "^browser-link: [0-9]* $browser applied rules=15" "$work/app.log")" -gt "$applied" ]; }
+    waitUntil 5 sitesTaken || fail "focus started, yet the browser's rules did not take example.org"
+    # The browser in front, over the app's own window, on a page the extension does not take
+    # with it (Firefox closes the extension's own tabs as it goes).
+    openAddress "https://example.net/before-switching-off"
+    waitUntil 10 frontIs "https://example.net/before-switching-off" complete || fail "example.net did not load"
+    browserInFront() { activateBrowser; [ "$(xdotool getactivewindow 2>/dev/null)" = "$browserWindow" ]; }
+    waitUntil 10 browserInFront || fail "the browser does not come to the front"
+    closings() { grep -c "browser link from $browser closed" "$work/app.log" || true; }
+    closedBefore=$(closings)
+    off=$(now)
+    switchOffExtension
+    linkClosed() { [ "$(closings)" -gt "$closedBefore" ]; }
+    waitUntil 10 linkClosed || fail "the link's end went unnoticed"
+    closed=$(now)
+    case $browser in
+        chromium) page=chrome://extensions ;;
+        firefox) page=about:addons ;;
+    esac
+    notice="Quorel can't guard websites in ${browser^}: turn its extension back on in $page"
+    # Read off the shield, which leaves the browser in front.
+    atspi --wait-for "$notice" || fail "the shield does not say $browser is unguarded"
+    echo "$browser: extension switched off: the link's end noticed after $((closed - off)) ms, told $(($(now) - off)) ms after"
+    [ $((closed - off)) -lt 3000 ] || fail "the extension switched off was noticed only after $((closed - off)) ms"
     exit 0
 fi
 

@@ -7,8 +7,9 @@
 # and the app with a prepared document, its own bridge port and link socket.
 #   browserSession BROWSER APP   BROWSER is chromium or firefox
 # then openAddress URL, frontIs PREFIX, reachedSince MS PREFIX, frontUrl, frontTitle,
-# openPrivateWindow, fetched HOST/PATH, rulesApplied, stopHost. PRIVATE_ACCESS=1 allows the extension in private windows beforehand;
-# BRIDGE_PORT_HELD=1 has another server take the bridge's port before the app starts.
+# openPrivateWindow, fetched HOST/PATH, rulesApplied, stopHost, restartBrowser, windowTitle,
+# switchOffExtension (Firefox started with MARIONETTE=1). PRIVATE_ACCESS=1 allows the extension
+# in private windows beforehand; BRIDGE_PORT_HELD=1 has another server take the bridge's port before the app starts.
 # The app logs every front-tab report it hears (QUOREL_BROWSER_LINK_LOG), so the tab's address and
 # title are read from the app's own view of the browser.
 
@@ -58,21 +59,32 @@ startChromium() {
     chromium --no-first-run --no-default-browser-check --disable-background-networking \
         --disable-component-update --disable-sync --no-sandbox --disable-gpu \
         --disable-popup-blocking \
-        --load-extension="$repo/extension" --proxy-server="http://127.0.0.1:$proxyPort" \
+        --load-extension="$repo/extension,$repo/tests/e2e/switch-off-extension" --proxy-server="http://127.0.0.1:$proxyPort" \
         --ignore-certificate-errors --password-store=basic --window-size=1200,760 \
-        about:blank >"$work/browser.log" 2>&1 &
-    pids+=("$!")
+        about:blank >>"$work/browser.log" 2>&1 &
+    browserPid=$!
+    pids+=("$browserPid")
 }
 
 startFirefox() {
     local profile=$work/firefox-profile
+    if [ -e "$profile" ]; then
+        firefoxWithProfile "$profile"
+        return
+    fi
     mkdir -p "$profile/extensions"
     (cd "$repo/extension" && zip -q -r "$profile/extensions/browser-link@quorel.app.xpi" .)
     if [ -n "${PRIVATE_ACCESS:-}" ]; then
         # What "Run in Private Windows" in about:addons writes.
         printf '{"browser-link@quorel.app":{"permissions":["internal:privateBrowsingAllowed"],"origins":[]}}\n' \
             >"$profile/extension-preferences.json"
+    elif [ -n "${LIFECYCLE:-}" ]; then
+        # The host access Firefox grants at install and keeps on disk once it has saved; a
+        # browser killed within seconds of its first start would lose it, and the rules with it.
+        printf '{"browser-link@quorel.app":{"permissions":[],"origins":["<all_urls>"]}}\n' \
+            >"$profile/extension-preferences.json"
     fi
+    marionettePort=$(freePort)
     certutil -N -d "sql:$profile" --empty-password
     certutil -A -d "sql:$profile" -n "Quorel test CA" -t "C,," -i "$work/tls/ca.pem"
     cat >"$profile/user.js" <<PREFS
@@ -99,12 +111,45 @@ user_pref("browser.safebrowsing.malware.enabled", false);
 user_pref("browser.safebrowsing.phishing.enabled", false);
 user_pref("extensions.update.enabled", false);
 user_pref("browser.tabs.warnOnClose", false);
+user_pref("browser.warnOnQuitShortcut", false);
 user_pref("browser.sessionstore.resume_from_crash", false);
 user_pref("dom.disable_open_during_load", false);
+user_pref("marionette.port", $marionettePort);
+user_pref("remote.prefs.recommended", false);
 PREFS
-    MOZ_CRASHREPORTER_DISABLE=1 firefox-esr --no-remote --profile "$profile" about:blank \
-        >"$work/browser.log" 2>&1 &
-    pids+=("$!")
+    firefoxWithProfile "$profile"
+}
+
+# Marionette only lets a test remove the extension as about:addons would.
+firefoxWithProfile() {
+    MOZ_CRASHREPORTER_DISABLE=1 firefox-esr --no-remote --profile "$1" \
+        ${MARIONETTE:+--marionette --remote-allow-system-access} about:blank >>"$work/browser.log" 2>&1 &
+    browserPid=$!
+    pids+=("$browserPid")
+}
+
+# Ends the browser with a plain kill, and starts it again on the same profile.
+restartBrowser() {
+    kill -TERM "$browserPid"
+    gone() { ! kill -0 "$browserPid" 2>/dev/null; }
+    waitUntil 30 gone || fail "$browser did not quit"
+    case $browser in
+        chromium) startChromium ;;
+        firefox) startFirefox ;;
+    esac
+    waitUntil 60 findBrowserWindow || fail "no $browser window after the restart"
+}
+
+# The browser's window title, which tells the page in front without the app.
+windowTitle() { xdotool getwindowname "$browserWindow" 2>/dev/null; }
+
+# Switches the extension off mid-focus as a user would: Chromium's toggle in chrome://extensions
+# (through a test extension that holds the "management" permission) and Firefox's in about:addons.
+switchOffExtension() {
+    case $browser in
+        chromium) openAddress "https://example.net/off#switch-off-quorel" ;;
+        firefox) python3 "$repo/tests/e2e/firefox_addon_off.py" "$marionettePort" browser-link@quorel.app ;;
+    esac
 }
 
 # startApp APP: appends to the one app log, so a restarted app is read in the same place.

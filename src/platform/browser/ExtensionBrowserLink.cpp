@@ -334,6 +334,12 @@ private:
                       qUtf8Printable(browserFamilyKey(connection.family)),
                       message.value(QLatin1String("rules")).toInteger());
             }
+        } else if (type == QLatin1String("shown")) {
+            if (logReports()) {
+                qInfo("browser-link: %lld %s shown at=%lld", QDateTime::currentMSecsSinceEpoch(),
+                      qUtf8Printable(browserFamilyKey(connection.family)),
+                      message.value(QLatin1String("at")).toInteger());
+            }
         } else if (type == QLatin1String("done")) {
             const auto navigation =
                 m_state->navigations.find(message.value(QLatin1String("id")).toInteger());
@@ -552,9 +558,10 @@ BrowserAnswer ExtensionBrowserLink::redirectFrontTab(BrowserFamily browser,
 void ExtensionBrowserLink::setRules(const BrowserRules& rules) {
     const QByteArray message = rulesMessage(rules);
     if (logReports()) {
-        qInfo("browser-link: %lld rules sites=%lld adult=%lld", QDateTime::currentMSecsSinceEpoch(),
-              static_cast<long long>(rules.sites.size()),
-              static_cast<long long>(rules.adultSites.size()));
+        qInfo("browser-link: %lld rules sites=%lld adult=%lld until=%lld",
+              QDateTime::currentMSecsSinceEpoch(), static_cast<long long>(rules.sites.size()),
+              static_cast<long long>(rules.adultSites.size()),
+              static_cast<long long>(rules.sitesUntil));
     }
     const std::lock_guard lock(m_state->mutex);
     m_state->rules = message;
