@@ -60,8 +60,8 @@ packages=(
   # German and French desktops, for the browser guard's tests in other languages
   locales
   # the Debian package (`make package`): dpkg-shlibdeps for its dependencies, file for CPack to
-  # find the programs it hands it; lintian to check it
-  dpkg-dev file lintian
+  # find the programs it hands it; lintian to check it; signing the extension's CRX
+  dpkg-dev file lintian python3-cryptography
 )
 
 # The locales those tests run in; generated once, whatever else is already installed.

@@ -55,7 +55,7 @@ bool isLoopbackHost(QByteArrayView host, quint16 port);
 // Quorel's extension in Chromium-family browsers: its id follows from the public key in
 // extension/manifest.json (chromiumExtensionId of the browser link).
 inline constexpr QByteArrayView quorelChromiumOrigin{
-    "chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij"};
+    "chrome-extension://eiadijnobmbadaafjdiacpbbdmdjhomp"};
 
 // The Origin the status may be shared with: Quorel's own extension in Chromium, never another
 // extension or a web page. Firefox names an extension's pages by a random UUID per profile

@@ -203,11 +203,11 @@ private slots:
         row("Host in the body only", "\r\nHost: 127.0.0.1:49152\r\n", ok, "");
         row("Chromium extension",
             "Host: 127.0.0.1:49152\r\nOrigin: "
-            "chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij\r\n",
-            ok, "chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij");
+            "chrome-extension://eiadijnobmbadaafjdiacpbbdmdjhomp\r\n",
+            ok, "chrome-extension://eiadijnobmbadaafjdiacpbbdmdjhomp");
         row("another Chromium extension",
             "Origin: chrome-extension://aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\n", ok, "");
-        row("ours with a path", "Origin: chrome-extension://mimhjedhkedbfhjoaabckdmdncpaaiij/\r\n",
+        row("ours with a path", "Origin: chrome-extension://eiadijnobmbadaafjdiacpbbdmdjhomp/\r\n",
             ok, "");
         row("ours in capitals", "Origin: chrome-extension://MIMHJEDHKEDBFHJOAABCKDMDNCPAAIIJ\r\n",
             ok, "");

@@ -249,7 +249,7 @@ stopHost() {
 
 lastFocused() { [ "$(lastReport | cut -d' ' -f4)" = "$1" ]; }
 
-chromiumExtension=mimhjedhkedbfhjoaabckdmdncpaaiij
+chromiumExtension=eiadijnobmbadaafjdiacpbbdmdjhomp
 activeWindow=
 activateBrowser() { xdotool windowactivate --sync "${activeWindow:-$browserWindow}" 2>/dev/null || true; }
 # Opens a private window as a person would, with the browser's shortcut; the address helpers

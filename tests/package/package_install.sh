@@ -3,7 +3,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package as a user gets it: lintian finds no error in it; it installs with apt; every
 # file it should bring is there; the installed app, on a headless desktop, reaches all its parts
-# (installed_app.sh); and a purge leaves none of its files behind.
+# and Chromium's and Firefox ESR's fresh profiles come with the extension linked to it
+# (installed_app.sh); each browser takes the managed-policy example; and a purge leaves none of
+# its files behind.
 #   package_install.sh DEB
 # Exits 77 (skipped) without the package (`make package` builds it), when not root, or when a
 # Quorel that this test did not install is installed here (the test would remove it). Once it
@@ -56,10 +58,26 @@ manifests=(
     /etc/opt/edge/native-messaging-hosts/app.quorel.browser_host.json
     /etc/brave/native-messaging-hosts/app.quorel.browser_host.json
 )
+# Our extension's id in Chromium follows from the key in its manifest.
+chromiumId=$(python3 - /usr/share/quorel/extension/manifest.json <<'PY'
+import base64, hashlib, json, sys
+key = base64.b64decode(json.load(open(sys.argv[1]))["key"])
+print("".join(chr(ord("a") + int(c, 16)) for c in hashlib.sha256(key).hexdigest()[:32]))
+PY
+)
+# What offers the extension to every user's browsers, and the policy examples.
+offers=(
+    "/usr/lib/chromium/extensions/$chromiumId.json"
+    "/usr/share/google-chrome/extensions/$chromiumId.json"
+    "/usr/share/microsoft-edge/extensions/$chromiumId.json"
+    "/usr/share/mozilla/extensions/{ec8030f7-c20a-464f-9b0e-13a3a9e97384}/browser-link@quorel.app.xpi"
+    /usr/share/quorel/quorel.crx /usr/share/quorel/chromium-update.xml
+    /usr/share/quorel/policies/chromium/quorel.json /usr/share/quorel/policies/firefox/policies.json
+)
 for path in /usr/bin/quorel /usr/lib/quorel/quorel-browser-host /usr/lib/quorel/quorel-watch \
     /usr/lib/systemd/user/quorel.service \
     /usr/share/applications/quorel.desktop /usr/share/icons/hicolor/scalable/apps/quorel.svg \
-    /usr/share/quorel/quorel.xpi /usr/share/doc/quorel/copyright "${manifests[@]}"; do
+    /usr/share/quorel/quorel.xpi /usr/share/doc/quorel/copyright "${manifests[@]}" "${offers[@]}"; do
     grep -qxF "$path" "$work/files" || fail "the package does not list $path"
     [ -f "$path" ] || fail "the package did not install $path"
 done
@@ -88,6 +106,43 @@ grep -q "\"uuid\": *\"$uuid\"" "/usr/share/gnome-shell/extensions/$uuid/metadata
 "$here/../../scripts/with-desktop.sh" "$here/installed_app.sh" "${manifests[@]}" ||
     fail "the installed app failed"
 
+# Each policy example where its browser reads managed policy, in a mount namespace of this test's
+# own, so that no other browser on the machine sees it.
+# withMounted FOLDER OVER COMMAND...: execs COMMAND with FOLDER standing in for OVER (so: in a
+# subshell, or in the background, where $! is then COMMAND's pid).
+withMounted() {
+    # shellcheck disable=SC2016  # for the inner shell
+    exec unshare -m sh -c 'mount --bind "$1" "$2" && shift 2 && exec "$@"' sh "$@"
+}
+cp -a /etc/chromium "$work/etc-chromium"
+install -D -m 644 /usr/share/quorel/policies/chromium/quorel.json \
+    "$work/etc-chromium/policies/managed/quorel.json"
+(withMounted "$work/etc-chromium" /etc/chromium \
+    python3 "$here/chromium_policy.py" "$work/chromium-policy" "$chromiumId") ||
+    fail "Chromium did not take the policy example"
+# Firefox ESR reads it from its distribution folder (or /etc/firefox/policies, not
+# /etc/firefox-esr). With the extension in place already, the policy locks it in and lets it into
+# private windows, which a fresh profile's extension-preferences.json shows.
+distribution=$(readlink -f /usr/lib/firefox-esr/distribution)
+cp -a "$distribution" "$work/firefox-distribution"
+cp /usr/share/quorel/policies/firefox/policies.json "$work/firefox-distribution/"
+mkdir "$work/firefox-policy"
+MOZ_CRASHREPORTER_DISABLE=1 withMounted "$work/firefox-distribution" "$distribution" \
+    firefox-esr --headless --no-remote --profile "$work/firefox-policy" about:blank \
+    >"$work/firefox-policy.log" 2>&1 &
+firefox=$!
+pids+=("$firefox")
+privateWindowsAllowed() {
+    python3 - "$work/firefox-policy/extension-preferences.json" 2>/dev/null <<'PY'
+import json, sys
+granted = json.load(open(sys.argv[1])).get("browser-link@quorel.app", {}).get("permissions", [])
+sys.exit("internal:privateBrowsingAllowed" not in granted)
+PY
+}
+waitUntil 30 privateWindowsAllowed || fail "Firefox did not take the policy example"
+kill "$firefox"
+wait "$firefox" || true
+
 purge || fail "apt-get could not purge quorel"
 ! installed || fail "quorel is still installed"
 # What is left of the list is a folder that other packages still use, nothing else.
@@ -97,4 +152,5 @@ while read -r path; do
     [ -d "$path" ] && dpkg-query -S "$path" >/dev/null 2>&1 && continue
     fail "the purge left $path behind"
 done <"$work/files"
-echo "package ok: $(basename "$deb") installed, its app and its ${#manifests[@]} hosts answered, purged without a trace"
+echo "package ok: $(basename "$deb") installed, its app and its ${#manifests[@]} hosts answered," \
+    "the browsers came with the extension and took the policies, purged without a trace"

@@ -18,7 +18,7 @@ namespace Quorel {
 // follows from the public key in extension/manifest.json).
 inline constexpr QLatin1StringView browserHostName{"app.quorel.browser_host"};
 inline constexpr QLatin1StringView geckoExtensionId{"browser-link@quorel.app"};
-inline constexpr QLatin1StringView chromiumExtensionId{"mimhjedhkedbfhjoaabckdmdncpaaiij"};
+inline constexpr QLatin1StringView chromiumExtensionId{"eiadijnobmbadaafjdiacpbbdmdjhomp"};
 
 // The release of the messages below. The extension names its own in its first message and the
 // app answers with this one; an extension that names another (or none: the first release) is
