@@ -6,6 +6,9 @@
 
 chrome.tabs.onUpdated.addListener((tabId, change) => {
   if (change.url?.endsWith("#switch-off-quorel")) {
-    void chrome.management.setEnabled("mimhjedhkedbfhjoaabckdmdncpaaiij", false);
+    chrome.management.getAll().then((extensions) => {
+      const quorel = extensions.find((e) => e.name === "Quorel Browser Link");
+      return chrome.management.setEnabled(quorel.id, false);
+    });
   }
 });
