@@ -13,13 +13,16 @@ BlockersScreenModel::BlockersScreenModel(QObject* parent)
       m_appRows({"appId", "name", "isEnabled", "usageText", "allowanceReached", "allowanceIndex",
                  "allowanceLabel", "deleteLabel"},
                 0, this),
-      m_siteRows({"siteId", "domain", "isEnabled", "deleteLabel"}, 0, this) {}
+      m_siteRows({"siteId", "domain", "isEnabled", "deleteLabel"}, 0, this),
+      m_browserRows({"name", "state", "guarded", "label"}, 0, this) {}
 
 void BlockersScreenModel::follow(FocusManager* manager) {
     connect(manager, &FocusManager::blockedAppsChanged, this, &BlockersScreenModel::refreshApps);
     // Today's use moves every second while the tracker counts.
     connect(manager, &FocusManager::usageChanged, this, &BlockersScreenModel::refreshApps);
     connect(manager, &FocusManager::blockedSitesChanged, this, &BlockersScreenModel::refreshSites);
+    connect(manager, &FocusManager::browserStatesChanged, this,
+            &BlockersScreenModel::refreshBrowsers);
     const MainWindowState& state = MainWindowState::of(*manager);
     connect(&state, &MainWindowState::newAppNameChanged, this,
             &BlockersScreenModel::newAppNameChanged);
@@ -30,6 +33,10 @@ void BlockersScreenModel::follow(FocusManager* manager) {
 void BlockersScreenModel::managerReplaced() {
     refreshApps();
     refreshSites();
+    refreshBrowsers();
+    if (m_manager != nullptr) {
+        m_manager->refreshBrowserStates();  // the screen opens: how each browser stands now
+    }
     emit newAppNameChanged();
     emit newSiteDomainChanged();
 }
@@ -118,6 +125,17 @@ void BlockersScreenModel::refreshSites() {
         }
     }
     m_siteRows.setRows(rows);
+}
+
+void BlockersScreenModel::refreshBrowsers() {
+    QList<RowListModel::Row> rows;
+    if (m_manager != nullptr) {
+        for (const BrowserStateLine& line : m_manager->browserStates()) {
+            rows.append(RowListModel::Row{line.name, line.state, line.guarded,
+                                          QString(line.name + u": " + line.state)});
+        }
+    }
+    m_browserRows.setRows(rows);
 }
 
 }  // namespace Quorel

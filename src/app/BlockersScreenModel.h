@@ -31,6 +31,9 @@ class BlockersScreenModel : public ManagerModel {
     Q_PROPERTY(Quorel::RowListModel* appRows READ appRows CONSTANT)
     // Roles: siteId, domain, isEnabled, deleteLabel.
     Q_PROPERTY(Quorel::RowListModel* siteRows READ siteRows CONSTANT)
+    // One per browser installed or running. Roles: name, state, guarded, label (both in one
+    // line, for screen readers).
+    Q_PROPERTY(Quorel::RowListModel* browserRows READ browserRows CONSTANT)
 
 public:
     explicit BlockersScreenModel(QObject* parent = nullptr);
@@ -42,6 +45,7 @@ public:
     void setNewSiteDomain(const QString& domain);
     RowListModel* appRows() { return &m_appRows; }
     RowListModel* siteRows() { return &m_siteRows; }
+    RowListModel* browserRows() { return &m_browserRows; }
 
     // The allowance picker's choice for one application, by its position in allowanceTitles.
     Q_INVOKABLE void chooseAllowance(const QString& appId, int index);
@@ -60,9 +64,11 @@ protected:
 private:
     void refreshApps();
     void refreshSites();
+    void refreshBrowsers();
 
     RowListModel m_appRows;
     RowListModel m_siteRows;
+    RowListModel m_browserRows;
 };
 
 }  // namespace Quorel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BrowserFamily.h"
+#include "BrowserStates.h"
 #include "Models.h"
 #include "PersistedState.h"
 #include "Platform.h"
@@ -351,6 +352,10 @@ public:
     // "Test Browser Access": reads each running browser once; any refusal, or no browser
     // reachable at all while none runs, raises browserAccessDenied.
     Q_INVOKABLE void requestBrowserAccess();
+    // Each browser installed or running, and how far it is guarded; refreshed by the access
+    // probe and on request, read on the browser worker like it.
+    const QList<BrowserStateLine>& browserStates() const { return m_browserStates; }
+    void refreshBrowserStates();
     // The website list's operations; each does nothing under the edit lock.
     Q_INVOKABLE void addSite(const QString& domain);
     void removeSite(const QUuid& id);
@@ -384,6 +389,7 @@ signals:
     void workspaceLimitationChanged();
     void browserAccessDeniedChanged();
     void browserNoticeChanged();
+    void browserStatesChanged();
     void hideUnguardedBrowsersChanged();
     void bridgeProblemChanged();
     void screenTimeModeChanged();
@@ -404,6 +410,7 @@ signals:
 
 private:
     void noteBrowserLink(BrowserFamily browser, const QString& notice);
+    void checkBrowsers(bool reportAccess);
     void refreshBrowserNotice();
     void setupUnguardedBrowsers();
     bool guardsAgainstUnguardedBrowsers() const;
@@ -519,6 +526,7 @@ private:
     QHash<QString, UnguardedBrowser> m_unguardedBrowsers;  // told this session, by key
     bool m_hideUnguardedBrowsers = false;
     QString m_browserNotice;
+    QList<BrowserStateLine> m_browserStates;
     QString m_bridgeProblem;
     // Declared last, so it is destroyed first: its thread ends before anything it posts to goes.
     std::unique_ptr<BrowserWorker> m_browserWorker;

@@ -240,8 +240,12 @@ void FocusManager::chooseAppFromApplications() {
 }
 
 QStringList FocusManager::installedAppNames() const {
-    QStringList names = m_platform.workspace.installedApplicationNames();
-    names.removeAll(QStringLiteral("Quorel"));
+    QStringList names;
+    for (const RunningApplication& application : m_platform.workspace.installedApplications()) {
+        if (application.name != QLatin1String("Quorel")) {
+            names.append(application.name);
+        }
+    }
     return sortedUnique(names, Qt::CaseInsensitive);
 }
 

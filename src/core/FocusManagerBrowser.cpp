@@ -182,30 +182,49 @@ void FocusManager::checkFrontBrowserTab() {
 
 void FocusManager::requestBrowserAccess() {
     setBrowserAccessDenied(false);
+    checkBrowsers(true);
+}
+
+void FocusManager::refreshBrowserStates() {
+    checkBrowsers(false);
+}
+
+void FocusManager::checkBrowsers(bool reportAccess) {
+    const QList<BrowserOnDesktop> desktop = browsersOnDesktop(
+        m_platform.workspace.installedApplications(), m_platform.workspace.runningApplications());
     QList<BrowserFamily> browsers;
-    for (const RunningApplication& application : m_platform.workspace.runningApplications()) {
-        const BrowserFamily family = browserFamilyOf(application);
-        if (family != BrowserFamily::Unknown && !browsers.contains(family)) {
-            browsers.append(family);
+    for (const BrowserOnDesktop& browser : desktop) {
+        if (browser.running && browser.family != BrowserFamily::Unknown) {
+            browsers.append(browser.family);
         }
     }
     BrowserScripting& scripting = m_platform.browser;
-    m_browserWorker->submit([this, &scripting, browsers] {
+    m_browserWorker->submit([this, &scripting, browsers, desktop, reportAccess] {
         // With no browser running there is nothing to read: what counts is whether any browser
         // was ever linked.
         bool denied = browsers.isEmpty() && !scripting.reachesAnyBrowser();
         QList<std::pair<BrowserFamily, QString>> notices;
+        QHash<BrowserFamily, BrowserLinkState> links;
         for (const BrowserFamily browser : browsers) {
             const BrowserAnswer answer = scripting.readFrontTab(browser);
             denied = answer.status == BrowserAnswer::Status::Refused || denied;
             notices.append({browser, browserLinkNotice(browser, answer)});
+            links.insert(browser,
+                         BrowserLinkState{scripting.guardsBrowser(browser, 0),
+                                          answer.privateWindowsUnseen, answer.otherRelease});
         }
         QMetaObject::invokeMethod(
             this,
-            [this, denied, notices] {
-                setBrowserAccessDenied(denied);
+            [this, denied, notices, lines = browserStateLines(desktop, links), reportAccess] {
+                if (reportAccess) {
+                    setBrowserAccessDenied(denied);
+                }
                 for (const auto& [browser, notice] : notices) {
                     noteBrowserLink(browser, notice);
+                }
+                if (lines != m_browserStates) {
+                    m_browserStates = lines;
+                    emit browserStatesChanged();
                 }
             },
             Qt::QueuedConnection);

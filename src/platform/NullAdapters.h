@@ -23,7 +23,7 @@ public:
     void setActivationHandler(std::function<void(const RunningApplication&)>) override {}
     void setShownHandler(std::function<void(const RunningApplication&)>) override {}
     void setChannelRestoredHandler(std::function<void()>) override {}
-    QStringList installedApplicationNames() override { return {}; }
+    QList<RunningApplication> installedApplications() override { return {}; }
     QString limitation() const override {
         return QStringLiteral(
             "Quorel can't see which apps are running on this desktop, so it can't hide blocked "

@@ -269,6 +269,11 @@ private slots:
             m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("browserNotice"));
         QTRY_VERIFY(notice->isVisible());
         QVERIFY(notice->property("text").toString().contains(u"\"Allow in Incognito\""));
+        // And the browser's own line, read out whole.
+        QTRY_VERIFY(
+            m->shows(QStringLiteral("Chromium: Guarded, private windows not: turn on "
+                                    "\"Allow in Incognito\" for Quorel in "
+                                    "chrome://extensions")));
 
         QQuickItem* bridge =
             m->view->rootObject()->findChild<QQuickItem*>(QStringLiteral("bridgeProblem"));

@@ -635,7 +635,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!runningNamed(renamedName).isEmpty(), upMs);
         QVERIFY2(runningNamed(renamedName).first().otherNames.contains(originalName),
                  qPrintable(runningNamed(renamedName).first().otherNames.join(u", ")));
-        const QStringList installed = m_workspace->installedApplicationNames();
+        QStringList installed;
+        for (const RunningApplication& application : m_workspace->installedApplications()) {
+            installed.append(application.name);
+        }
         QVERIFY(installed.contains(appName));
         QVERIFY(installed.contains(renamedName));
     }

@@ -519,7 +519,7 @@ private slots:
                                browserApp(u"Chromium"_s, QString(), u"Chromium"_s)};
         m->requestBrowserAccess();
         QVERIFY(!m->browserAccessDenied());
-        QTRY_COMPARE(d.browser.reads().mid(2), (QStringList{u"firefox"_s, u"chromium"_s}));
+        QTRY_COMPARE(d.browser.reads().mid(2), (QStringList{u"chromium"_s, u"firefox"_s}));
         QTRY_VERIFY(!m->browserAccessDenied());
         QCOMPARE(denied.size(), 2);
 
@@ -567,6 +567,61 @@ private slots:
                      u"The Quorel extension in Chromium is from another release of Quorel: "
                      u"install the extension that came with this one."_s);
         QVERIFY(m->browserAccessDenied());
+    }
+
+    // One line per browser installed or running, saying how far it is guarded; the probe and
+    // a refresh both read them anew.
+    void browserStates() {
+        FakeDesktop d;
+        auto m = d.makeManager();
+        const RunningApplication firefox = browserApp(u"Firefox ESR"_s, u"firefox-esr.desktop"_s);
+        RunningApplication web = browserApp(u"Web"_s, u"org.gnome.Epiphany.desktop"_s);
+        web.isWebBrowser = true;
+        d.workspace.installedEntries = {
+            firefox, web, browserApp(u"Brave Web Browser"_s, u"brave-browser.desktop"_s),
+            app(u"XTerm"_s)};
+        d.workspace.running = {chromiumDe, firefox};
+        const auto lines = [&m] {
+            QStringList out;
+            for (const BrowserStateLine& line : m->browserStates()) {
+                out.append(line.name + u": " + line.state + (line.guarded ? u" +" : u""));
+            }
+            return out;
+        };
+        BrowserAnswer unseen{BrowserAnswer::Status::Ok, u"https://a.net/"_s};
+        unseen.privateWindowsUnseen = true;
+        d.browser.setAnswer(unseen);
+        m->refreshBrowserStates();
+        QTRY_COMPARE(lines(),
+                     (QStringList{u"Brave: Not running"_s,
+                                  u"Chromium: Guarded, private windows not: turn on \"Allow in "
+                                  u"Incognito\" for Quorel in chrome://extensions +"_s,
+                                  u"Firefox: Guarded, private windows not: allow \"Run in "
+                                  u"Private Windows\" for Quorel in about:addons +"_s,
+                                  u"Web: Can't be guarded"_s}));
+        QVERIFY(!m->browserAccessDenied());  // a refresh is no probe
+
+        d.browser.setAnswer(BrowserAnswer::Status::Refused);
+        m->requestBrowserAccess();
+        QTRY_COMPARE(lines().mid(1, 2),
+                     (QStringList{u"Chromium: Extension not enabled — enable Quorel in "
+                                  u"chrome://extensions"_s,
+                                  u"Firefox: Extension not enabled — enable Quorel in "
+                                  u"about:addons"_s}));
+        QVERIFY(m->browserAccessDenied());
+
+        BrowserAnswer other{BrowserAnswer::Status::Refused, {}};
+        other.otherRelease = true;
+        d.browser.setAnswer(other);
+        d.workspace.running = {firefox};  // Chromium, never installed, goes from the list
+        m->refreshBrowserStates();
+        QTRY_COMPARE(lines().size(), 3);
+        QCOMPARE(lines().at(1),
+                 u"Firefox: Extension from another release: install the one that "
+                 u"came with Quorel"_s);
+        d.browser.setAnswer(BrowserAnswer::Status::Ok);
+        m->refreshBrowserStates();
+        QTRY_COMPARE(lines().at(1), u"Firefox: Guarded +"_s);
     }
 
     void siteList() {

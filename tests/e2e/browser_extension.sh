@@ -123,6 +123,8 @@ if [ -n "${LIFECYCLE:-}" ]; then
     atspi --wait-for "$notice" || fail "the shield does not say $browser is unguarded"
     echo "$browser: extension switched off: the link's end noticed after $((closed - off)) ms, told $(($(now) - off)) ms after"
     [ $((closed - off)) -lt 3000 ] || fail "the extension switched off was noticed only after $((closed - off)) ms"
+    atspi --open Blockers --wait-for "${browser^}: Extension not enabled — enable Quorel in $page" ||
+        fail "the Blockers screen's line for $browser does not say its extension is off"
     exit 0
 fi
 
@@ -144,6 +146,8 @@ waitUntil 10 frontIs "${blocked}pornhub.com" complete || fail "adult site not bl
 [ "$(frontTitle)" = "Blocked by Quorel" ] || fail "the blocked page did not show (title: $(frontTitle))"
 
 ! fetched www.pornhub.com/ || fail "the adult site was fetched"
+grep -q "^browser-link: [0-9]* $browser shown at=[0-9]" "$work/app.log" ||
+    fail "the blocked page did not tell when it showed"
 
 outsideFocus=$(rulesApplied)
 atspi "Start Focus" || fail "could not start focus"
@@ -238,10 +242,17 @@ waitUntil 20 reachedSince "$since" "${blocked}example.org" ||
 # Without access to private windows: one line on the Blockers screen says how to allow it, and
 # the other window's tab is not taken for the private one's.
 case $browser in
-    chromium) notice='Private windows in Chromium are not guarded: turn on "Allow in Incognito" for Quorel in chrome://extensions.' ;;
-    firefox) notice='Private windows in Firefox are not guarded: allow "Run in Private Windows" for Quorel in about:addons.' ;;
+    chromium)
+        notice='Private windows in Chromium are not guarded: turn on "Allow in Incognito" for Quorel in chrome://extensions.'
+        line='Chromium: Guarded, private windows not: turn on "Allow in Incognito" for Quorel in chrome://extensions'
+        ;;
+    firefox)
+        notice='Private windows in Firefox are not guarded: allow "Run in Private Windows" for Quorel in about:addons.'
+        line='Firefox: Guarded, private windows not: allow "Run in Private Windows" for Quorel in about:addons'
+        ;;
 esac
-atspi --open Blockers --wait-for "$notice" || fail "the Blockers screen does not say private windows are unguarded"
+atspi --open Blockers --wait-for "$notice" --wait-for "$line" ||
+    fail "the Blockers screen does not say private windows are unguarded"
 openPrivateWindow
 openAddress "https://www.pornhub.com/private"
 # Firefox keeps calling its ordinary window focused to an extension kept out of private ones, so

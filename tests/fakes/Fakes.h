@@ -79,7 +79,15 @@ public:
     void setChannelRestoredHandler(std::function<void()> handler) override {
         onRestored = std::move(handler);
     }
-    QStringList installedApplicationNames() override { return installed; }
+    QList<RunningApplication> installedApplications() override {
+        QList<RunningApplication> applications = installedEntries;
+        for (const QString& name : installed) {
+            RunningApplication application;
+            application.name = name;
+            applications.append(application);
+        }
+        return applications;
+    }
     QString limitation() const override { return limitationText; }
 
     // Brings app to the front and tells the engine, as the desktop would.
@@ -93,6 +101,7 @@ public:
     std::optional<QString> frontmost;
     QList<RunningApplication> running;
     QStringList installed;
+    QList<RunningApplication> installedEntries;  // with more than a name
     QString limitationText;
     QStringList hidden;
     std::function<void(const RunningApplication&)> onActivated;

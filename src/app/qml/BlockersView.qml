@@ -346,6 +346,44 @@ Item {
                         wrapMode: Text.Wrap
                     }
 
+                    // Every browser installed or running, and how far it is guarded.
+                    Repeater {
+                        model: screen.browserRows
+
+                        delegate: RowLayout {
+                            id: browserLine
+
+                            required property string name
+                            required property string state
+                            required property bool guarded
+                            required property string label
+
+                            Layout.fillWidth: true
+                            spacing: 8
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: browserLine.label
+
+                            Text {
+                                text: browserLine.name
+                                textFormat: Text.PlainText
+                                Accessible.ignored: true
+                                color: Theme.text
+                                font.pixelSize: Theme.captionSize
+                                font.weight: Font.DemiBold
+                            }
+
+                            Text {
+                                Layout.fillWidth: true
+                                text: browserLine.state
+                                textFormat: Text.PlainText
+                                Accessible.ignored: true
+                                color: browserLine.guarded ? Theme.green : Theme.secondaryText
+                                font.pixelSize: Theme.captionSize
+                                wrapMode: Text.Wrap
+                            }
+                        }
+                    }
+
                     // What the link cannot reach in a browser (private windows, an extension of
                     // another release), and a bridge that could not listen.
                     NoticeLine {

@@ -60,9 +60,10 @@ public:
     // (limitation() said so meanwhile): whatever came up in between went unseen.
     virtual void setChannelRestoredHandler(std::function<void()> handler) = 0;
 
-    // Names of the applications installed for this user (desktop entries shown in menus),
-    // without this program's own.
-    virtual QStringList installedApplicationNames() = 0;
+    // The applications installed for this user (desktop entries shown in menus), without this
+    // program's own: name, desktop id as identity, program as executable, and whether the
+    // entry files it under web browsers. Their keys are empty: none of them is running.
+    virtual QList<RunningApplication> installedApplications() = 0;
 
     // What this desktop channel cannot see, in a calm sentence for the user; empty when it
     // sees everything (an X11 channel in a Wayland session sees only XWayland windows, and a

@@ -167,16 +167,22 @@ const WindowFacts* WorkspaceCore::lastSeen(const QString& key) const {
     return it == m_seen.cend() ? nullptr : &*it;
 }
 
-QStringList WorkspaceCore::installedApplicationNames() {
+QList<RunningApplication> WorkspaceCore::installedApplications() {
     const QString ownEntry = m_ownId + u".desktop";
-    QStringList names;
+    QList<RunningApplication> applications;
     for (const DesktopEntry& entry : m_entries.entries()) {
         // Our own entry, by its id or, packaged under another id, by its name.
         if (isShownInMenus(entry) && entry.id != ownEntry && entry.name != u"Quorel") {
-            names << entry.name;
+            RunningApplication application;
+            application.name = entry.name;
+            application.identity = entry.id;
+            application.executable = entry.program;
+            application.otherNames = entry.otherNames;
+            application.isWebBrowser = entry.webBrowser;
+            applications.append(std::move(application));
         }
     }
-    return names;
+    return applications;
 }
 
 void WorkspaceCore::takeFront(const std::optional<WindowFacts>& window,

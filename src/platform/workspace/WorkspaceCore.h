@@ -79,7 +79,7 @@ public:
     const WindowFacts* lastSeen(const QString& key) const;
 
     // Names of the applications installed for this user, as menus show them; not this program.
-    QStringList installedApplicationNames();
+    QList<RunningApplication> installedApplications();
 
     // The application in front, as the adapter's events have told it.
     const std::optional<RunningApplication>& frontmost() const { return m_frontmost; }

@@ -788,8 +788,8 @@ void X11Workspace::setActivationHandler(std::function<void(const RunningApplicat
     m_core.setActivationHandler(std::move(handler));
 }
 
-QStringList X11Workspace::installedApplicationNames() {
-    return m_core.installedApplicationNames();
+QList<RunningApplication> X11Workspace::installedApplications() {
+    return m_core.installedApplications();
 }
 
 QString X11Workspace::limitation() const {

@@ -69,7 +69,7 @@ public:
     void setShownHandler(std::function<void(const RunningApplication&)> handler) override;
     void setChannelRestoredHandler(std::function<void()> handler) override;
 
-    QStringList installedApplicationNames() override;
+    QList<RunningApplication> installedApplications() override;
     QString limitation() const override;
 
     // The same answer, asked of the X server now (two round trips or more); the cache is not

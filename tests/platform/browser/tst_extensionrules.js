@@ -27,6 +27,8 @@ function browser({ rules = [], stored = {}, now = 1_000_000 } = {}) {
       }),
       onStartup: event(),
       onInstalled: event(),
+      onMessage: event(),
+      id: "id",
     },
     extension: { isAllowedIncognitoAccess: async () => true },
     windows: { getLastFocused: async () => { throw new Error("no window"); }, onFocusChanged: event() },

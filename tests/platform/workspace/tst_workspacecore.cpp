@@ -4,6 +4,8 @@
 #include "workspace/WorkspaceCore.h"
 #include "xdg/DesktopEntries.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -134,7 +136,11 @@ private slots:
         QCOMPARE(app->otherNames, (QStringList{u"Notizen"_s, u"XTerm"_s}));
         QCOMPARE(c.lastSeen(app->key)->id, u"1"_s);
         QVERIFY(!c.lastSeen(u"pid:1:nothing"_s));
-        QVERIFY(c.installedApplicationNames().contains(u"Notes"_s));
+        const QList<RunningApplication> installed = c.installedApplications();
+        QVERIFY(std::ranges::any_of(installed, [](const RunningApplication& a) {
+            return a.name == u"Notes"_s && a.identity == u"debian-xterm.desktop"_s &&
+                   a.executable == u"xterm"_s && !a.isWebBrowser;
+        }));
     }
 
     void everyApplicationThatCameToTheFrontOrShowedIsTold() {

@@ -342,8 +342,8 @@ void GnomeShellWorkspace::setActivationHandler(
     m_core.setActivationHandler(std::move(handler));
 }
 
-QStringList GnomeShellWorkspace::installedApplicationNames() {
-    return m_core.installedApplicationNames();
+QList<RunningApplication> GnomeShellWorkspace::installedApplications() {
+    return m_core.installedApplications();
 }
 
 QString GnomeShellWorkspace::limitation() const {

@@ -393,8 +393,8 @@ void KWinWorkspace::setActivationHandler(std::function<void(const RunningApplica
     m_core.setActivationHandler(std::move(handler));
 }
 
-QStringList KWinWorkspace::installedApplicationNames() {
-    return m_core.installedApplicationNames();
+QList<RunningApplication> KWinWorkspace::installedApplications() {
+    return m_core.installedApplications();
 }
 
 QString KWinWorkspace::limitation() const {

@@ -60,7 +60,7 @@ public:
     void setActivationHandler(std::function<void(const RunningApplication&)> handler) override;
     void setShownHandler(std::function<void(const RunningApplication&)> handler) override;
     void setChannelRestoredHandler(std::function<void()> handler) override;
-    QStringList installedApplicationNames() override;
+    QList<RunningApplication> installedApplications() override;
     QString limitation() const override;
 
 public Q_SLOTS:

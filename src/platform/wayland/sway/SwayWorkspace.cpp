@@ -354,8 +354,8 @@ void SwayWorkspace::setActivationHandler(std::function<void(const RunningApplica
     m_core.setActivationHandler(std::move(handler));
 }
 
-QStringList SwayWorkspace::installedApplicationNames() {
-    return m_core.installedApplicationNames();
+QList<RunningApplication> SwayWorkspace::installedApplications() {
+    return m_core.installedApplications();
 }
 
 QString SwayWorkspace::limitation() const {
