@@ -45,14 +45,14 @@ private slots:
         QTest::addColumn<QString>("caption");
 
         QTest::newRow("idle") << Setup(strictOff) << "Quorel Ready"
-                              << "Menu Bar Companion"
+                              << "Tray Companion"
                               << "Start Focus" << false << "FOCUS";
         QTest::newRow("idle with strict mode on locks nothing")
             << Setup([](FocusManager& m) { m.setStrictMode(true); }) << "Quorel Ready"
-            << "Menu Bar Companion"
+            << "Tray Companion"
             << "Start Focus" << false << "FOCUS";
         QTest::newRow("running") << Setup(runRelaxed) << "Deep Work Active"
-                                 << "Menu Bar Companion"
+                                 << "Tray Companion"
                                  << "Pause" << false << "FOCUS";
         QTest::newRow("strict running") << Setup(runStrict) << "Deep Work Active"
                                         << "Strict Mode Locked"
@@ -67,13 +67,13 @@ private slots:
             runRelaxed(m);
             m.setIsBreak(true);
         }) << "Break Time"
-                                       << "Menu Bar Companion"
+                                       << "Tray Companion"
                                        << "Pause" << false << "BREAK";
         QTest::newRow("study running") << Setup([](FocusManager& m) {
             m.setSelectedPreset(FocusPreset::Study);
             runRelaxed(m);
         }) << "Study Active"
-                                       << "Menu Bar Companion"
+                                       << "Tray Companion"
                                        << "Pause" << false << "FOCUS";
         QTest::newRow("wind down strict") << Setup([](FocusManager& m) {
             m.setSelectedPreset(FocusPreset::WindDown);

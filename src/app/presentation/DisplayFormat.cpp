@@ -36,7 +36,7 @@ QString primaryActionTitle(bool isRunning, bool strictMode) {
 }
 
 QString controlHeaderSubtitle(bool locked) {
-    return locked ? QStringLiteral("Strict Mode Locked") : QStringLiteral("Menu Bar Companion");
+    return locked ? QStringLiteral("Strict Mode Locked") : QStringLiteral("Tray Companion");
 }
 
 QString countdownPhaseCaption(bool isBreak) {
