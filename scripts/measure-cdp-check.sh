@@ -3,13 +3,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What one guard check costs over the DevTools link: readFrontTab against an idle headless
 # Chromium, and the /proc scan with about 300 processes (idle sleepers make up the count).
-#   tests/e2e/browser_cdp_measure.sh build/release/tools/cdp-probe/cdp_probe [RUNS]
+#   scripts/measure-cdp-check.sh build/release/tools/cdp-probe/cdp_probe [RUNS]
 set -euo pipefail
 probe=$1
 runs=${2:-300}
 here=$(dirname "$0")
-source "$here/../../scripts/throwaway-home.sh"
-source "$here/browser_cdp_chromium.sh"
+source "$here/throwaway-home.sh"
+source "$here/../tests/e2e/browser_cdp_chromium.sh"
 
 mkdir -p "$work/site"
 printf '<title>idle</title>idle\n' >"$work/site/idle.html"
