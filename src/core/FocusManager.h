@@ -94,12 +94,8 @@ class FocusManager : public QObject {
 
     // The lists and figures in the shapes views bind to: arrays of plain objects whose keys are
     // the record's field names, ids as upper-case text.
-    Q_PROPERTY(QVariantList scheduleList READ scheduleList NOTIFY schedulesChanged)
-    Q_PROPERTY(QVariantList topUsageList READ topUsageList NOTIFY usageChanged)
-    Q_PROPERTY(QVariantList weeklyHistoryList READ weeklyHistoryList NOTIFY usageChanged)
     Q_PROPERTY(int enabledBlockedAppCount READ enabledBlockedAppCount NOTIFY blockedAppsChanged)
     // id, name, isEnabled, dailyLimitMinutes (0 for none) of each entry, in list order.
-    Q_PROPERTY(QVariantList blockedAppList READ blockedAppList NOTIFY blockedAppsChanged)
     Q_PROPERTY(int enabledBlockedSiteCount READ enabledBlockedSiteCount NOTIFY blockedSitesChanged)
     // The target named by the main window's shield sheet; empty text when there is none.
     Q_PROPERTY(QString interceptedTargetName READ interceptedTargetName WRITE
@@ -259,10 +255,6 @@ public:
     bool shouldBlockAnyOf(const QString& name, const QStringList& otherNames) const;
 
     // For views -----------------------------------------------------------------------------
-    QVariantList scheduleList() const;
-    QVariantList blockedAppList() const;
-    QVariantList topUsageList() const;
-    QVariantList weeklyHistoryList() const;
     int enabledBlockedAppCount() const;
     int enabledBlockedSiteCount() const;
     QString interceptedTargetName() const { return m_interceptedTarget.value_or(QString()); }

@@ -289,20 +289,6 @@ void FocusManager::setAppEnabled(const QString& id, bool enabled) {
     }
 }
 
-QVariantList FocusManager::blockedAppList() const {
-    QVariantList list;
-    list.reserve(m_blockedApps.size());
-    for (const BlockedApp& a : m_blockedApps) {
-        list.append(QVariantMap{
-            {QStringLiteral("id"), uuidText(a.id)},
-            {QStringLiteral("name"), a.name},
-            {QStringLiteral("isEnabled"), a.isEnabled},
-            {QStringLiteral("dailyLimitMinutes"), a.dailyLimitMinutes.value_or(0)},
-        });
-    }
-    return list;
-}
-
 int FocusManager::enabledBlockedAppCount() const {
     return int(std::count_if(m_blockedApps.cbegin(), m_blockedApps.cend(),
                              [](const BlockedApp& app) { return app.isEnabled; }));

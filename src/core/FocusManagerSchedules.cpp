@@ -59,25 +59,6 @@ void FocusManager::removeSchedule(const QUuid& id) {
     saveState();
 }
 
-QVariantList FocusManager::scheduleList() const {
-    QVariantList list;
-    list.reserve(m_schedules.size());
-    for (const FocusSchedule& s : m_schedules) {
-        list.append(QVariantMap{
-            {QStringLiteral("id"), uuidText(s.id)},
-            {QStringLiteral("title"), s.title},
-            {QStringLiteral("preset"), QVariant::fromValue(s.preset)},
-            {QStringLiteral("presetTitle"), rawValue(s.preset)},
-            {QStringLiteral("startHour"), s.startHour},
-            {QStringLiteral("startMinute"), s.startMinute},
-            {QStringLiteral("endHour"), s.endHour},
-            {QStringLiteral("endMinute"), s.endMinute},
-            {QStringLiteral("isEnabled"), s.isEnabled},
-        });
-    }
-    return list;
-}
-
 void FocusManager::setScheduleEnabled(const QString& id, bool enabled) {
     const std::optional<QUuid> uuid = uuidFromText(id);
     QList<FocusSchedule> schedules = m_schedules;

@@ -163,24 +163,4 @@ qint64 FocusManager::usedSecondsForApp(const QString& name) const {
     return usedSeconds(m_trackedAppSeconds, name);
 }
 
-QVariantList FocusManager::topUsageList() const {
-    QVariantList list;
-    for (const AppUsageItem& item : topUsageItems()) {
-        list.append(QVariantMap{{QStringLiteral("id"), uuidText(item.id)},
-                                {QStringLiteral("name"), item.name},
-                                {QStringLiteral("seconds"), item.seconds}});
-    }
-    return list;
-}
-
-QVariantList FocusManager::weeklyHistoryList() const {
-    QVariantList list;
-    for (const DailyUsage& day : weeklyHistory()) {
-        list.append(QVariantMap{{QStringLiteral("id"), uuidText(day.id)},
-                                {QStringLiteral("day"), day.day},
-                                {QStringLiteral("hours"), day.hours}});
-    }
-    return list;
-}
-
 }  // namespace Quorel
