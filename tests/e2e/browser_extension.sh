@@ -146,7 +146,8 @@ waitUntil 10 frontIs "${blocked}pornhub.com" complete || fail "adult site not bl
 [ "$(frontTitle)" = "Blocked by Quorel" ] || fail "the blocked page did not show (title: $(frontTitle))"
 
 ! fetched www.pornhub.com/ || fail "the adult site was fetched"
-grep -q "^browser-link: [0-9]* $browser shown at=[0-9]" "$work/app.log" ||
+# It paints after it has loaded, so its word may come after the tab's.
+waitUntil 5 grep -q "^browser-link: [0-9]* $browser shown at=[0-9]" "$work/app.log" ||
     fail "the blocked page did not tell when it showed"
 
 outsideFocus=$(rulesApplied)
