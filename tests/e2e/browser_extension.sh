@@ -71,7 +71,12 @@ if [ -n "${LIFECYCLE:-}" ]; then
     # When the app said the session's sites lift, in epoch ms.
     ends=$(grep -o "^browser-link: [0-9]* rules sites=1 .* until=[0-9]*" "$work/app.log" | tail -n1 |
         sed 's/.*until=//')
-    # Quorel gone for good, and the browser restarted: its own rules still hold.
+    # Quorel gone for good, and the browser restarted: its own rules still hold. Firefox writes
+    # its rules to the profile a moment after it takes them, and a kill before that loses them.
+    if [ "$browser" = firefox ]; then
+        written() { [ -n "$(ls "$work/firefox-profile/extension-dnr")" ]; }
+        waitUntil 20 written || fail "Firefox never wrote the rules to its profile"
+    fi
     kill -KILL "$appPid"
     restartBrowser
     openAddress "https://example.org/browser-restarted"
