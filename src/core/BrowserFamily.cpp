@@ -182,6 +182,14 @@ QString browserExtensionsPage(BrowserFamily family) {
                  : QStringLiteral("chrome://extensions");
 }
 
+QString privateWindowsStep(BrowserFamily family) {
+    return isGeckoFamily(family)
+               ? QStringLiteral("allow \"Run in Private Windows\" for Quorel in %1")
+                     .arg(browserExtensionsPage(family))
+               : QStringLiteral("turn on \"Allow in Incognito\" for Quorel in %1")
+                     .arg(browserExtensionsPage(family));
+}
+
 QString browserFamilyKey(BrowserFamily family) {
     const Names* names = namesOf(family);
     return names ? QString::fromUtf16(names->key) : QStringLiteral("unknown");

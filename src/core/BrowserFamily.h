@@ -44,6 +44,9 @@ bool isGeckoFamily(BrowserFamily family);
 // ("chrome://extensions", "about:addons").
 QString browserFamilyName(BrowserFamily family);
 QString browserExtensionsPage(BrowserFamily family);
+// The one step that lets the extension into the family's private windows, as a clause:
+// "allow "Run in Private Windows" for Quorel in about:addons".
+QString privateWindowsStep(BrowserFamily family);
 
 // The family's name on the wire between the native-messaging host and the app, and back.
 QString browserFamilyKey(BrowserFamily family);

@@ -50,15 +50,8 @@ QString stateOf(const BrowserOnDesktop& browser, const BrowserLinkState& link) {
     }
     const QString page = browserExtensionsPage(browser.family);
     if (link.guarded && link.privateWindowsUnseen) {
-        return isGeckoFamily(browser.family)
-                   ? QStringLiteral(
-                         "Guarded, private windows not: allow \"Run in Private "
-                         "Windows\" for Quorel in %1")
-                         .arg(page)
-                   : QStringLiteral(
-                         "Guarded, private windows not: turn on \"Allow in "
-                         "Incognito\" for Quorel in %1")
-                         .arg(page);
+        return QStringLiteral("Guarded, private windows not: ") +
+               privateWindowsStep(browser.family);
     }
     if (link.guarded) {
         return QStringLiteral("Guarded");
@@ -82,8 +75,7 @@ QList<BrowserStateLine> browserStateLines(const QList<BrowserOnDesktop>& browser
     lines.reserve(browsers.size());
     for (const BrowserOnDesktop& browser : browsers) {
         const BrowserLinkState link = links.value(browser.family);
-        lines.append(BrowserStateLine{browser.name, stateOf(browser, link),
-                                      link.guarded && browser.family != BrowserFamily::Unknown});
+        lines.append(BrowserStateLine{browser.name, stateOf(browser, link), link.guarded});
     }
     return lines;
 }

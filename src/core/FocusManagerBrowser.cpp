@@ -28,16 +28,8 @@ QString browserLinkNotice(BrowserFamily browser, const BrowserAnswer& answer) {
     if (!answer.privateWindowsUnseen) {
         return {};
     }
-    if (isGeckoFamily(browser)) {
-        return QStringLiteral(
-                   "Private windows in %1 are not guarded: allow \"Run in Private "
-                   "Windows\" for Quorel in about:addons.")
-            .arg(name);
-    }
-    return QStringLiteral(
-               "Private windows in %1 are not guarded: turn on \"Allow in Incognito\" "
-               "for Quorel in %2.")
-        .arg(name, browserExtensionsPage(browser));
+    return QStringLiteral("Private windows in %1 are not guarded: %2.")
+        .arg(name, privateWindowsStep(browser));
 }
 
 }  // namespace
